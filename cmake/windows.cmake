@@ -1,0 +1,33 @@
+# Windows-side targets shared by the folders: the host library's import library, the
+# module, and the Wine wrappers with a prefix private to this build tree.
+add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
+add_link_options(-static -static-libgcc -static-libstdc++)
+
+set(WINE_TEST_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+configure_file(${CMAKE_SOURCE_DIR}/cmake/wine-run.in.sh ${CMAKE_BINARY_DIR}/wine-run.sh @ONLY)
+configure_file(${CMAKE_SOURCE_DIR}/cmake/wine-prefix.in.sh ${CMAKE_BINARY_DIR}/wine-prefix.sh @ONLY)
+set(WINE_RUN ${CMAKE_BINARY_DIR}/wine-run.sh)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE_RUN})
+
+# Import library for KepLib.dll, made from the names alone.
+set(KEPLIB_IMPORT ${CMAKE_BINARY_DIR}/libKepLib.a)
+add_custom_command(
+    OUTPUT ${KEPLIB_IMPORT}
+    COMMAND ${CMAKE_DLLTOOL} -d ${CMAKE_SOURCE_DIR}/host/KepLib.def -l ${KEPLIB_IMPORT}
+    DEPENDS ${CMAKE_SOURCE_DIR}/host/KepLib.def)
+add_custom_target(keplib_import DEPENDS ${KEPLIB_IMPORT})
+add_library(keplib INTERFACE)
+add_dependencies(keplib keplib_import)
+target_link_libraries(keplib INTERFACE ${KEPLIB_IMPORT})
+
+# The plug-in module. Folders add their Windows sources with target_sources.
+add_library(Quillet SHARED)
+set_target_properties(Quillet PROPERTIES PREFIX "" OUTPUT_NAME Quillet
+                                         LINK_DEPENDS ${KEPLIB_IMPORT})
+target_link_libraries(Quillet PRIVATE quillet_core keplib comctl32)
+target_link_options(Quillet PRIVATE -Wl,--exclude-all-symbols -s)
+
+# GoogleTest for the end-to-end tests, built from Debian's sources with this toolchain.
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)

@@ -1,0 +1,37 @@
+// The hole command over the host interface: the pick filter and the rewrite of the
+// selected holes' step diameters by the enabled rules (event code 0).
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "host/HoleHost.h"
+#include "rules/CompiledRules.h"
+#include "rules/RuleTable.h"
+
+inline constexpr int32_t kEventRewrite = 0;
+inline constexpr int32_t kEventRuleDialog = 7;
+inline constexpr int32_t kEventHandled = 0;
+inline constexpr int32_t kEventNotHandled = 3;
+
+namespace hole_messages {
+inline constexpr char16_t kNoMatchingHole[] = u"설정과 부합되는 구멍이 없습니다.";
+inline constexpr char16_t kCannotReadHole[] = u"구멍데이터를 참조할수 없습니다.";
+inline constexpr char16_t kCannotAmendHole[] = u"구멍데이터를 수정할수 없습니다.";
+inline constexpr char16_t kErrorOccurred[] = u"Error가 발생하였습니다.";
+}  // namespace hole_messages
+
+// "총 %d개의 구멍을 수정하였습니다." with the count filled in.
+std::u16string ChangedHolesMessage(int32_t count);
+
+// 1 accepts the element (it belongs to a hole without the exclusion flag), 0 rejects it.
+int32_t PickFilter(HoleHost& host, int32_t elementKind, int32_t elementNumber);
+
+// Applies the rules to the record's steps in rule order and hands a changed record back to
+// the host. Returns false when the host refused the amended record.
+bool ApplyRulesToHole(HoleHost& host, std::span<const CompiledRule> rules, int32_t holeId,
+                      bool& changed, HoleRecord& record);
+
+// Event code 0: rewrites every selected hole once, in selection order, and reports the
+// outcome to the user. Always returns 0.
+int32_t RewriteSelectedHoles(HoleHost& host, const RuleTable& table);

@@ -1,0 +1,46 @@
+// The process-wide table of hole-diameter rules. Rule n (1 <= n <= count) sits in slot n;
+// slot 0 is never used, so the table holds at most 49 rules.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+using RuleText = std::u16string;
+
+struct HoleRule {
+    int32_t isDisplay = 0;  // 1 on, 0 off; any nonzero value counts as on
+    RuleText CodeFrom;
+    RuleText CodeTo;
+    RuleText DiameterFrom;
+    RuleText DiameterTo;
+    RuleText DiameterModify;
+
+    bool operator==(const HoleRule&) const = default;
+};
+
+class RuleTable {
+public:
+    static constexpr int32_t kCapacity = 49;
+
+    int32_t count() const { return count_; }
+    bool IsFull() const { return count_ >= kCapacity; }
+
+    // n counts from 1; callers keep 1 <= n <= count().
+    const HoleRule& rule(int32_t n) const { return slots_[static_cast<size_t>(n)]; }
+
+    void Clear() { count_ = 0; }
+    // Returns false, changing nothing, when the table is full.
+    bool Append(const HoleRule& rule);
+    void Replace(int32_t n, const HoleRule& rule);
+    // Rules after n close the gap in order; n outside 1..count is ignored.
+    void Remove(int32_t n);
+    void SetEnabled(int32_t n, bool enabled);
+
+private:
+    int32_t count_ = 0;
+    std::array<HoleRule, kCapacity + 1> slots_{};
+};
+
+// The one table of the process, created empty when the module loads.
+RuleTable& TheRuleTable();

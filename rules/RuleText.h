@@ -1,0 +1,15 @@
+// Reading numbers out of rule texts. Both parsers behave the same on every platform and in
+// every locale: ASCII white space is skipped, a point is the decimal separator, and the
+// longest numeric prefix is used; a text without one reads as 0.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+// Like a base-10 wide string-to-long conversion with a 32-bit long: out-of-range values
+// saturate at INT32_MAX / INT32_MIN.
+int32_t ParseCode(std::u16string_view text);
+
+// Like a wide string-to-double conversion of decimal notation (digits, optional point and
+// fraction, optional exponent). Overflow gives +-infinity, underflow a signed zero.
+double ParseDiameter(std::u16string_view text);
