@@ -1,0 +1,118 @@
+#include "rules/RuleText.h"
+
+#include <charconv>
+#include <cstdint>
+#include <limits>
+#include <string>
+
+namespace {
+
+bool IsAsciiSpace(char16_t c) {
+    return c == u' ' || (c >= u'\t' && c <= u'\r');
+}
+bool IsDigit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
+
+size_t SkipSpace(std::u16string_view text, size_t i) {
+    while (i < text.size() && IsAsciiSpace(text[i])) ++i;
+    return i;
+}
+
+// Reads an optional sign at i; returns true for a minus.
+bool ReadSign(std::u16string_view text, size_t& i) {
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) return text[i++] == u'-';
+    return false;
+}
+
+}  // namespace
+
+int32_t ParseCode(std::u16string_view text) {
+    size_t i = SkipSpace(text, 0);
+    const bool negative = ReadSign(text, i);
+    // Accumulate the magnitude towards the limit so that overflow saturates.
+    const int64_t limit = negative ? -static_cast<int64_t>(std::numeric_limits<int32_t>::min())
+                                   : std::numeric_limits<int32_t>::max();
+    int64_t magnitude = 0;
+    for (; i < text.size() && IsDigit(text[i]); ++i) {
+        magnitude = magnitude * 10 + (text[i] - u'0');
+        if (magnitude > limit) magnitude = limit + 1;  // stays bounded, remembers overflow
+    }
+    if (magnitude > limit) magnitude = limit;
+    return static_cast<int32_t>(negative ? -magnitude : magnitude);
+}
+
+namespace {
+
+// The longest decimal numeral at i (digits, point, fraction, exponent), without its sign,
+// as ASCII; empty when there is no digit before or after the point. `magnitude` receives
+// the power of ten of the first significant digit (0 for a zero), which tells overflow from
+// underflow when the value is out of range.
+std::string ScanDecimal(std::u16string_view text, size_t i, int64_t& magnitude) {
+    std::string numeral;
+    bool significant = false;
+    int64_t position = -1;  // power of ten of the digit just read
+    size_t digits = 0;
+    for (; i < text.size() && IsDigit(text[i]); ++i, ++digits) {
+        numeral.push_back(static_cast<char>(text[i]));
+        if (significant) {
+            ++magnitude;
+        } else if (text[i] != u'0') {
+            significant = true;
+            magnitude = 0;
+        }
+    }
+    if (i < text.size() && text[i] == u'.') {
+        size_t j = i + 1;
+        std::string fraction = ".";
+        for (; j < text.size() && IsDigit(text[j]); ++j, ++digits) {
+            fraction.push_back(static_cast<char>(text[j]));
+            if (!significant && text[j] != u'0') {
+                significant = true;
+                magnitude = position;
+            }
+            --position;
+        }
+        if (digits > 0) {
+            numeral += fraction;
+            i = j;
+        }
+    }
+    if (digits == 0) return {};
+    if (!significant) magnitude = 0;
+    if (i < text.size() && (text[i] == u'e' || text[i] == u'E')) {
+        size_t j = i + 1;
+        std::string exponent = "e";
+        if (j < text.size() && (text[j] == u'+' || text[j] == u'-')) {
+            exponent.push_back(static_cast<char>(text[j++]));
+        }
+        int64_t value = 0;
+        const size_t firstDigit = j;
+        for (; j < text.size() && IsDigit(text[j]); ++j) {
+            exponent.push_back(static_cast<char>(text[j]));
+            if (value < 1'000'000'000) value = value * 10 + (text[j] - u'0');
+        }
+        if (j > firstDigit) {
+            numeral += exponent;
+            magnitude += exponent[1] == '-' ? -value : value;
+        }
+    }
+    return numeral;
+}
+
+}  // namespace
+
+double ParseDiameter(std::u16string_view text) {
+    size_t i = SkipSpace(text, 0);
+    const bool negative = ReadSign(text, i);
+    int64_t magnitude = 0;
+    const std::string numeral = ScanDecimal(text, i, magnitude);
+    if (numeral.empty()) return 0.0;
+    double value = 0.0;
+    const auto result = std::from_chars(numeral.data(), numeral.data() + numeral.size(), value,
+                                        std::chars_format::general);
+    if (result.ec == std::errc::result_out_of_range) {
+        value = magnitude > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+    }
+    return negative ? -value : value;
+}

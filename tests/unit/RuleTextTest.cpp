@@ -1,0 +1,113 @@
+#include "rules/RuleText.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cmath>
+#include <cstdlib>
+#include <cwchar>
+#include <limits>
+#include <string>
+
+namespace {
+
+struct CodeCase {
+    std::u16string text;
+    int32_t expected;
+};
+
+TEST(ParseCode, ReadsTheLeadingDecimalInteger) {
+    const CodeCase cases[] = {
+        {u"101", 101},
+        {u"  101", 101},
+        {u"\t\r\n\v\f7", 7},
+        {u"+42", 42},
+        {u"-42", -42},
+        {u"101abc", 101},
+        {u"12 34", 12},
+        {u"abc", 0},
+        {u"", 0},
+        {u"-", 0},
+        {u"+", 0},
+        {u" - 5", 0},
+        {u"0x1A", 0},
+        {u"007", 7},
+        {u"1.9", 1},
+        {u"２", 0},
+        {u"\u3000"
+         u"5",
+         0},
+        {u"2147483647", 2147483647},
+        {u"-2147483648", std::numeric_limits<int32_t>::min()},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ParseCode(c.text), c.expected) << std::string(c.text.begin(), c.text.end());
+    }
+}
+
+TEST(ParseCode, SaturatesLikeA32BitLong) {
+    EXPECT_EQ(ParseCode(u"2147483648"), std::numeric_limits<int32_t>::max());
+    EXPECT_EQ(ParseCode(u"99999999999"), std::numeric_limits<int32_t>::max());
+    EXPECT_EQ(ParseCode(u"-2147483649"), std::numeric_limits<int32_t>::min());
+    EXPECT_EQ(ParseCode(u"-99999999999"), std::numeric_limits<int32_t>::min());
+    EXPECT_EQ(ParseCode(std::u16string(5000, u'9') + u"x"), std::numeric_limits<int32_t>::max());
+}
+
+struct DiameterCase {
+    std::u16string text;
+    double expected;
+};
+
+TEST(ParseDiameter, ReadsTheLongestDecimalPrefix) {
+    const DiameterCase cases[] = {
+        {u"8.5", 8.5},     {u"  8.99", 8.99},   {u"8.5mm", 8.5}, {u".5", 0.5},    {u"5.", 5.0},
+        {u"-2.25", -2.25}, {u"+3", 3.0},        {u"1e2", 100.0}, {u"1E-2", 0.01}, {u"1e", 1.0},
+        {u"1e+", 1.0},     {u"2.5e3x", 2500.0}, {u".", 0.0},     {u"-.", 0.0},    {u"abc", 0.0},
+        {u"", 0.0},        {u"8,5", 8.0},       {u"inf", 0.0},   {u"nan", 0.0},   {u"0x10", 0.0},
+        {u"1.2.3", 1.2},   {u"\n\t 0.1", 0.1},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ParseDiameter(c.text), c.expected) << std::string(c.text.begin(), c.text.end());
+    }
+}
+
+TEST(ParseDiameter, OverflowAndUnderflowLikeTheCLibrary) {
+    EXPECT_EQ(ParseDiameter(u"1e400"), std::numeric_limits<double>::infinity());
+    EXPECT_EQ(ParseDiameter(u"-1e400"), -std::numeric_limits<double>::infinity());
+    EXPECT_EQ(ParseDiameter(u"1e-400"), 0.0);
+    EXPECT_TRUE(std::signbit(ParseDiameter(u"-1e-400")));
+    EXPECT_EQ(ParseDiameter(u"0.000000001e-330"), 0.0);
+    EXPECT_EQ(ParseDiameter(u"923456789e300"), std::numeric_limits<double>::infinity());
+    EXPECT_EQ(ParseDiameter(u"4.9e-324"), 4.9e-324);
+}
+
+// The parsers must not depend on the process locale: a comma-decimal locale changes
+// nothing, and the results match the C library's wide conversions in the C locale.
+TEST(ParseDiameter, AgreesWithTheCLibraryAndIgnoresTheLocale) {
+    const char* const texts[] = {"8.1",
+                                 "8.99",
+                                 "0.1",
+                                 "1e-5",
+                                 "123.456e7",
+                                 "1e308",
+                                 "2.2250738585072014e-308",
+                                 "  -0.0",
+                                 "9.999999999999999999",
+                                 "0.30000000000000004",
+                                 "101abc"};
+    std::setlocale(LC_NUMERIC, "de_DE.UTF-8");  // may be absent; then it stays "C"
+    for (const char* text : texts) {
+        const std::string narrow(text);
+        const std::u16string u16(narrow.begin(), narrow.end());
+        const std::wstring wide(narrow.begin(), narrow.end());
+        std::setlocale(LC_NUMERIC, "C");
+        const double reference = std::wcstod(wide.c_str(), nullptr);
+        const long referenceCode = std::wcstol(wide.c_str(), nullptr, 10);
+        std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
+        EXPECT_EQ(ParseDiameter(u16), reference) << text;
+        EXPECT_EQ(ParseCode(u16), static_cast<int32_t>(referenceCode)) << text;
+    }
+    std::setlocale(LC_NUMERIC, "C");
+}
+
+}  // namespace
