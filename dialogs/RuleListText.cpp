@@ -1,0 +1,31 @@
+#include "dialogs/RuleListText.h"
+
+#include <algorithm>
+
+namespace {
+
+char16_t FoldLatinCase(char16_t c) {
+    return (c >= u'A' && c <= u'Z') ? c - u'A' + u'a' : c;
+}
+
+}  // namespace
+
+bool EqualsIgnoringCase(std::u16string_view a, std::u16string_view b) {
+    return std::ranges::equal(
+        a, b, [](char16_t x, char16_t y) { return FoldLatinCase(x) == FoldLatinCase(y); });
+}
+
+std::u16string RangeText(std::u16string_view from, std::u16string_view to) {
+    std::u16string text(from);
+    if (!to.empty() && !EqualsIgnoringCase(from, to)) {
+        text += u'-';
+        text += to;
+    }
+    return text;
+}
+
+bool ShouldSaveRuleFile(int dialogResult, std::u16string_view confirmMark, int32_t countAtOpen,
+                        int32_t countNow) {
+    return dialogResult == kDialogResultOk && EqualsIgnoringCase(confirmMark, kConfirmMark) &&
+           (countNow > 0 || countAtOpen > 0);
+}

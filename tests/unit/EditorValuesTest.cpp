@@ -1,0 +1,109 @@
+#include "dialogs/EditorValues.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+TEST(EditorValues, KeyPathIsThePrefixFollowedByTheSubKey) {
+    EXPECT_EQ(MakeKeyPath(kEditorSubKeyName), u"SOFTWARE\\Ferrimount\\KEP\\Quillet");
+    EXPECT_EQ(MakeKeyPath(u""), u"SOFTWARE\\Ferrimount\\KEP\\");
+}
+
+TEST(EditorValues, EachRowStoresItsOwnMember) {
+    const HoleRule rule{1, u"201", u"299", u"5.0", u"5.5", u"5.2"};
+    HoleRule copy;
+    for (size_t row = 0; row < kEditorValueRows.size(); ++row) {
+        TakeStoredText(copy, row, StoredText(rule, row));
+    }
+    EXPECT_EQ(copy, rule);
+    EXPECT_EQ(StoredText(rule, 1), u"201");
+    EXPECT_EQ(StoredText(rule, 4), u"5.5");
+    EXPECT_EQ(StoredText(rule, 5), u"5.2");
+}
+
+TEST(EditorValues, DefaultsFillTheMembersOfANewRule) {
+    const HoleRule expected{1, u"101", u"199", u"8.1", u"8.99", u"8.5"};
+    EXPECT_EQ(DefaultEditorValues(), expected);
+}
+
+TEST(EditorValues, EmptyTextsAreStoredAndTakenAsEmpty) {
+    HoleRule rule{0, u"", u"", u"", u"", u""};
+    for (size_t row = 1; row < kEditorValueRows.size(); ++row) {
+        EXPECT_EQ(StoredText(rule, row), u"");
+    }
+    rule.CodeTo = u"x";
+    TakeStoredText(rule, 2, u"");
+    EXPECT_EQ(rule.CodeTo, u"");
+}
+
+TEST(EditorValues, FlagIsStoredAsOneOrZeroAndOnlyExactlyOneReadsAsEnabled) {
+    HoleRule rule;
+    rule.isDisplay = 5;
+    EXPECT_EQ(StoredText(rule, 0), u"1");
+    rule.isDisplay = 0;
+    EXPECT_EQ(StoredText(rule, 0), u"0");
+
+    struct Case {
+        std::u16string text;
+        int32_t flag;
+    };
+    const Case cases[] = {{u"1", 1},  {u"0", 0},  {u"", 0},   {u" 1", 0},
+                          {u"1 ", 0}, {u"01", 0}, {u"+1", 0}, {u"2", 0}};
+    for (const Case& c : cases) {
+        rule.isDisplay = 7;
+        TakeStoredText(rule, 0, c.text);
+        EXPECT_EQ(rule.isDisplay, c.flag) << std::string(c.text.begin(), c.text.end());
+    }
+}
+
+std::vector<unsigned char> Utf16Bytes(std::u16string_view text) {
+    std::vector<unsigned char> bytes;
+    for (char16_t unit : text) {
+        bytes.push_back(static_cast<unsigned char>(unit & 0xFF));
+        bytes.push_back(static_cast<unsigned char>(unit >> 8));
+    }
+    return bytes;
+}
+
+TEST(EditorValues, RegistryDataIsReadUpToTheFirstNullWithinTheBytesRead) {
+    struct Case {
+        const char* what;
+        std::vector<unsigned char> bytes;
+        std::u16string expected;
+    };
+    std::vector<unsigned char> oddWithNull = Utf16Bytes(u"a");
+    oddWithNull.push_back(0x62);  // half of a second unit
+    std::vector<unsigned char> oddNoNull = Utf16Bytes(u"ab");
+    oddNoNull.push_back(0x63);
+    const Case cases[] = {
+        {"terminated", Utf16Bytes(std::u16string(u"8.5\0", 4)), u"8.5"},
+        {"no null", Utf16Bytes(u"8.99"), u"8.99"},
+        {"empty data", {}, u""},
+        {"null alone", {0, 0}, u""},
+        {"one byte", {0x41}, u""},
+        {"odd count after a whole unit", oddWithNull, u"a"},
+        {"odd count, no null", oddNoNull, u"ab"},
+        {"text after the null is ignored",
+         Utf16Bytes(std::u16string(u"12\0"
+                                   u"34",
+                                   5)),
+         u"12"},
+        {"Hangul, little-endian", Utf16Bytes(u"적용"), u"적용"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(DecodeRegistryText(c.bytes), c.expected) << c.what;
+    }
+}
+
+TEST(EditorValues, FullBufferWithoutNullGivesItsWholeUnits) {
+    // The most a read can deliver: 255 bytes, none of them a null unit.
+    const std::vector<unsigned char> bytes(kEditorValueMaxBytes, 0x31);
+    const std::u16string text = DecodeRegistryText(bytes);
+    EXPECT_EQ(text.size(), 127u);
+    EXPECT_EQ(text, std::u16string(127, u'\x3131'));
+}
+
+}  // namespace

@@ -1,0 +1,67 @@
+#include "dialogs/RuleListText.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+std::string Narrow(std::u16string_view text) {
+    return std::string(text.begin(), text.end());
+}
+
+TEST(RuleListText, RangeTextShowsFromAloneWhenToAddsNothing) {
+    struct Case {
+        std::u16string from, to, expected;
+    };
+    const Case cases[] = {
+        {u"101", u"199", u"101-199"},
+        {u"101", u"101", u"101"},
+        {u"101", u"", u"101"},
+        {u"ab", u"AB", u"ab"},
+        {u"AB", u"ab", u"AB"},
+        {u"8.1", u"8.10", u"8.1-8.10"},  // compared as texts, not numbers
+        {u"", u"199", u"-199"},
+        {u"", u"", u""},
+        {u"가", u"가", u"가"},
+        {u"가", u"나", u"가-나"},
+        {u" 101", u"101", u" 101-101"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(RangeText(c.from, c.to), c.expected) << Narrow(c.from) << " / " << Narrow(c.to);
+    }
+}
+
+TEST(RuleListText, CaseIsIgnoredForLatinLettersOnly) {
+    EXPECT_TRUE(EqualsIgnoringCase(u"LabelNew", u"labelnew"));
+    EXPECT_TRUE(EqualsIgnoringCase(u"LABELNEW", u"LabelNew"));
+    EXPECT_FALSE(EqualsIgnoringCase(u"LabelNe", u"LabelNew"));
+    EXPECT_FALSE(EqualsIgnoringCase(u"LabelNew ", u"LabelNew"));
+    EXPECT_FALSE(EqualsIgnoringCase(u"[", u"{"));  // 0x5B and 0x7B are 0x20 apart
+    EXPECT_FALSE(EqualsIgnoringCase(u"@", u"`"));
+}
+
+TEST(RuleListText, ConfirmedDialogSavesWhenTheTableHoldsOrHeldRules) {
+    struct Case {
+        int result;
+        std::u16string mark;
+        int32_t countAtOpen, countNow;
+        bool save;
+    };
+    const Case cases[] = {
+        {kDialogResultOk, u"LabelNew", 0, 1, true},
+        {kDialogResultOk, u"labelNEW", 3, 3, true},
+        {kDialogResultOk, u"LabelNew", 2, 0, true},  // every rule deleted
+        {kDialogResultOk, u"LabelNew", 0, 0, false},
+        {kDialogResultOk, u"", 3, 3, false},
+        {kDialogResultOk, u"Label", 3, 3, false},
+        {2, u"LabelNew", 3, 3, false},  // cancelled
+        {-1, u"", 3, 3, false},         // dialog could not be created
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ShouldSaveRuleFile(c.result, c.mark, c.countAtOpen, c.countNow), c.save)
+            << c.result << " " << Narrow(c.mark) << " " << c.countAtOpen << " " << c.countNow;
+    }
+}
+
+}  // namespace
