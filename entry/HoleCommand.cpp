@@ -8,13 +8,13 @@ namespace {
 
 // The selected holes in selection order, each once.
 class HoleList {
-  public:
+public:
     void Add(int32_t holeId) {
         if (seen_.insert(holeId).second) order_.push_back(holeId);
     }
     const std::vector<int32_t>& ids() const { return order_; }
 
-  private:
+private:
     std::vector<int32_t> order_;
     std::unordered_set<int32_t> seen_;
 };

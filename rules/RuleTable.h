@@ -20,7 +20,7 @@ struct HoleRule {
 };
 
 class RuleTable {
-  public:
+public:
     static constexpr int32_t kCapacity = 49;
 
     int32_t count() const { return count_; }
@@ -37,7 +37,7 @@ class RuleTable {
     void Remove(int32_t n);
     void SetEnabled(int32_t n, bool enabled);
 
-  private:
+private:
     int32_t count_ = 0;
     std::array<HoleRule, kCapacity + 1> slots_{};
 };

@@ -15,7 +15,7 @@ using ::testing::ElementsAre;
 
 // A small host: holes with steps, elements mapped to holes, a selection, and a call log.
 class FakeHost : public HoleHost {
-  public:
+public:
     struct Hole {
         HoleRecord record{};
         std::vector<HoleStep> steps;
@@ -106,7 +106,7 @@ class FakeHost : public HoleHost {
     int32_t failRead = -2, failAmend = -2;
     bool noSelectionList = false;
 
-  private:
+private:
     int32_t Next(SelectionEntry& entry) {
         if (cursor >= selection.size()) return kHostFailure;
         entry = selection[cursor++];
@@ -125,7 +125,7 @@ RuleTable Rules(std::initializer_list<HoleRule> rules) {
 const std::u16string kNoMatch = std::u16string(u"B:") + hole_messages::kNoMatchingHole;
 
 class RewriteTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         host.AddHole(1, {{101, 8.1}, {150, 8.99}, {199, 8.5}, {200, 8.5}, {101, 9.0}});
         host.AddHole(2, {{101, 8.3}});
