@@ -1,0 +1,19 @@
+// Message boxes of the module itself (caption "Quillet"), owned by the active window of the
+// calling thread, if any.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+enum class FileAction { Open, Save };
+
+// Tells the user that the file could not be opened (or saved), naming its full path and the
+// cause: the system's text for the Win32 error and its number.
+void ReportFileError(FileAction action, std::wstring_view path, DWORD error);
+
+// "<system text> (오류 코드 <error>)".
+std::wstring DescribeWin32Error(DWORD error);
+
+void ShowModuleMessage(std::wstring_view text, UINT icon = MB_ICONINFORMATION);

@@ -1,0 +1,55 @@
+#include "platform/FilePaths.h"
+
+#include <vector>
+
+namespace {
+
+// Longest path the system gives a module, in UTF-16 code units with the terminator.
+constexpr DWORD kLongestPath = 32768;
+
+bool IsExtendedLength(std::wstring_view path) {
+    return path.starts_with(LR"(\\?\)");
+}
+bool IsUnc(std::wstring_view path) {
+    return path.starts_with(LR"(\\)");
+}
+bool IsDriveAbsolute(std::wstring_view path) {
+    return path.size() >= 3 && path[1] == L':' && path[2] == L'\\';
+}
+
+}  // namespace
+
+HMODULE ModuleContaining(const void* address) {
+    HMODULE module = nullptr;
+    GetModuleHandleExW(
+        GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+        static_cast<LPCWSTR>(address), &module);
+    return module;
+}
+
+// GetModuleFileNameW truncates silently when the buffer is too small and then returns the
+// buffer's size, so the buffer grows until the name fits with room to spare.
+std::wstring ModuleFileName(HMODULE module) {
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD size = static_cast<DWORD>(buffer.size());
+        const DWORD length = GetModuleFileNameW(module, buffer.data(), size);
+        if (length == 0) return {};
+        if (length < size) return std::wstring(buffer.data(), length);
+        if (size >= kLongestPath) return {};
+        buffer.resize(size * 2);
+    }
+}
+
+std::wstring FolderOf(std::wstring_view path) {
+    const size_t backslash = path.rfind(L'\\');
+    if (backslash == std::wstring_view::npos) return {};
+    return std::wstring(path.substr(0, backslash));
+}
+
+std::wstring ForFileApi(std::wstring_view path) {
+    if (path.size() < MAX_PATH || IsExtendedLength(path)) return std::wstring(path);
+    if (IsUnc(path)) return LR"(\\?\UNC\)" + std::wstring(path.substr(2));
+    if (IsDriveAbsolute(path)) return LR"(\\?\)" + std::wstring(path);
+    return std::wstring(path);
+}

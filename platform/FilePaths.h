@@ -1,0 +1,19 @@
+// Paths of modules and files as the Windows API wants them.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+// The module (DLL or EXE) whose image holds the given address.
+HMODULE ModuleContaining(const void* address);
+
+// The module's full file name, however long; empty when the system cannot tell.
+std::wstring ModuleFileName(HMODULE module);
+
+// The path cut before its last backslash; empty when it has none.
+std::wstring FolderOf(std::wstring_view path);
+
+// The path in the extended-length form (\\?\) when it is too long for the plain file API.
+std::wstring ForFileApi(std::wstring_view path);

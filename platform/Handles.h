@@ -1,0 +1,73 @@
+// Owners of Windows handles: each closes its handle when it goes out of scope.
+#pragma once
+
+#include <windows.h>
+
+#include <utility>
+
+template <typename Traits>
+class UniqueResource {
+  public:
+    using Type = typename Traits::Type;
+
+    UniqueResource() = default;
+    explicit UniqueResource(Type value) : value_(value) {}
+    ~UniqueResource() { reset(); }
+
+    UniqueResource(UniqueResource&& other) noexcept : value_(other.release()) {}
+    UniqueResource& operator=(UniqueResource&& other) noexcept {
+        if (this != &other) reset(other.release());
+        return *this;
+    }
+    UniqueResource(const UniqueResource&) = delete;
+    UniqueResource& operator=(const UniqueResource&) = delete;
+
+    Type get() const { return value_; }
+    bool valid() const { return value_ != Traits::Invalid(); }
+    explicit operator bool() const { return valid(); }
+
+    Type release() { return std::exchange(value_, Traits::Invalid()); }
+    void reset(Type value = Traits::Invalid()) {
+        const Type old = std::exchange(value_, value);
+        if (old != Traits::Invalid()) Traits::Close(old);
+    }
+    // For APIs that hand a new handle back through an out-parameter.
+    Type* put() {
+        reset();
+        return &value_;
+    }
+
+  private:
+    Type value_ = Traits::Invalid();
+};
+
+// CreateFileW reports failure as INVALID_HANDLE_VALUE.
+struct FileHandleTraits {
+    using Type = HANDLE;
+    static Type Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(Type handle) { CloseHandle(handle); }
+};
+
+// Processes, threads, events and the like report failure as a null handle.
+struct KernelHandleTraits {
+    using Type = HANDLE;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type handle) { CloseHandle(handle); }
+};
+
+struct RegKeyTraits {
+    using Type = HKEY;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type key) { RegCloseKey(key); }
+};
+
+struct ModuleTraits {
+    using Type = HMODULE;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type module) { FreeLibrary(module); }
+};
+
+using UniqueFile = UniqueResource<FileHandleTraits>;
+using UniqueHandle = UniqueResource<KernelHandleTraits>;
+using UniqueHKey = UniqueResource<RegKeyTraits>;
+using UniqueModule = UniqueResource<ModuleTraits>;
