@@ -1,0 +1,133 @@
+#include "rules/RuleFile.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "platform/FileErrorReport.h"
+#include "platform/FilePaths.h"
+#include "platform/Handles.h"
+#include "rules/RuleFileFormat.h"
+
+namespace {
+
+constexpr DWORD kShareNothing = 0;
+constexpr DWORD kChunkSize = 64 * 1024;
+
+// Any object of this file: its address names the module the rule file belongs to.
+const char moduleAnchor = 0;
+
+DWORD ReadWholeFile(const std::wstring& path, std::vector<unsigned char>& bytes) {
+    const UniqueFile file(CreateFileW(ForFileApi(path).c_str(), GENERIC_READ, kShareNothing,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return GetLastError();
+    std::vector<unsigned char> chunk(kChunkSize);
+    for (;;) {
+        DWORD read = 0;
+        if (!ReadFile(file.get(), chunk.data(), kChunkSize, &read, nullptr)) return GetLastError();
+        if (read == 0) return ERROR_SUCCESS;
+        bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + read);
+    }
+}
+
+void ReportIgnoredLines(const std::wstring& path, int32_t ignoredLines) {
+    ShowModuleMessage(L"규칙 파일의 규칙이 " + std::to_wstring(RuleTable::kCapacity) +
+                          L"개를 넘습니다: " + path + L"\r\n처음 " +
+                          std::to_wstring(RuleTable::kCapacity) + L"개만 읽고 나머지 " +
+                          std::to_wstring(ignoredLines) + L"줄은 무시하였습니다.",
+                      MB_ICONWARNING);
+}
+
+// MoveFileExW would replace a read-only file under some systems and refuse under others;
+// a read-only rule file (or a folder of that name) is never replaced.
+DWORD CheckReplaceable(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(ForFileApi(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return ERROR_SUCCESS;
+    if ((attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+        return ERROR_ACCESS_DENIED;
+    }
+    return ERROR_SUCCESS;
+}
+
+DWORD WriteNewFile(const std::wstring& path, const std::string& bytes) {
+    const UniqueFile file(CreateFileW(ForFileApi(path).c_str(), GENERIC_WRITE, kShareNothing,
+                                      nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return GetLastError();
+    for (size_t done = 0; done < bytes.size();) {
+        const DWORD size = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, kChunkSize));
+        DWORD written = 0;
+        if (!WriteFile(file.get(), bytes.data() + done, size, &written, nullptr)) {
+            return GetLastError();
+        }
+        done += written;
+    }
+    if (!FlushFileBuffers(file.get())) return GetLastError();
+    return ERROR_SUCCESS;
+}
+
+void EndProcessIfSaveInterruptRequested() {
+    wchar_t value[2] = {};
+    if (GetEnvironmentVariableW(kInterruptSaveVariable, value, 2) == 1 && value[0] == L'1') {
+        TerminateProcess(GetCurrentProcess(), kInterruptedSaveExitCode);
+    }
+}
+
+// The new contents go to a temporary file in the same folder first, so the replace is one
+// rename on the same volume and a failure at any step leaves the old file whole.
+DWORD ReplaceFileContents(const std::wstring& path, const std::string& bytes) {
+    if (const DWORD refusal = CheckReplaceable(path); refusal != ERROR_SUCCESS) return refusal;
+    const std::wstring temporary = path + L".tmp";
+    if (const DWORD error = WriteNewFile(temporary, bytes); error != ERROR_SUCCESS) {
+        DeleteFileW(ForFileApi(temporary).c_str());
+        return error;
+    }
+    EndProcessIfSaveInterruptRequested();
+    if (!MoveFileExW(ForFileApi(temporary).c_str(), ForFileApi(path).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const DWORD error = GetLastError();
+        DeleteFileW(ForFileApi(temporary).c_str());
+        return error;
+    }
+    return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+std::wstring GetModuleDir() {
+    return FolderOf(ModuleFileName(ModuleContaining(&moduleAnchor)));
+}
+
+std::wstring RuleFilePath(std::wstring_view baseName) {
+    return GetModuleDir() + L"\\" + std::wstring(baseName) + L".def";
+}
+
+bool LoadRuleFile(RuleTable& table) {
+    return LoadRuleFileFrom(RuleFilePath(kRuleFileBaseName), table);
+}
+
+bool LoadRuleFileFrom(const std::wstring& path, RuleTable& table) {
+    table.Clear();
+    std::vector<unsigned char> bytes;
+    if (const DWORD error = ReadWholeFile(path, bytes); error != ERROR_SUCCESS) {
+        ReportFileError(FileAction::Open, path, error);
+        return false;
+    }
+    const RuleFileReadResult result = DecodeRuleFile(bytes, table);
+    if (result.ignoredLines > 0) ReportIgnoredLines(path, result.ignoredLines);
+    return true;
+}
+
+bool SaveRuleFile(const RuleTable& table, std::wstring_view baseName) {
+    return SaveRuleFileTo(RuleFilePath(baseName), table);
+}
+
+bool SaveRuleFileTo(const std::wstring& path, const RuleTable& table) {
+    if (const DWORD error = ReplaceFileContents(path, EncodeRuleFile(table));
+        error != ERROR_SUCCESS) {
+        ReportFileError(FileAction::Save, path, error);
+        return false;
+    }
+    return true;
+}
