@@ -1,0 +1,80 @@
+// The module's only export and the callbacks it hands to the host.
+#include <windows.h>
+
+#include <cstdint>
+
+#include "dialogs/RuleListCommand.h"
+#include "entry/HoleCommand.h"
+#include "host/KepLib.h"
+#include "host/KepLibHost_win.h"
+#include "rules/RuleFile.h"
+
+extern "C" __declspec(dllexport) int32_t __cdecl Startup(void);
+
+namespace {
+
+constexpr int32_t kStartDone = 0;
+constexpr int32_t kStartupRegistered = 0;
+constexpr int32_t kStartupRefused = -1;
+constexpr int32_t kPickReject = 0;
+constexpr int32_t kEventMask = 32;
+constexpr int32_t kEventObject[4] = {16, 2, 0, 0};
+constexpr wchar_t kPrompt[] = L"구멍 범위선택(도면전체:Ctrl+A / 확정:Dialog Open)";
+
+// The callbacks are entered from the host's C code, so no exception may leave them; the
+// only ones possible are allocation failures, after which the event is simply not done.
+template <typename Action, typename Result>
+Result Guarded(Action action, Result onFailure) noexcept {
+    try {
+        return action();
+    } catch (...) {
+        return onFailure;
+    }
+}
+
+int32_t __cdecl PickFilter(int32_t elementKind, int32_t elementNumber) {
+    return Guarded(
+        [&] {
+            KepLibHost host;
+            return ::PickFilter(host, elementKind, elementNumber);
+        },
+        kPickReject);
+}
+
+int32_t __cdecl ExecuteCallback(int32_t eventCode) {
+    switch (eventCode) {
+        case kEventRewrite:
+            return Guarded(
+                [] {
+                    KepLibHost host;
+                    return RewriteSelectedHoles(host, TheRuleTable());
+                },
+                kEventHandled);
+        case kEventRuleDialog:
+            return Guarded([] { return RunRuleListCommand(); }, kEventHandled);
+        default:
+            return kEventNotHandled;
+    }
+}
+
+// A rule file that cannot be read has been reported by the loader; the command then goes
+// on with an empty table.
+int32_t __cdecl StartCallback(void) {
+    Guarded([] { return LoadRuleFile(TheRuleTable()); }, false);
+    KepIddClearSysIdData();
+    KepEvtSetEventMask(kEventMask);
+    KepEvtSetObject(kEventObject);
+    KepEvtSetCompareFunction(&PickFilter);
+    KepMsgPutMessage(kPrompt);
+    KepCtlSetExecuteFunc(&ExecuteCallback, L"");
+    return kStartDone;
+}
+
+void __cdecl EndCallback(void) {}
+
+}  // namespace
+
+int32_t __cdecl Startup(void) {
+    const int32_t registered = KepCtlRegisterKepLib2(&StartCallback, nullptr, &EndCallback);
+    return registered > 0 ? kStartupRegistered : kStartupRefused;
+}
