@@ -4,6 +4,6 @@
 #include "platform/WinApp.h"
 
 class CQuilletApp final : public WinApp {
-  public:
+public:
     BOOL InitInstance() override;
 };

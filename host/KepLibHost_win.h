@@ -4,7 +4,7 @@
 #include "host/HoleHost.h"
 
 class KepLibHost final : public HoleHost {
-  public:
+public:
     int32_t KepElmGetSegment(int32_t elementKind, int32_t elementNumber) override;
     int32_t KepHolGetHoleId(const ElementRef& ref) override;
     int32_t KepHolGetHoleData(int32_t holeId, HoleRecord& record) override;

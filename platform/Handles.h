@@ -7,7 +7,7 @@
 
 template <typename Traits>
 class UniqueResource {
-  public:
+public:
     using Type = typename Traits::Type;
 
     UniqueResource() = default;
@@ -37,7 +37,7 @@ class UniqueResource {
         return &value_;
     }
 
-  private:
+private:
     Type value_ = Traits::Invalid();
 };
 

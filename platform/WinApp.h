@@ -6,7 +6,7 @@
 #include <windows.h>
 
 class WinApp {
-  public:
+public:
     WinApp();
     virtual ~WinApp();
     WinApp(const WinApp&) = delete;
@@ -20,7 +20,7 @@ class WinApp {
     // does.
     static BOOL StartModule(HINSTANCE instance);
 
-  private:
+private:
     HINSTANCE instance_ = nullptr;
     bool started_ = false;
 };
