@@ -50,10 +50,19 @@ KEPTEST_API void __cdecl KepTestClearLog(void);
 KEPTEST_API void __cdecl KepTestLogCalls(int32_t enabled);
 
 // The hole records as the host now holds them (after any amendments). Returns 0, or -1 for
-// an unknown hole id. KepTestHoleStep gives step i of the hole.
+// an unknown hole id. The record's steps point at the host's own array, which the next
+// amendment replaces: read steps with KepTestHoleStep, which gives step i of the hole.
 KEPTEST_API int32_t __cdecl KepTestHoleRecord(int32_t holeId, HoleRecord* record);
 KEPTEST_API int32_t __cdecl KepTestHoleStep(int32_t holeId, int32_t i, HoleStep* step);
 // How often the host accepted an amended record for the hole.
 KEPTEST_API int32_t __cdecl KepTestAmendCount(int32_t holeId);
+
+// The distinct holes of the selected elements in selection order: copies at most capacity
+// ids and returns how many there are.
+KEPTEST_API int32_t __cdecl KepTestSelectedHoleIds(int32_t* ids, int32_t capacity);
+
+// Adds a line of the caller's own to the log (UTF-8), e.g. a message box a test host saw,
+// so that it stands in order among the host calls. Kept even when calls are not logged.
+KEPTEST_API void __cdecl KepTestAppendLog(const char* line);
 
 }  // extern "C"

@@ -1,0 +1,176 @@
+// An in-memory drawing that answers the host library's calls: holes with their records and
+// machining steps, the elements that make them up, and the user's selection. It logs every
+// host call in order, can be told to make calls fail, and stands behind the stand-in
+// KepLib.dll and the native benchmark.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <list>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "host/HoleHost.h"
+
+// The element kind an element gets when none is given.
+inline constexpr int32_t kDefaultElementKind = 1;
+
+struct StepSpec {
+    int32_t code = 0;
+    double diameter = 0.0;
+};
+
+// Host functions whose calls can be made to fail (those that return a result).
+enum class HostCall {
+    RegisterKepLib2,
+    ClearSysIdData,
+    OpenSelIdData,
+    GetHeadSelIdData,
+    GetNextSelIdData,
+    ElmGetSegment,
+    HolGetHoleId,
+    HolGetHoleData,
+    HolAmendHoleData,
+    kCount
+};
+
+// The host function name of a failable call, e.g. "KepHolGetHoleData", or nothing.
+std::optional<HostCall> HostCallByName(std::string_view functionName);
+
+// The bytes a hole's record and its steps carry where the module must not look: a fixed
+// pattern per hole (and step), so that tests can tell whether the module handed them back.
+std::byte RecordPatternByte(int32_t holeId, size_t offset);
+std::byte StepPatternByte(int32_t holeId, size_t stepIndex, size_t offset);
+// The opaque words the host puts into the nth selection entry (from 0).
+std::array<int32_t, 2> SelectionPatternWords(size_t index);
+
+// UTF-16 to UTF-8; an unpaired surrogate becomes U+FFFD.
+std::string Utf8FromUtf16(std::u16string_view text);
+// A log argument: the text in double quotes with \ " and control characters escaped
+// (\\ \" \r \n \t \xNN); a null text is written as null.
+std::string QuotedLogText(const char16_t* text);
+
+class Drawing : public HoleHost {
+public:
+    Drawing() = default;
+    Drawing(const Drawing&) = delete;
+    Drawing& operator=(const Drawing&) = delete;
+
+    // Forgets holes, elements, selection, cursors, failures, amendment counts and the log;
+    // calls are logged again and registrations succeed with 1.
+    void Reset();
+
+    // ---- Building the drawing ----
+    // Returns false (changing nothing) for the id -1 or an id already used.
+    bool AddHole(int32_t holeId, bool excluded, std::span<const StepSpec> steps);
+    // An element of a hole, or a loose one with holeId kNoHole. Returns false (changing
+    // nothing) for an element number already used or a hole id that does not exist.
+    bool AddElement(int32_t segment, int32_t elementNumber, int32_t holeId,
+                    int32_t kind = kDefaultElementKind);
+    void Reserve(size_t holes, size_t elements);
+
+    // ---- The selection list ----
+    // Entries need not name existing elements; the host resolves them only when asked.
+    void Select(int32_t segment, int32_t elementNumber);
+    // Every element, holes' and loose ones, in the order they were added.
+    void SelectAll();
+    void ClearSelection();
+    size_t SelectionSize() const { return selection_.size(); }
+    // The distinct holes of the selected elements, in selection order.
+    std::vector<int32_t> SelectedHoleIds() const;
+
+    // ---- What the host now holds ----
+    // The hole's record with steps pointing at the host's own step array, or null.
+    const HoleRecord* FindHole(int32_t holeId) const;
+    // -1 for an unknown hole.
+    int32_t AmendCount(int32_t holeId) const;
+    bool HasElement(int32_t elementNumber) const { return elements_.contains(elementNumber); }
+    // Hole ids in the order they were added.
+    const std::vector<int32_t>& HoleIds() const { return holeOrder_; }
+
+    // ---- Test controls ----
+    // The nth call (from 1, counted from now) of the named function fails; nth 0 makes every
+    // call fail, a negative nth none. Returns false for a name that cannot fail.
+    bool FailCall(std::string_view functionName, int32_t nth);
+    void SetRegisterResult(int32_t result) { registerResult_ = result; }
+    // With calls off only the messages (KepMsgPut*, KepDlgMessageBox) and notes are logged.
+    void LogCalls(bool enabled) { logCalls_ = enabled; }
+    void AppendLog(std::string line) { log_.push_back(std::move(line)); }
+    const std::vector<std::string>& Log() const { return log_; }
+    void ClearLog() { log_.clear(); }
+
+    // ---- Host calls beyond the hole command's interface ----
+    // The callbacks themselves live with the caller; the drawing logs whether each was
+    // given ("fn" or "null").
+    int32_t KepCtlRegisterKepLib2(bool start, bool resume, bool end);
+    void KepCtlSetExecuteFunc(bool execute, const char16_t* title);
+    void KepEvtSetEventMask(int32_t mask);
+    void KepEvtSetObject(const int32_t* object);  // four values, or null
+    void KepEvtSetCompareFunction(bool compare);
+    int32_t KepIddClearSysIdData();  // empties the selection
+    void KepMsgPutMessage(const char16_t* text);
+
+    // ---- HoleHost ----
+    // The segment of the element with that number and kind, or -1.
+    int32_t KepElmGetSegment(int32_t elementKind, int32_t elementNumber) override;
+    // The hole of the element when its number and segment both match, else kNoHole.
+    int32_t KepHolGetHoleId(const ElementRef& ref) override;
+    // Copies the record; its steps point at a copy of the hole's steps made for this read,
+    // so diameters written there reach the hole only through an accepted amendment.
+    int32_t KepHolGetHoleData(int32_t holeId, HoleRecord& record) override;
+    // The hole takes the whole record and the steps copied from record.steps.
+    int32_t KepHolAmendHoleData(int32_t holeId, const HoleRecord& record) override;
+    void* KepIddOpenSelIdData(int32_t mode) override;
+    int32_t KepIddGetHeadSelIdData(void* handle, SelectionEntry& entry) override;
+    int32_t KepIddGetNextSelIdData(void* handle, SelectionEntry& entry) override;
+    void KepIddCloseSelIdData(void* handle) override;
+    void KepMsgPutErrorMessage(const char16_t* text) override;
+    void KepDlgMessageBox(const char16_t* text) override;
+
+private:
+    struct Hole {
+        HoleRecord record{};
+        std::vector<HoleStep> steps;
+        // Step arrays handed out by reads; a list, so handing out more never moves them.
+        std::list<std::vector<HoleStep>> scratch;
+        int32_t amendCount = 0;
+    };
+    struct Element {
+        int32_t segment;
+        int32_t kind;
+        int32_t holeId;
+    };
+    struct Cursor {
+        int32_t number;  // as shown in the log: sel1, sel2, ...
+        size_t next = 0;
+    };
+    struct Injection {
+        int32_t nth = -1;  // -1: none
+        int32_t calls = 0;
+    };
+
+    bool ShouldFail(HostCall call);
+    void LogCall(std::string_view name, const std::string& args);
+    Cursor* FindCursor(void* handle);
+    std::string CursorName(void* handle);
+    int32_t FetchEntry(void* handle, bool head, SelectionEntry& entry);
+    HoleStep* ScratchCopy(Hole& hole);
+    void ReleaseScratchExcept(Hole& hole, const HoleStep* kept);
+
+    std::unordered_map<int32_t, Hole> holes_;
+    std::vector<int32_t> holeOrder_;
+    std::unordered_map<int32_t, Element> elements_;
+    std::vector<int32_t> elementOrder_;
+    std::vector<SelectionEntry> selection_;
+    std::unordered_map<void*, std::unique_ptr<Cursor>> cursors_;
+    int32_t cursorsOpened_ = 0;
+    std::array<Injection, static_cast<size_t>(HostCall::kCount)> injections_{};
+    int32_t registerResult_ = 1;
+    bool logCalls_ = true;
+    std::vector<std::string> log_;
+};
