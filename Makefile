@@ -1,0 +1,54 @@
+# The two commands a newcomer needs: `make demo` and `make test`. Each first installs what
+# the machine lacks (Debian packages, as root), then builds what it runs.
+SHELL := /bin/bash
+XVFB := xvfb-run -a -s "-screen 0 1024x768x24"
+
+.PHONY: all bootstrap native native-asan fuzz windows test test-native test-asan test-fuzz test-windows demo bench clean
+
+all: native windows
+
+bootstrap:
+	@bash scripts/bootstrap.sh
+
+native: bootstrap
+	cmake --preset native >/dev/null
+	cmake --build --preset native
+
+native-asan: bootstrap
+	cmake --preset native-asan >/dev/null
+	cmake --build --preset native-asan
+
+fuzz: bootstrap
+	cmake --preset fuzz >/dev/null
+	cmake --build --preset fuzz
+
+windows: bootstrap
+	cmake --preset windows >/dev/null
+	cmake --build --preset windows
+
+test-native: native
+	ctest --preset native
+
+test-asan: native-asan
+	ctest --preset native-asan
+
+# Each fuzz target runs for a bounded time (FUZZ_SECONDS in fuzz/CMakeLists.txt).
+test-fuzz: fuzz
+	ctest --preset fuzz
+
+# One Xvfb for the whole Wine run; the wine fixture starts and stops the prefix's server.
+test-windows: windows
+	cd build/windows && $(XVFB) ctest --output-on-failure --timeout 180
+
+test: test-native test-asan test-fuzz test-windows
+
+demo: bootstrap
+	cmake --preset windows >/dev/null
+	cmake --build --preset windows --target Quillet KepLib kephost
+	bash scripts/demo.sh build/windows
+
+bench: native
+	build/native/bin/rewrite_bench --benchmark_counters_tabular=true
+
+clean:
+	rm -rf build dist

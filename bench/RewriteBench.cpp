@@ -1,0 +1,90 @@
+// The event-0 rewrite through the in-process stand-in host, beside the literal reference
+// (linear duplicate search, rules parsed per hole). A selection of N entries covers N/3
+// holes of ten steps each; the 49 enabled rules rewrite diameters into their own ranges, so
+// every run does the same work.
+#include <benchmark/benchmark.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "entry/HoleCommand.h"
+#include "standin/Drawing.h"
+#include "tests/reference/LiteralRewrite.h"
+
+namespace {
+
+constexpr int kElementsPerHole = 3;
+constexpr int kStepsPerHole = 10;
+
+RuleText Text(const std::string& s) {
+    return RuleText(s.begin(), s.end());
+}
+
+RuleTable FullRuleTable() {
+    RuleTable table;
+    for (int i = 0; i < RuleTable::kCapacity; ++i) {
+        const int code = 100 + 2 * i;
+        table.Append(HoleRule{1, Text(std::to_string(code)), Text(std::to_string(code + 1)), u"8.0",
+                              u"9.0", u"8.5"});
+    }
+    return table;
+}
+
+// Drawings are built once per size and kept: building the largest takes seconds.
+Drawing& DrawingWithEntries(int64_t entries) {
+    static std::map<int64_t, std::unique_ptr<Drawing>> cache;
+    auto& slot = cache[entries];
+    if (slot) return *slot;
+    slot = std::make_unique<Drawing>();
+    Drawing& drawing = *slot;
+    drawing.LogCalls(false);
+    const int64_t holes = (entries + kElementsPerHole - 1) / kElementsPerHole;
+    drawing.Reserve(static_cast<size_t>(holes), static_cast<size_t>(entries));
+    std::vector<StepSpec> steps(kStepsPerHole);
+    for (int64_t h = 0; h < holes; ++h) {
+        for (int s = 0; s < kStepsPerHole; ++s) {
+            steps[static_cast<size_t>(s)] = {static_cast<int32_t>(100 + (h * 7 + s * 13) % 110),
+                                             7.5 + 0.25 * ((h + s) % 8)};
+        }
+        drawing.AddHole(static_cast<int32_t>(h + 1), h % 50 == 49, steps);
+    }
+    for (int64_t e = 0; e < entries; ++e) {
+        const auto hole = static_cast<int32_t>(e % holes + 1);
+        drawing.AddElement(hole % 16, static_cast<int32_t>(e + 1), hole);
+    }
+    drawing.SelectAll();
+    return drawing;
+}
+
+template <int32_t (*Rewrite)(HoleHost&, const RuleTable&)>
+void BM_Rewrite(benchmark::State& state) {
+    Drawing& drawing = DrawingWithEntries(state.range(0));
+    const RuleTable rules = FullRuleTable();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(Rewrite(drawing, rules));
+        drawing.ClearLog();
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+    state.counters["entries"] = static_cast<double>(state.range(0));
+}
+
+int32_t ModuleRewrite(HoleHost& host, const RuleTable& rules) {
+    return RewriteSelectedHoles(host, rules);
+}
+
+BENCHMARK(BM_Rewrite<ModuleRewrite>)
+    ->Name("Rewrite/module")
+    ->RangeMultiplier(10)
+    ->Range(1'000, 1'000'000)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Rewrite<LiteralRewriteSelectedHoles>)
+    ->Name("Rewrite/literal")
+    ->RangeMultiplier(10)
+    ->Range(1'000, 100'000)
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

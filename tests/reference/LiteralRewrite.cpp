@@ -1,0 +1,114 @@
+#include "tests/reference/LiteralRewrite.h"
+
+#include <climits>
+#include <cstdlib>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+#include "entry/HoleCommand.h"
+
+namespace {
+
+std::wstring Wide(const RuleText& text) {
+    return std::wstring(text.begin(), text.end());
+}
+
+int32_t CodeOf(const RuleText& text) {
+    const long value = std::wcstol(Wide(text).c_str(), nullptr, 10);
+    if (value > INT32_MAX) return INT32_MAX;
+    if (value < INT32_MIN) return INT32_MIN;
+    return static_cast<int32_t>(value);
+}
+
+double DiameterOf(const RuleText& text) {
+    return std::wcstod(Wide(text).c_str(), nullptr);
+}
+
+bool LiteralApplyRulesToHole(HoleHost& host, const RuleTable& table, int32_t holeId, bool& changed,
+                             HoleRecord& record) {
+    changed = false;
+    if (record.excluded != 0) return true;
+    if (table.count() == 0) return true;
+    for (int32_t n = 1; n <= table.count(); ++n) {
+        const HoleRule& rule = table.rule(n);
+        if (rule.isDisplay == 0) continue;
+        const int32_t from = CodeOf(rule.CodeFrom);
+        int32_t to = CodeOf(rule.CodeTo);
+        if (to == 0) to = from;
+        const double low = DiameterOf(rule.DiameterFrom);
+        double high = DiameterOf(rule.DiameterTo);
+        if (high == 0.0) high = low;
+        const int32_t steps = record.steps != nullptr ? record.stepCount : 0;
+        for (int32_t i = 0; i < steps; ++i) {
+            HoleStep& step = record.steps[i];
+            if (from <= step.code && step.code <= to && low <= step.diameter &&
+                step.diameter <= high) {
+                step.diameter = DiameterOf(rule.DiameterModify);
+                changed = true;
+            }
+        }
+    }
+    if (changed && host.KepHolAmendHoleData(holeId, record) == -1) {
+        host.KepMsgPutErrorMessage(hole_messages::kCannotAmendHole);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int32_t LiteralRewriteSelectedHoles(HoleHost& host, const RuleTable& table) {
+    std::vector<uint32_t> holeList;
+    void* selection = host.KepIddOpenSelIdData(1);
+    if (selection != nullptr) {
+        SelectionEntry entry{};
+        int32_t result = host.KepIddGetHeadSelIdData(selection, entry);
+        while (result != -1) {
+            ElementRef ref{};
+            ref.element = entry.element;
+            ref.segment = entry.segment;
+            const int32_t id = host.KepHolGetHoleId(ref);
+            if (id != -1) {
+                bool listed = false;
+                for (uint32_t known : holeList) {
+                    if (known == static_cast<uint32_t>(id)) {
+                        listed = true;
+                        break;
+                    }
+                }
+                if (!listed) holeList.push_back(static_cast<uint32_t>(id));
+            }
+            result = host.KepIddGetNextSelIdData(selection, entry);
+        }
+        host.KepIddCloseSelIdData(selection);
+    }
+    if (holeList.empty()) {
+        host.KepDlgMessageBox(hole_messages::kNoMatchingHole);
+        return 0;
+    }
+    int32_t changedCount = 0;
+    for (uint32_t id : holeList) {
+        HoleRecord record{};
+        if (host.KepHolGetHoleData(static_cast<int32_t>(id), record) == -1) {
+            host.KepMsgPutErrorMessage(hole_messages::kCannotReadHole);
+            host.KepDlgMessageBox(hole_messages::kErrorOccurred);
+            return 0;
+        }
+        bool changed = false;
+        if (!LiteralApplyRulesToHole(host, table, static_cast<int32_t>(id), changed, record)) {
+            host.KepDlgMessageBox(hole_messages::kErrorOccurred);
+            return 0;
+        }
+        if (changed) ++changedCount;
+    }
+    if (changedCount > 0) {
+        const std::string digits = std::to_string(changedCount);
+        const std::u16string text =
+            u"총 " + std::u16string(digits.begin(), digits.end()) + u"개의 구멍을 수정하였습니다.";
+        host.KepDlgMessageBox(text.c_str());
+    } else {
+        host.KepDlgMessageBox(hole_messages::kNoMatchingHole);
+    }
+    return 0;
+}
