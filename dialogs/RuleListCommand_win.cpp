@@ -1,8 +1,17 @@
 #include "dialogs/RuleListCommand.h"
 
+#include "dialogs/QuilletDlg.h"
+#include "dialogs/RuleListText.h"
 #include "entry/HoleCommand.h"
+#include "rules/RuleTable.h"
 
-// Placeholder until the rule list dialog exists: the event is accepted and nothing happens.
 int32_t RunRuleListCommand() {
+    RuleTable& rules = TheRuleTable();
+    const int32_t countAtOpen = rules.count();
+    QuilletDlg dialog(rules);
+    const auto result = static_cast<int>(dialog.DoModal());
+    if (ShouldSaveRuleFile(result, dialog.ConfirmMark, countAtOpen, rules.count())) {
+        dialog.SaveRuleFile();
+    }
     return kEventHandled;
 }

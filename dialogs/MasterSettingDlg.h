@@ -1,0 +1,44 @@
+// "Master Setting": the editor of one rule. It starts from the values remembered in the
+// registry for a new rule (RuleIndex -1) or from the rule itself, never changes the rule
+// table, and hands the values back through its members after IDOK.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/ModalDialog.h"
+#include "rules/RuleTable.h"
+
+class MasterSettingDlg final : public ModalDialog {
+public:
+    MasterSettingDlg(const RuleTable& rules, int32_t ruleIndex);
+
+    // Reads the remembered values into the members and controls; a value that cannot be
+    // read takes its default, which is written back at once.
+    void LoadFromRegistry();
+    // Remembers the members for the next new rule. Failed writes are ignored.
+    void SaveToRegistry() const;
+    // The members as a rule, to store in the table.
+    HoleRule Rule() const;
+
+    const std::u16string SubKeyName;
+    const int32_t RuleIndex;
+    const RuleTable& Rules;
+    int32_t isDisplay = 0;
+    RuleText CodeFrom;
+    RuleText CodeTo;
+    RuleText DiameterFrom;
+    RuleText DiameterTo;
+    RuleText DiameterModify;
+
+protected:
+    BOOL OnInitDialog() override;
+    void DoDataExchange(bool saveAndValidate) override;
+    void OnCommand(int controlId, int notifyCode) override;
+
+private:
+    void LoadFromRule();
+    void ShowValues(const HoleRule& values);
+    void OnClickedEnable();
+    void OnChangeField();
+};

@@ -1,0 +1,51 @@
+// "Hole Diameter": the rule list dialog. It shows the rule table, one row per rule with a
+// check box for the rule's flag, and changes the table in place as the user works: flags,
+// ADD and MODIFY through the rule editor, DEL. List row r shows rule r + 1.
+#pragma once
+
+#include <string>
+
+#include "controls/CiStCListCtrl.h"
+#include "platform/ModalDialog.h"
+#include "rules/RuleTable.h"
+
+class QuilletDlg final : public ModalDialog {
+public:
+    explicit QuilletDlg(RuleTable& rules);
+
+    // Writes the table to the rule file named by BaseName in the module's folder.
+    bool SaveRuleFile() const;
+
+    const std::wstring BaseName;
+    // Set to kConfirmMark by the OK button.
+    std::u16string ConfirmMark;
+    RuleTable& Rules;
+    CiStCListCtrl RuleList;
+
+protected:
+    BOOL OnInitDialog() override;
+    void DoDataExchange(bool saveAndValidate) override;
+    void OnOK() override;
+    void OnCommand(int controlId, int notifyCode) override;
+    LRESULT OnNotify(const NMHDR& header) override;
+
+private:
+    void FillList();
+    void ShowRuleInRow(int row);
+    void RefreshButtons();
+    void EnableAddWhileRoomLeft();
+    void FocusList();
+
+    void OnClickList();
+    void OnItemChanged(const NMLISTVIEW& change);
+    void OnAllOn();
+    void OnAllOff();
+    void OnReverse();
+    void OnAdd();
+    void OnDelete();
+    void OnModify();
+
+    // True while the dialog itself changes rows and boxes, whose notifications must not
+    // be taken for the user's.
+    bool updatingList_ = false;
+};

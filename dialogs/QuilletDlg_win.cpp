@@ -1,0 +1,244 @@
+#include "dialogs/QuilletDlg.h"
+
+#include <utility>
+
+#include "dialogs/MasterSettingDlg.h"
+#include "dialogs/RuleListText.h"
+#include "dialogs/resource.h"
+#include "platform/WideText.h"
+#include "rules/RuleFile.h"
+
+namespace {
+
+struct ColumnSpec {
+    const wchar_t* header;
+    int width;
+};
+
+constexpr ColumnSpec kColumns[] = {
+    {L"적용", 40},
+    {L"가공코드", 100},
+    {L"구멍경(적용)", 100},
+    {L"구멍경(수정)", 100},
+};
+
+// Row r of the list shows rule r + 1 of the table.
+int32_t RuleOfRow(int row) {
+    return row + 1;
+}
+
+// Sets a flag for the life of the object.
+class FlagScope {
+public:
+    explicit FlagScope(bool& flag) : flag_(flag), old_(std::exchange(flag, true)) {}
+    ~FlagScope() { flag_ = old_; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+private:
+    bool& flag_;
+    bool old_;
+};
+
+}  // namespace
+
+QuilletDlg::QuilletDlg(RuleTable& rules)
+    : ModalDialog(IDD_HOLE_DIAMETER), BaseName(kRuleFileBaseName), Rules(rules) {}
+
+bool QuilletDlg::SaveRuleFile() const {
+    return ::SaveRuleFile(Rules, BaseName);
+}
+
+void QuilletDlg::DoDataExchange(bool /*saveAndValidate*/) {
+    if (RuleList.hwnd() == nullptr) RuleList.SubclassWindow(Item(IDC_RULE_LIST));
+}
+
+BOOL QuilletDlg::OnInitDialog() {
+    ModalDialog::OnInitDialog();
+    RuleList.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+    int column = 0;
+    for (const ColumnSpec& spec : kColumns) {
+        RuleList.InsertColumn(column++, spec.header, spec.width, LVCFMT_CENTER);
+    }
+    FillList();
+    return TRUE;
+}
+
+void QuilletDlg::OnOK() {
+    ConfirmMark = kConfirmMark;
+    ModalDialog::OnOK();
+}
+
+void QuilletDlg::OnCommand(int controlId, int notifyCode) {
+    if (notifyCode != BN_CLICKED) return;
+    switch (controlId) {
+        case IDC_ALL_ON:
+            OnAllOn();
+            break;
+        case IDC_ALL_OFF:
+            OnAllOff();
+            break;
+        case IDC_REVERSE:
+            OnReverse();
+            break;
+        case IDC_ADD:
+            OnAdd();
+            break;
+        case IDC_DELETE:
+            OnDelete();
+            break;
+        case IDC_MODIFY:
+            OnModify();
+            break;
+        default:
+            break;
+    }
+}
+
+LRESULT QuilletDlg::OnNotify(const NMHDR& header) {
+    if (header.idFrom != IDC_RULE_LIST) return 0;
+    switch (header.code) {
+        case NM_CLICK:
+            OnClickList();
+            break;
+        case LVN_ITEMCHANGED:
+            OnItemChanged(reinterpret_cast<const NMLISTVIEW&>(header));
+            break;
+        default:
+            break;
+    }
+    return 0;
+}
+
+void QuilletDlg::FillList() {
+    {
+        FlagScope updating(updatingList_);
+        RuleList.DeleteAllItems();
+        for (int32_t n = 1; n <= Rules.count(); ++n) {
+            const int row = RuleList.InsertItem(RuleList.GetItemCount(), L"");
+            if (row < 0) break;
+            ShowRuleInRow(row);
+        }
+    }
+    RefreshButtons();
+}
+
+void QuilletDlg::ShowRuleInRow(int row) {
+    const HoleRule& rule = Rules.rule(RuleOfRow(row));
+    RuleList.SetCheckState(row, rule.isDisplay != 0);
+    RuleList.SetItemText(row, 1, ToWide(RangeText(rule.CodeFrom, rule.CodeTo)));
+    RuleList.SetItemText(row, 2, ToWide(RangeText(rule.DiameterFrom, rule.DiameterTo)));
+    RuleList.SetItemText(row, 3, ToWide(rule.DiameterModify));
+}
+
+void QuilletDlg::RefreshButtons() {
+    const UINT selected = RuleList.GetSelectedCount();
+    EnableWindow(Item(IDC_DELETE), selected != 0);
+    EnableWindow(Item(IDC_MODIFY), selected == 1);
+    EnableAddWhileRoomLeft();
+    FocusList();
+}
+
+// A full table takes no further rule, so ADD is offered only while there is room.
+void QuilletDlg::EnableAddWhileRoomLeft() {
+    EnableWindow(Item(IDC_ADD), !Rules.IsFull());
+}
+
+void QuilletDlg::FocusList() {
+    SetFocus(RuleList.hwnd());
+}
+
+// The list only sends this for clicks on a cell (its click filter drops the others). The
+// flag itself follows the box in OnItemChanged: the box changes only after this
+// notification, and a click beside the box in column 0 changes nothing.
+void QuilletDlg::OnClickList() {
+    InvalidateRect(hwnd(), nullptr, TRUE);
+    RefreshButtons();
+}
+
+// Every change of a box by the user, by mouse or by the space key, reaches the rule's
+// flag, so flag and box never disagree.
+void QuilletDlg::OnItemChanged(const NMLISTVIEW& change) {
+    if (updatingList_ || (change.uChanged & LVIF_STATE) == 0) return;
+    if (((change.uOldState ^ change.uNewState) & LVIS_STATEIMAGEMASK) == 0) return;
+    const int32_t n = RuleOfRow(change.iItem);
+    if (change.iItem < 0 || n > Rules.count()) return;
+    const UINT image = (change.uNewState & LVIS_STATEIMAGEMASK) >> 12;
+    if (image == 1 || image == 2) Rules.SetEnabled(n, image == 2);
+}
+
+void QuilletDlg::OnAllOn() {
+    {
+        FlagScope updating(updatingList_);
+        for (int row = 0; row < RuleList.GetItemCount(); ++row) {
+            RuleList.SetCheckState(row, true);
+            Rules.SetEnabled(RuleOfRow(row), true);
+        }
+    }
+    FocusList();
+}
+
+void QuilletDlg::OnAllOff() {
+    {
+        FlagScope updating(updatingList_);
+        for (int row = 0; row < RuleList.GetItemCount(); ++row) {
+            RuleList.SetCheckState(row, false);
+            Rules.SetEnabled(RuleOfRow(row), false);
+        }
+    }
+    FocusList();
+}
+
+// The new flag is read back from the box rather than derived from the old flag.
+void QuilletDlg::OnReverse() {
+    {
+        FlagScope updating(updatingList_);
+        for (int row = 0; row < RuleList.GetItemCount(); ++row) {
+            RuleList.SetCheckState(row, !RuleList.GetCheckState(row));
+            Rules.SetEnabled(RuleOfRow(row), RuleList.GetCheckState(row));
+        }
+    }
+    FocusList();
+}
+
+void QuilletDlg::OnAdd() {
+    if (!Rules.IsFull()) {
+        MasterSettingDlg editor(Rules, -1);
+        if (editor.DoModal() == IDOK) {
+            editor.SaveToRegistry();
+            Rules.Append(editor.Rule());
+            FillList();
+        }
+    }
+    FocusList();
+}
+
+// Walks from the last row up, so that the rows still to visit keep their numbers, and
+// their rules too, while rules are removed. DEL and MODIFY keep their state until the
+// next click or fill.
+void QuilletDlg::OnDelete() {
+    {
+        FlagScope updating(updatingList_);
+        const int rows = RuleList.GetItemCount();
+        for (int row = rows - 1; row >= 0; --row) {
+            if ((RuleList.GetItemState(row, LVIS_SELECTED) & LVIS_SELECTED) == 0) continue;
+            Rules.Remove(RuleOfRow(row));
+            RuleList.DeleteItem(row);
+        }
+    }
+    EnableAddWhileRoomLeft();
+    FocusList();
+}
+
+void QuilletDlg::OnModify() {
+    const int row = RuleList.GetSelectedCount() == 1 ? RuleList.GetNextSelectedItem(-1) : -1;
+    if (row >= 0) {
+        MasterSettingDlg editor(Rules, RuleOfRow(row));
+        if (editor.DoModal() == IDOK) {
+            editor.SaveToRegistry();
+            Rules.Replace(RuleOfRow(row), editor.Rule());
+            FillList();
+        }
+    }
+    FocusList();
+}

@@ -1,0 +1,132 @@
+#include "platform/ModalDialog.h"
+
+#include <utility>
+
+#include "platform/WideText.h"
+
+namespace {
+
+// Like the GUI library without a main window: the dialog is owned by the calling thread's
+// active window (for a nested dialog, the dialog that opened it), so that one is disabled
+// while it runs.
+HWND ChooseOwner() {
+    HWND owner = GetActiveWindow();
+    if (owner == nullptr) return nullptr;
+    owner = GetAncestor(owner, GA_ROOT);
+    return GetLastActivePopup(owner);
+}
+
+}  // namespace
+
+ModalDialog::ModalDialog(int templateId) : templateId_(templateId) {}
+
+INT_PTR ModalDialog::DoModal() {
+    if (resources_.instance() == nullptr) return -1;
+    return DialogBoxParamW(resources_.instance(), MAKEINTRESOURCEW(templateId_), ChooseOwner(),
+                           DialogProc, reinterpret_cast<LPARAM>(this));
+}
+
+INT_PTR CALLBACK ModalDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        auto* dialog = reinterpret_cast<ModalDialog*>(lParam);
+        SetWindowLongPtrW(window, DWLP_USER, lParam);
+        dialog->hwnd_ = window;
+    }
+    auto* dialog = reinterpret_cast<ModalDialog*>(GetWindowLongPtrW(window, DWLP_USER));
+    if (dialog == nullptr) return FALSE;
+    const INT_PTR handled = dialog->HandleMessage(message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(window, DWLP_USER, 0);
+        dialog->hwnd_ = nullptr;
+    }
+    return handled;
+}
+
+INT_PTR ModalDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_INITDIALOG:
+            return OnInitDialog();
+        case WM_COMMAND: {
+            const int id = LOWORD(wParam);
+            const int code = HIWORD(wParam);
+            const bool fromControl = lParam != 0;
+            if (exchanging_ && fromControl) return TRUE;
+            if (id == IDOK && (!fromControl || code == BN_CLICKED)) {
+                OnOK();
+            } else if (id == IDCANCEL && (!fromControl || code == BN_CLICKED)) {
+                OnCancel();
+            } else {
+                OnCommand(id, code);
+            }
+            return TRUE;
+        }
+        case WM_NOTIFY: {
+            if (exchanging_) return TRUE;
+            const LRESULT result = OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+            // In a dialog the notification's result goes through DWLP_MSGRESULT.
+            SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, result);
+            return TRUE;
+        }
+        default:
+            return FALSE;
+    }
+}
+
+BOOL ModalDialog::OnInitDialog() {
+    UpdateData(false);
+    return TRUE;
+}
+
+void ModalDialog::DoDataExchange(bool /*saveAndValidate*/) {}
+
+void ModalDialog::OnOK() {
+    if (UpdateData(true)) EndDialog(IDOK);
+}
+
+void ModalDialog::OnCancel() {
+    EndDialog(IDCANCEL);
+}
+
+void ModalDialog::OnCommand(int /*controlId*/, int /*notifyCode*/) {}
+
+LRESULT ModalDialog::OnNotify(const NMHDR& /*header*/) {
+    return 0;
+}
+
+bool ModalDialog::UpdateData(bool saveAndValidate) {
+    const bool wasExchanging = std::exchange(exchanging_, true);
+    DoDataExchange(saveAndValidate);
+    exchanging_ = wasExchanging;
+    return true;
+}
+
+void ModalDialog::EndDialog(INT_PTR result) {
+    ::EndDialog(hwnd_, result);
+}
+
+void ModalDialog::ExchangeText(bool saveAndValidate, int controlId, std::u16string& value) {
+    HWND control = Item(controlId);
+    if (saveAndValidate) {
+        value = WindowText(control);
+    } else if (WindowText(control) != value) {
+        // Setting an unchanged text would only move the caret and raise a change notice.
+        SetWindowTextW(control, ToWide(value).c_str());
+    }
+}
+
+void ModalDialog::ExchangeCheck(bool saveAndValidate, int controlId, int32_t& value) {
+    if (saveAndValidate) {
+        value = IsDlgButtonChecked(hwnd_, controlId) == BST_CHECKED ? 1 : 0;
+    } else {
+        CheckDlgButton(hwnd_, controlId, value != 0 ? BST_CHECKED : BST_UNCHECKED);
+    }
+}
+
+std::u16string WindowText(HWND window) {
+    const int length = GetWindowTextLengthW(window);
+    if (length <= 0) return {};
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    const int copied = GetWindowTextW(window, text.data(), length + 1);
+    text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+    return ToU16(text);
+}

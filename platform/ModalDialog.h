@@ -1,0 +1,60 @@
+// Our modal dialog base in place of the GUI class library's: the template comes from the
+// module's resources, DoDataExchange moves values between controls and members, and the
+// dialog procedure routes messages to the overridable handlers below.
+#pragma once
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstdint>
+#include <string>
+
+#include "platform/ResourceContext.h"
+
+class ModalDialog {
+public:
+    explicit ModalDialog(int templateId);
+    virtual ~ModalDialog() = default;
+    ModalDialog(const ModalDialog&) = delete;
+    ModalDialog& operator=(const ModalDialog&) = delete;
+
+    // IDOK or IDCANCEL as the dialog ended, -1 when it could not be created.
+    INT_PTR DoModal();
+
+    HWND hwnd() const { return hwnd_; }
+
+protected:
+    // Runs the exchange into the controls; TRUE lets the dialog manager set the focus.
+    virtual BOOL OnInitDialog();
+    virtual void DoDataExchange(bool saveAndValidate);
+    // Exchange from the controls, then end with IDOK.
+    virtual void OnOK();
+    virtual void OnCancel();
+    // A control's WM_COMMAND notification other than IDOK and IDCANCEL.
+    virtual void OnCommand(int controlId, int notifyCode);
+    // WM_NOTIFY; the returned value is the notification's result.
+    virtual LRESULT OnNotify(const NMHDR& header);
+
+    // Moves the values between members and controls. Controls' notifications are not
+    // handled while it runs, so a handler cannot undo an exchange half way.
+    bool UpdateData(bool saveAndValidate);
+    void EndDialog(INT_PTR result);
+    HWND Item(int controlId) const { return GetDlgItem(hwnd_, controlId); }
+
+    // One control and one member each, in the direction the exchange runs.
+    void ExchangeText(bool saveAndValidate, int controlId, std::u16string& value);
+    void ExchangeCheck(bool saveAndValidate, int controlId, int32_t& value);
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+    ResourceContext resources_;
+    int templateId_;
+    HWND hwnd_ = nullptr;
+    bool exchanging_ = false;
+};
+
+// The text of a window, such as a control of a dialog.
+std::u16string WindowText(HWND window);
