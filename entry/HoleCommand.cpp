@@ -51,20 +51,15 @@ int32_t PickFilter(HoleHost& host, int32_t elementKind, int32_t elementNumber) {
     return record.excluded == 0 ? 1 : 0;
 }
 
-bool ApplyRulesToHole(HoleHost& host, std::span<const CompiledRule> rules, int32_t holeId,
-                      bool& changed, HoleRecord& record) {
+bool ApplyRulesToHole(HoleHost& host, const RuleMatcher& rules, int32_t holeId, bool& changed,
+                      HoleRecord& record) {
     changed = false;
     if (record.excluded != 0 || rules.empty()) return true;
     // A host that reports steps without handing an array over has no steps to rewrite.
     const int32_t stepCount = record.steps != nullptr ? record.stepCount : 0;
-    for (const CompiledRule& rule : rules) {
-        for (int32_t i = 0; i < stepCount; ++i) {
-            HoleStep& step = record.steps[i];
-            if (rule.Matches(step.code, step.diameter)) {
-                step.diameter = rule.diameterModify;
-                changed = true;
-            }
-        }
+    for (int32_t i = 0; i < stepCount; ++i) {
+        HoleStep& step = record.steps[i];
+        if (rules.Apply(step.code, step.diameter)) changed = true;
     }
     if (changed && host.KepHolAmendHoleData(holeId, record) == kHostFailure) {
         host.KepMsgPutErrorMessage(hole_messages::kCannotAmendHole);
@@ -79,7 +74,7 @@ int32_t RewriteSelectedHoles(HoleHost& host, const RuleTable& table) {
         host.KepDlgMessageBox(hole_messages::kNoMatchingHole);
         return kEventHandled;
     }
-    const std::vector<CompiledRule> rules = CompileEnabledRules(table);
+    const RuleMatcher rules(table);
     int32_t changedHoles = 0;
     for (int32_t holeId : holes.ids()) {
         HoleRecord record{};

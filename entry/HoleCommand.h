@@ -3,7 +3,7 @@
 #pragma once
 
 #include <cstdint>
-#include <span>
+#include <string>
 
 #include "host/HoleHost.h"
 #include "rules/CompiledRules.h"
@@ -29,8 +29,8 @@ int32_t PickFilter(HoleHost& host, int32_t elementKind, int32_t elementNumber);
 
 // Applies the rules to the record's steps in rule order and hands a changed record back to
 // the host. Returns false when the host refused the amended record.
-bool ApplyRulesToHole(HoleHost& host, std::span<const CompiledRule> rules, int32_t holeId,
-                      bool& changed, HoleRecord& record);
+bool ApplyRulesToHole(HoleHost& host, const RuleMatcher& rules, int32_t holeId, bool& changed,
+                      HoleRecord& record);
 
 // Event code 0: rewrites every selected hole once, in selection order, and reports the
 // outcome to the user. Always returns 0.

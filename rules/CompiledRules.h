@@ -1,7 +1,9 @@
-// The enabled rules of a table with their texts parsed once, in rule order.
+// The enabled rules of a table with their texts parsed once, and an index that finds the
+// rules whose code range holds a given code without trying every rule.
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "rules/RuleTable.h"
@@ -13,12 +15,36 @@ struct CompiledRule {
     double diameterHigh;
     double diameterModify;
 
-    bool Matches(int32_t code, double diameter) const {
-        return codeFrom <= code && code <= codeTo && diameterLow <= diameter &&
-               diameter <= diameterHigh;
+    bool MatchesCode(int32_t code) const { return codeFrom <= code && code <= codeTo; }
+    bool MatchesDiameter(double diameter) const {
+        return diameterLow <= diameter && diameter <= diameterHigh;
     }
 };
 
 // A CodeTo of 0 means the range ends at CodeFrom; a DiameterTo of 0.0 likewise.
 CompiledRule CompileRule(const HoleRule& rule);
 std::vector<CompiledRule> CompileEnabledRules(const RuleTable& table);
+
+// Applies the enabled rules of a table to one machining step at a time. A step's new
+// diameter depends only on that step and on the rules in rule order, so applying every
+// rule to one step before the next step gives exactly what rule-by-rule passes over all
+// steps give.
+class RuleMatcher {
+public:
+    explicit RuleMatcher(const RuleTable& table);
+
+    bool empty() const { return rules_.empty(); }
+    // Rewrites the diameter by every matching rule in rule order; true when any matched.
+    bool Apply(int32_t code, double& diameter) const;
+
+private:
+    std::span<const uint8_t> RulesForCode(int32_t code) const;
+
+    std::vector<CompiledRule> rules_;
+    // The code axis cut where some rule's range starts or ends: bandStarts_[i] begins band
+    // i, which ends where band i + 1 begins; bandRules_ lists, in rule order, the rules whose
+    // range covers the whole band (bandOffsets_ delimits each band's list).
+    std::vector<int64_t> bandStarts_;
+    std::vector<uint32_t> bandOffsets_;
+    std::vector<uint8_t> bandRules_;
+};
