@@ -3,7 +3,7 @@
 SHELL := /bin/bash
 XVFB := xvfb-run -a -s "-screen 0 1024x768x24"
 
-.PHONY: all bootstrap native native-asan fuzz windows test test-native test-asan test-fuzz test-windows demo bench clean
+.PHONY: all bootstrap native native-asan fuzz windows test test-native test-asan test-fuzz test-windows demo bench package clean
 
 all: native windows
 
@@ -46,6 +46,10 @@ demo: bootstrap
 	cmake --preset windows >/dev/null
 	cmake --build --preset windows --target Quillet KepLib kephost
 	bash scripts/demo.sh build/windows
+
+# The release ZIP (dist/Quillet-<version>.zip): the DLL, a sample rule file, install notes.
+package: windows
+	bash scripts/package.sh build/windows dist
 
 bench: native
 	build/native/bin/rewrite_bench --benchmark_counters_tabular=true
