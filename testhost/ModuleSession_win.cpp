@@ -1,0 +1,99 @@
+#include "testhost/ModuleSession.h"
+
+#include <stdexcept>
+#include <string>
+
+#include "standin/KepTest.h"
+#include "testhost/TextUtf8.h"
+
+namespace {
+
+std::filesystem::path ProgramPath() {
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD length =
+            GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length < buffer.size()) {
+            buffer.resize(length);
+            return buffer;
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::string Describe(const std::filesystem::path& path) {
+    return Utf8FromWide(path.wstring());
+}
+
+// CopyFileW rather than std::filesystem::copy_file, whose overwrite fails with MinGW's
+// runtime ("File exists").
+void CopyInto(const std::filesystem::path& from, const std::filesystem::path& to) {
+    if (!CopyFileW(from.c_str(), to.c_str(), FALSE)) {
+        throw std::runtime_error("cannot copy " + Describe(from) + " to " + Describe(to) +
+                                 " (error " + std::to_string(GetLastError()) + ")");
+    }
+}
+
+bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
+    std::error_code error;
+    return std::filesystem::equivalent(a, b, error);
+}
+
+template <typename Callback>
+Callback Registered(Callback callback, const char* what) {
+    if (!callback) throw std::logic_error(std::string("the module registered no ") + what);
+    return callback;
+}
+
+}  // namespace
+
+std::filesystem::path DefaultModulePath() {
+    return ProgramPath().parent_path() / L"Quillet.dll";
+}
+
+ModuleSession::ModuleSession(const ModuleSessionOptions& options)
+    : folder_(std::filesystem::absolute(options.folder).lexically_normal()) {
+    KepTestReset();
+    std::filesystem::create_directories(folder_);
+    modulePath_ = folder_ / L"Quillet.dll";
+    if (!SameFile(options.module, modulePath_)) {
+        CopyInto(options.module, modulePath_);
+        moduleCopy_.Own(modulePath_);
+    }
+    if (options.ruleFile && !SameFile(*options.ruleFile, folder_ / L"Quillet.def")) {
+        CopyInto(*options.ruleFile, folder_ / L"Quillet.def");
+    }
+    if (options.prepareHost) options.prepareHost();
+
+    module_.reset(LoadLibraryW(modulePath_.c_str()));
+    if (!module_) {
+        throw std::runtime_error("cannot load " + Describe(modulePath_) + " (error " +
+                                 std::to_string(GetLastError()) + ")");
+    }
+    using StartupProc = int32_t(__cdecl*)(void);
+    auto startup = reinterpret_cast<StartupProc>(
+        reinterpret_cast<void*>(GetProcAddress(module_.get(), "Startup")));
+    if (!startup) throw std::runtime_error(Describe(modulePath_) + " exports no Startup");
+    startupResult_ = startup();
+}
+
+ModuleSession::CopiedFile::~CopiedFile() {
+    std::error_code ignored;
+    if (!path_.empty()) std::filesystem::remove(path_, ignored);
+}
+
+int32_t ModuleSession::Start() {
+    return Registered(KepTestStartCallback(), "start callback")();
+}
+
+int32_t ModuleSession::Execute(int32_t eventCode) {
+    return Registered(KepTestExecuteCallback(), "execute callback")(eventCode);
+}
+
+int32_t ModuleSession::Pick(int32_t elementKind, int32_t elementNumber) {
+    return Registered(KepTestCompareCallback(), "pick filter")(elementKind, elementNumber);
+}
+
+void ModuleSession::End() {
+    Registered(KepTestEndCallback(), "end callback")();
+}
