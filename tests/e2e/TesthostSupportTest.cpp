@@ -1,0 +1,221 @@
+// The test host's own parts under Wine: the message box watcher on real message boxes, the
+// module session, and the stand-in KepLib.dll's controls as a test program sees them.
+#include <windows.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <thread>
+
+#include "standin/KepTest.h"
+#include "testhost/MessageBoxWatcher.h"
+#include "testhost/ModuleSession.h"
+#include "testhost/ScratchFolder.h"
+#include "testhost/StandinLog.h"
+
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using namespace std::chrono_literals;
+
+// Closes a box with this caption that is still open after the timeout, so that a broken
+// watcher fails the test instead of hanging it.
+class BoxSafetyNet {
+public:
+    BoxSafetyNet(std::wstring caption, std::chrono::milliseconds timeout)
+        : thread_([this, caption = std::move(caption), timeout] {
+              const auto deadline = std::chrono::steady_clock::now() + timeout;
+              while (!stop_) {
+                  std::this_thread::sleep_for(20ms);
+                  if (std::chrono::steady_clock::now() < deadline) continue;
+                  if (HWND box = FindWindowW(L"#32770", caption.c_str())) {
+                      PostMessageW(box, WM_CLOSE, 0, 0);
+                      fired_ = true;
+                  }
+              }
+          }) {}
+    ~BoxSafetyNet() {
+        stop_ = true;
+        thread_.join();
+    }
+    bool fired() const { return fired_; }
+
+private:
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> fired_{false};
+    std::thread thread_;
+};
+
+TEST(MessageBoxWatcher, RecordsAndClosesMessageBoxesInOrder) {
+    std::mutex mutex;
+    std::vector<std::string> order;
+    MessageBoxWatcher watcher([&](const SeenMessageBox& box) {
+        std::lock_guard lock(mutex);
+        order.push_back(box.text);
+    });
+    BoxSafetyNet net(L"Quillet", 10s);
+
+    EXPECT_EQ(MessageBoxW(nullptr, L"첫째 상자", L"Quillet", MB_OK), IDOK);
+    EXPECT_EQ(MessageBoxW(nullptr, L"second\r\nline", L"Quillet", MB_OKCANCEL | MB_ICONERROR),
+              IDOK);
+
+    EXPECT_FALSE(net.fired());
+    auto seen = watcher.Seen();
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].caption, "Quillet");
+    EXPECT_EQ(seen[0].text, "첫째 상자");
+    EXPECT_EQ(seen[1].text, "second\r\nline");
+    std::lock_guard lock(mutex);
+    EXPECT_THAT(order, ElementsAre("첫째 상자", "second\r\nline"));
+}
+
+TEST(MessageBoxWatcher, LeavesTheModulesOwnDialogsAlone) {
+    MessageBoxWatcher watcher;
+    BoxSafetyNet net(L"Hole Diameter", 500ms);
+    MessageBoxW(nullptr, L"not for the watcher", L"Hole Diameter", MB_OK);
+    EXPECT_TRUE(net.fired());
+    EXPECT_EQ(watcher.Count(), 0u);
+}
+
+TEST(MessageBoxWatcher, WaitGivesUpAfterItsTimeout) {
+    MessageBoxWatcher watcher;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(watcher.WaitForCount(1, 100ms));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 100ms);
+}
+
+// ---- Module session ----
+
+class ModuleSessionTest : public ::testing::Test {
+protected:
+    ScratchFolder scratch_;
+    std::filesystem::path folder_ = scratch_.path() / L"module";
+};
+
+TEST_F(ModuleSessionTest, LoadsACopyBesideTheRuleFileAndRemovesItAfterwards) {
+    const std::filesystem::path rules = scratch_.path() / L"rules.txt";
+    std::ofstream(rules, std::ios::binary) << std::string("\xFF\xFE", 2);
+    {
+        MessageBoxWatcher watcher;
+        ModuleSessionOptions options;
+        options.folder = folder_;
+        options.ruleFile = rules;
+        ModuleSession session(options);
+        EXPECT_EQ(session.startupResult(), 0);
+        EXPECT_TRUE(std::filesystem::exists(folder_ / L"Quillet.dll"));
+        EXPECT_EQ(std::filesystem::file_size(folder_ / L"Quillet.def"), 2u);
+        wchar_t loaded[MAX_PATH] = {};
+        GetModuleFileNameW(session.module(), loaded, MAX_PATH);
+        EXPECT_TRUE(std::filesystem::equivalent(loaded, folder_ / L"Quillet.dll"));
+        EXPECT_EQ(session.Start(), 0);
+        EXPECT_EQ(watcher.Count(), 0u);  // the rule file was there: no file error
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder_ / L"Quillet.dll"));
+    EXPECT_TRUE(std::filesystem::exists(folder_ / L"Quillet.def"));
+}
+
+TEST_F(ModuleSessionTest, PreparesTheHostAfterTheResetAndBeforeStartup) {
+    KepTestSetRegisterResult(0);  // forgotten by the session's reset
+    ModuleSessionOptions options;
+    options.folder = folder_;
+    ModuleSession first(options);
+    EXPECT_EQ(first.startupResult(), 0);
+    options.folder = scratch_.path() / L"second";
+    options.prepareHost = [] { KepTestSetRegisterResult(0); };
+    ModuleSession second(options);
+    EXPECT_EQ(second.startupResult(), -1);
+}
+
+TEST_F(ModuleSessionTest, ReportsAModuleThatCannotBeLoaded) {
+    ModuleSessionOptions options;
+    options.folder = folder_;
+    options.module = scratch_.path() / L"missing.dll";
+    EXPECT_THROW(ModuleSession session(options), std::runtime_error);
+    EXPECT_FALSE(std::filesystem::exists(folder_ / L"Quillet.dll"));
+}
+
+// ---- The stand-in's controls through the DLL ----
+
+class StandinControls : public ::testing::Test {
+protected:
+    void SetUp() override {
+        KepTestReset();
+        std::ofstream(drawing_, std::ios::binary) << "hole 3\nelement 1 31\nstep 101 8.3\n"
+                                                     "hole 4 excluded\nelement 2 41\n";
+    }
+    ScratchFolder scratch_;
+    std::filesystem::path drawing_ = scratch_.path() / L"small.drawing";
+};
+
+TEST_F(StandinControls, LoadsADrawingAndAnswersHostCalls) {
+    ASSERT_EQ(KepTestLoadDrawing(drawing_.c_str()), 0);
+    EXPECT_EQ(KepElmGetSegment(1, 41), 2);  // the default element kind
+    ElementRef ref{31, 1};
+    EXPECT_EQ(KepHolGetHoleId(&ref), 3);
+    HoleRecord record{};
+    ASSERT_EQ(KepHolGetHoleData(3, &record), 0);
+    record.steps[0].diameter = 8.5;
+    ASSERT_EQ(KepHolAmendHoleData(3, &record), 0);
+    HoleStep step{};
+    ASSERT_EQ(KepTestHoleStep(3, 0, &step), 0);
+    EXPECT_EQ(step.diameter, 8.5);
+    EXPECT_EQ(KepTestHoleStep(3, 1, &step), -1);
+    EXPECT_EQ(KepTestAmendCount(3), 1);
+    ASSERT_EQ(KepTestHoleRecord(4, &record), 0);
+    EXPECT_NE(record.excluded, 0);
+
+    KepTestSelect(2, 41);
+    KepTestSelect(1, 31);
+    KepTestSelect(2, 41);
+    int32_t ids[4] = {};
+    EXPECT_EQ(KepTestSelectedHoleIds(ids, 1), 2);
+    EXPECT_EQ(ids[0], 4);
+    EXPECT_EQ(ids[1], 0);  // beyond the capacity: untouched
+}
+
+TEST_F(StandinControls, ReportsABadDrawingInTheLog) {
+    std::ofstream(drawing_, std::ios::binary) << "hole 3\nstep 101 x\n";
+    EXPECT_EQ(KepTestLoadDrawing(drawing_.c_str()), -1);
+    auto log = ReadStandinLog();
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_THAT(log[0], HasSubstr("line 2: diameter 'x' is not a finite number"));
+}
+
+TEST_F(StandinControls, LogLinesAreCutToTheBufferButReportTheirLength) {
+    KepMsgPutMessage(L"구멍");
+    char buffer[5] = {'x', 'x', 'x', 'x', 'x'};
+    const std::string full = "KepMsgPutMessage(\"구멍\")";
+    EXPECT_EQ(KepTestLogLine(0, buffer, sizeof buffer), static_cast<int32_t>(full.size()));
+    EXPECT_STREQ(buffer, "KepM");
+    EXPECT_EQ(KepTestLogLine(1, buffer, sizeof buffer), -1);
+    EXPECT_THAT(ReadStandinLog(), ElementsAre(full));
+}
+
+TEST_F(StandinControls, FailsNamedCallsAndRefusesUnknownNames) {
+    ASSERT_EQ(KepTestLoadDrawing(drawing_.c_str()), 0);
+    EXPECT_EQ(KepTestFailCall("KepIddOpenSelIdData", 1), 0);
+    EXPECT_EQ(KepIddOpenSelIdData(1), nullptr);
+    void* handle = KepIddOpenSelIdData(1);
+    EXPECT_NE(handle, nullptr);
+    KepIddCloseSelIdData(handle);
+    EXPECT_EQ(KepTestFailCall("KepDlgMessageBox", 1), -1);
+    EXPECT_EQ(KepTestFailCall("NoSuchFunction", 0), -1);
+}
+
+TEST_F(StandinControls, KeepsOnlyMessagesAndNotesWhenCallsAreOff) {
+    KepTestLogCalls(0);
+    KepEvtSetEventMask(32);
+    KepDlgMessageBox(L"상자");
+    KepTestAppendLog("MessageBox(\"Quillet\",\"x\")");
+    EXPECT_THAT(ReadStandinLog(),
+                ElementsAre("KepDlgMessageBox(\"상자\")", "MessageBox(\"Quillet\",\"x\")"));
+    EXPECT_TRUE(IsMessageLine(ReadStandinLog()[0]));
+    EXPECT_FALSE(IsMessageLine(ReadStandinLog()[1]));
+}
+
+}  // namespace
