@@ -1,0 +1,174 @@
+#include "DialogFixture.h"
+
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <ostream>
+
+#include "dialogs/resource.h"
+#include "standin/KepTest.h"
+#include "testhost/TextUtf8.h"
+
+namespace {
+
+constexpr const wchar_t* kValueNames[] = {L"isDisplay",    L"CodeFrom",   L"CodeTo",
+                                          L"DiameterFrom", L"DiameterTo", L"DiameterModify"};
+
+void WriteFile(const std::filesystem::path& path, const void* data, size_t size) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
+}
+
+}  // namespace
+
+Bytes RuleFileOf(std::u16string_view text) {
+    Bytes bytes{0xFF, 0xFE};
+    for (char16_t unit : text) {
+        bytes.push_back(static_cast<unsigned char>(unit & 0xFF));
+        bytes.push_back(static_cast<unsigned char>(unit >> 8));
+    }
+    return bytes;
+}
+
+void ClearEditorKey() {
+    RegDeleteTreeW(HKEY_CURRENT_USER, kEditorKey);
+}
+
+std::optional<std::wstring> ReadEditorValue(const wchar_t* name) {
+    wchar_t buffer[1024] = {};
+    DWORD size = sizeof buffer;
+    if (RegGetValueW(HKEY_CURRENT_USER, kEditorKey, name, RRF_RT_REG_SZ, nullptr, buffer, &size) !=
+        ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    return std::wstring(buffer);
+}
+
+void WriteEditorValue(const wchar_t* name, DWORD type, const void* data, DWORD size) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kEditorKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              &key, nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
+void WriteEditorText(const wchar_t* name, std::wstring_view text) {
+    const std::wstring copy(text);
+    WriteEditorValue(name, REG_SZ, copy.c_str(), static_cast<DWORD>((copy.size() + 1) * 2));
+}
+
+void DeleteEditorValue(const wchar_t* name) {
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kEditorKey, name);
+}
+
+std::vector<std::wstring> EditorValues() {
+    std::vector<std::wstring> values;
+    for (const wchar_t* name : kValueNames) {
+        values.push_back(ReadEditorValue(name).value_or(L"<missing>"));
+    }
+    return values;
+}
+
+void DialogTest::SetUp() {
+    ClearEditorKey();
+}
+
+void DialogTest::TearDown() {
+    session_.reset();
+    EXPECT_EQ(boxes_.Count(), expectedBoxes_) << "message boxes shown";
+    for (const SeenMessageBox& box : boxes_.Seen()) {
+        std::cout << "message box: " << box.caption << " | " << box.text << "\n";
+    }
+}
+
+void DialogTest::StartWith(std::optional<Bytes> ruleFile) {
+    const std::filesystem::path drawing = folder_.path() / L"probe.drawing";
+    WriteFile(drawing, kProbeDrawing, sizeof kProbeDrawing - 1);
+    if (ruleFile) WriteFile(RuleFilePath(), ruleFile->data(), ruleFile->size());
+    ModuleSessionOptions options;
+    options.folder = folder_.path();
+    options.prepareHost = [drawing] { ASSERT_EQ(KepTestLoadDrawing(drawing.c_str()), 0); };
+    session_ = std::make_unique<ModuleSession>(options);
+    ASSERT_EQ(session_->startupResult(), 0);
+    Restart();
+}
+
+void DialogTest::Restart() {
+    ASSERT_EQ(session_->Start(), 0);
+}
+
+int DialogTest::RunRuleList(const std::function<void(HWND, const ListView&)>& drive) {
+    return RunWhileDriving([this] { return session_->Execute(7); },
+                           [&drive] {
+                               HWND dialog = WaitForDialog(kListCaption);
+                               ASSERT_NE(dialog, nullptr) << "the rule list dialog did not open";
+                               drive(dialog, ListView(GetDlgItem(dialog, IDC_RULE_LIST)));
+                           });
+}
+
+std::vector<ShownRule> DialogTest::RowsOnReopen() {
+    std::vector<ShownRule> rows;
+    RunRuleList([&rows](HWND dialog, const ListView& list) {
+        rows = ShownRules(list);
+        Press(dialog, IDCANCEL);
+    });
+    return rows;
+}
+
+std::optional<Bytes> DialogTest::RuleFileBytes() const {
+    std::ifstream in(RuleFilePath(), std::ios::binary);
+    if (!in) return std::nullopt;
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::vector<double> DialogTest::RewriteProbe() {
+    KepTestSelectAll();
+    EXPECT_EQ(session_->Execute(0), 0);
+    HoleRecord record{};
+    EXPECT_EQ(KepTestHoleRecord(1, &record), 0);
+    std::vector<double> diameters;
+    for (int32_t i = 0; i < record.stepCount; ++i) {
+        HoleStep step{};
+        EXPECT_EQ(KepTestHoleStep(1, i, &step), 0);
+        diameters.push_back(step.diameter);
+    }
+    return diameters;
+}
+
+HWND OpenEditor(HWND listDialog, int button) {
+    PressLater(listDialog, button);
+    return WaitForDialog(kEditorCaption);
+}
+
+EditorFields ReadEditor(HWND editor) {
+    return {IsDlgButtonChecked(editor, IDC_ENABLED) == BST_CHECKED,
+            ItemText(editor, IDC_CODE_FROM),
+            ItemText(editor, IDC_CODE_TO),
+            ItemText(editor, IDC_DIAMETER_FROM),
+            ItemText(editor, IDC_DIAMETER_TO),
+            ItemText(editor, IDC_DIAMETER_MODIFY)};
+}
+
+void FillEditor(HWND editor, const EditorFields& fields) {
+    if ((IsDlgButtonChecked(editor, IDC_ENABLED) == BST_CHECKED) != fields.checked) {
+        Press(editor, IDC_ENABLED);
+    }
+    SetItemText(editor, IDC_CODE_FROM, fields.codeFrom);
+    SetItemText(editor, IDC_CODE_TO, fields.codeTo);
+    SetItemText(editor, IDC_DIAMETER_FROM, fields.diameterFrom);
+    SetItemText(editor, IDC_DIAMETER_TO, fields.diameterTo);
+    SetItemText(editor, IDC_DIAMETER_MODIFY, fields.diameterModify);
+}
+
+void PrintTo(const ShownRule& rule, std::ostream* out) {
+    *out << "{" << (rule.checked ? "on" : "off") << ", " << Utf8FromWide(rule.codes) << ", "
+         << Utf8FromWide(rule.diameters) << ", " << Utf8FromWide(rule.modify) << "}";
+}
+
+void PrintTo(const EditorFields& fields, std::ostream* out) {
+    *out << "{" << (fields.checked ? "on" : "off") << ", " << Utf8FromWide(fields.codeFrom) << " ~ "
+         << Utf8FromWide(fields.codeTo) << ", " << Utf8FromWide(fields.diameterFrom) << " ~ "
+         << Utf8FromWide(fields.diameterTo) << ", " << Utf8FromWide(fields.diameterModify) << "}";
+}

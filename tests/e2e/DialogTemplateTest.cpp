@@ -1,0 +1,291 @@
+// The dialog templates inside the built Quillet.dll, loaded as a resource module and parsed
+// from their DLGTEMPLATEEX bytes: every control's id, class, caption, position and style.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "dialogs/resource.h"
+#include "testhost/ModuleSession.h"
+#include "testhost/TextUtf8.h"
+
+namespace {
+
+// A class or a caption: a text or an ordinal (0xFFFF followed by a number).
+using NameOrOrdinal = std::variant<std::wstring, WORD>;
+
+struct Control {
+    DWORD style;
+    DWORD exStyle;
+    short x, y, cx, cy;
+    DWORD id;
+    NameOrOrdinal className;
+    NameOrOrdinal caption;
+    WORD extraBytes;
+};
+
+struct Template {
+    DWORD style;
+    DWORD exStyle;
+    short x, y, cx, cy;
+    NameOrOrdinal menu;
+    NameOrOrdinal className;
+    std::wstring caption;
+    WORD pointSize;
+    WORD weight;
+    BYTE italic;
+    BYTE charset;
+    std::wstring typeface;
+    std::vector<Control> controls;
+};
+
+// Reads the template's fields in order, checking that nothing runs past its bytes.
+class TemplateReader {
+public:
+    TemplateReader(const BYTE* data, size_t size) : data_(data), size_(size) {}
+
+    template <typename T>
+    T Read() {
+        T value{};
+        if (offset_ + sizeof(T) > size_) {
+            overrun_ = true;
+            return value;
+        }
+        std::memcpy(&value, data_ + offset_, sizeof(T));
+        offset_ += sizeof(T);
+        return value;
+    }
+    std::wstring ReadText() {
+        std::wstring text;
+        for (WORD unit = Read<WORD>(); unit != 0 && !overrun_; unit = Read<WORD>()) {
+            text.push_back(static_cast<wchar_t>(unit));
+        }
+        return text;
+    }
+    NameOrOrdinal ReadNameOrOrdinal() {
+        const size_t start = offset_;
+        if (Read<WORD>() == 0xFFFF) return Read<WORD>();
+        offset_ = start;
+        return ReadText();
+    }
+    void AlignToDword() { offset_ = (offset_ + 3) & ~size_t{3}; }
+    void Skip(size_t bytes) { offset_ += bytes; }
+    bool overrun() const { return overrun_ || offset_ > size_; }
+
+private:
+    const BYTE* data_;
+    size_t size_;
+    size_t offset_ = 0;
+    bool overrun_ = false;
+};
+
+Template Parse(const BYTE* data, size_t size) {
+    TemplateReader in(data, size);
+    Template t{};
+    EXPECT_EQ(in.Read<WORD>(), 1) << "dlgVer";
+    EXPECT_EQ(in.Read<WORD>(), 0xFFFF) << "signature of DLGTEMPLATEEX";
+    in.Read<DWORD>();  // helpID
+    t.exStyle = in.Read<DWORD>();
+    t.style = in.Read<DWORD>();
+    const WORD count = in.Read<WORD>();
+    t.x = in.Read<short>();
+    t.y = in.Read<short>();
+    t.cx = in.Read<short>();
+    t.cy = in.Read<short>();
+    t.menu = in.ReadNameOrOrdinal();
+    t.className = in.ReadNameOrOrdinal();
+    t.caption = in.ReadText();
+    if (t.style & (DS_SETFONT | DS_SHELLFONT)) {
+        t.pointSize = in.Read<WORD>();
+        t.weight = in.Read<WORD>();
+        t.italic = in.Read<BYTE>();
+        t.charset = in.Read<BYTE>();
+        t.typeface = in.ReadText();
+    }
+    for (WORD i = 0; i < count && !in.overrun(); ++i) {
+        in.AlignToDword();
+        Control c{};
+        in.Read<DWORD>();  // helpID
+        c.exStyle = in.Read<DWORD>();
+        c.style = in.Read<DWORD>();
+        c.x = in.Read<short>();
+        c.y = in.Read<short>();
+        c.cx = in.Read<short>();
+        c.cy = in.Read<short>();
+        c.id = in.Read<DWORD>();
+        c.className = in.ReadNameOrOrdinal();
+        c.caption = in.ReadNameOrOrdinal();
+        c.extraBytes = in.Read<WORD>();
+        in.Skip(c.extraBytes);
+        t.controls.push_back(c);
+    }
+    EXPECT_FALSE(in.overrun()) << "the template ends before its last control";
+    return t;
+}
+
+constexpr WORD kButton = 0x0080;
+constexpr WORD kEdit = 0x0081;
+constexpr WORD kStatic = 0x0082;
+constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
+constexpr DWORD kStaticId = 0xFFFFFFFF;
+
+struct ExpectedControl {
+    DWORD id;
+    NameOrOrdinal className;
+    std::wstring caption;
+    short x, y, cx, cy;
+    DWORD style;
+};
+
+std::string Describe(const NameOrOrdinal& value) {
+    if (const auto* text = std::get_if<std::wstring>(&value)) return Utf8FromWide(*text);
+    return "#" + std::to_string(std::get<WORD>(value));
+}
+
+// Window classes are found regardless of case, and the resource compiler stores the names
+// of classes it does not know in capitals.
+bool SameClass(const NameOrOrdinal& a, const NameOrOrdinal& b) {
+    const auto* textA = std::get_if<std::wstring>(&a);
+    const auto* textB = std::get_if<std::wstring>(&b);
+    if (textA == nullptr || textB == nullptr) return a == b;
+    return CompareStringOrdinal(textA->c_str(), -1, textB->c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+void ExpectControls(const Template& t, const std::vector<ExpectedControl>& expected) {
+    ASSERT_EQ(t.controls.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        const Control& c = t.controls[i];
+        const ExpectedControl& e = expected[i];
+        SCOPED_TRACE("control " + std::to_string(i) + " (" + Utf8FromWide(e.caption) + ")");
+        EXPECT_EQ(c.id, e.id);
+        EXPECT_TRUE(SameClass(c.className, e.className))
+            << Describe(c.className) << " vs " << Describe(e.className);
+        EXPECT_EQ(Describe(c.caption), Utf8FromWide(e.caption));
+        EXPECT_EQ(c.x, e.x);
+        EXPECT_EQ(c.y, e.y);
+        EXPECT_EQ(c.cx, e.cx);
+        EXPECT_EQ(c.cy, e.cy);
+        EXPECT_EQ(c.style, e.style) << std::hex << c.style << " vs " << e.style;
+        EXPECT_EQ(c.exStyle, 0u);
+    }
+}
+
+class DialogTemplates : public ::testing::Test {
+protected:
+    void SetUp() override {
+        module_ = LoadLibraryExW(DefaultModulePath().c_str(), nullptr,
+                                 LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        ASSERT_NE(module_, nullptr) << "Quillet.dll cannot be loaded as a resource module";
+    }
+    void TearDown() override {
+        if (module_ != nullptr) FreeLibrary(module_);
+    }
+
+    // The template with the id, which exists in Korean (1042) only.
+    Template Load(int id) {
+        std::vector<WORD> languages;
+        EnumResourceLanguagesW(
+            module_, RT_DIALOG, MAKEINTRESOURCEW(id),
+            [](HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR found) -> BOOL {
+                reinterpret_cast<std::vector<WORD>*>(found)->push_back(language);
+                return TRUE;
+            },
+            reinterpret_cast<LONG_PTR>(&languages));
+        EXPECT_EQ(languages, std::vector<WORD>{1042}) << "languages of dialog " << id;
+        HRSRC korean = FindResourceExW(module_, RT_DIALOG, MAKEINTRESOURCEW(id),
+                                       MAKELANGID(LANG_KOREAN, SUBLANG_DEFAULT));
+        EXPECT_NE(korean, nullptr) << "no Korean dialog " << id;
+        if (korean == nullptr) return {};
+        HGLOBAL loaded = LoadResource(module_, korean);
+        const auto* data = static_cast<const BYTE*>(LockResource(loaded));
+        return Parse(data, SizeofResource(module_, korean));
+    }
+
+    HMODULE module_ = nullptr;
+};
+
+constexpr DWORD kDialogStyle =
+    WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | DS_FIXEDSYS;
+
+void ExpectFrame(const Template& t, const wchar_t* caption, short cx, short cy) {
+    EXPECT_EQ(t.style, kDialogStyle) << std::hex << t.style;
+    EXPECT_EQ(t.exStyle, 0u);
+    EXPECT_EQ(t.x, 0);
+    EXPECT_EQ(t.y, 0);
+    EXPECT_EQ(t.cx, cx);
+    EXPECT_EQ(t.cy, cy);
+    EXPECT_EQ(Describe(t.menu), "");
+    EXPECT_EQ(Describe(t.className), "");
+    EXPECT_EQ(t.caption, caption);
+    EXPECT_EQ(t.pointSize, 8);
+    EXPECT_EQ(t.typeface, L"MS Shell Dlg");
+}
+
+TEST_F(DialogTemplates, HoleDiameterListsItsControlsInOrder) {
+    const Template t = Load(IDD_HOLE_DIAMETER);
+    ExpectFrame(t, L"Hole Diameter", 516, 226);
+    const DWORD push = kChild | WS_TABSTOP | BS_PUSHBUTTON;
+    const DWORD text = kChild | WS_GROUP | SS_LEFT;
+    std::vector<ExpectedControl> expected{
+        {IDOK, kButton, L"확인", 206, 200, 50, 14, kChild | WS_TABSTOP | BS_DEFPUSHBUTTON},
+        {IDCANCEL, kButton, L"취소", 260, 200, 50, 14, push},
+        {12018, std::wstring(L"SysListView32"), L"", 60, 24, 230, 161,
+         kChild | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_ALIGNLEFT},
+        {12022, kButton, L"ON", 9, 24, 50, 14, push},
+        {12023, kButton, L"OFF", 9, 38, 50, 14, push},
+        {12024, kButton, L"REV", 9, 52, 50, 14, push},
+        {12000, std::wstring(L"MfcButton"), L"ADD", 59, 9, 59, 14, push},
+        {12001, std::wstring(L"MfcButton"), L"DEL", 119, 9, 59, 14, push},
+        {12002, std::wstring(L"MfcButton"), L"MODIFY", 231, 9, 59, 14, push},
+        {kStaticId, kButton, L"Help", 295, 20, 214, 165, kChild | BS_GROUPBOX},
+    };
+    const wchar_t* help[] = {
+        L"1. ADD(추가)",
+        L"    1-1. 적용할 Hole의 가공코드 입력",
+        L"       (ex) 101 ~ 199 : From ~ To",
+        L"    1-2. 적용할 Hole의 경 입력",
+        L"       (ex) 8.1 ~ 8.99 : From ~ To",
+        L"    1-3. 변경할 Hole의 경 입력",
+        L"       (ex) 8.5 : 8.1 <= 경 <= 8.99 일경우 8.5로 수정",
+        L"2. DEL(삭제) : 노드선택후 삭제",
+        L"3. MODIFY(수정) : 노드선택후 수정",
+        L"4. ON/OFF/REV : 적용 on/off 기능",
+    };
+    for (short k = 0; k < 10; ++k) {
+        expected.push_back(
+            {kStaticId, kStatic, help[k], 313, static_cast<short>(35 + 13 * k), 177, 8, text});
+    }
+    ExpectControls(t, expected);
+}
+
+TEST_F(DialogTemplates, MasterSettingListsItsControlsInOrder) {
+    const Template t = Load(IDD_MASTER_SETTING);
+    ExpectFrame(t, L"Master Setting", 187, 118);
+    const DWORD push = kChild | WS_TABSTOP | BS_PUSHBUTTON;
+    const DWORD text = kChild | WS_GROUP | SS_LEFT;
+    const DWORD edit = kChild | WS_BORDER | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL;
+    ExpectControls(
+        t, {
+               {IDCANCEL, kButton, L"취소", 94, 94, 50, 14, push},
+               {kStaticId, kStatic, L"가공코드 :", 15, 25, 46, 8, text},
+               {kStaticId, kStatic, L"구멍경(대상) :", 15, 42, 55, 8, text},
+               {IDOK, kButton, L"적용", 42, 94, 50, 14, push},
+               {12001, kEdit, L"", 73, 22, 40, 14, edit},
+               {12002, kEdit, L"", 132, 22, 40, 14, edit},
+               {kStaticId, kStatic, L"~", 120, 25, 8, 8, text},
+               {kStaticId, kStatic, L"구멍경(수정) :", 15, 58, 57, 8, text},
+               {12004, kEdit, L"", 73, 54, 40, 14, edit},
+               {12006, kButton, L"적용유무", 15, 8, 49, 10, kChild | WS_TABSTOP | BS_AUTOCHECKBOX},
+               {12003, kEdit, L"", 73, 38, 40, 14, edit},
+               {12011, kEdit, L"", 132, 38, 40, 14, edit},
+               {kStaticId, kStatic, L"~", 120, 41, 8, 8, text},
+               {kStaticId, kButton, L"", 4, 0, 179, 91, kChild | BS_GROUPBOX},
+           });
+}
+
+}  // namespace
