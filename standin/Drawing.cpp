@@ -1,8 +1,8 @@
 #include "standin/Drawing.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <unordered_set>
 
 namespace {
 
@@ -194,12 +194,12 @@ void Drawing::ClearSelection() {
 
 std::vector<int32_t> Drawing::SelectedHoleIds() const {
     std::vector<int32_t> ids;
-    std::unordered_map<int32_t, bool> seen;
+    std::unordered_set<int32_t> seen;
     for (const SelectionEntry& entry : selection_) {
         auto it = elements_.find(entry.element);
         if (it == elements_.end() || it->second.segment != entry.segment) continue;
         int32_t holeId = it->second.holeId;
-        if (holeId != kNoHole && seen.emplace(holeId, true).second) ids.push_back(holeId);
+        if (holeId != kNoHole && seen.insert(holeId).second) ids.push_back(holeId);
     }
     return ids;
 }
