@@ -1,0 +1,77 @@
+// Opens the rule list dialog on a few rules and then the rule editor with its default values,
+// and holds each on screen until scripts/screenshots.sh has captured it. The script and this
+// program meet through files in a folder: "<name>.ready" from here, "<name>.done" back.
+//
+//     dialog_shots.exe SIGNAL_FOLDER WORK_FOLDER
+#include <windows.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <string>
+
+#include "DialogDriver.h"
+#include "dialogs/resource.h"
+#include "testhost/ModuleSession.h"
+
+namespace {
+
+constexpr char16_t kRules[] =
+    u"1\t101\t199\t8.1\t8.99\t8.5\r\n"
+    u"1\t201\t299\t5.0\t5.5\t5.2\r\n"
+    u"0\t300\t\t10\t\t12\r\n"
+    u"1\t401\t450\t6.6\t6.8\t6.5\r\n";
+
+void WriteRuleFile(const std::filesystem::path& path) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.put(static_cast<char>(0xFF)).put(static_cast<char>(0xFE));
+    for (char16_t unit : std::u16string_view(kRules)) {
+        out.put(static_cast<char>(unit & 0xFF)).put(static_cast<char>(unit >> 8));
+    }
+}
+
+// Announces that the named dialog is on screen and waits (at most 30 s) for the capture.
+bool HoldForCapture(const std::filesystem::path& signals, const std::wstring& name) {
+    std::ofstream(signals / (name + L".ready")).put('\n');
+    const std::filesystem::path done = signals / (name + L".done");
+    for (int waited = 0; waited < 30000; waited += 20) {
+        if (std::filesystem::exists(done)) return true;
+        Sleep(20);
+    }
+    return false;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc != 3) {
+        std::cerr << "usage: dialog_shots.exe SIGNAL_FOLDER WORK_FOLDER\n";
+        return 2;
+    }
+    const std::filesystem::path signals = argv[1];
+    const std::filesystem::path work = argv[2];
+    std::filesystem::create_directories(work);
+    WriteRuleFile(work / L"Quillet.def");
+    // The editor shows its defaults only when nothing is remembered.
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"SOFTWARE\\Ferrimount\\KEP\\Quillet");
+
+    ModuleSessionOptions options;
+    options.folder = work;
+    ModuleSession session(options);
+    if (session.startupResult() != 0 || session.Start() != 0) return 1;
+
+    bool captured = false;
+    RunWhileDriving([&session] { return session.Execute(7); },
+                    [&] {
+                        HWND list = WaitForDialog(kListCaption);
+                        if (list == nullptr || !HoldForCapture(signals, L"list")) return;
+                        PressLater(list, IDC_ADD);
+                        HWND editor = WaitForDialog(kEditorCaption);
+                        if (editor == nullptr || !HoldForCapture(signals, L"editor")) return;
+                        Press(editor, IDCANCEL);
+                        WaitUntilClosed(editor);
+                        Press(list, IDCANCEL);
+                        captured = true;
+                    });
+    return captured ? 0 : 1;
+}
