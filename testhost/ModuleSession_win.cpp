@@ -34,6 +34,28 @@ void CopyInto(const std::filesystem::path& from, const std::filesystem::path& to
     }
 }
 
+// GetFullPathNameW rather than std::filesystem::absolute, which with MinGW's runtime turns
+// a long-path folder (\\?\C:\...) into Z:\?\C:\....
+std::filesystem::path FullPath(const std::filesystem::path& path) {
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(buffer.size()),
+                                        buffer.data(), nullptr);
+        if (length == 0) return path;
+        if (length < buffer.size()) {
+            buffer.resize(length);
+            return buffer;
+        }
+        buffer.resize(length);
+    }
+}
+
+void MakeFolder(const std::filesystem::path& folder) {
+    DWORD attributes = GetFileAttributesW(folder.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
+    std::filesystem::create_directories(folder);
+}
+
 bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
     std::error_code error;
     return std::filesystem::equivalent(a, b, error);
@@ -52,9 +74,9 @@ std::filesystem::path DefaultModulePath() {
 }
 
 ModuleSession::ModuleSession(const ModuleSessionOptions& options)
-    : folder_(std::filesystem::absolute(options.folder).lexically_normal()) {
+    : folder_(FullPath(options.folder)) {
     KepTestReset();
-    std::filesystem::create_directories(folder_);
+    MakeFolder(folder_);
     modulePath_ = folder_ / L"Quillet.dll";
     if (!SameFile(options.module, modulePath_)) {
         CopyInto(options.module, modulePath_);
