@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <cwchar>
+#include <exception>
 #include <filesystem>
 #include <mutex>
 #include <string>
@@ -176,13 +177,19 @@ void __cdecl KepTestReset(void) {
 int32_t __cdecl KepTestLoadDrawing(const wchar_t* path) {
     auto lock = Lock();
     if (!path) return -1;
-    std::filesystem::path file(path);
-    if (auto error = LoadDrawingFile(file, Host().drawing)) {
-        Host().drawing.AppendLog("KepTestLoadDrawing: " + PathText(file) + ": " +
-                                 error->Describe());
+    // Nothing may propagate out of a C export: a path that does not convert is a failure too.
+    try {
+        std::filesystem::path file(path);
+        if (auto error = LoadDrawingFile(file, Host().drawing)) {
+            Host().drawing.AppendLog("KepTestLoadDrawing: " + PathText(file) + ": " +
+                                     error->Describe());
+            return -1;
+        }
+        return 0;
+    } catch (const std::exception& error) {
+        Host().drawing.AppendLog(std::string("KepTestLoadDrawing: ") + error.what());
         return -1;
     }
-    return 0;
 }
 
 void __cdecl KepTestSelect(int32_t segment, int32_t element) {
