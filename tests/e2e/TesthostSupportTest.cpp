@@ -33,7 +33,12 @@ public:
               while (!stop_) {
                   std::this_thread::sleep_for(20ms);
                   if (std::chrono::steady_clock::now() < deadline) continue;
-                  if (HWND box = FindWindowW(L"#32770", caption.c_str())) {
+                  // Tests run in parallel on one desktop: only this process's windows.
+                  for (HWND box = nullptr;
+                       (box = FindWindowExW(nullptr, box, L"#32770", caption.c_str()));) {
+                      DWORD owner = 0;
+                      GetWindowThreadProcessId(box, &owner);
+                      if (owner != GetCurrentProcessId()) continue;
                       PostMessageW(box, WM_CLOSE, 0, 0);
                       fired_ = true;
                   }
