@@ -12,44 +12,74 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::atomic<int> folderCounter{0};
+struct FindHandleTraits {
+    using Type = HANDLE;
+    static Type Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(Type search) { FindClose(search); }
+};
 
-std::wstring UniqueFolderName() {
-    return L"quillet-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-           std::to_wstring(++folderCounter);
+std::wstring ExtendedLength(const std::wstring& absolutePath) {
+    return LR"(\\?\)" + absolutePath;
 }
 
-// Read-only files would stop the removal on Windows.
-void MakeWritable(const std::wstring& folder) {
-    std::error_code error;
-    for (auto it = fs::recursive_directory_iterator(ForFileApi(folder), error);
-         !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
-        SetFileAttributesW(it->path().c_str(), FILE_ATTRIBUTE_NORMAL);
+std::wstring TemporaryFolder() {
+    wchar_t temp[MAX_PATH + 1] = {};
+    const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
+    if (length == 0 || length > MAX_PATH) throw std::runtime_error("no temporary folder");
+    std::wstring folder(temp, length);
+    if (folder.ends_with(L'\\')) folder.pop_back();
+    return folder;
+}
+
+// A folder no earlier run can have left behind: the name is taken only if it is new.
+std::wstring MakeNewFolderIn(const std::wstring& parent) {
+    static std::atomic<unsigned> made{0};
+    for (;;) {
+        const std::wstring folder =
+            parent + L"\\quillet-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+            std::to_wstring(++made) + L"-" + std::to_wstring(GetTickCount64());
+        if (CreateDirectoryW(folder.c_str(), nullptr)) return folder;
+        if (GetLastError() != ERROR_ALREADY_EXISTS) {
+            throw std::runtime_error("cannot create a test folder in " + Utf8FromWide(parent));
+        }
     }
+}
+
+// Paths in extended-length form, so that deep folders go too; read-only files as well.
+void RemoveTree(const std::wstring& folder) {
+    WIN32_FIND_DATAW found = {};
+    const UniqueResource<FindHandleTraits> search(
+        FindFirstFileW((folder + L"\\*").c_str(), &found));
+    for (bool more = search.valid(); more; more = FindNextFileW(search.get(), &found)) {
+        const std::wstring name = found.cFileName;
+        if (name == L"." || name == L"..") continue;
+        const std::wstring child = folder + L"\\" + name;
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+            RemoveTree(child);
+        } else {
+            SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileW(child.c_str());
+        }
+    }
+    RemoveDirectoryW(folder.c_str());
 }
 
 }  // namespace
 
-TempFolder::TempFolder(size_t minimumPathLength) {
-    wchar_t temp[MAX_PATH + 1] = {};
-    const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
-    if (length == 0) throw std::runtime_error("no temporary folder");
-    path_ = std::wstring(temp, length);
-    if (path_.ends_with(L'\\')) path_.pop_back();
-    path_ += L"\\" + UniqueFolderName();
+TempFolder::TempFolder(size_t minimumPathLength) : top_(MakeNewFolderIn(TemporaryFolder())) {
+    path_ = top_;
     // Nested folders of ordinary length reach the wanted total without any one name being
     // too long for the file system.
-    while (path_.size() < minimumPathLength) path_ += L"\\" + std::wstring(60, L'd');
-    std::error_code error;
-    fs::create_directories(ForFileApi(path_), error);
-    if (error) throw std::runtime_error("cannot create test folder: " + error.message());
+    while (path_.size() < minimumPathLength) {
+        path_ += L"\\" + std::wstring(60, L'd');
+        if (!CreateDirectoryW(ExtendedLength(path_).c_str(), nullptr)) {
+            throw std::runtime_error("cannot create " + Utf8FromWide(path_));
+        }
+    }
 }
 
 TempFolder::~TempFolder() {
-    MakeWritable(path_);
-    const std::wstring top = path_.substr(0, path_.find(L'\\', path_.find(L"quillet-e2e-")));
-    std::error_code error;
-    fs::remove_all(ForFileApi(top), error);
+    RemoveTree(ExtendedLength(top_));
 }
 
 Bytes ReadBytes(const std::wstring& path) {

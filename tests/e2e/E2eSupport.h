@@ -24,6 +24,7 @@ public:
     std::wstring File(std::wstring_view name) const { return path_ + L"\\" + std::wstring(name); }
 
 private:
+    std::wstring top_;  // the folder made in the temporary folder
     std::wstring path_;
 };
 
