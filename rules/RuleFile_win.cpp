@@ -51,20 +51,29 @@ DWORD CheckReplaceable(const std::wstring& path) {
     return ERROR_SUCCESS;
 }
 
-DWORD WriteNewFile(const std::wstring& path, const std::string& bytes) {
-    const UniqueFile file(CreateFileW(ForFileApi(path).c_str(), GENERIC_WRITE, kShareNothing,
-                                      nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return GetLastError();
+DWORD WriteAll(HANDLE file, const std::string& bytes) {
     for (size_t done = 0; done < bytes.size();) {
         const DWORD size = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, kChunkSize));
         DWORD written = 0;
-        if (!WriteFile(file.get(), bytes.data() + done, size, &written, nullptr)) {
-            return GetLastError();
-        }
+        if (!WriteFile(file, bytes.data() + done, size, &written, nullptr)) return GetLastError();
+        if (written == 0) return ERROR_WRITE_FAULT;
         done += written;
     }
-    if (!FlushFileBuffers(file.get())) return GetLastError();
-    return ERROR_SUCCESS;
+    return FlushFileBuffers(file) ? ERROR_SUCCESS : GetLastError();
+}
+
+// A file this call could not create may belong to someone else and is left alone; one it
+// created but could not fill is removed.
+DWORD WriteNewFile(const std::wstring& path, const std::string& bytes) {
+    UniqueFile file(CreateFileW(ForFileApi(path).c_str(), GENERIC_WRITE, kShareNothing, nullptr,
+                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return GetLastError();
+    const DWORD error = WriteAll(file.get(), bytes);
+    if (error != ERROR_SUCCESS) {
+        file.reset();
+        DeleteFileW(ForFileApi(path).c_str());
+    }
+    return error;
 }
 
 void EndProcessIfSaveInterruptRequested() {
@@ -79,10 +88,7 @@ void EndProcessIfSaveInterruptRequested() {
 DWORD ReplaceFileContents(const std::wstring& path, const std::string& bytes) {
     if (const DWORD refusal = CheckReplaceable(path); refusal != ERROR_SUCCESS) return refusal;
     const std::wstring temporary = path + L".tmp";
-    if (const DWORD error = WriteNewFile(temporary, bytes); error != ERROR_SUCCESS) {
-        DeleteFileW(ForFileApi(temporary).c_str());
-        return error;
-    }
+    if (const DWORD error = WriteNewFile(temporary, bytes); error != ERROR_SUCCESS) return error;
     EndProcessIfSaveInterruptRequested();
     if (!MoveFileExW(ForFileApi(temporary).c_str(), ForFileApi(path).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
