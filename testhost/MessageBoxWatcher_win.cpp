@@ -70,7 +70,8 @@ MessageBoxWatcher::MessageBoxWatcher(Callback onBox, std::vector<std::wstring> i
     GetDesktopWindow();
     std::promise<void> started;
     std::future<void> firstPoll = started.get_future();
-    thread_ = std::thread([this, &started] { Run(started); });
+    // The thread owns the promise: a first poll slower than the wait must not outlive it.
+    thread_ = std::thread([this, started = std::move(started)]() mutable { Run(started); });
     firstPoll.wait_for(std::chrono::seconds(10));
 }
 
