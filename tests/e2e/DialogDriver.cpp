@@ -55,10 +55,13 @@ int RunWhileDriving(const std::function<int()>& run, const std::function<void()>
     std::atomic<bool> runEnded{false};
     std::thread driver([&] {
         drive();
-        // Cancel whatever is left, nested dialogs first, until the modal run is over.
+        // Cancel whatever is left, nested dialogs first, until the modal run is over. The
+        // module's message boxes are the message box watcher's to record and close.
         for (DWORD waited = 0; !runEnded && waited <= 10000; waited += kPollMs) {
             for (HWND dialog : VisibleDialogsOfThisProcess()) {
-                if (IsWindowEnabled(dialog)) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+                if (IsWindowEnabled(dialog) && TextOf(dialog) != L"Quillet") {
+                    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+                }
             }
             Sleep(kPollMs);
         }

@@ -302,3 +302,29 @@ TEST_F(RuleList, MissingRuleFileIsReportedAndConfirmingRulesCreatesIt) {
 }
 
 }  // namespace
+
+namespace {
+
+// A save that cannot replace the rule file is reported, leaves the old file whole, and
+// keeps the edits in memory for the rest of the command's run.
+TEST_F(RuleList, ConfirmingWhenTheRuleFileCannotBeReplacedKeepsTheOldFile) {
+    StartWithRules(kThreeRules);
+    const Bytes before = *RuleFileBytes();
+    ASSERT_TRUE(SetFileAttributesW(RuleFilePath().c_str(), FILE_ATTRIBUTE_READONLY));
+    ExpectMessageBoxes(1);
+    RunRuleList([](HWND dialog, const ListView& list) {
+        Press(dialog, IDC_ALL_OFF);
+        Press(dialog, IDOK);
+        (void)list;
+    });
+    SetFileAttributesW(RuleFilePath().c_str(), FILE_ATTRIBUTE_NORMAL);
+    ASSERT_EQ(MessageBoxes().size(), 1u);
+    EXPECT_NE(MessageBoxes()[0].text.find("파일을 저장할 수 없습니다"), std::string::npos);
+    EXPECT_NE(MessageBoxes()[0].text.find("Quillet.def"), std::string::npos);
+    EXPECT_EQ(RuleFileBytes(), before);
+    EXPECT_EQ(RewriteProbe(), kProbeUnchanged);
+    Restart();
+    EXPECT_EQ(RowsOnReopen(), kThreeRulesShown);
+}
+
+}  // namespace
