@@ -194,6 +194,18 @@ TEST_F(RuleFileLoad, FileOpenElsewhereIsReportedAsASharingViolation) {
     ExpectOneFileError(kCannotOpen, path_, ERROR_SHARING_VIOLATION);
 }
 
+// Marking the file read-only protects it from saves, not from being read.
+TEST_F(RuleFileLoad, ReadOnlyFileIsRead) {
+    WriteBytes(path_, Utf16Le(u"1\t101\t\t8\t\t9\r\n"));
+    ASSERT_TRUE(SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_READONLY));
+    RuleTable table;
+    const bool loaded = LoadRuleFileFrom(path_, table);
+    SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_TRUE(loaded);
+    EXPECT_EQ(table.count(), 1);
+    EXPECT_TRUE(NoMessageBox());
+}
+
 TEST_F(RuleFileLoad, ReadsFilesWithAndWithoutByteOrderMark) {
     const std::u16string text = u"1\t101\t199\t8.1\t8.99\t8 .5\r\n0\t7\t\t1\t\t2\n1\tx\t\t\t\t3";
     for (bool bom : {true, false}) {
