@@ -3,6 +3,7 @@
 // ADD and MODIFY through the rule editor, DEL. List row r shows rule r + 1.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "controls/CiStCListCtrl.h"
@@ -41,6 +42,7 @@ private:
     void OnAllOn();
     void OnAllOff();
     void OnReverse();
+    void SetEveryBox(const std::function<bool(bool)>& newState);
     void OnAdd();
     void OnDelete();
     void OnModify();

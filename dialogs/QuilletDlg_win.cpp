@@ -168,33 +168,24 @@ void QuilletDlg::OnItemChanged(const NMLISTVIEW& change) {
 }
 
 void QuilletDlg::OnAllOn() {
-    {
-        FlagScope updating(updatingList_);
-        for (int row = 0; row < RuleList.GetItemCount(); ++row) {
-            RuleList.SetCheckState(row, true);
-            Rules.SetEnabled(RuleOfRow(row), true);
-        }
-    }
-    FocusList();
+    SetEveryBox([](bool) { return true; });
 }
 
 void QuilletDlg::OnAllOff() {
-    {
-        FlagScope updating(updatingList_);
-        for (int row = 0; row < RuleList.GetItemCount(); ++row) {
-            RuleList.SetCheckState(row, false);
-            Rules.SetEnabled(RuleOfRow(row), false);
-        }
-    }
-    FocusList();
+    SetEveryBox([](bool) { return false; });
 }
 
-// The new flag is read back from the box rather than derived from the old flag.
 void QuilletDlg::OnReverse() {
+    SetEveryBox([](bool ticked) { return !ticked; });
+}
+
+// The row count is read again before each row, and each rule's new flag is read back from
+// its box rather than derived from the old flag.
+void QuilletDlg::SetEveryBox(const std::function<bool(bool)>& newState) {
     {
         FlagScope updating(updatingList_);
         for (int row = 0; row < RuleList.GetItemCount(); ++row) {
-            RuleList.SetCheckState(row, !RuleList.GetCheckState(row));
+            RuleList.SetCheckState(row, newState(RuleList.GetCheckState(row)));
             Rules.SetEnabled(RuleOfRow(row), RuleList.GetCheckState(row));
         }
     }
