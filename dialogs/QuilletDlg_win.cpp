@@ -10,12 +10,12 @@
 
 namespace {
 
-struct ColumnSpec {
+struct ListColumn {
     const wchar_t* header;
     int width;
 };
 
-constexpr ColumnSpec kColumns[] = {
+constexpr ListColumn kColumns[] = {
     {L"적용", 40},
     {L"가공코드", 100},
     {L"구멍경(적용)", 100},
@@ -57,8 +57,8 @@ BOOL QuilletDlg::OnInitDialog() {
     ModalDialog::OnInitDialog();
     RuleList.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
     int column = 0;
-    for (const ColumnSpec& spec : kColumns) {
-        RuleList.InsertColumn(column++, spec.header, spec.width, LVCFMT_CENTER);
+    for (const ListColumn& shown : kColumns) {
+        RuleList.InsertColumn(column++, shown.header, shown.width, LVCFMT_CENTER);
     }
     FillList();
     return TRUE;
