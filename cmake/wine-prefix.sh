@@ -6,6 +6,9 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 . "$here/wine-env.sh"
 case "${1:-}" in
 setup)
+    # A persistent server left by an earlier run would keep `wineserver -w` waiting forever.
+    wineserver -k >/dev/null 2>&1
+    wineserver -w
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         wineboot -i >/dev/null 2>&1 </dev/null
         wineserver -w

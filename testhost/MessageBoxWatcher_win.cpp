@@ -11,24 +11,19 @@
 namespace {
 
 constexpr auto kPollInterval = std::chrono::milliseconds(20);
-constexpr UINT kTextTimeoutMs = 1000;
 constexpr int kMessageTextId = 0xFFFF;
 
-// Reads a window's text without hanging on a thread that stopped answering.
+// A window's stored text, read without sending it a message: the box's thread may be busy
+// (and a timed-out read would look like an empty caption). Grows the buffer until it fits.
 std::wstring WindowText(HWND window) {
-    DWORD_PTR length = 0;
-    if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kTextTimeoutMs,
-                             &length)) {
-        return {};
+    for (int size = 256;; size *= 4) {
+        std::wstring text(static_cast<size_t>(size), L'\0');
+        const int copied = InternalGetWindowText(window, text.data(), size);
+        if (copied < size - 1 || size >= (1 << 20)) {
+            text.resize(static_cast<size_t>(std::max(copied, 0)));
+            return text;
+        }
     }
-    std::wstring text(length + 1, L'\0');
-    DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                             SMTO_ABORTIFHUNG, kTextTimeoutMs, &copied)) {
-        return {};
-    }
-    text.resize(std::min<size_t>(copied, length));
-    return text;
 }
 
 bool IsDialogOfThisProcess(HWND window) {
@@ -102,6 +97,7 @@ void MessageBoxWatcher::Poll() {
         if (!textControl) continue;
         if (std::ranges::find(handled_, window) != handled_.end()) continue;
         std::wstring caption = WindowText(window);
+        if (caption.empty()) continue;  // not set up yet: look again at the next poll
         if (std::ranges::find(ignoredCaptions_, caption) != ignoredCaptions_.end()) continue;
 
         SeenMessageBox box{Utf8FromWide(caption), Utf8FromWide(WindowText(textControl))};
