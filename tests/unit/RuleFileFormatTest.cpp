@@ -24,6 +24,14 @@ RuleTable Decode(std::u16string_view text, bool bom = true) {
     return table;
 }
 
+RuleTable SavedAndReloaded(const RuleTable& table) {
+    const std::string bytes = EncodeRuleFile(table);
+    RuleTable reloaded;
+    DecodeRuleFile(std::span(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()),
+                   reloaded);
+    return reloaded;
+}
+
 TEST(ExtractField, SplitsAtEveryTab) {
     EXPECT_EQ(ExtractField(u"a\tb\t\tc", 0), u"a");
     EXPECT_EQ(ExtractField(u"a\tb\t\tc", 2), u"");
@@ -128,10 +136,7 @@ TEST(EncodeRuleFile, WritesByteOrderMarkTabsAndCrLf) {
 TEST(EncodeRuleFile, SeparatorsInsideAFieldBecomeSpacesSoTheRuleSurvives) {
     RuleTable table;
     table.Append(HoleRule{1, u"1\t01", u"1\r\n99", u"8", u"9", u"8.5"});
-    const std::string bytes = EncodeRuleFile(table);
-    RuleTable reloaded;
-    DecodeRuleFile(std::span(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()),
-                   reloaded);
+    const RuleTable reloaded = SavedAndReloaded(table);
     ASSERT_EQ(reloaded.count(), 1);
     EXPECT_EQ(reloaded.rule(1), (HoleRule{1, u"1 01", u"1  99", u"8", u"9", u"8.5"}));
 }
@@ -141,10 +146,7 @@ TEST(RuleFileRoundTrip, SavedRulesReloadUnchanged) {
     table.Append(HoleRule{1, u"101", u"199", u"8.1", u"8.99", u"8.5"});
     table.Append(HoleRule{0, u" 5 ", u"abc", u"", u"-1e3", u"7,5"});
     table.Append(HoleRule{1, u"", u"", u"", u"", u""});
-    const std::string bytes = EncodeRuleFile(table);
-    RuleTable reloaded;
-    DecodeRuleFile(std::span(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()),
-                   reloaded);
+    const RuleTable reloaded = SavedAndReloaded(table);
     ASSERT_EQ(reloaded.count(), table.count());
     for (int n = 1; n <= table.count(); ++n) EXPECT_EQ(reloaded.rule(n), table.rule(n)) << n;
 }
