@@ -2,7 +2,6 @@
 // file's rules, as the stand-in host then holds them and as its log tells.
 #include <cstddef>
 #include <initializer_list>
-#include <ostream>
 #include <string>
 #include <utility>
 
@@ -318,10 +317,6 @@ struct EncodedRuleFile {
     const char* name;
     Bytes (*encode)(std::u16string_view text);
 };
-
-void PrintTo(const EncodedRuleFile& encoding, std::ostream* out) {
-    *out << encoding.name;
-}
 
 std::string NameOf(const ::testing::TestParamInfo<EncodedRuleFile>& encoding) {
     return encoding.param.name;
