@@ -24,3 +24,8 @@ function(quillet_headers target)
     endif()
 endfunction()
 
+# The same rule read from the sources, for headers that no library of their own compiles
+# and for includes that bypass the include path (a path relative to the including file).
+add_test(NAME layer_includes
+         COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${PROJECT_SOURCE_DIR}
+                 -P ${PROJECT_SOURCE_DIR}/cmake/check-layers.cmake)
