@@ -1,5 +1,5 @@
-# Windows-side targets shared by the folders: the host library's import library, the
-# module, and the Wine wrappers with a prefix private to this build tree.
+# Windows-side settings shared by the folders: the host library's import library and the
+# Wine wrappers with a prefix private to this build tree.
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
 add_link_options(-static -static-libgcc -static-libstdc++)
 
@@ -19,13 +19,6 @@ add_custom_target(keplib_import DEPENDS ${KEPLIB_IMPORT})
 add_library(keplib INTERFACE)
 add_dependencies(keplib keplib_import)
 target_link_libraries(keplib INTERFACE ${KEPLIB_IMPORT})
-
-# The plug-in module. Folders add their Windows sources with target_sources.
-add_library(Quillet SHARED)
-set_target_properties(Quillet PROPERTIES PREFIX "" OUTPUT_NAME Quillet
-                                         LINK_DEPENDS ${KEPLIB_IMPORT})
-target_link_libraries(Quillet PRIVATE quillet_core keplib comctl32)
-target_link_options(Quillet PRIVATE -Wl,--exclude-all-symbols -s)
 
 # GoogleTest for the end-to-end tests, built from Debian's sources with this toolchain.
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)

@@ -3,8 +3,8 @@
 
 #include <cstdint>
 
-#include "dialogs/RuleListCommand.h"
-#include "entry/HoleCommand.h"
+#include "command/HoleCommand.h"
+#include "entry/RuleListCommand.h"
 #include "host/KepLib.h"
 #include "host/KepLibHost_win.h"
 #include "rules/RuleFile.h"
@@ -17,6 +17,10 @@ constexpr int32_t kStartDone = 0;
 constexpr int32_t kStartupRegistered = 0;
 constexpr int32_t kStartupRefused = -1;
 constexpr int32_t kPickReject = 0;
+constexpr int32_t kEventRewrite = 0;
+constexpr int32_t kEventRuleDialog = 7;
+constexpr int32_t kEventHandled = 0;
+constexpr int32_t kEventNotHandled = 3;
 constexpr int32_t kEventMask = 32;
 constexpr int32_t kEventObject[4] = {16, 2, 0, 0};
 constexpr wchar_t kPrompt[] = L"구멍 범위선택(도면전체:Ctrl+A / 확정:Dialog Open)";
@@ -32,6 +36,17 @@ Result Guarded(Action action, Result onFailure) noexcept {
     }
 }
 
+// Every event the module knows counts as handled, also when its command could not finish.
+template <typename Command>
+int32_t HandleEvent(Command command) noexcept {
+    return Guarded(
+        [&] {
+            command();
+            return kEventHandled;
+        },
+        kEventHandled);
+}
+
 int32_t __cdecl PickFilter(int32_t elementKind, int32_t elementNumber) {
     return Guarded(
         [&] {
@@ -44,14 +59,12 @@ int32_t __cdecl PickFilter(int32_t elementKind, int32_t elementNumber) {
 int32_t __cdecl ExecuteCallback(int32_t eventCode) {
     switch (eventCode) {
         case kEventRewrite:
-            return Guarded(
-                [] {
-                    KepLibHost host;
-                    return RewriteSelectedHoles(host, TheRuleTable());
-                },
-                kEventHandled);
+            return HandleEvent([] {
+                KepLibHost host;
+                RewriteSelectedHoles(host, TheRuleTable());
+            });
         case kEventRuleDialog:
-            return Guarded([] { return RunRuleListCommand(); }, kEventHandled);
+            return HandleEvent(RunRuleListCommand);
         default:
             return kEventNotHandled;
     }

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "entry/HoleCommand.h"
+#include "command/HoleCommand.h"
 
 namespace {
 

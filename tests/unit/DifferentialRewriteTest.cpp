@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "entry/HoleCommand.h"
+#include "command/HoleCommand.h"
 #include "standin/Drawing.h"
 #include "tests/reference/LiteralRewrite.h"
 

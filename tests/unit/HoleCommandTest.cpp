@@ -1,4 +1,4 @@
-#include "entry/HoleCommand.h"
+#include "command/HoleCommand.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

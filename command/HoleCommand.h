@@ -1,5 +1,5 @@
 // The hole command over the host interface: the pick filter and the rewrite of the
-// selected holes' step diameters by the enabled rules (event code 0).
+// selected holes' step diameters by the enabled rules.
 #pragma once
 
 #include <cstdint>
@@ -8,11 +8,6 @@
 #include "host/HoleHost.h"
 #include "rules/CompiledRules.h"
 #include "rules/RuleTable.h"
-
-inline constexpr int32_t kEventRewrite = 0;
-inline constexpr int32_t kEventRuleDialog = 7;
-inline constexpr int32_t kEventHandled = 0;
-inline constexpr int32_t kEventNotHandled = 3;
 
 namespace hole_messages {
 inline constexpr char16_t kNoMatchingHole[] = u"설정과 부합되는 구멍이 없습니다.";
@@ -32,6 +27,6 @@ int32_t PickFilter(HoleHost& host, int32_t elementKind, int32_t elementNumber);
 bool ApplyRulesToHole(HoleHost& host, const RuleMatcher& rules, int32_t holeId, bool& changed,
                       HoleRecord& record);
 
-// Event code 0: rewrites every selected hole once, in selection order, and reports the
-// outcome to the user. Always returns 0.
-int32_t RewriteSelectedHoles(HoleHost& host, const RuleTable& table);
+// Rewrites every selected hole once, in selection order, and reports the outcome to the
+// user.
+void RewriteSelectedHoles(HoleHost& host, const RuleTable& table);

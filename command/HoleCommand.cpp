@@ -1,4 +1,4 @@
-#include "entry/HoleCommand.h"
+#include "command/HoleCommand.h"
 
 #include <string>
 #include <unordered_set>
@@ -68,11 +68,11 @@ bool ApplyRulesToHole(HoleHost& host, const RuleMatcher& rules, int32_t holeId, 
     return true;
 }
 
-int32_t RewriteSelectedHoles(HoleHost& host, const RuleTable& table) {
+void RewriteSelectedHoles(HoleHost& host, const RuleTable& table) {
     const HoleList holes = CollectSelectedHoles(host);
     if (holes.ids().empty()) {
         host.KepDlgMessageBox(hole_messages::kNoMatchingHole);
-        return kEventHandled;
+        return;
     }
     const RuleMatcher rules(table);
     int32_t changedHoles = 0;
@@ -81,12 +81,12 @@ int32_t RewriteSelectedHoles(HoleHost& host, const RuleTable& table) {
         if (host.KepHolGetHoleData(holeId, record) == kHostFailure) {
             host.KepMsgPutErrorMessage(hole_messages::kCannotReadHole);
             host.KepDlgMessageBox(hole_messages::kErrorOccurred);
-            return kEventHandled;
+            return;
         }
         bool changed = false;
         if (!ApplyRulesToHole(host, rules, holeId, changed, record)) {
             host.KepDlgMessageBox(hole_messages::kErrorOccurred);
-            return kEventHandled;
+            return;
         }
         if (changed) ++changedHoles;
     }
@@ -95,5 +95,4 @@ int32_t RewriteSelectedHoles(HoleHost& host, const RuleTable& table) {
     } else {
         host.KepDlgMessageBox(hole_messages::kNoMatchingHole);
     }
-    return kEventHandled;
 }

@@ -1,11 +1,10 @@
-#include "dialogs/RuleListCommand.h"
+#include "entry/RuleListCommand.h"
 
 #include "dialogs/QuilletDlg.h"
 #include "dialogs/RuleListText.h"
-#include "entry/HoleCommand.h"
 #include "rules/RuleTable.h"
 
-int32_t RunRuleListCommand() {
+void RunRuleListCommand() {
     RuleTable& rules = TheRuleTable();
     const int32_t countAtOpen = rules.count();
     QuilletDlg dialog(rules);
@@ -13,5 +12,4 @@ int32_t RunRuleListCommand() {
     if (ShouldSaveRuleFile(result, dialog.ConfirmMark, countAtOpen, rules.count())) {
         dialog.SaveRuleFile();
     }
-    return kEventHandled;
 }
