@@ -11,16 +11,92 @@ constexpr char16_t kCr = u'\r';
 constexpr char16_t kLf = u'\n';
 constexpr int kFieldsPerLine = 6;
 
-// Code units of the file after an optional byte-order mark; an odd last byte is dropped.
-std::u16string DecodeUtf16Le(std::span<const unsigned char> bytes) {
-    size_t start = 0;
-    if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) start = 2;
+constexpr char16_t kReplacementCharacter = u'\uFFFD';
+
+constexpr unsigned char kUtf16LeMark[] = {0xFF, 0xFE};
+constexpr unsigned char kUtf16BeMark[] = {0xFE, 0xFF};
+constexpr unsigned char kUtf8Mark[] = {0xEF, 0xBB, 0xBF};
+
+bool StartsWith(std::span<const unsigned char> bytes, std::span<const unsigned char> mark) {
+    return bytes.size() >= mark.size() && std::equal(mark.begin(), mark.end(), bytes.begin());
+}
+
+enum class ByteOrder { LittleEndian, BigEndian };
+
+// Pairs of bytes as code units; an odd last byte is dropped.
+std::u16string DecodeUtf16(std::span<const unsigned char> bytes, ByteOrder order) {
+    const int lowByte = order == ByteOrder::LittleEndian ? 0 : 1;
     std::u16string text;
-    text.reserve((bytes.size() - start) / 2);
-    for (size_t i = start; i + 1 < bytes.size(); i += 2) {
-        text.push_back(static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8)));
+    text.reserve(bytes.size() / 2);
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        text.push_back(static_cast<char16_t>(bytes[i + lowByte] | (bytes[i + 1 - lowByte] << 8)));
     }
     return text;
+}
+
+// The length of the well-formed sequence a lead byte starts and the range its second byte
+// must lie in (the narrow ranges exclude overlong forms, surrogates and values above
+// U+10FFFF); length 0 for bytes that never start a sequence.
+struct Utf8Lead {
+    size_t length;
+    unsigned char secondLow = 0x80;
+    unsigned char secondHigh = 0xBF;
+};
+
+Utf8Lead LeadOf(unsigned char lead) {
+    if (lead < 0x80) return {1};
+    if (lead < 0xC2) return {0};
+    if (lead < 0xE0) return {2};
+    if (lead == 0xE0) return {3, 0xA0};
+    if (lead == 0xED) return {3, 0x80, 0x9F};
+    if (lead < 0xF0) return {3};
+    if (lead == 0xF0) return {4, 0x90};
+    if (lead < 0xF4) return {4};
+    if (lead == 0xF4) return {4, 0x80, 0x8F};
+    return {0};
+}
+
+void AppendCodePoint(std::u16string& text, char32_t cp) {
+    if (cp <= 0xFFFF) {
+        text.push_back(static_cast<char16_t>(cp));
+        return;
+    }
+    cp -= 0x10000;
+    text.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+    text.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+}
+
+struct Utf8Text {
+    std::u16string text;
+    bool wellFormed = true;
+};
+
+// Each maximal ill-formed part (a stray byte, or a sequence cut short by a byte that cannot
+// continue it or by the end) becomes one U+FFFD, and decoding resumes at the byte after it.
+Utf8Text DecodeUtf8(std::span<const unsigned char> bytes) {
+    Utf8Text out;
+    out.text.reserve(bytes.size());
+    size_t i = 0;
+    while (i < bytes.size()) {
+        const Utf8Lead lead = LeadOf(bytes[i]);
+        char32_t cp = lead.length == 1 ? bytes[i] : bytes[i] & (0x7F >> lead.length);
+        size_t taken = 1;
+        for (; taken < lead.length && i + taken < bytes.size(); ++taken) {
+            const unsigned char b = bytes[i + taken];
+            const unsigned char low = taken == 1 ? lead.secondLow : 0x80;
+            const unsigned char high = taken == 1 ? lead.secondHigh : 0xBF;
+            if (b < low || b > high) break;
+            cp = (cp << 6) | (b & 0x3F);
+        }
+        if (lead.length != 0 && taken == lead.length) {
+            AppendCodePoint(out.text, cp);
+        } else {
+            out.text.push_back(kReplacementCharacter);
+            out.wellFormed = false;
+        }
+        i += taken;
+    }
+    return out;
 }
 
 // The last field loses every CR, LF and space.
@@ -31,6 +107,46 @@ RuleText CleanDiameterModify(std::u16string_view field) {
         if (c != kCr && c != kLf && c != u' ') cleaned.push_back(c);
     }
     return cleaned;
+}
+
+void AppendUnit(std::string& bytes, char16_t unit) {
+    bytes.push_back(static_cast<char>(unit & 0xFF));
+    bytes.push_back(static_cast<char>(unit >> 8));
+}
+
+// Separators inside a field would split or join lines on the next read.
+void AppendField(std::string& bytes, std::u16string_view field) {
+    for (char16_t c : field) AppendUnit(bytes, (c == kTab || c == kCr || c == kLf) ? u' ' : c);
+}
+
+}  // namespace
+
+RuleFileText DecodeRuleFileText(std::span<const unsigned char> bytes) {
+    using enum RuleFileEncoding;
+    if (StartsWith(bytes, kUtf16LeMark)) {
+        return {Utf16LeWithMark, DecodeUtf16(bytes.subspan(2), ByteOrder::LittleEndian)};
+    }
+    if (StartsWith(bytes, kUtf16BeMark)) {
+        return {Utf16BeWithMark, DecodeUtf16(bytes.subspan(2), ByteOrder::BigEndian)};
+    }
+    if (StartsWith(bytes, kUtf8Mark)) return {Utf8WithMark, DecodeUtf8(bytes.subspan(3)).text};
+    // UTF-16 of the characters a rule file holds nearly always has NUL bytes; UTF-8 never.
+    if (std::find(bytes.begin(), bytes.end(), 0) == bytes.end()) {
+        if (Utf8Text utf8 = DecodeUtf8(bytes); utf8.wellFormed) return {Utf8, std::move(utf8.text)};
+    }
+    return {Utf16LeWithoutMark, DecodeUtf16(bytes, ByteOrder::LittleEndian)};
+}
+
+std::vector<std::u16string_view> SplitRuleFileLines(std::u16string_view text) {
+    const char16_t lineEnd = text.find(kLf) == std::u16string_view::npos ? kCr : kLf;
+    std::vector<std::u16string_view> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        const size_t end = std::min(text.find(lineEnd, start), text.size());
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
 }
 
 std::optional<HoleRule> RuleFromLine(std::u16string_view line) {
@@ -51,18 +167,6 @@ std::optional<HoleRule> RuleFromLine(std::u16string_view line) {
     return rule;
 }
 
-void AppendUnit(std::string& bytes, char16_t unit) {
-    bytes.push_back(static_cast<char>(unit & 0xFF));
-    bytes.push_back(static_cast<char>(unit >> 8));
-}
-
-// Separators inside a field would split or join lines on the next read.
-void AppendField(std::string& bytes, std::u16string_view field) {
-    for (char16_t c : field) AppendUnit(bytes, (c == kTab || c == kCr || c == kLf) ? u' ' : c);
-}
-
-}  // namespace
-
 std::optional<std::u16string_view> ExtractField(std::u16string_view line, int k) {
     if (k < 0) return std::nullopt;
     size_t start = 0;
@@ -77,19 +181,13 @@ std::optional<std::u16string_view> ExtractField(std::u16string_view line, int k)
 
 RuleFileReadResult DecodeRuleFile(std::span<const unsigned char> bytes, RuleTable& table) {
     table.Clear();
-    RuleFileReadResult result;
-    const std::u16string text = DecodeUtf16Le(bytes);
-    const std::u16string_view all(text);
-    size_t start = 0;
-    while (start < all.size()) {
-        const size_t lf = all.find(kLf, start);
-        const size_t end = lf == std::u16string_view::npos ? all.size() : lf;
-        if (auto rule = RuleFromLine(all.substr(start, end - start))) {
+    const RuleFileText decoded = DecodeRuleFileText(bytes);
+    RuleFileReadResult result{.encoding = decoded.encoding};
+    for (const std::u16string_view line : SplitRuleFileLines(decoded.text)) {
+        if (auto rule = RuleFromLine(line)) {
             ++result.acceptedLines;
             if (!table.Append(*rule)) ++result.ignoredLines;
         }
-        if (lf == std::u16string_view::npos) break;
-        start = lf + 1;
     }
     return result;
 }
