@@ -1,10 +1,13 @@
-// Any bytes as a rule file: no crash, at most 49 rules, and the table saves and reloads to
-// the same rules (a CR kept inside one of the first fields is saved as a space, which the
-// second save then keeps: saving is idempotent).
+// Any bytes as a rule file, read as they are and behind each byte-order mark: no crash, at
+// most 49 rules, and the table saves and reloads to the same rules (a CR kept inside one of
+// the first fields is saved as a space, which the second save then keeps: saving is
+// idempotent). The same code units read the same as UTF-16BE as as UTF-16LE.
 #include <cstdint>
 #include <cstdlib>
 #include <span>
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include "rules/RuleFileFormat.h"
 
@@ -26,17 +29,15 @@ void Check(bool condition) {
     if (!condition) std::abort();
 }
 
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+void CheckSavesAndReloads(std::span<const unsigned char> bytes) {
     RuleTable table;
-    const auto result = DecodeRuleFile({data, size}, table);
+    const auto result = DecodeRuleFile(bytes, table);
     Check(table.count() >= 0 && table.count() <= RuleTable::kCapacity);
     Check(result.acceptedLines - result.ignoredLines == table.count());
 
     const std::string saved = EncodeRuleFile(table);
     RuleTable reloaded;
-    DecodeRuleFile(Bytes(saved), reloaded);
+    Check(DecodeRuleFile(Bytes(saved), reloaded).encoding == RuleFileEncoding::Utf16LeWithMark);
     Check(reloaded.count() == table.count());
     for (int32_t n = 1; n <= table.count(); ++n) {
         const HoleRule& a = table.rule(n);
@@ -48,5 +49,37 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Check(a.DiameterModify == b.DiameterModify);
     }
     Check(EncodeRuleFile(reloaded) == saved);
+}
+
+std::string WithMark(std::string_view mark, const uint8_t* data, size_t size) {
+    return std::string(mark) + std::string(reinterpret_cast<const char*>(data), size);
+}
+
+// The bytes of each pair swapped, after the mark.
+std::string Utf16BeTwin(const std::string& utf16LeWithMark) {
+    std::string twin = utf16LeWithMark;
+    twin[0] = '\xFE';
+    twin[1] = '\xFF';
+    for (size_t i = 2; i + 1 < twin.size(); i += 2) std::swap(twin[i], twin[i + 1]);
+    return twin;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    using enum RuleFileEncoding;
+    CheckSavesAndReloads({data, size});
+
+    const std::string utf8 = WithMark("\xEF\xBB\xBF", data, size);
+    Check(DecodeRuleFileText(Bytes(utf8)).encoding == Utf8WithMark);
+    CheckSavesAndReloads(Bytes(utf8));
+
+    const std::string utf16Le = WithMark("\xFF\xFE", data, size);
+    const std::string utf16Be = Utf16BeTwin(utf16Le);
+    const RuleFileText le = DecodeRuleFileText(Bytes(utf16Le));
+    const RuleFileText be = DecodeRuleFileText(Bytes(utf16Be));
+    Check(le.encoding == Utf16LeWithMark && be.encoding == Utf16BeWithMark);
+    Check(le.text == be.text);
+    CheckSavesAndReloads(Bytes(utf16Be));
     return 0;
 }

@@ -32,7 +32,11 @@ void ModuleTest::LoadModule(std::string_view drawing, std::function<void()> prep
 }
 
 void ModuleTest::StartCommand(std::string_view drawing, std::u16string_view rules) {
-    WriteRules(rules);
+    StartCommand(drawing, Utf16Le(rules));
+}
+
+void ModuleTest::StartCommand(std::string_view drawing, const Bytes& ruleFile) {
+    WriteBytes(RuleFilePath(), ruleFile);
     ASSERT_NO_FATAL_FAILURE(LoadModule(drawing));
     ASSERT_EQ(session().startupResult(), 0);
     ASSERT_EQ(session().Start(), 0);

@@ -39,6 +39,8 @@ protected:
     void LoadModule(std::string_view drawing = "", std::function<void()> prepareHost = {});
     // LoadModule, then the start of the command.
     void StartCommand(std::string_view drawing, std::u16string_view rules);
+    // The same with the rule file's bytes as they are.
+    void StartCommand(std::string_view drawing, const Bytes& ruleFile);
 
     ModuleSession& session() { return *session_; }
 

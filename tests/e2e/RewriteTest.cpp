@@ -2,11 +2,13 @@
 // file's rules, as the stand-in host then holds them and as its log tells.
 #include <cstddef>
 #include <initializer_list>
+#include <string>
 #include <utility>
 
 #include "ModuleFixture.h"
 #include "standin/Drawing.h"
 #include "standin/KepTest.h"
+#include "testhost/TextUtf8.h"
 
 namespace {
 
@@ -271,5 +273,83 @@ TEST_F(Rewrite, NullSelectionHandleCountsAsEmptyWithoutGetOrClose) {
     EXPECT_EQ(Run(), Messages{kNoMatchingHoleLine});
     EXPECT_EQ(LogSince(mark_), (Messages{"KepIddOpenSelIdData(1)", kNoMatchingHoleLine}));
 }
+
+// ---- Rule files as text editors save them ----
+
+// Rules 1 and 3 rewrite the first two steps; rule 2 is off and the comment is no rule.
+constexpr char16_t kEditorRules[] =
+    u"# 구멍 지름 규칙\r\n"
+    u"1\t101\t\t8.1\t8.99\t8.5\r\n"
+    u"0\t102\t199\t8\t9\t7\r\n"
+    u"1\t102\t199\t8\t9\t9\r\n";
+
+Bytes AsUtf16LeWithMark(std::u16string_view text) {
+    return Utf16Le(text);
+}
+
+Bytes AsUtf8(std::u16string_view text) {
+    const std::string utf8 = Utf8FromWide(std::wstring(text.begin(), text.end()));
+    return Bytes(utf8.begin(), utf8.end());
+}
+
+Bytes AsUtf8WithMark(std::u16string_view text) {
+    Bytes bytes{0xEF, 0xBB, 0xBF};
+    const Bytes utf8 = AsUtf8(text);
+    bytes.insert(bytes.end(), utf8.begin(), utf8.end());
+    return bytes;
+}
+
+Bytes AsUtf16BeWithMark(std::u16string_view text) {
+    Bytes bytes = Utf16Le(text);  // the mark FF FE swaps to FE FF with the rest
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2) std::swap(bytes[i], bytes[i + 1]);
+    return bytes;
+}
+
+Bytes AsUtf16LeWithCrOnly(std::u16string_view text) {
+    std::u16string crOnly;
+    for (char16_t c : text) {
+        if (c != u'\n') crOnly.push_back(c);
+    }
+    return Utf16Le(crOnly);
+}
+
+struct EncodedRuleFile {
+    const char* name;
+    Bytes (*encode)(std::u16string_view text);
+};
+
+std::string NameOf(const ::testing::TestParamInfo<EncodedRuleFile>& encoding) {
+    return encoding.param.name;
+}
+
+class RewriteByRuleFile : public Rewrite, public ::testing::WithParamInterface<EncodedRuleFile> {};
+
+// The first case is the file as the module writes it; every other encoding of the same
+// rules must rewrite the hole the same way, without any message.
+TEST_P(RewriteByRuleFile, GivesTheSameResultAsTheUtf16LeFile) {
+    ASSERT_NO_FATAL_FAILURE(StartCommand(R"(
+hole 1
+element 7 101
+step 101 8.3
+step 150 8.5
+step 150 9.5
+)",
+                                         GetParam().encode(kEditorRules)));
+    KepTestSelect(7, 101);
+    EXPECT_EQ(Run(), Messages{ChangedHolesLine(1)});
+    EXPECT_EQ(Diameter(1, 0), 8.5);
+    EXPECT_EQ(Diameter(1, 1), 9.0);
+    EXPECT_EQ(Diameter(1, 2), 9.5);
+    EXPECT_EQ(boxes_.Count(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Encodings, RewriteByRuleFile,
+                         ::testing::Values(EncodedRuleFile{"Utf16LeWithMark", AsUtf16LeWithMark},
+                                           EncodedRuleFile{"Utf8WithMark", AsUtf8WithMark},
+                                           EncodedRuleFile{"Utf8", AsUtf8},
+                                           EncodedRuleFile{"Utf16BeWithMark", AsUtf16BeWithMark},
+                                           EncodedRuleFile{"Utf16LeWithCrOnly",
+                                                           AsUtf16LeWithCrOnly}),
+                         NameOf);
 
 }  // namespace

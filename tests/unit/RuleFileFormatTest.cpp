@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
+
+using namespace std::string_view_literals;
 
 std::vector<unsigned char> Utf16(std::u16string_view text, bool bom = true) {
     std::vector<unsigned char> bytes;
@@ -43,6 +46,59 @@ TEST(ExtractField, SplitsAtEveryTab) {
     EXPECT_FALSE(ExtractField(u"a", -1));
 }
 
+TEST(DecodeRuleFileText, PicksTheEncodingByTheFirstBytes) {
+    using enum RuleFileEncoding;
+    const struct {
+        std::string_view bytes;
+        RuleFileEncoding encoding;
+        std::u16string_view text;
+    } cases[] = {
+        {""sv, Utf8, u""},
+        {"\xFF\xFE"sv, Utf16LeWithMark, u""},
+        {"\xFF\xFE\x31\0\t\0\x6C\xAD"sv, Utf16LeWithMark, u"1\t구"},
+        {"\xFF\xFE\x41\0\x42"sv, Utf16LeWithMark, u"A"},
+        {"\xFE\xFF\0\x41\xAD\x6C\0"sv, Utf16BeWithMark, u"A구"},
+        {"\xEF\xBB\xBF"
+         "1\t\xEA\xB5\xAC\r"sv,
+         Utf8WithMark, u"1\t구\r"},
+        {"\xEF\xBB\xBF\xF0\x9F\x98\x80"sv, Utf8WithMark, u"\xD83D\xDE00"},
+        // After the mark each maximal ill-formed part becomes one U+FFFD.
+        {"\xEF\xBB\xBF"
+         "a\xFF"
+         "b\xE1\x80"
+         "c\xE0\x80\xED\xA0\x80\xE1\x80"sv,
+         Utf8WithMark,
+         u"a\xFFFD"
+         "b\xFFFD"
+         "c\xFFFD\xFFFD\xFFFD\xFFFD\xFFFD\xFFFD"},
+        {"1\t\xEA\xB5\xAC\xF0\x9F\x98\x80\r\n"sv, Utf8, u"1\t구\xD83D\xDE00\r\n"},
+        {"AB"sv, Utf8, u"AB"},
+        // A NUL byte means UTF-16 even when the bytes are valid UTF-8.
+        {"AB\0C"sv, Utf16LeWithoutMark, u"\x4241\x4300"},
+        {"\x6C\xAD\x41\0"sv, Utf16LeWithoutMark, u"구A"},
+        // Not UTF-8 (a stray continuation byte), so UTF-16LE; the odd last byte is dropped.
+        {"\x6C\xAD\x2C"sv, Utf16LeWithoutMark, u"구"},
+        {"\xEF\xBB"sv, Utf16LeWithoutMark, u"\xBBEF"},
+    };
+    for (const auto& c : cases) {
+        const auto decoded = DecodeRuleFileText(
+            std::span(reinterpret_cast<const unsigned char*>(c.bytes.data()), c.bytes.size()));
+        EXPECT_EQ(decoded.encoding, c.encoding) << testing::PrintToString(c.bytes);
+        EXPECT_EQ(decoded.text, c.text) << testing::PrintToString(c.bytes);
+    }
+}
+
+TEST(SplitRuleFileLines, EndsLinesAtLfOrElseAtCr) {
+    using Lines = std::vector<std::u16string_view>;
+    EXPECT_EQ(SplitRuleFileLines(u""), Lines{});
+    EXPECT_EQ(SplitRuleFileLines(u"a"), Lines{u"a"});
+    EXPECT_EQ(SplitRuleFileLines(u"\n"), Lines{u""});
+    EXPECT_EQ(SplitRuleFileLines(u"a\r\nb\r\n"), (Lines{u"a\r", u"b\r"}));
+    EXPECT_EQ(SplitRuleFileLines(u"a\n\nb"), (Lines{u"a", u"", u"b"}));
+    EXPECT_EQ(SplitRuleFileLines(u"a\r\rb\r"), (Lines{u"a", u"", u"b"}));
+    EXPECT_EQ(SplitRuleFileLines(u"a\rb\nc\r"), (Lines{u"a\rb", u"c\r"}));
+}
+
 TEST(DecodeRuleFile, ReadsSixFieldLinesInOrder) {
     const RuleTable table = Decode(u"1\t101\t199\t8.1\t8.99\t8.5\r\n0\t201\t\t5\t\t5.2\r\n");
     ASSERT_EQ(table.count(), 2);
@@ -76,22 +132,6 @@ TEST(DecodeRuleFile, CleansOnlyTheLastField) {
     EXPECT_EQ(table.rule(1).CodeTo, u" 199");
     EXPECT_EQ(table.rule(1).DiameterTo, u"8.99 ");
     EXPECT_EQ(table.rule(1).DiameterModify, u"8.5");
-}
-
-TEST(DecodeRuleFile, ByteOrderMarkIsSkippedOnlyWhenPresent) {
-    const RuleTable withBom = Decode(u"1\t101\t\t8\t\t9");
-    const RuleTable without = Decode(u"1\t101\t\t8\t\t9", false);
-    ASSERT_EQ(without.count(), 1);
-    EXPECT_EQ(without.rule(1), withBom.rule(1));
-}
-
-TEST(DecodeRuleFile, LastLineNeedsNoLineBreakAndOddByteIsIgnored) {
-    auto bytes = Utf16(u"1\t1\t\t2\t\t3\n0\t4\t\t5\t\t6");
-    bytes.push_back(0x41);
-    RuleTable table;
-    DecodeRuleFile(bytes, table);
-    ASSERT_EQ(table.count(), 2);
-    EXPECT_EQ(table.rule(2).DiameterModify, u"6");
 }
 
 TEST(DecodeRuleFile, EmptyFilesGiveAnEmptyTable) {
