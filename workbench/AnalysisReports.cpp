@@ -105,18 +105,12 @@ void PrintCheckJson(std::ostream& out, const RuleFileView& file,
     out << json.Text() << "\n";
 }
 
-std::string RuleList(const std::vector<int>& rules) {
-    std::string text;
-    for (const int rule : rules) text += (text.empty() ? "" : ", ") + std::to_string(rule);
-    return text;
-}
-
 void PrintMapText(std::ostream& out, const std::vector<MapSegment>& segments) {
     for (const MapSegment& segment : segments) {
         out << "코드 " << segment.codeFrom << " ~ " << segment.codeTo << "\n";
         for (const MapChange& change : segment.changes) {
             out << "  지름 " << Range(change.low, change.high) << " → " << TextNumber(change.result)
-                << " (규칙 " << RuleList(change.rules) << ")\n";
+                << " (규칙 " << NumberList(change.rules) << ")\n";
         }
     }
     out << (segments.empty() ? "켜진 규칙이 없어 아무것도 바뀌지 않습니다.\n"
@@ -167,6 +161,12 @@ void PrintExplainJson(std::ostream& out, const Explanation& explanation) {
 }
 
 }  // namespace
+
+std::string NumberList(const std::vector<int>& numbers) {
+    std::string text;
+    for (const int number : numbers) text += (text.empty() ? "" : ", ") + std::to_string(number);
+    return text;
+}
 
 std::string TextNumber(double value) {
     if (std::isinf(value)) return value > 0 ? "∞" : "-∞";

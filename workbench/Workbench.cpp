@@ -78,12 +78,6 @@ void PrintExportJson(std::ostream& out, const Invocation& invocation, const Rule
     out << json.Text() << "\n";
 }
 
-std::string LineList(const std::vector<int>& lines) {
-    std::string text;
-    for (const int line : lines) text += (text.empty() ? "" : ", ") + std::to_string(line);
-    return text;
-}
-
 void PrintImportProblems(const CommandContext& context, const std::vector<CsvProblem>& problems) {
     if (!context.invocation.json) {
         for (const CsvProblem& problem : problems) {
@@ -174,7 +168,7 @@ int RunExport(const CommandContext& context, const RuleFileView& file) {
     }
     if (notRead.empty()) return kExitClean;
     if (!invocation.json) {
-        context.err << "quillet-rules: 줄 " << LineList(notRead)
+        context.err << "quillet-rules: 줄 " << NumberList(notRead)
                     << "은(는) 모듈이 읽지 않는 줄이라 CSV에 없습니다.\n";
     }
     return kExitWarnings;

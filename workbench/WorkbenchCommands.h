@@ -4,6 +4,7 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "workbench/Arguments.h"
 #include "workbench/RuleFileLines.h"
@@ -23,6 +24,9 @@ int RunImport(const CommandContext& context);
 // Reports a failure (a JSON {"error": {"code", "message"}} with --json) and returns `status`.
 int Fail(const CommandContext& context, int status, std::string_view code,
          const std::string& message);
+
+// "1, 3, 4".
+std::string NumberList(const std::vector<int>& numbers);
 
 // Numbers for people: the shortest text that reads back, infinities as "∞" and "-∞".
 std::string TextNumber(double value);
