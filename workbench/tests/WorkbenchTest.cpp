@@ -1,6 +1,7 @@
 #include "workbench/Workbench.h"
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
@@ -95,12 +96,9 @@ TEST(CheckRuleFile, PutsTheRulesLineOnTheirFindings) {
 class Workbench : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder_ =
-            fs::temp_directory_path() /
-            ("workbench-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-             "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
+        std::string pattern = (fs::temp_directory_path() / "workbench-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        folder_ = pattern;
     }
     void TearDown() override { fs::remove_all(folder_); }
 
