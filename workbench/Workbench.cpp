@@ -21,20 +21,18 @@ fs::path PathFromUtf8(const std::string& utf8) {
 
 // The whole file, or nothing with `error` set.
 std::optional<std::string> ReadWholeFile(const std::string& name, std::string& error) {
+    const auto fail = [&](const char* why) -> std::optional<std::string> {
+        error = "파일을 읽을 수 없습니다: " + name + " (" + why + ")";
+        return std::nullopt;
+    };
     const fs::path path = PathFromUtf8(name);
     std::error_code status;
-    const char* why = nullptr;
-    if (fs::is_directory(path, status)) why = "폴더입니다";
-    std::ifstream in;
-    if (why == nullptr) in.open(path, std::ios::binary);
-    if (why == nullptr && !in)
-        why = fs::exists(path, status) ? "열 수 없습니다" : "파일이 없습니다";
-    std::string bytes;
-    if (why == nullptr) bytes.assign(std::istreambuf_iterator<char>(in), {});
-    if (why == nullptr && in.bad()) why = "읽는 중 오류가 났습니다";
-    if (why == nullptr) return bytes;
-    error = "파일을 읽을 수 없습니다: " + name + " (" + why + ")";
-    return std::nullopt;
+    if (fs::is_directory(path, status)) return fail("폴더입니다");
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return fail(fs::exists(path, status) ? "열 수 없습니다" : "파일이 없습니다");
+    std::string bytes(std::istreambuf_iterator<char>(in), {});
+    if (in.bad()) return fail("읽는 중 오류가 났습니다");
+    return bytes;
 }
 
 bool WriteWholeFile(const std::string& name, const std::string& bytes) {
