@@ -67,7 +67,7 @@ std::vector<CodeBand> CodeBands(const std::vector<EnabledRule>& rules) {
     for (size_t i = 0; i + 1 < cuts.size(); ++i) {
         CodeBand band{cuts[i], cuts[i + 1] - 1, {}};
         for (const EnabledRule& rule : rules) {
-            // Every band lies inside the int32 range, since each starts at some rule's codeFrom.
+            // Bands start inside the int32 range: the one cut beyond it, INT32_MAX + 1, is last.
             if (rule.numbers.MatchesCode(static_cast<int32_t>(band.from))) {
                 band.rules.push_back(&rule);
             }
@@ -113,7 +113,6 @@ double ApplyFrom(std::span<const EnabledRule* const> rules, size_t first,
 std::vector<MapChange> DiameterChanges(std::span<const EnabledRule* const> rules) {
     const std::vector<double> cuts = DiameterCuts(rules);
     std::vector<MapChange> changes;
-    bool previousListed = false;
     for (size_t i = 0; i < cuts.size(); ++i) {
         const double low = cuts[i] == 0.0 ? 0.0 : cuts[i];  // one zero, written without sign
         const double high =
@@ -121,19 +120,17 @@ std::vector<MapChange> DiameterChanges(std::span<const EnabledRule* const> rules
         const auto first = std::find_if(rules.begin(), rules.end(), [&](const EnabledRule* rule) {
             return rule->numbers.MatchesDiameter(low);
         });
-        if (first == rules.end()) {
-            previousListed = false;
-            continue;
-        }
+        if (first == rules.end()) continue;
         MapChange change{low, high, 0.0, {}};
         change.result = ApplyFrom(rules, static_cast<size_t>(first - rules.begin()), change.rules);
-        // The same rules in the same order write the same result.
-        if (previousListed && changes.back().rules == change.rules) {
+        // The same rules in the same order write the same result. Two pieces with the same
+        // first rule have nothing unmatched between them (that rule's range is one interval),
+        // so equal lists in a row always touch.
+        if (!changes.empty() && changes.back().rules == change.rules) {
             changes.back().high = high;
         } else {
             changes.push_back(std::move(change));
         }
-        previousListed = true;
     }
     return changes;
 }
