@@ -1,6 +1,7 @@
 // Any UTF-16 text through the code and diameter parsers: no crash, and on ASCII texts in
 // decimal notation the same results as the C library's wide conversions in the C locale
-// (a code is a 32-bit long, so the library's wider result is clamped).
+// (a code is a 32-bit long, so the library's wider result is clamped), and the same
+// consumed length as the library's end pointer.
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
@@ -41,11 +42,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!ComparableWithCLibrary(text)) return 0;
 
     const std::wstring wide(text.begin(), text.end());
-    const long wideCode = std::wcstol(wide.c_str(), nullptr, 10);
+    wchar_t* codeEnd = nullptr;
+    const long wideCode = std::wcstol(wide.c_str(), &codeEnd, 10);
     const int32_t expectedCode =
         wideCode > INT32_MAX ? INT32_MAX : (wideCode < INT32_MIN ? INT32_MIN : int32_t(wideCode));
     if (code != expectedCode) std::abort();
-    const double expectedDiameter = std::wcstod(wide.c_str(), nullptr);
+    if (ReadCodePrefix(text).length != size_t(codeEnd - wide.c_str())) std::abort();
+    wchar_t* diameterEnd = nullptr;
+    const double expectedDiameter = std::wcstod(wide.c_str(), &diameterEnd);
     if (std::memcmp(&diameter, &expectedDiameter, sizeof diameter) != 0) std::abort();
+    if (ReadDiameterPrefix(text).length != size_t(diameterEnd - wide.c_str())) std::abort();
     return 0;
 }

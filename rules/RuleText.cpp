@@ -27,19 +27,25 @@ bool ReadSign(std::u16string_view text, size_t& i) {
 
 }  // namespace
 
-int32_t ParseCode(std::u16string_view text) {
+NumberPrefix<int32_t> ReadCodePrefix(std::u16string_view text) {
     size_t i = SkipSpace(text, 0);
     const bool negative = ReadSign(text, i);
     // Accumulate the magnitude towards the limit so that overflow saturates.
     const int64_t limit = negative ? -static_cast<int64_t>(std::numeric_limits<int32_t>::min())
                                    : std::numeric_limits<int32_t>::max();
     int64_t magnitude = 0;
+    const size_t firstDigit = i;
     for (; i < text.size() && IsDigit(text[i]); ++i) {
         magnitude = magnitude * 10 + (text[i] - u'0');
         if (magnitude > limit) magnitude = limit + 1;  // stays bounded, remembers overflow
     }
+    if (i == firstDigit) return {0, 0};
     if (magnitude > limit) magnitude = limit;
-    return static_cast<int32_t>(negative ? -magnitude : magnitude);
+    return {static_cast<int32_t>(negative ? -magnitude : magnitude), i};
+}
+
+int32_t ParseCode(std::u16string_view text) {
+    return ReadCodePrefix(text).value;
 }
 
 namespace {
@@ -47,8 +53,8 @@ namespace {
 // The longest decimal numeral at i (digits, point, fraction, exponent), without its sign,
 // as ASCII; empty when there is no digit before or after the point. `magnitude` receives
 // the power of ten of the first significant digit (0 for a zero), which tells overflow from
-// underflow when the value is out of range.
-std::string ScanDecimal(std::u16string_view text, size_t i, int64_t& magnitude) {
+// underflow when the value is out of range; `end` receives the index after the numeral.
+std::string ScanDecimal(std::u16string_view text, size_t i, int64_t& magnitude, size_t& end) {
     std::string numeral;
     bool significant = false;
     int64_t position = -1;  // power of ten of the digit just read
@@ -95,24 +101,31 @@ std::string ScanDecimal(std::u16string_view text, size_t i, int64_t& magnitude) 
         if (j > firstDigit) {
             numeral += exponent;
             magnitude += exponent[1] == '-' ? -value : value;
+            i = j;
         }
     }
+    end = i;
     return numeral;
 }
 
 }  // namespace
 
-double ParseDiameter(std::u16string_view text) {
+NumberPrefix<double> ReadDiameterPrefix(std::u16string_view text) {
     size_t i = SkipSpace(text, 0);
     const bool negative = ReadSign(text, i);
     int64_t magnitude = 0;
-    const std::string numeral = ScanDecimal(text, i, magnitude);
-    if (numeral.empty()) return 0.0;
+    size_t end = 0;
+    const std::string numeral = ScanDecimal(text, i, magnitude, end);
+    if (numeral.empty()) return {0.0, 0};
     double value = 0.0;
     const auto result = std::from_chars(numeral.data(), numeral.data() + numeral.size(), value,
                                         std::chars_format::general);
     if (result.ec == std::errc::result_out_of_range) {
         value = magnitude > 0 ? std::numeric_limits<double>::infinity() : 0.0;
     }
-    return negative ? -value : value;
+    return {negative ? -value : value, end};
+}
+
+double ParseDiameter(std::u16string_view text) {
+    return ReadDiameterPrefix(text).value;
 }

@@ -3,6 +3,7 @@
 // longest numeric prefix is used; a text without one reads as 0.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -13,3 +14,13 @@ int32_t ParseCode(std::u16string_view text);
 // Like a wide string-to-double conversion of decimal notation (digits, optional point and
 // fraction, optional exponent). Overflow gives +-infinity, underflow a signed zero.
 double ParseDiameter(std::u16string_view text);
+
+// The same readings together with how many characters they consumed (leading white space
+// and sign included), as the conversions' end pointer tells; 0 when the text holds no number.
+template <typename Number>
+struct NumberPrefix {
+    Number value;
+    size_t length;
+};
+NumberPrefix<int32_t> ReadCodePrefix(std::u16string_view text);
+NumberPrefix<double> ReadDiameterPrefix(std::u16string_view text);

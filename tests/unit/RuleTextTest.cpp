@@ -82,7 +82,8 @@ TEST(ParseDiameter, OverflowAndUnderflowLikeTheCLibrary) {
 }
 
 // The parsers must not depend on the process locale: a comma-decimal locale changes
-// nothing, and the results match the C library's wide conversions in the C locale.
+// nothing, and the results and consumed lengths match the C library's wide conversions in
+// the C locale.
 TEST(ParseDiameter, AgreesWithTheCLibraryAndIgnoresTheLocale) {
     const char* const texts[] = {"8.1",
                                  "8.99",
@@ -94,18 +95,29 @@ TEST(ParseDiameter, AgreesWithTheCLibraryAndIgnoresTheLocale) {
                                  "  -0.0",
                                  "9.999999999999999999",
                                  "0.30000000000000004",
-                                 "101abc"};
+                                 "101abc",
+                                 "8,5",
+                                 " -1e+",
+                                 "1.2.3",
+                                 "5. ",
+                                 "-.",
+                                 "abc",
+                                 ""};
     std::setlocale(LC_NUMERIC, "de_DE.UTF-8");  // may be absent; then it stays "C"
     for (const char* text : texts) {
         const std::string narrow(text);
         const std::u16string u16(narrow.begin(), narrow.end());
         const std::wstring wide(narrow.begin(), narrow.end());
         std::setlocale(LC_NUMERIC, "C");
-        const double reference = std::wcstod(wide.c_str(), nullptr);
-        const long referenceCode = std::wcstol(wide.c_str(), nullptr, 10);
+        wchar_t* diameterEnd = nullptr;
+        wchar_t* codeEnd = nullptr;
+        const double reference = std::wcstod(wide.c_str(), &diameterEnd);
+        const long referenceCode = std::wcstol(wide.c_str(), &codeEnd, 10);
         std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
         EXPECT_EQ(ParseDiameter(u16), reference) << text;
         EXPECT_EQ(ParseCode(u16), static_cast<int32_t>(referenceCode)) << text;
+        EXPECT_EQ(ReadDiameterPrefix(u16).length, size_t(diameterEnd - wide.c_str())) << text;
+        EXPECT_EQ(ReadCodePrefix(u16).length, size_t(codeEnd - wide.c_str())) << text;
     }
     std::setlocale(LC_NUMERIC, "C");
 }

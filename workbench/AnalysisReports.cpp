@@ -1,0 +1,206 @@
+// check, map and explain: what the analysis finds, as text or JSON.
+#include <algorithm>
+#include <cmath>
+
+#include "workbench/Json.h"
+#include "workbench/Workbench.h"
+#include "workbench/WorkbenchCommands.h"
+
+namespace {
+
+std::string_view SeverityText(Severity severity) {
+    switch (severity) {
+        case Severity::Info:
+            return "정보";
+        case Severity::Warning:
+            return "경고";
+        case Severity::Error:
+            return "오류";
+    }
+    return "";
+}
+
+int StatusOf(const std::vector<Finding>& findings) {
+    int status = kExitClean;
+    for (const Finding& finding : findings) {
+        if (finding.severity == Severity::Error) status = kExitErrors;
+        if (finding.severity == Severity::Warning) status = std::max<int>(status, kExitWarnings);
+    }
+    return status;
+}
+
+std::string LineText(const FileLine& line) {
+    switch (line.kind) {
+        case LineKind::Rule:
+            return "규칙 " + std::to_string(line.rule);
+        case LineKind::Blank:
+            return "빈 줄";
+        case LineKind::Skipped:
+            return "건너뜀 (필드 " + std::to_string(line.fields) + "개)";
+        case LineKind::Beyond49:
+            return "49번째 규칙 뒤 (읽지 않음)";
+    }
+    return "";
+}
+
+std::string Range(double low, double high) {
+    return TextNumber(low) + " ~ " + TextNumber(high);
+}
+
+void PrintCheckText(std::ostream& out, const std::string& name, const RuleFileView& file,
+                    const std::vector<RuleNumbers>& numbers, const std::vector<Finding>& findings) {
+    out << "파일: " << name << " (" << EncodingName(file.encoding) << ")\n\n줄\n";
+    for (const FileLine& line : file.lines)
+        out << "  " << line.line << ": " << LineText(line) << "\n";
+    if (file.lines.empty()) out << "  (없음)\n";
+    out << "\n규칙 (모듈이 쓰는 숫자)\n";
+    for (const RuleNumbers& rule : numbers) {
+        out << "  규칙 " << rule.rule << (rule.enabled ? " 켜짐" : " 꺼짐") << ": 코드 "
+            << rule.codeFrom << " ~ " << rule.codeTo << ", 지름 "
+            << Range(rule.diameterLow, rule.diameterHigh) << " → " << TextNumber(rule.newDiameter)
+            << "\n";
+    }
+    if (numbers.empty()) out << "  (없음)\n";
+    out << "\n발견 사항\n";
+    int counts[3] = {};
+    for (const Finding& finding : findings) {
+        ++counts[static_cast<int>(finding.severity)];
+        out << "  [" << SeverityText(finding.severity) << "] " << finding.code;
+        if (finding.line > 0) out << " 줄 " << finding.line;
+        if (finding.rule > 0) out << " 규칙 " << finding.rule;
+        out << ": " << finding.message << "\n";
+    }
+    if (findings.empty()) out << "  (없음)\n";
+    out << "\n오류 " << counts[static_cast<int>(Severity::Error)] << ", 경고 "
+        << counts[static_cast<int>(Severity::Warning)] << ", 정보 "
+        << counts[static_cast<int>(Severity::Info)] << "\n";
+}
+
+void PrintCheckJson(std::ostream& out, const RuleFileView& file,
+                    const std::vector<RuleNumbers>& numbers, const std::vector<Finding>& findings) {
+    JsonWriter json;
+    json.BeginObject().Key("encoding").String(EncodingName(file.encoding));
+    json.Key("lines").BeginArray();
+    for (const FileLine& line : file.lines) {
+        json.BeginObject().Key("line").Integer(line.line).Key("kind").String(
+            LineKindName(line.kind));
+        json.Key("rule").IntegerOrNull(line.rule).EndObject();
+    }
+    json.EndArray().Key("rules").BeginArray();
+    for (const RuleNumbers& rule : numbers) {
+        json.BeginObject().Key("rule").Integer(rule.rule).Key("enabled").Bool(rule.enabled);
+        json.Key("code_from").Integer(rule.codeFrom).Key("code_to").Integer(rule.codeTo);
+        json.Key("diameter_low").Number(rule.diameterLow);
+        json.Key("diameter_high").Number(rule.diameterHigh);
+        json.Key("new_diameter").Number(rule.newDiameter).EndObject();
+    }
+    json.EndArray().Key("findings").BeginArray();
+    for (const Finding& finding : findings) {
+        json.BeginObject().Key("code").String(finding.code);
+        json.Key("severity").String(SeverityName(finding.severity));
+        json.Key("line").IntegerOrNull(finding.line).Key("rule").IntegerOrNull(finding.rule);
+        json.Key("message").String(finding.message).EndObject();
+    }
+    json.EndArray().EndObject();
+    out << json.Text() << "\n";
+}
+
+void PrintMapText(std::ostream& out, const std::vector<MapSegment>& segments) {
+    for (const MapSegment& segment : segments) {
+        out << "코드 " << segment.codeFrom << " ~ " << segment.codeTo << "\n";
+        for (const MapChange& change : segment.changes) {
+            out << "  지름 " << Range(change.low, change.high) << " → " << TextNumber(change.result)
+                << " (규칙 " << NumberList(change.rules) << ")\n";
+        }
+    }
+    out << (segments.empty() ? "켜진 규칙이 없어 아무것도 바뀌지 않습니다.\n"
+                             : "나열되지 않은 코드와 지름은 그대로입니다.\n");
+}
+
+void PrintMapJson(std::ostream& out, const std::vector<MapSegment>& segments) {
+    JsonWriter json;
+    json.BeginObject().Key("segments").BeginArray();
+    for (const MapSegment& segment : segments) {
+        json.BeginObject().Key("code_from").Integer(segment.codeFrom);
+        json.Key("code_to").Integer(segment.codeTo).Key("changes").BeginArray();
+        for (const MapChange& change : segment.changes) {
+            json.BeginObject().Key("low").Number(change.low).Key("high").Number(change.high);
+            json.Key("result").Number(change.result).Key("rules").BeginArray();
+            for (const int rule : change.rules) json.Integer(rule);
+            json.EndArray().EndObject();
+        }
+        json.EndArray().EndObject();
+    }
+    json.EndArray().EndObject();
+    out << json.Text() << "\n";
+}
+
+void PrintExplainText(std::ostream& out, const Invocation& invocation,
+                      const Explanation& explanation) {
+    out << "코드 " << *invocation.code << ", 지름 " << TextNumber(*invocation.diameter) << "\n";
+    for (const ExplainStep& step : explanation.steps) {
+        out << "  규칙 " << step.rule << (step.matched ? ": 일치 → " : ": 불일치, 그대로 ")
+            << TextNumber(step.diameter) << "\n";
+    }
+    if (explanation.steps.empty()) out << "  켜진 규칙이 없습니다.\n";
+    out << "결과: " << TextNumber(explanation.result)
+        << (explanation.changed ? " (변경됨: 일치한 규칙이 있으면 값이 같아도 변경으로 셉니다)\n"
+                                : " (변경 없음)\n");
+}
+
+void PrintExplainJson(std::ostream& out, const Explanation& explanation) {
+    JsonWriter json;
+    json.BeginObject().Key("steps").BeginArray();
+    for (const ExplainStep& step : explanation.steps) {
+        json.BeginObject().Key("rule").Integer(step.rule).Key("matched").Bool(step.matched);
+        json.Key("diameter").Number(step.diameter).EndObject();
+    }
+    json.EndArray().Key("result").Number(explanation.result);
+    json.Key("changed").Bool(explanation.changed).EndObject();
+    out << json.Text() << "\n";
+}
+
+}  // namespace
+
+std::string NumberList(const std::vector<int>& numbers) {
+    std::string text;
+    for (const int number : numbers) text += (text.empty() ? "" : ", ") + std::to_string(number);
+    return text;
+}
+
+std::string TextNumber(double value) {
+    if (std::isinf(value)) return value > 0 ? "∞" : "-∞";
+    return ShortestNumber(value);
+}
+
+int RunCheck(const CommandContext& context, const RuleFileView& file) {
+    const std::vector<RuleNumbers> numbers = NumbersOf(file.table);
+    const std::vector<Finding> findings = CheckRuleFile(file);
+    if (context.invocation.json) {
+        PrintCheckJson(context.out, file, numbers, findings);
+    } else {
+        PrintCheckText(context.out, context.invocation.input, file, numbers, findings);
+    }
+    return StatusOf(findings);
+}
+
+int RunMap(const CommandContext& context, const RuleFileView& file) {
+    const std::vector<MapSegment> segments = MapRules(file.table);
+    if (context.invocation.json) {
+        PrintMapJson(context.out, segments);
+    } else {
+        PrintMapText(context.out, segments);
+    }
+    return kExitClean;
+}
+
+int RunExplain(const CommandContext& context, const RuleFileView& file) {
+    const Invocation& invocation = context.invocation;
+    const Explanation explanation = Explain(file.table, *invocation.code, *invocation.diameter);
+    if (invocation.json) {
+        PrintExplainJson(context.out, explanation);
+    } else {
+        PrintExplainText(context.out, invocation, explanation);
+    }
+    return kExitClean;
+}

@@ -1,0 +1,162 @@
+#include "workbench/Json.h"
+
+#include <charconv>
+#include <cmath>
+
+#include "workbench/Utf8.h"
+
+namespace {
+
+void AppendEscape(std::string& out, unsigned unit) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    out += "\\u";
+    for (int shift = 12; shift >= 0; shift -= 4) out.push_back(kHex[(unit >> shift) & 0xF]);
+}
+
+// Quotes, backslashes and control characters escaped; other bytes as they are.
+void AppendEscapedUtf8(std::string& out, std::string_view utf8) {
+    for (const char c : utf8) {
+        switch (c) {
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            default:
+                if (static_cast<unsigned char>(c) < 0x20) {
+                    AppendEscape(out, static_cast<unsigned char>(c));
+                } else {
+                    out.push_back(c);
+                }
+        }
+    }
+}
+
+bool IsLeadSurrogate(char16_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+bool IsTrailSurrogate(char16_t unit) {
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+}  // namespace
+
+std::string ShortestNumber(double value) {
+    if (std::isnan(value)) return "NaN";
+    if (std::isinf(value)) return value > 0 ? "Infinity" : "-Infinity";
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+void JsonWriter::BeforeValue() {
+    if (afterKey_) {
+        afterKey_ = false;
+        return;
+    }
+    if (!hasValue_.empty()) {
+        if (hasValue_.back()) text_.push_back(',');
+        hasValue_.back() = true;
+    }
+}
+
+JsonWriter& JsonWriter::BeginObject() {
+    BeforeValue();
+    text_.push_back('{');
+    hasValue_.push_back(false);
+    return *this;
+}
+
+JsonWriter& JsonWriter::EndObject() {
+    text_.push_back('}');
+    hasValue_.pop_back();
+    return *this;
+}
+
+JsonWriter& JsonWriter::BeginArray() {
+    BeforeValue();
+    text_.push_back('[');
+    hasValue_.push_back(false);
+    return *this;
+}
+
+JsonWriter& JsonWriter::EndArray() {
+    text_.push_back(']');
+    hasValue_.pop_back();
+    return *this;
+}
+
+JsonWriter& JsonWriter::Key(std::string_view name) {
+    String(name);
+    text_.push_back(':');
+    afterKey_ = true;
+    return *this;
+}
+
+JsonWriter& JsonWriter::String(std::string_view utf8) {
+    BeforeValue();
+    text_.push_back('"');
+    AppendEscapedUtf8(text_, utf8);
+    text_.push_back('"');
+    return *this;
+}
+
+JsonWriter& JsonWriter::String(std::u16string_view text) {
+    BeforeValue();
+    text_.push_back('"');
+    size_t runStart = 0;
+    const auto flushRun = [&](size_t end) {
+        AppendEscapedUtf8(text_, Utf8FromUtf16(text.substr(runStart, end - runStart)));
+    };
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (IsLeadSurrogate(text[i]) && i + 1 < text.size() && IsTrailSurrogate(text[i + 1])) {
+            ++i;
+        } else if (IsLeadSurrogate(text[i]) || IsTrailSurrogate(text[i])) {
+            flushRun(i);
+            AppendEscape(text_, text[i]);
+            runStart = i + 1;
+        }
+    }
+    flushRun(text.size());
+    text_.push_back('"');
+    return *this;
+}
+
+JsonWriter& JsonWriter::Number(double value) {
+    if (!std::isfinite(value)) return String(ShortestNumber(value));
+    BeforeValue();
+    text_ += ShortestNumber(value);
+    return *this;
+}
+
+JsonWriter& JsonWriter::Integer(int64_t value) {
+    BeforeValue();
+    text_ += std::to_string(value);
+    return *this;
+}
+
+JsonWriter& JsonWriter::IntegerOrNull(int64_t value) {
+    return value == 0 ? Null() : Integer(value);
+}
+
+JsonWriter& JsonWriter::Bool(bool value) {
+    BeforeValue();
+    text_ += value ? "true" : "false";
+    return *this;
+}
+
+JsonWriter& JsonWriter::Null() {
+    BeforeValue();
+    text_ += "null";
+    return *this;
+}

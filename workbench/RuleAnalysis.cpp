@@ -1,0 +1,390 @@
+#include "workbench/RuleAnalysis.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <set>
+#include <span>
+#include <string_view>
+#include <tuple>
+#include <utility>
+
+#include "rules/CompiledRules.h"
+#include "rules/RuleText.h"
+
+namespace {
+
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
+
+struct EnabledRule {
+    int number;
+    CompiledRule numbers;
+};
+
+std::vector<EnabledRule> EnabledRulesOf(const RuleTable& table) {
+    std::vector<EnabledRule> rules;
+    for (int n = 1; n <= table.count(); ++n) {
+        if (table.rule(n).isDisplay != 0) rules.push_back({n, CompileRule(table.rule(n))});
+    }
+    return rules;
+}
+
+bool CodeRangeIsReversed(const CompiledRule& rule) {
+    return rule.codeFrom > rule.codeTo;
+}
+// Written as a negation so that a NaN bound counts as reversed: it matches nothing either.
+bool DiameterRangeIsReversed(const CompiledRule& rule) {
+    return !(rule.diameterLow <= rule.diameterHigh);
+}
+
+bool SameBits(double a, double b) {
+    return std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b);
+}
+
+// ---- The map -------------------------------------------------------------------------------
+
+// A code interval and the enabled rules whose code range holds all of it, in rule order.
+struct CodeBand {
+    int64_t from, to;
+    std::vector<const EnabledRule*> rules;
+};
+
+// Cuts the code axis wherever an enabled rule's range starts or ends, so that on each band
+// the set of rules is constant; bands no rule covers are left out.
+std::vector<CodeBand> CodeBands(const std::vector<EnabledRule>& rules) {
+    std::vector<int64_t> cuts;
+    for (const EnabledRule& rule : rules) {
+        if (CodeRangeIsReversed(rule.numbers)) continue;
+        cuts.push_back(rule.numbers.codeFrom);
+        cuts.push_back(int64_t{rule.numbers.codeTo} + 1);
+    }
+    std::sort(cuts.begin(), cuts.end());
+    cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
+    std::vector<CodeBand> bands;
+    for (size_t i = 0; i + 1 < cuts.size(); ++i) {
+        CodeBand band{cuts[i], cuts[i + 1] - 1, {}};
+        for (const EnabledRule& rule : rules) {
+            // Bands start inside the int32 range: the one cut beyond it, INT32_MAX + 1, is last.
+            if (rule.numbers.MatchesCode(static_cast<int32_t>(band.from))) {
+                band.rules.push_back(&rule);
+            }
+        }
+        if (!band.rules.empty()) bands.push_back(std::move(band));
+    }
+    return bands;
+}
+
+// Cuts the diameter axis at every rule's low bound and just above its high bound, so that each
+// piece [cut i, the double below cut i + 1] lies wholly inside or wholly outside each range
+// (below the first cut no rule matches).
+std::vector<double> DiameterCuts(std::span<const EnabledRule* const> rules) {
+    std::vector<double> cuts;
+    for (const EnabledRule* rule : rules) {
+        if (DiameterRangeIsReversed(rule->numbers)) continue;
+        cuts.push_back(rule->numbers.diameterLow);
+        if (rule->numbers.diameterHigh < kInfinity) {
+            cuts.push_back(std::nextafter(rule->numbers.diameterHigh, kInfinity));
+        }
+    }
+    // -0.0 and 0.0 compare equal and match alike, so they make one cut.
+    std::sort(cuts.begin(), cuts.end());
+    cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
+    return cuts;
+}
+
+// The diameter a step ends with when rule `first` is the first to match it: from there on
+// the value no longer depends on the input. The rule numbers that match go to `matched`.
+double ApplyFrom(std::span<const EnabledRule* const> rules, size_t first,
+                 std::vector<int>& matched) {
+    double diameter = rules[first]->numbers.diameterModify;
+    matched.push_back(rules[first]->number);
+    for (size_t r = first + 1; r < rules.size(); ++r) {
+        if (rules[r]->numbers.MatchesDiameter(diameter)) {
+            diameter = rules[r]->numbers.diameterModify;
+            matched.push_back(rules[r]->number);
+        }
+    }
+    return diameter;
+}
+
+std::vector<MapChange> DiameterChanges(std::span<const EnabledRule* const> rules) {
+    const std::vector<double> cuts = DiameterCuts(rules);
+    std::vector<MapChange> changes;
+    for (size_t i = 0; i < cuts.size(); ++i) {
+        const double low = cuts[i] == 0.0 ? 0.0 : cuts[i];  // one zero, written without sign
+        const double high =
+            i + 1 < cuts.size() ? std::nextafter(cuts[i + 1], -kInfinity) : kInfinity;
+        const auto first = std::find_if(rules.begin(), rules.end(), [&](const EnabledRule* rule) {
+            return rule->numbers.MatchesDiameter(low);
+        });
+        if (first == rules.end()) continue;
+        MapChange change{low, high, 0.0, {}};
+        change.result = ApplyFrom(rules, static_cast<size_t>(first - rules.begin()), change.rules);
+        // The same rules in the same order write the same result. Two pieces with the same
+        // first rule have nothing unmatched between them (that rule's range is one interval),
+        // so equal lists in a row always touch.
+        if (!changes.empty() && changes.back().rules == change.rules) {
+            changes.back().high = high;
+        } else {
+            changes.push_back(std::move(change));
+        }
+    }
+    return changes;
+}
+
+std::vector<MapSegment> MapOf(const std::vector<EnabledRule>& rules) {
+    std::vector<MapSegment> segments;
+    for (const CodeBand& band : CodeBands(rules)) {
+        segments.push_back({band.from, band.to, DiameterChanges(band.rules)});
+    }
+    return segments;
+}
+
+// ---- Messages ------------------------------------------------------------------------------
+
+void AppendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+}
+
+// A rule text in double quotes for a message; a lone surrogate shows as U+FFFD.
+std::string Quoted(std::u16string_view text) {
+    std::string out = "\"";
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char32_t c = text[i];
+        const bool high = c >= 0xD800 && c < 0xDC00;
+        if (high && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
+            AppendUtf8(out, 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00));
+        } else {
+            AppendUtf8(out, c >= 0xD800 && c < 0xE000 ? 0xFFFD : c);
+        }
+    }
+    return out + "\"";
+}
+
+// The shortest text that reads back to the same double.
+std::string Number(double value) {
+    std::array<char, 32> buffer{};
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    return std::string(buffer.data(), result.ptr);
+}
+
+std::string CodeRange(int32_t from, int32_t to) {
+    return from == to ? std::to_string(from) : std::to_string(from) + "~" + std::to_string(to);
+}
+std::string DiameterRange(double low, double high) {
+    return low == high ? Number(low) : Number(low) + "~" + Number(high);
+}
+
+// ---- Findings ------------------------------------------------------------------------------
+
+class FindingList {
+public:
+    void Add(const char* code, Severity severity, int rule, std::string message) {
+        findings_.push_back({code, severity, 0, rule, std::move(message)});
+    }
+    void AddError(const char* code, int rule, std::string message) {
+        Add(code, Severity::Error, rule, std::move(message));
+    }
+    void AddWarning(const char* code, int rule, std::string message) {
+        Add(code, Severity::Warning, rule, std::move(message));
+    }
+
+    std::vector<Finding> Sorted() && {
+        std::stable_sort(findings_.begin(), findings_.end(),
+                         [](const Finding& a, const Finding& b) {
+                             return std::tie(a.rule, a.code) < std::tie(b.rule, b.code);
+                         });
+        return std::move(findings_);
+    }
+
+private:
+    std::vector<Finding> findings_;
+};
+
+struct RuleField {
+    const char* name;
+    const RuleText& text;
+    bool isCode;
+    bool emptyMeansSingleValue;  // the To fields: no number reads 0, which means "same as From"
+};
+
+bool IsBlank(std::u16string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); });
+}
+
+void CheckField(const RuleField& field, int rule, FindingList& findings) {
+    const std::u16string_view text = field.text;
+    size_t length = 0;
+    std::string value;
+    if (field.isCode) {
+        const NumberPrefix<int32_t> prefix = ReadCodePrefix(text);
+        length = prefix.length;
+        value = std::to_string(prefix.value);
+    } else {
+        const NumberPrefix<double> prefix = ReadDiameterPrefix(text);
+        length = prefix.length;
+        value = Number(prefix.value);
+    }
+    const std::string named = std::string(field.name) + " " + Quoted(text);
+    if (length == 0) {
+        if (field.emptyMeansSingleValue && IsBlank(text)) return;
+        findings.AddError("no-number", rule,
+                          named + ": 숫자가 없어 0으로 읽습니다" +
+                              (field.emptyMeansSingleValue ? ", 범위는 From 한 값이 됩니다" : ""));
+    } else if (!IsBlank(text.substr(length))) {
+        findings.AddError("partial-number", rule,
+                          named + ": 숫자가 " + Quoted(text.substr(0, length)) + "에서 끝나 " +
+                              value + "(으)로 읽습니다");
+    }
+}
+
+void CheckRuleTexts(int n, const HoleRule& rule, FindingList& findings) {
+    const RuleField fields[] = {
+        {"가공코드 From", rule.CodeFrom, true, false},
+        {"가공코드 To", rule.CodeTo, true, true},
+        {"구멍경(대상) From", rule.DiameterFrom, false, false},
+        {"구멍경(대상) To", rule.DiameterTo, false, true},
+        {"구멍경(수정)", rule.DiameterModify, false, false},
+    };
+    for (const RuleField& field : fields) CheckField(field, n, findings);
+
+    const CompiledRule numbers = CompileRule(rule);
+    if (numbers.diameterModify == 0.0) {
+        findings.AddError("zero-new-diameter", n,
+                          "구멍경(수정) " + Quoted(rule.DiameterModify) +
+                              "이(가) 0이라 맞는 구멍의 지름을 0으로 바꿉니다");
+    }
+    if (CodeRangeIsReversed(numbers)) {
+        findings.AddError("reversed-range", n,
+                          "가공코드 범위 " + CodeRange(numbers.codeFrom, numbers.codeTo) +
+                              "이(가) 거꾸로라 어떤 구멍에도 맞지 않습니다");
+    }
+    if (DiameterRangeIsReversed(numbers)) {
+        findings.AddError("reversed-range", n,
+                          "구멍경 범위 " + Number(numbers.diameterLow) + "~" +
+                              Number(numbers.diameterHigh) +
+                              "이(가) 거꾸로라 어떤 구멍에도 맞지 않습니다");
+    }
+}
+
+// Two rules are duplicates when the module reads the same numbers from them, whatever the
+// texts: "8.5" and "8.50", or "8,5" and "8", rewrite alike, and that is what matters here.
+// Bounds compare as the matching compares them (-0.0 == 0.0); the new diameter is written
+// as it is, so it must be the same double bit for bit.
+bool SameNumbers(const CompiledRule& a, const CompiledRule& b) {
+    return a.codeFrom == b.codeFrom && a.codeTo == b.codeTo && a.diameterLow == b.diameterLow &&
+           a.diameterHigh == b.diameterHigh && SameBits(a.diameterModify, b.diameterModify);
+}
+
+void CheckDuplicates(const std::vector<EnabledRule>& rules, FindingList& findings) {
+    for (size_t r = 0; r < rules.size(); ++r) {
+        for (size_t earlier = 0; earlier < r; ++earlier) {
+            if (SameNumbers(rules[earlier].numbers, rules[r].numbers)) {
+                findings.AddWarning(
+                    "duplicate", rules[r].number,
+                    "규칙 " + std::to_string(rules[earlier].number) + "와(과) 숫자가 같습니다");
+                break;
+            }
+        }
+    }
+}
+
+const EnabledRule& RuleNumbered(const std::vector<EnabledRule>& rules, int number) {
+    return *std::find_if(rules.begin(), rules.end(),
+                         [&](const EnabledRule& rule) { return rule.number == number; });
+}
+
+// Reads what the map says about reach: a rule that appears in no change is never applied,
+// and a rule that follows another in a change sees the diameter that rule wrote.
+void CheckReach(const std::vector<EnabledRule>& rules, FindingList& findings) {
+    std::set<int> reached;
+    std::set<std::pair<int, int>> chains;  // (rule, the rule whose written diameter it matched)
+    for (const MapSegment& segment : MapOf(rules)) {
+        for (const MapChange& change : segment.changes) {
+            reached.insert(change.rules.begin(), change.rules.end());
+            for (size_t i = 1; i < change.rules.size(); ++i) {
+                chains.insert({change.rules[i], change.rules[i - 1]});
+            }
+        }
+    }
+    for (const EnabledRule& rule : rules) {
+        const CompiledRule& n = rule.numbers;
+        if (reached.contains(rule.number) || CodeRangeIsReversed(n) || DiameterRangeIsReversed(n)) {
+            continue;
+        }
+        findings.AddWarning("never-applies", rule.number,
+                            "가공코드 " + CodeRange(n.codeFrom, n.codeTo) + "에서 구멍경 " +
+                                DiameterRange(n.diameterLow, n.diameterHigh) +
+                                "은(는) 앞 규칙들이 모두 다른 값으로 바꾸어 적용되지 않습니다");
+    }
+    for (const auto& [later, earlier] : chains) {
+        const CompiledRule& a = RuleNumbered(rules, earlier).numbers;
+        const CompiledRule& b = RuleNumbered(rules, later).numbers;
+        findings.AddWarning(
+            "chained", later,
+            "규칙 " + std::to_string(earlier) + "이(가) 쓴 구멍경 " + Number(a.diameterModify) +
+                "이(가) 이 규칙의 범위 " + DiameterRange(b.diameterLow, b.diameterHigh) +
+                "에 들어 한 번 더 바뀝니다 (가공코드 " +
+                CodeRange(std::max(a.codeFrom, b.codeFrom), std::min(a.codeTo, b.codeTo)) + ")");
+    }
+}
+
+}  // namespace
+
+std::vector<RuleNumbers> NumbersOf(const RuleTable& table) {
+    std::vector<RuleNumbers> numbers;
+    for (int n = 1; n <= table.count(); ++n) {
+        const CompiledRule compiled = CompileRule(table.rule(n));
+        numbers.push_back({n, table.rule(n).isDisplay != 0, compiled.codeFrom, compiled.codeTo,
+                           compiled.diameterLow, compiled.diameterHigh, compiled.diameterModify});
+    }
+    return numbers;
+}
+
+std::vector<Finding> CheckRules(const RuleTable& table) {
+    FindingList findings;
+    for (int n = 1; n <= table.count(); ++n) {
+        CheckRuleTexts(n, table.rule(n), findings);
+        if (table.rule(n).isDisplay == 0) {
+            findings.Add("disabled", Severity::Info, n, "꺼져 있어 적용되지 않습니다");
+        }
+    }
+    const std::vector<EnabledRule> rules = EnabledRulesOf(table);
+    CheckDuplicates(rules, findings);
+    CheckReach(rules, findings);
+    return std::move(findings).Sorted();
+}
+
+Explanation Explain(const RuleTable& table, int32_t code, double diameter) {
+    Explanation explanation{{}, diameter, false};
+    for (const EnabledRule& rule : EnabledRulesOf(table)) {
+        const bool matched =
+            rule.numbers.MatchesCode(code) && rule.numbers.MatchesDiameter(explanation.result);
+        if (matched) explanation.result = rule.numbers.diameterModify;
+        explanation.changed = explanation.changed || matched;
+        explanation.steps.push_back({rule.number, matched, explanation.result});
+    }
+    return explanation;
+}
+
+std::vector<MapSegment> MapRules(const RuleTable& table) {
+    return MapOf(EnabledRulesOf(table));
+}

@@ -1,0 +1,127 @@
+#include "workbench/RuleFileLines.h"
+
+#include <algorithm>
+#include <string>
+
+namespace {
+
+bool IsBlank(std::u16string_view line) {
+    return line.find_first_not_of(u" \r") == std::u16string_view::npos;
+}
+
+int FieldCount(std::u16string_view line) {
+    return static_cast<int>(std::count(line.begin(), line.end(), u'\t')) + 1;
+}
+
+HoleRule AsWritten(HoleRule rule, std::u16string_view line) {
+    rule.DiameterModify.clear();
+    for (const char16_t c : ExtractField(line, 5).value_or(std::u16string_view())) {
+        if (c != u'\r' && c != u'\n') rule.DiameterModify.push_back(c);
+    }
+    return rule;
+}
+
+FileLine ClassifyLine(int number, std::u16string_view text, RuleFileView& view) {
+    FileLine line{number, LineKind::Skipped, 0, FieldCount(text)};
+    if (const std::optional<HoleRule> rule = RuleFromLine(text)) {
+        if (view.table.Append(*rule)) {
+            view.asWritten.Append(AsWritten(*rule, text));
+            line.kind = LineKind::Rule;
+            line.rule = view.table.count();
+        } else {
+            line.kind = LineKind::Beyond49;
+        }
+    } else if (IsBlank(text)) {
+        line.kind = LineKind::Blank;
+    }
+    return line;
+}
+
+Finding FileLineFinding(const FileLine& line) {
+    if (line.kind == LineKind::Beyond49) {
+        return {"beyond-49", Severity::Error, line.line, 0,
+                "규칙이 " + std::to_string(RuleTable::kCapacity) +
+                    "개를 넘어 모듈이 읽지 않는 규칙 줄입니다."};
+    }
+    return {"skipped-line", Severity::Error, line.line, 0,
+            "필드가 " + std::to_string(line.fields) +
+                "개라 모듈이 읽지 않는 줄입니다. 규칙 줄은 TAB으로 나눈 필드 6개입니다."};
+}
+
+}  // namespace
+
+RuleFileView ViewRuleFile(std::span<const unsigned char> bytes) {
+    const RuleFileText decoded = DecodeRuleFileText(bytes);
+    RuleFileView view{decoded.encoding, {}, {}, {}};
+    int number = 0;
+    for (const std::u16string_view text : SplitRuleFileLines(decoded.text)) {
+        view.lines.push_back(ClassifyLine(++number, text, view));
+    }
+    return view;
+}
+
+std::vector<Finding> CheckRuleFile(const RuleFileView& file) {
+    std::vector<Finding> findings;
+    if (file.encoding != RuleFileEncoding::Utf16LeWithMark) {
+        findings.push_back({"not-utf16", Severity::Info, 0, 0,
+                            "파일이 " + std::string(EncodingName(file.encoding)) +
+                                "입니다. 모듈은 읽을 수 있고, 처음 저장할 때 UTF-16LE(BOM)로 "
+                                "바꿉니다."});
+    }
+    std::vector<int> lineOfRule(static_cast<size_t>(file.table.count()) + 1, 0);
+    for (const FileLine& line : file.lines) {
+        if (line.kind == LineKind::Rule) lineOfRule[static_cast<size_t>(line.rule)] = line.line;
+        if (line.kind == LineKind::Skipped || line.kind == LineKind::Beyond49) {
+            findings.push_back(FileLineFinding(line));
+        }
+    }
+    for (Finding finding : CheckRules(file.table)) {
+        if (finding.rule > 0) finding.line = lineOfRule[static_cast<size_t>(finding.rule)];
+        findings.push_back(std::move(finding));
+    }
+    std::stable_sort(findings.begin(), findings.end(),
+                     [](const Finding& a, const Finding& b) { return a.line < b.line; });
+    return findings;
+}
+
+std::string_view EncodingName(RuleFileEncoding encoding) {
+    switch (encoding) {
+        case RuleFileEncoding::Utf16LeWithMark:
+            return "utf-16le-bom";
+        case RuleFileEncoding::Utf16BeWithMark:
+            return "utf-16be-bom";
+        case RuleFileEncoding::Utf8WithMark:
+            return "utf-8-bom";
+        case RuleFileEncoding::Utf8:
+            return "utf-8";
+        case RuleFileEncoding::Utf16LeWithoutMark:
+            return "utf-16le";
+    }
+    return "unknown";
+}
+
+std::string_view LineKindName(LineKind kind) {
+    switch (kind) {
+        case LineKind::Rule:
+            return "rule";
+        case LineKind::Blank:
+            return "blank";
+        case LineKind::Skipped:
+            return "skipped";
+        case LineKind::Beyond49:
+            return "beyond-49";
+    }
+    return "unknown";
+}
+
+std::string_view SeverityName(Severity severity) {
+    switch (severity) {
+        case Severity::Info:
+            return "info";
+        case Severity::Warning:
+            return "warning";
+        case Severity::Error:
+            return "error";
+    }
+    return "unknown";
+}

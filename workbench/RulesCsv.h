@@ -1,0 +1,31 @@
+// A rule table as UTF-8 CSV (RFC 4180): a header, then one row per rule with the flag (0 or 1)
+// and the five texts exactly as stored.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "rules/RuleTable.h"
+
+inline constexpr std::string_view kRulesCsvHeader =
+    "enabled,code_from,code_to,diameter_from,diameter_to,diameter_modify";
+
+// Records end in CR LF; a field is quoted when it holds a comma, a quote, a line break or
+// blanks at either end.
+std::string RulesToCsv(const RuleTable& table);
+
+struct CsvProblem {
+    int line;             // 1-based line of the CSV where the record starts
+    std::string message;  // Korean, UTF-8
+};
+
+struct CsvRules {
+    RuleTable table;
+    std::vector<CsvProblem> problems;  // the table is only meant to be used when empty
+};
+
+// Reads the header and the rows, each row's texts exactly as given; an optional UTF-8
+// byte-order mark, CR LF or LF line ends and empty lines are accepted. A text must not hold
+// a TAB, CR or LF, which the rule file could not keep.
+CsvRules RulesFromCsv(std::string_view csv);

@@ -1,0 +1,95 @@
+#include "workbench/RulesCsv.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "rules/RuleFileFormat.h"
+#include "workbench/RuleFileLines.h"
+
+namespace {
+
+RuleTable TableOf(std::initializer_list<HoleRule> rules) {
+    RuleTable table;
+    for (const HoleRule& rule : rules) table.Append(rule);
+    return table;
+}
+
+std::span<const unsigned char> BytesOf(const std::string& bytes) {
+    return {reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()};
+}
+
+TEST(RulesCsv, WritesTheHeaderAndQuotesOnlyWhereNeeded) {
+    const RuleTable table = TableOf(
+        {{1, u"101", u"199", u"8.1", u"8.99", u"8.5"}, {0, u"1,5", u"\"x\"", u" 8", u"", u"구멍"}});
+    EXPECT_EQ(RulesToCsv(table),
+              "enabled,code_from,code_to,diameter_from,diameter_to,diameter_modify\r\n"
+              "1,101,199,8.1,8.99,8.5\r\n"
+              "0,\"1,5\",\"\"\"x\"\"\",\" 8\",,구멍\r\n");
+}
+
+// Every table the module can write comes back from its file through CSV to the same bytes.
+TEST(RulesCsv, ExportThenImportGivesTheSameRuleFile) {
+    const std::u16string loneSurrogate(1, char16_t{0xD800});
+    const RuleTable tables[] = {
+        {},
+        TableOf({{1, u"101", u"", u"8,5", u"", u"0"}, {0, u"a\"b", u" 1 ", u"", u"x,y", u""}}),
+        TableOf({{1, u"코드", u"😀", loneSurrogate, u"\u0001", u"1e400"}}),
+        TableOf({{1, u"1\t2", u"3\r\n4", u"", u"", u"8 .5\t"}}),  // saved with spaces
+    };
+    for (const RuleTable& table : tables) {
+        const std::string file = EncodeRuleFile(table);
+        const CsvRules imported = RulesFromCsv(RulesToCsv(ViewRuleFile(BytesOf(file)).asWritten));
+        ASSERT_TRUE(imported.problems.empty()) << imported.problems[0].message;
+        EXPECT_EQ(EncodeRuleFile(imported.table), file);
+    }
+}
+
+TEST(RulesCsv, ReadsWhatSpreadsheetsWrite) {
+    const CsvRules imported = RulesFromCsv(
+        "\xEF\xBB\xBF"
+        "enabled,code_from,code_to,diameter_from,diameter_to,diameter_modify\n"
+        "\n"
+        "1,\"101\",199,\"8,1\",,\" 8 .5 \"\n"
+        "0,201,,5,,5.2");
+    ASSERT_TRUE(imported.problems.empty()) << imported.problems[0].message;
+    ASSERT_EQ(imported.table.count(), 2);
+    EXPECT_EQ(imported.table.rule(1), (HoleRule{1, u"101", u"199", u"8,1", u"", u" 8 .5 "}));
+    EXPECT_EQ(imported.table.rule(2), (HoleRule{0, u"201", u"", u"5", u"", u"5.2"}));
+}
+
+struct ImportErrorCase {
+    const char* what;
+    std::string rows;  // after the header on line 1
+    int line;
+};
+
+TEST(RulesCsv, ImportNamesTheLineOfEachFault) {
+    std::string fiftyRules;
+    for (int n = 0; n < 50; ++n) fiftyRules += "1,101,,8,,9\r\n";
+    const ImportErrorCase cases[] = {
+        {"five columns", "1,101,,8,,9\r\n1,101,,8,9\r\n", 3},
+        {"seven columns", "1,101,,8,,9,\r\n", 2},
+        {"flag 2", "2,101,,8,,9\r\n", 2},
+        {"empty flag", ",101,,8,,9\r\n", 2},
+        {"flag with blank", "1 ,101,,8,,9\r\n", 2},
+        {"TAB", "1,10\t1,,8,,9\r\n", 2},
+        {"LF in quotes", "1,\"10\n1\",,8,,9\r\n", 2},
+        {"CR in quotes", "1,101,,8,,\"9\r\"\r\n", 2},
+        {"lone CR", "1,101,,8\r,,9\r\n", 2},
+        {"not UTF-8", "1,\xC3\x28,,8,,9\r\n", 2},
+        {"unterminated quote", "1,101,,8,,9\r\n1,\"101,,8,,9\r\n", 3},
+        {"text after closing quote", "1,\"101\"x,,8,,9\r\n", 2},
+        {"quote inside a plain field", "1,1\"01,,8,,9\r\n", 2},
+        {"50 rules", fiftyRules, 51},
+    };
+    for (const ImportErrorCase& c : cases) {
+        const CsvRules imported = RulesFromCsv(std::string(kRulesCsvHeader) + "\r\n" + c.rows);
+        ASSERT_EQ(imported.problems.size(), 1u) << c.what;
+        EXPECT_EQ(imported.problems[0].line, c.line) << c.what;
+    }
+    EXPECT_EQ(RulesFromCsv("enabled,code_from\r\n1,101,,8,,9\r\n").problems[0].line, 1);
+    EXPECT_EQ(RulesFromCsv("").problems.size(), 1u);
+}
+
+}  // namespace
