@@ -26,6 +26,7 @@ set_target_properties(Quillet PROPERTIES PREFIX "" OUTPUT_NAME Quillet
                                          LINK_DEPENDS ${KEPLIB_IMPORT})
 target_link_libraries(Quillet PRIVATE quillet_core keplib comctl32)
 target_link_options(Quillet PRIVATE -Wl,--exclude-all-symbols -s)
+quillet_version_resource(Quillet "구멍 지름 규칙 플러그인 모듈")
 
 # GoogleTest for the end-to-end tests, built from Debian's sources with this toolchain.
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
