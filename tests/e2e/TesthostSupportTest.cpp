@@ -237,67 +237,22 @@ std::string ReadText(const std::filesystem::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// kephost.exe beside this program, its output going to a file; killed if still running when
-// the object goes.
-class KephostRun {
-public:
-    KephostRun(std::filesystem::path output, const std::wstring& arguments)
-        : output_(std::move(output)) {
-        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-        UniqueFile out(CreateFileW(output_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                                   CREATE_ALWAYS, 0, nullptr));
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdOutput = startup.hStdError = out.get();
-        const std::wstring program =
-            (std::filesystem::path(ThisProgram()).parent_path() / L"kephost.exe").wstring();
-        std::wstring commandLine = L"\"" + program + L"\" " + arguments;
-        PROCESS_INFORMATION process{};
-        if (CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                           nullptr, &startup, &process)) {
-            process_.reset(process.hProcess);
-            CloseHandle(process.hThread);
-            id_ = process.dwProcessId;
-        }
-    }
-    ~KephostRun() { Kill(); }
+std::wstring KephostPath() {
+    return (std::filesystem::path(ThisProgram()).parent_path() / L"kephost.exe").wstring();
+}
 
-    // The exit code, or -1 when it had to be killed after the timeout.
-    long Wait(DWORD timeoutMs = 20000) {
-        if (!process_ || WaitForSingleObject(process_.get(), timeoutMs) != WAIT_OBJECT_0) {
-            Kill();
-            return -1;
-        }
-        DWORD code = 0;
-        GetExitCodeProcess(process_.get(), &code);
-        return static_cast<long>(code);
-    }
-    void Kill() {
-        if (process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) {
-            TerminateProcess(process_.get(), 99);
-            WaitForSingleObject(process_.get(), 10000);
+// A visible dialog of the process with this caption, or null after 20 s.
+HWND WaitForDialogOf(const ChildProcess& process, const wchar_t* caption) {
+    for (int waited = 0; waited < 20000; waited += 20, Sleep(20)) {
+        for (HWND window = nullptr;
+             (window = FindWindowExW(nullptr, window, L"#32770", caption));) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == process.id() && IsWindowVisible(window)) return window;
         }
     }
-    // A visible dialog of the process with this caption, or null after 20 s.
-    HWND WaitForDialog(const wchar_t* caption) const {
-        for (int waited = 0; waited < 20000; waited += 20, Sleep(20)) {
-            for (HWND window = nullptr;
-                 (window = FindWindowExW(nullptr, window, L"#32770", caption));) {
-                DWORD owner = 0;
-                GetWindowThreadProcessId(window, &owner);
-                if (owner == id_ && IsWindowVisible(window)) return window;
-            }
-        }
-        return nullptr;
-    }
-    std::string Output() const { return ReadText(output_); }
-
-private:
-    std::filesystem::path output_;
-    UniqueHandle process_;
-    DWORD id_ = 0;
-};
+    return nullptr;
+}
 
 constexpr wchar_t kHiddenDisplay[] = L"QUILLET_HIDDEN_DISPLAY";
 
@@ -308,7 +263,9 @@ protected:
         std::ofstream(drawing_, std::ios::binary) << "hole 3\nelement 1 31\nstep 101 8.3\n";
         WriteBytes(rules_.wstring(), Utf16Le(u"1\t101\t120\t8.1\t8.99\t8.5\r\n"));
     }
-    long Run(const std::wstring& arguments) { return KephostRun(output_, arguments).Wait(); }
+    long Run(const std::wstring& arguments) {
+        return ChildProcess(KephostPath(), arguments, output_).Wait(20000);
+    }
     std::string Output() const { return ReadText(output_); }
     std::wstring RuleListIn(const std::filesystem::path& folder) const {
         return L"--workdir " + Quoted(folder) + L" --rules " + Quoted(rules_) + L" --event 7";
@@ -349,18 +306,18 @@ TEST_F(Kephost, SaysHowTheRuleListEndedAndWhetherTheRuleFileWasWritten) {
         {IDOK, "> rule list: ended with 확인 (OK); Quillet.def written"},
         {IDCANCEL, "> rule list: ended with 취소 (cancel); Quillet.def not written"}};
     for (const auto& [command, outcome] : cases) {
-        KephostRun run(output_, RuleListIn(work_));
-        HWND list = run.WaitForDialog(L"Hole Diameter");
+        ChildProcess run(KephostPath(), RuleListIn(work_), output_);
+        HWND list = WaitForDialogOf(run, L"Hole Diameter");
         ASSERT_NE(list, nullptr);
         PostMessageW(list, WM_COMMAND, command, 0);
-        EXPECT_EQ(run.Wait(), 0);
-        EXPECT_THAT(run.Output(), HasSubstr(outcome));
+        EXPECT_EQ(run.Wait(20000), 0);
+        EXPECT_THAT(Output(), HasSubstr(outcome));
     }
 }
 
 TEST_F(Kephost, RemovesItsCopyOfTheModuleEvenWhenKilled) {
-    KephostRun run(output_, RuleListIn(work_));
-    ASSERT_NE(run.WaitForDialog(L"Hole Diameter"), nullptr);
+    ChildProcess run(KephostPath(), RuleListIn(work_), output_);
+    ASSERT_NE(WaitForDialogOf(run, L"Hole Diameter"), nullptr);
     ASSERT_TRUE(std::filesystem::exists(work_ / L"Quillet.dll"));
     run.Kill();
     for (int waited = 0; waited < 5000 && std::filesystem::exists(work_ / L"Quillet.dll");
