@@ -47,7 +47,8 @@ demo: bootstrap
 	cmake --build --preset windows --target Quillet KepLib kephost
 	bash scripts/demo.sh build/windows
 
-# The release ZIP (dist/Quillet-<version>.zip): the DLL, a sample rule file, install notes.
+# The release ZIP dist/Quillet-<version>-win-x64.zip and dist/SHA256SUMS: the programs of
+# release/shipped-programs.txt, INSTALL.txt, CHANGELOG.md and samples/Quillet.def.
 package: windows
 	bash scripts/package.sh build/windows dist
 

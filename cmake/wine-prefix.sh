@@ -1,21 +1,33 @@
 #!/usr/bin/env bash
-# setup: creates the test prefix once, installs fonts with Hangul and the test settings,
-#        and starts a persistent server with its services detached from our stdio.
+# prepare: creates the prefix if needed, installs fonts with Hangul and the test settings,
+#          and marks it prepared (wine-run.sh does this on its first run in a new prefix).
+# setup: stops a server left by an earlier run, prepares the prefix, and starts a
+#        persistent server with its services detached from our stdio.
 # shutdown: stops this prefix's server and waits until it is gone.
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 . "$here/wine-env.sh"
-case "${1:-}" in
-setup)
-    # A persistent server left by an earlier run would keep `wineserver -w` waiting forever.
-    wineserver -k >/dev/null 2>&1
-    wineserver -w
+
+prepare() {
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        echo "wine-prefix: creating the Wine prefix $WINEPREFIX (about half a minute)" >&2
         wineboot -i >/dev/null 2>&1 </dev/null
         wineserver -w
     fi
     mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
     cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
     wine reg import "Z:$here/wine-test.reg" >/dev/null 2>&1 </dev/null
+    touch "$WINEPREFIX/.prepared"
+}
+
+case "${1:-}" in
+prepare)
+    prepare
+    ;;
+setup)
+    # A persistent server left by an earlier run would keep `wineserver -w` waiting forever.
+    wineserver -k >/dev/null 2>&1
+    wineserver -w
+    prepare
     wineserver -w
     if [ -n "${DISPLAY:-}" ]; then
         wineserver -p >/dev/null 2>&1 </dev/null
@@ -27,7 +39,7 @@ shutdown)
     wineserver -w
     ;;
 *)
-    echo "usage: $0 setup|shutdown" >&2
+    echo "usage: $0 prepare|setup|shutdown" >&2
     exit 2
     ;;
 esac

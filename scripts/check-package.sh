@@ -1,20 +1,75 @@
 #!/usr/bin/env bash
-# check-package.sh BUILD_DIR: builds the release ZIP into a scratch folder and checks that it
-# holds exactly the DLL, the sample rule file and the notes, and that its DLL is byte for
-# byte the one the end-to-end tests load.
+# check-package.sh BUILD_DIR WINE_RUN OBJDUMP: builds the release ZIP into a scratch folder
+# and checks it as an administrator would receive it:
+# - its name carries the build's version, and SHA256SUMS verifies it;
+# - it holds exactly the shipped programs (release/shipped-programs.txt), INSTALL.txt,
+#   CHANGELOG.md and samples/Quillet.def: no rule file beside the DLL;
+# - the DLL is byte for byte the one the end-to-end tests load;
+# - INSTALL.txt has CRLF line ends, names the version and has its three sections, the
+#   upgrade keeping Quillet.def and Quillet.def.bak; README.md and CHANGELOG.md name the
+#   version;
+# - every shipped program's version resource, read under Wine with GetFileVersionInfoW,
+#   and PE image version are the version in the ZIP's name;
+# - Quillet.dll exports Startup alone, imports only system DLLs and KepLib.dll, and no
+#   shipped file holds a test switch (the text QUILLET_TEST, in UTF-8 or UTF-16).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "$1" && pwd)
+wine_run=$2
+objdump=$3
+failed=0
+fail() { echo "check-package: $*" >&2; failed=1; }
+
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-zip_path=$("$root/scripts/package.sh" "$build" "$scratch")
+zip_path=$("$root/scripts/package.sh" "$build" "$scratch/dist")
+zip_name=$(basename "$zip_path")
+[[ "$zip_name" =~ ^Quillet-([0-9]+\.[0-9]+\.[0-9]+)-win-x64\.zip$ ]] ||
+    { echo "check-package: unexpected name $zip_name" >&2; exit 1; }
+version=${BASH_REMATCH[1]}
+[[ "$version" == "$(<"$build/VERSION")" ]] || fail "$zip_name does not carry the build's version"
+(cd "$scratch/dist" && sha256sum --quiet --strict -c SHA256SUMS) || fail "SHA256SUMS does not verify"
+grep -q " $zip_name\$" "$scratch/dist/SHA256SUMS" || fail "SHA256SUMS does not list $zip_name"
+
+mapfile -t programs < <(grep -Ev '^[[:space:]]*(#|$)' "$root/release/shipped-programs.txt")
 listing=$(unzip -Z1 "$zip_path" | sort)
-expected=$(printf 'Quillet/\nQuillet/INSTALL.txt\nQuillet/Quillet.def\nQuillet/Quillet.dll\n' | sort)
-if [ "$listing" != "$expected" ]; then
-    echo "unexpected package contents:"; echo "$listing"; exit 1
-fi
+expected=$(printf '%s\n' Quillet/ Quillet/INSTALL.txt Quillet/CHANGELOG.md Quillet/samples/ \
+                         Quillet/samples/Quillet.def "${programs[@]/#/Quillet/}" | sort)
+[[ "$listing" == "$expected" ]] || fail "unexpected contents:"$'\n'"$listing"
+
 unzip -q "$zip_path" -d "$scratch/unpacked"
-cmp "$scratch/unpacked/Quillet/Quillet.dll" "$build/bin/Quillet.dll"
-cmp "$scratch/unpacked/Quillet/Quillet.def" "$root/samples/Quillet.def"
-head -c 2 "$scratch/unpacked/Quillet/Quillet.def" | xxd -p | grep -qx fffe
-echo "package ok: $(basename "$zip_path") ($(sha256sum "$build/bin/Quillet.dll" | cut -c1-16))"
+pkg="$scratch/unpacked/Quillet"
+cmp -s "$pkg/Quillet.dll" "$build/bin/Quillet.dll" || fail "Quillet.dll is not the tested one"
+cmp -s "$pkg/samples/Quillet.def" "$root/samples/Quillet.def" || fail "the sample rules differ"
+
+install="$pkg/INSTALL.txt"
+[[ $(grep -c $'\r$' "$install") -eq $(wc -l <"$install") && $(tail -c1 "$install" | xxd -p) == 0a ]] ||
+    fail "INSTALL.txt has lines without CRLF"
+install_text=$(tr -d '\r' <"$install")
+grep -q "^Quillet $version " <<<"$install_text" || fail "INSTALL.txt does not start with the version"
+! grep -q '@[A-Z_]*@' <<<"$install_text" || fail "INSTALL.txt has unfilled placeholders"
+sections=$(grep -nE '^(First installation|Upgrading|Removing)$' <<<"$install_text" | cut -d: -f2 | paste -sd,)
+[[ "$sections" == "First installation,Upgrading,Removing" ]] ||
+    fail "INSTALL.txt sections are '$sections'"
+upgrade=$(sed -n '/^Upgrading$/,/^Removing$/p' <<<"$install_text")
+for name in Quillet.dll Quillet.def Quillet.def.bak; do
+    grep -q "$name" <<<"$upgrade" || fail "the upgrade section does not mention $name"
+done
+grep -q "^\*\*Version $version\*\*" "$root/README.md" || fail "README.md does not state version $version"
+[[ $(grep -m1 '^## ' "$root/CHANGELOG.md") == "## $version "* ]] ||
+    fail "CHANGELOG.md does not begin with $version"
+
+windows_paths=()
+for program in "${programs[@]}"; do windows_paths+=("Z:$pkg/$program"); done
+"$wine_run" "$build/bin/version_check.exe" "$version" "${windows_paths[@]}" || fail "version resources"
+
+"$root/tests/check_pe.sh" "$objdump" "$pkg/Quillet.dll" "$root/host/KepLib.def" || fail "PE tables"
+utf16=$(printf 'QUILLET_TEST' | sed 's/./&\\x00/g; s/\\x00$//')
+for program in "${programs[@]}"; do
+    if LC_ALL=C grep -qaF QUILLET_TEST "$pkg/$program" || LC_ALL=C grep -qaP "$utf16" "$pkg/$program"; then
+        fail "$program holds the test switch QUILLET_TEST"
+    fi
+done
+
+((failed == 0)) || exit 1
+echo "package ok: $zip_name ($(sha256sum "$zip_path" | cut -c1-16))"

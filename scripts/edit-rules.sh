@@ -37,12 +37,14 @@ timeout 300 "$build/wine-prefix.sh" setup
 
 echo "edit-rules: the dialog opens now; the rewrite runs when it is closed"
 echo
+status=0
 "$build/wine-run.sh" "$build/bin/kephost.exe" \
     --drawing "Z:$root/samples/plate.drawing" \
     --rules "Z:$work/Quillet.def" \
     --select all \
     --event 7 \
-    --event 0
+    --event 0 || status=$?
 echo
+((status == 0)) || echo "edit-rules: kephost ended with status $status (see its messages above)"
 echo "edit-rules: rules kept in $work/Quillet.def (confirmed edits only);"
 echo "edit-rules: run again to go on from them, or with --reset to start from the sample"

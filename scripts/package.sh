@@ -1,17 +1,31 @@
 #!/usr/bin/env bash
-# package.sh BUILD_DIR OUT_DIR: the release ZIP with the built Quillet.dll, the sample rule
-# file and the installation notes. Prints the path of the ZIP.
+# package.sh BUILD_DIR OUT_DIR: the release ZIP OUT_DIR/Quillet-<version>-win-x64.zip and
+# OUT_DIR/SHA256SUMS. The version is the build tree's (project() in CMakeLists.txt); the
+# programs are those of release/shipped-programs.txt, beside INSTALL.txt (filled in with the
+# version, CRLF line ends) and CHANGELOG.md; the sample rules go to samples/, never beside
+# the DLL, so that unpacking over an installation keeps its Quillet.def. Prints the ZIP's path.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "$1" && pwd)
 mkdir -p "$2"
 out=$(cd "$2" && pwd)
-version=$(git -C "$root" describe --always --dirty 2>/dev/null || echo dev)
+version=$(<"$build/VERSION")
+name="Quillet-$version-win-x64"
+
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
-mkdir "$stage/Quillet"
-cp "$build/bin/Quillet.dll" "$root/samples/Quillet.def" "$root/release/INSTALL.txt" "$stage/Quillet/"
-zip_path="$out/Quillet-$version.zip"
+top="$stage/Quillet"
+mkdir -p "$top/samples"
+grep -Ev '^[[:space:]]*(#|$)' "$root/release/shipped-programs.txt" | while read -r program; do
+    cp "$build/bin/$program" "$top/"
+done
+cp "$root/samples/Quillet.def" "$top/samples/"
+with_crlf() { sed 's/\r$//; s/$/\r/' "$@"; }
+sed "s/@VERSION@/$version/g" "$root/release/INSTALL.txt" | with_crlf >"$top/INSTALL.txt"
+with_crlf "$root/CHANGELOG.md" >"$top/CHANGELOG.md"
+
+zip_path="$out/$name.zip"
 rm -f "$zip_path"
 (cd "$stage" && TZ=UTC zip -q -X -r "$zip_path" Quillet)
+(cd "$out" && sha256sum "$name.zip" >SHA256SUMS)
 echo "$zip_path"

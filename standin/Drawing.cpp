@@ -178,9 +178,11 @@ void Drawing::Reserve(size_t holes, size_t elements) {
     elementOrder_.reserve(elements);
 }
 
-void Drawing::Select(int32_t segment, int32_t elementNumber) {
+bool Drawing::Select(int32_t segment, int32_t elementNumber) {
     auto words = SelectionPatternWords(selection_.size());
     selection_.push_back(SelectionEntry{segment, elementNumber, {words[0], words[1]}});
+    auto it = elements_.find(elementNumber);
+    return it != elements_.end() && it->second.segment == segment;
 }
 
 void Drawing::SelectAll() {

@@ -76,7 +76,8 @@ public:
 
     // ---- The selection list ----
     // Entries need not name existing elements; the host resolves them only when asked.
-    void Select(int32_t segment, int32_t elementNumber);
+    // Returns whether the drawing has that element in that segment.
+    bool Select(int32_t segment, int32_t elementNumber);
     // Every element, holes' and loose ones, in the order they were added.
     void SelectAll();
     void ClearSelection();

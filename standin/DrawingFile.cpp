@@ -1,9 +1,11 @@
 #include "standin/DrawingFile.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <fstream>
 #include <iterator>
+#include <system_error>
 #include <unordered_set>
 #include <vector>
 
@@ -173,8 +175,14 @@ std::optional<DrawingFileError> LoadDrawingText(std::string_view text, Drawing& 
 
 std::optional<DrawingFileError> LoadDrawingFile(const std::filesystem::path& path,
                                                 Drawing& drawing) {
+    errno = 0;
     std::ifstream file(path, std::ios::binary);
-    if (!file) return DrawingFileError{0, "cannot open " + PathText(path)};
+    if (!file) {
+        const int cause = errno;  // set by the C library's open beneath the stream
+        return DrawingFileError{
+            0, "cannot open " + PathText(path) +
+                   (cause != 0 ? ": " + std::generic_category().message(cause) : std::string())};
+    }
     std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     if (file.bad()) return DrawingFileError{0, "cannot read " + PathText(path)};
     return LoadDrawingText(text, drawing);

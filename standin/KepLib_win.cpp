@@ -192,9 +192,9 @@ int32_t __cdecl KepTestLoadDrawing(const wchar_t* path) {
     }
 }
 
-void __cdecl KepTestSelect(int32_t segment, int32_t element) {
+int32_t __cdecl KepTestSelect(int32_t segment, int32_t element) {
     auto lock = Lock();
-    Host().drawing.Select(segment, element);
+    return Host().drawing.Select(segment, element) ? 0 : -1;
 }
 
 void __cdecl KepTestSelectAll(void) {

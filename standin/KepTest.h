@@ -21,7 +21,9 @@ KEPTEST_API void __cdecl KepTestReset(void);
 KEPTEST_API int32_t __cdecl KepTestLoadDrawing(const wchar_t* path);
 
 // The host's selection list: append one entry, select every element, or empty it.
-KEPTEST_API void __cdecl KepTestSelect(int32_t segment, int32_t element);
+// KepTestSelect returns 0 when the drawing has that element in that segment, else -1 (the
+// entry is added either way).
+KEPTEST_API int32_t __cdecl KepTestSelect(int32_t segment, int32_t element);
 KEPTEST_API void __cdecl KepTestSelectAll(void);
 KEPTEST_API void __cdecl KepTestClearSelection(void);
 

@@ -1,6 +1,8 @@
 // The module loaded as the host loads it: the stand-in host reset, Quillet.dll copied into a
 // folder of its own (with a rule file, if given), loaded by its full path and started with
-// Startup. The module is unloaded and its copy removed when the session ends.
+// Startup. The module is unloaded and its copy removed when the session ends, and the copy
+// is removed also when the process ends otherwise (a crash, an exit inside the module, a
+// kill): the session holds it open for deletion on close.
 #pragma once
 
 #include <windows.h>
@@ -8,10 +10,10 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
-#include <memory>
 #include <optional>
 
 #include "host/KepLib.h"
+#include "platform/Handles.h"
 
 // Quillet.dll beside the running program.
 std::filesystem::path DefaultModulePath();
@@ -28,8 +30,10 @@ struct ModuleSessionOptions {
 
 class ModuleSession {
 public:
-    // Throws std::runtime_error when a file cannot be copied, the module cannot be loaded or
-    // has no Startup. Startup's result is kept, not checked.
+    // Throws std::runtime_error, naming the cause in words, when a file cannot be copied, the
+    // folder already holds another Quillet.dll (which the session would otherwise replace
+    // and then delete), or the module cannot be loaded or has no Startup. Startup's result
+    // is kept, not checked.
     explicit ModuleSession(const ModuleSessionOptions& options);
     ModuleSession(const ModuleSession&) = delete;
     ModuleSession& operator=(const ModuleSession&) = delete;
@@ -48,25 +52,9 @@ public:
     void End();
 
 private:
-    struct Unload {
-        void operator()(HMODULE module) const { FreeLibrary(module); }
-    };
-    // Removes the file it names when it goes, also when the constructor throws.
-    class CopiedFile {
-    public:
-        CopiedFile() = default;
-        CopiedFile(const CopiedFile&) = delete;
-        CopiedFile& operator=(const CopiedFile&) = delete;
-        ~CopiedFile();
-        void Own(const std::filesystem::path& path) { path_ = path; }
-
-    private:
-        std::filesystem::path path_;
-    };
-
     std::filesystem::path folder_;
     std::filesystem::path modulePath_;
-    CopiedFile moduleCopy_;  // declared before module_: unloaded first, then removed
-    std::unique_ptr<std::remove_pointer_t<HMODULE>, Unload> module_;
+    UniqueFile moduleCopy_;  // declared before module_: unloaded first, then removed
+    UniqueModule module_;
     int32_t startupResult_ = -1;
 };

@@ -1,5 +1,6 @@
 #include "testhost/ModuleSession.h"
 
+#include <cwctype>
 #include <stdexcept>
 #include <string>
 
@@ -25,13 +26,49 @@ std::string Describe(const std::filesystem::path& path) {
     return Utf8FromWide(path.wstring());
 }
 
+// "File not found. (error 2)"
+std::string DescribeError(DWORD error) {
+    wchar_t* buffer = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
+        reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::wstring text(buffer != nullptr ? buffer : L"", length);
+    LocalFree(buffer);
+    while (!text.empty() && std::iswspace(text.back())) text.pop_back();
+    if (text.empty()) text = L"unknown error";
+    return Utf8FromWide(text) + " (error " + std::to_string(error) + ")";
+}
+
+enum class Overwrite { Allowed, Refused };
+
 // CopyFileW rather than std::filesystem::copy_file, whose overwrite fails with MinGW's
 // runtime ("File exists").
-void CopyInto(const std::filesystem::path& from, const std::filesystem::path& to) {
-    if (!CopyFileW(from.c_str(), to.c_str(), FALSE)) {
-        throw std::runtime_error("cannot copy " + Describe(from) + " to " + Describe(to) +
-                                 " (error " + std::to_string(GetLastError()) + ")");
+void CopyInto(const std::filesystem::path& from, const std::filesystem::path& to,
+              Overwrite overwrite) {
+    if (CopyFileW(from.c_str(), to.c_str(), overwrite == Overwrite::Refused)) return;
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_EXISTS) {
+        throw std::runtime_error(Describe(to) +
+                                 " already exists; the module is copied there and the copy "
+                                 "removed afterwards, so choose a folder without one");
     }
+    throw std::runtime_error("cannot copy " + Describe(from) + " to " + Describe(to) + ": " +
+                             DescribeError(error));
+}
+
+// The copy is removed when the last handle to it closes and the module is unloaded, however
+// the process ends; until then it can be loaded (the loader shares deletion) but not replaced.
+UniqueFile HoldForDeletion(const std::filesystem::path& path) {
+    UniqueFile file(CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    if (!file) {
+        const DWORD error = GetLastError();
+        DeleteFileW(path.c_str());
+        throw std::runtime_error("cannot open " + Describe(path) +
+                                 " for removal: " + DescribeError(error));
+    }
+    return file;
 }
 
 // GetFullPathNameW rather than std::filesystem::absolute, which with MinGW's runtime turns
@@ -79,29 +116,24 @@ ModuleSession::ModuleSession(const ModuleSessionOptions& options)
     MakeFolder(folder_);
     modulePath_ = folder_ / L"Quillet.dll";
     if (!SameFile(options.module, modulePath_)) {
-        CopyInto(options.module, modulePath_);
-        moduleCopy_.Own(modulePath_);
+        CopyInto(options.module, modulePath_, Overwrite::Refused);
+        moduleCopy_ = HoldForDeletion(modulePath_);
     }
     if (options.ruleFile && !SameFile(*options.ruleFile, folder_ / L"Quillet.def")) {
-        CopyInto(*options.ruleFile, folder_ / L"Quillet.def");
+        CopyInto(*options.ruleFile, folder_ / L"Quillet.def", Overwrite::Allowed);
     }
     if (options.prepareHost) options.prepareHost();
 
     module_.reset(LoadLibraryW(modulePath_.c_str()));
     if (!module_) {
-        throw std::runtime_error("cannot load " + Describe(modulePath_) + " (error " +
-                                 std::to_string(GetLastError()) + ")");
+        throw std::runtime_error("cannot load " + Describe(modulePath_) + ": " +
+                                 DescribeError(GetLastError()));
     }
     using StartupProc = int32_t(__cdecl*)(void);
     auto startup = reinterpret_cast<StartupProc>(
         reinterpret_cast<void*>(GetProcAddress(module_.get(), "Startup")));
     if (!startup) throw std::runtime_error(Describe(modulePath_) + " exports no Startup");
     startupResult_ = startup();
-}
-
-ModuleSession::CopiedFile::~CopiedFile() {
-    std::error_code ignored;
-    if (!path_.empty()) std::filesystem::remove(path_, ignored);
 }
 
 int32_t ModuleSession::Start() {

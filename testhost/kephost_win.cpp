@@ -4,6 +4,9 @@
 #include <io.h>
 #include <windows.h>
 
+#include <commctrl.h>
+
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cwctype>
@@ -14,8 +17,11 @@
 #include <string_view>
 #include <vector>
 
+#include "QuilletVersion.h"
+#include "command/HoleCommand.h"
 #include "standin/Drawing.h"
 #include "standin/KepTest.h"
+#include "testhost/FileVersion.h"
 #include "testhost/MessageBoxWatcher.h"
 #include "testhost/ModuleSession.h"
 #include "testhost/ScratchFolder.h"
@@ -25,8 +31,14 @@
 namespace {
 
 constexpr int kExitOk = 0;
+constexpr int kExitModuleError = 1;
 constexpr int kExitUsage = 2;
-constexpr int kExitLoad = 3;
+constexpr int kExitCannotRun = 3;
+
+constexpr int32_t kRuleListEvent = 7;
+constexpr wchar_t kRuleListCaption[] = L"Hole Diameter";
+// Set by wine-run.sh when it runs the program on an Xvfb of its own, which nobody sees.
+constexpr wchar_t kHiddenDisplayVariable[] = L"QUILLET_HIDDEN_DISPLAY";
 
 constexpr std::string_view kUsage =
     "usage: kephost.exe [options]\n"
@@ -45,7 +57,11 @@ constexpr std::string_view kUsage =
     "  --fail NAME:NTH       the NTH call (from 1; 0 = every call) of host function NAME fails,\n"
     "                        counted from before Startup (repeatable)\n"
     "  --trace               print every host call, not only the messages\n"
-    "  --help                print this text\n";
+    "  --version             print kephost's version and the module's\n"
+    "  --help                print this text\n"
+    "exit status: 0 done; 1 the module showed a message box (a file error, a warning) or an\n"
+    "error message; 2 bad arguments; 3 nothing run to the end: the drawing, the module or a\n"
+    "file could not be used, the module refused to start, or --event 7 has no display\n";
 
 struct UsageError {
     std::string message;
@@ -78,6 +94,7 @@ struct Options {
     std::vector<Failure> failures;
     bool trace = false;
     bool help = false;
+    bool version = false;
 };
 
 void Print(std::string_view text) {
@@ -161,6 +178,8 @@ Options ParseArguments(int argc, wchar_t** argv) {
             options.trace = true;
         } else if (flag == L"--help" || flag == L"-h") {
             options.help = true;
+        } else if (flag == L"--version") {
+            options.version = true;
         } else {
             throw UsageError{"unknown argument '" + Utf8FromWide(flag) + "'"};
         }
@@ -176,7 +195,21 @@ Options ParseArguments(int argc, wchar_t** argv) {
 
 // ---- Output ----
 
-// Prints the log lines written since the last call: messages only, or everything.
+// A line of the log in which the module reports a problem: one of its own message boxes
+// (the rule file could not be read or saved, rules beyond the 49th), an error message on
+// the host's message line, or the host message box that ends a failed rewrite.
+bool IsProblemLine(const std::string& line) {
+    static const std::string errorOccurred =
+        "KepDlgMessageBox(\"" +
+        Utf8FromWide(std::wstring(std::begin(hole_messages::kErrorOccurred),
+                                  std::end(hole_messages::kErrorOccurred) - 1)) +
+        "\")";
+    return line.starts_with("MessageBox(") || line.starts_with("KepMsgPutErrorMessage(") ||
+           line == errorOccurred;
+}
+
+// Prints the log lines written since the last call, messages only or everything, and counts
+// the problems the module reported.
 class LogPrinter {
 public:
     explicit LogPrinter(bool trace) : trace_(trace) {}
@@ -184,15 +217,18 @@ public:
         std::vector<std::string> lines = ReadStandinLogFrom(printed_);
         printed_ += lines.size();
         for (const std::string& line : lines) {
+            if (IsProblemLine(line)) ++problems_;
             if (trace_ || IsMessageLine(line) || line.starts_with("MessageBox(")) {
                 Print("  " + line + "\n");
             }
         }
     }
+    size_t problems() const { return problems_; }
 
 private:
     bool trace_;
     size_t printed_ = 0;
+    size_t problems_ = 0;
 };
 
 std::string Quoted(const std::string& utf8) {
@@ -275,6 +311,117 @@ void PrintTable(const std::vector<HoleState>& before, const std::vector<HoleStat
           std::to_string(amendedHoles) + " amended\n");
 }
 
+// ---- The rule list dialog ----
+
+// Whether a window can be shown to a person: not on the hidden Xvfb of wine-run.sh, and not
+// without any display (under Wine every window creation then fails).
+std::optional<std::string> WhyNoDisplay() {
+    if (GetEnvironmentVariableW(kHiddenDisplayVariable, nullptr, 0) > 0) {
+        return "DISPLAY is not set, and wine-run.sh runs programs on a hidden Xvfb of its own";
+    }
+    HWND probe = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr,
+                                 nullptr);
+    if (probe == nullptr) return "no window can be created (is DISPLAY set?)";
+    DestroyWindow(probe);
+    return std::nullopt;
+}
+
+// Watches, on the thread that runs the module's dialogs, how the rule list dialog ends: the
+// command after which it was hidden (확인 IDOK; 취소, Esc or the close box IDCANCEL). A hook
+// sees the dialog start and subclasses it, so that posted commands are seen too. Hooks carry
+// no data of their own: the watch in effect on this thread is kept in a thread_local.
+class RuleListWatch {
+public:
+    RuleListWatch()
+        : hook_(SetWindowsHookExW(WH_CALLWNDPROCRET, &RuleListWatch::AfterCall, nullptr,
+                                  GetCurrentThreadId())) {
+        current_ = this;
+    }
+    ~RuleListWatch() {
+        if (hook_ != nullptr) UnhookWindowsHookEx(hook_);
+        current_ = nullptr;
+    }
+    RuleListWatch(const RuleListWatch&) = delete;
+    RuleListWatch& operator=(const RuleListWatch&) = delete;
+
+    std::string Outcome() const {
+        if (!opened_) return "did not open";
+        if (endedBy_ == IDOK) return "ended with 확인 (OK)";
+        if (endedBy_ == IDCANCEL) return "ended with 취소 (cancel)";
+        return "ended without 확인 or 취소";
+    }
+
+private:
+    static LRESULT CALLBACK AfterCall(int code, WPARAM wParam, LPARAM lParam) {
+        const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+        if (code == HC_ACTION && current_ != nullptr && !current_->opened_ &&
+            call->message == WM_INITDIALOG && IsRuleList(call->hwnd)) {
+            current_->opened_ = true;
+            SetWindowSubclass(call->hwnd, &RuleListWatch::DialogMessage, 0,
+                              reinterpret_cast<DWORD_PTR>(current_));
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+
+    static LRESULT CALLBACK DialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam,
+                                          UINT_PTR id, DWORD_PTR data) {
+        const LRESULT result = DefSubclassProc(dialog, message, wParam, lParam);
+        auto* watch = reinterpret_cast<RuleListWatch*>(data);
+        if (message == WM_COMMAND && watch->endedBy_ == 0 && !IsWindowVisible(dialog)) {
+            watch->endedBy_ = LOWORD(wParam);
+        } else if (message == WM_NCDESTROY) {
+            RemoveWindowSubclass(dialog, &RuleListWatch::DialogMessage, id);
+        }
+        return result;
+    }
+
+    static bool IsRuleList(HWND window) {
+        wchar_t caption[64] = {};
+        GetWindowTextW(window, caption, static_cast<int>(std::size(caption)));
+        return std::wstring_view(caption) == kRuleListCaption;
+    }
+
+    static inline thread_local RuleListWatch* current_ = nullptr;
+    HHOOK hook_;
+    bool opened_ = false;
+    int endedBy_ = 0;
+};
+
+// Identifies one state of a file on disk: a save that replaces it gives a new file (index)
+// or at least a new write time.
+struct FileStamp {
+    bool exists = false;
+    uint64_t index = 0;
+    uint64_t written = 0;
+    uint64_t size = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+
+FileStamp StampOf(const std::filesystem::path& path) {
+    UniqueFile file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, 0, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!file || !GetFileInformationByHandle(file.get(), &info)) return {};
+    auto join = [](DWORD high, DWORD low) { return (uint64_t{high} << 32) | low; };
+    return {true, join(info.nFileIndexHigh, info.nFileIndexLow),
+            join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime),
+            join(info.nFileSizeHigh, info.nFileSizeLow)};
+}
+
+// Runs event 7 and says how the dialog ended and whether the rule file was written.
+int32_t RunRuleListEvent(ModuleSession& session, std::string& outcome) {
+    const std::filesystem::path ruleFile = session.folder() / L"Quillet.def";
+    const FileStamp before = StampOf(ruleFile);
+    RuleListWatch watch;
+    const int32_t result = session.Execute(kRuleListEvent);
+    const FileStamp after = StampOf(ruleFile);
+    const bool written = after.exists && after != before;
+    outcome = "> rule list: " + watch.Outcome() + "; Quillet.def " +
+              (written ? "written" : "not written") + "\n";
+    return result;
+}
+
 // ---- Running ----
 
 std::filesystem::path ModuleFolder(const Options& options, std::optional<ScratchFolder>& scratch) {
@@ -288,8 +435,11 @@ void Select(const std::vector<SelectionItem>& selection) {
     for (const SelectionItem& item : selection) {
         if (item.all) {
             KepTestSelectAll();
-        } else {
-            KepTestSelect(item.segment, item.element);
+        } else if (KepTestSelect(item.segment, item.element) != 0) {
+            PrintError("warning: --select " + std::to_string(item.segment) + ":" +
+                       std::to_string(item.element) + ": the drawing has no element " +
+                       std::to_string(item.element) + " in segment " +
+                       std::to_string(item.segment));
         }
     }
 }
@@ -323,7 +473,7 @@ int Run(const Options& options) {
     log.PrintNew();
     if (session.startupResult() != 0) {
         PrintError("the module refused to start");
-        return kExitLoad;
+        return kExitCannotRun;
     }
 
     Print("> start -> " + std::to_string(session.Start()) + "\n");
@@ -336,8 +486,11 @@ int Run(const Options& options) {
     const std::vector<HoleState> before = ReadHoles(selected);
 
     for (const Action& action : options.actions) {
+        std::string outcome;  // of the rule list dialog, printed after the messages
         if (action.kind == Action::Kind::Event) {
-            int32_t result = session.Execute(action.first);
+            const int32_t result = action.first == kRuleListEvent
+                                       ? RunRuleListEvent(session, outcome)
+                                       : session.Execute(action.first);
             Print("> event " + std::to_string(action.first) + " -> " + std::to_string(result) +
                   "\n");
         } else {
@@ -346,10 +499,26 @@ int Run(const Options& options) {
                   " -> " + std::to_string(result) + "\n");
         }
         log.PrintNew();
+        Print(outcome);
     }
 
     PrintTable(before, ReadHoles(selected));
+    if (log.problems() > 0) {
+        PrintError("the module reported " + std::to_string(log.problems()) +
+                   " problem(s): see the message boxes and error messages above");
+        return kExitModuleError;
+    }
     return kExitOk;
+}
+
+int PrintVersions(const Options& options) {
+    Print(std::string("kephost ") + kQuilletVersion + "\n");
+    const std::filesystem::path module = options.module.value_or(DefaultModulePath());
+    const std::optional<FileVersionInfo> info = ReadFileVersionInfo(module);
+    const bool known = info && info->strings.contains("FileVersion");
+    Print("module " + Utf8FromWide(module.wstring()) + ": " +
+          (known ? info->strings.at("FileVersion") : "no version resource") + "\n");
+    return known ? kExitOk : kExitCannotRun;
 }
 
 }  // namespace
@@ -369,10 +538,23 @@ int wmain(int argc, wchar_t** argv) {
         Print(kUsage);
         return kExitOk;
     }
+    if (options.version) return PrintVersions(options);
+    const bool opensRuleList = std::ranges::any_of(options.actions, [](const Action& action) {
+        return action.kind == Action::Kind::Event && action.first == kRuleListEvent;
+    });
+    if (opensRuleList) {
+        if (std::optional<std::string> why = WhyNoDisplay()) {
+            PrintError(
+                "--event 7 opens the rule list dialog, which needs a display a person "
+                "can see: " +
+                *why + ". Run it from a desktop session.");
+            return kExitCannotRun;
+        }
+    }
     try {
         return Run(options);
     } catch (const std::exception& error) {
         PrintError(error.what());
-        return kExitLoad;
+        return kExitCannotRun;
     }
 }

@@ -13,6 +13,7 @@ const std::string_view kUsageText =
     "  import IN.csv -o FILE               CSV의 규칙을 규칙 파일로 쓰기 (이전 파일은 "
     "FILE.bak)\n"
     "  --json                              결과를 JSON 문서 하나로 출력\n"
+    "  --version                           판 번호\n"
     "종료 상태: 0 정보뿐, 1 경고, 2 오류, 3 파일을 읽거나 쓸 수 없음, 4 사용법 오류\n";
 
 namespace {
@@ -24,6 +25,7 @@ std::optional<Command> CommandNamed(std::string_view name) {
     if (name == "export") return Command::Export;
     if (name == "import") return Command::Import;
     if (name == "help" || name == "--help" || name == "-h") return Command::Help;
+    if (name == "version" || name == "--version") return Command::Version;
     return std::nullopt;
 }
 
@@ -111,7 +113,7 @@ std::variant<Invocation, UsageError> ParseArguments(std::span<const std::string>
             operands.push_back(arg);
         }
     }
-    if (*command == Command::Help) return invocation;
+    if (*command == Command::Help || *command == Command::Version) return invocation;
     if (operands.size() != 1) return usage("파일을 하나 주어야 합니다.");
     invocation.input = operands[0];
     if (auto problem = CheckCombination(invocation)) return usage(*problem);

@@ -1,5 +1,7 @@
 #include "workbench/Workbench.h"
 
+#include "QuilletVersion.h"
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -113,6 +115,10 @@ int Dispatch(const CommandContext& context) {
     const Invocation& invocation = context.invocation;
     if (invocation.command == Command::Help) {
         context.out << kUsageText;
+        return kExitClean;
+    }
+    if (invocation.command == Command::Version) {
+        context.out << "quillet-rules " << kQuilletVersion << "\n";
         return kExitClean;
     }
     if (invocation.command == Command::Import) return RunImport(context);

@@ -117,25 +117,47 @@ Bytes Utf16Le(std::u16string_view text, bool bom) {
     return bytes;
 }
 
-long RunProcess(const std::wstring& program, const std::wstring& arguments, DWORD timeoutMs) {
+ChildProcess::ChildProcess(const std::wstring& program, const std::wstring& arguments,
+                           const std::wstring& outputFile) {
     std::wstring commandLine = L"\"" + program + L"\" " + arguments;
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &process)) {
-        return -1;
+    SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
+    UniqueFile output;
+    if (!outputFile.empty()) {
+        output.reset(CreateFileW(outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable,
+                                 CREATE_ALWAYS, 0, nullptr));
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = startup.hStdError = output.get();
     }
-    const UniqueHandle processHandle(process.hProcess);
-    const UniqueHandle threadHandle(process.hThread);
-    if (WaitForSingleObject(processHandle.get(), timeoutMs) != WAIT_OBJECT_0) {
-        TerminateProcess(processHandle.get(), 1);
-        WaitForSingleObject(processHandle.get(), timeoutMs);
+    PROCESS_INFORMATION process = {};
+    if (CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, output.valid(), 0,
+                       nullptr, nullptr, &startup, &process)) {
+        process_.reset(process.hProcess);
+        CloseHandle(process.hThread);
+        id_ = process.dwProcessId;
+    }
+}
+
+long ChildProcess::Wait(DWORD timeoutMs) {
+    if (!process_ || WaitForSingleObject(process_.get(), timeoutMs) != WAIT_OBJECT_0) {
+        Kill();
         return -1;
     }
     DWORD exitCode = 0;
-    GetExitCodeProcess(processHandle.get(), &exitCode);
+    GetExitCodeProcess(process_.get(), &exitCode);
     return static_cast<long>(exitCode);
+}
+
+void ChildProcess::Kill() {
+    if (process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) {
+        TerminateProcess(process_.get(), 1);
+        WaitForSingleObject(process_.get(), 10000);
+    }
+}
+
+long RunProcess(const std::wstring& program, const std::wstring& arguments, DWORD timeoutMs) {
+    return ChildProcess(program, arguments).Wait(timeoutMs);
 }
 
 std::wstring ThisProgram() {

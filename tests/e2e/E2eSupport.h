@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/Handles.h"
+
 using Bytes = std::vector<unsigned char>;
 
 // A new empty folder under the system's temporary folder, removed with everything in it.
@@ -36,6 +38,26 @@ std::vector<std::wstring> FileNamesIn(const std::wstring& folder);
 
 // UTF-16LE code units of the text, after the byte-order mark FF FE when bom is set.
 Bytes Utf16Le(std::u16string_view text, bool bom = true);
+
+// A program started with the arguments, its standard output and error going to outputFile
+// when one is named; killed when the object goes while it still runs.
+class ChildProcess {
+public:
+    ChildProcess(const std::wstring& program, const std::wstring& arguments,
+                 const std::wstring& outputFile = {});
+    ~ChildProcess() { Kill(); }
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    DWORD id() const { return id_; }
+    // The exit code after at most timeoutMs, or -1 when it did not start or had to be killed.
+    long Wait(DWORD timeoutMs = 10000);
+    void Kill();
+
+private:
+    UniqueHandle process_;
+    DWORD id_ = 0;
+};
 
 // Runs the program with the arguments and waits at most timeoutMs. Returns its exit code,
 // or -1 when it could not start or had to be killed.

@@ -1,5 +1,6 @@
 // The test host's own parts under Wine: the message box watcher on real message boxes, the
-// module session, and the stand-in KepLib.dll's controls as a test program sees them.
+// module session, the stand-in KepLib.dll's controls as a test program sees them, and what
+// kephost.exe tells a script or a person.
 #include <windows.h>
 
 #include <gmock/gmock.h>
@@ -11,6 +12,8 @@
 #include <mutex>
 #include <thread>
 
+#include "E2eSupport.h"
+#include "platform/Handles.h"
 #include "standin/KepTest.h"
 #include "testhost/MessageBoxWatcher.h"
 #include "testhost/ModuleSession.h"
@@ -221,6 +224,108 @@ TEST_F(StandinControls, KeepsOnlyMessagesAndNotesWhenCallsAreOff) {
                 ElementsAre("KepDlgMessageBox(\"상자\")", "MessageBox(\"Quillet\",\"x\")"));
     EXPECT_TRUE(IsMessageLine(ReadStandinLog()[0]));
     EXPECT_FALSE(IsMessageLine(ReadStandinLog()[1]));
+}
+
+// ---- kephost.exe ----
+
+std::wstring Quoted(const std::filesystem::path& path) {
+    return L"\"" + path.wstring() + L"\"";
+}
+
+std::string ReadText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::wstring KephostPath() {
+    return (std::filesystem::path(ThisProgram()).parent_path() / L"kephost.exe").wstring();
+}
+
+// A visible dialog of the process with this caption, or null after 20 s.
+HWND WaitForDialogOf(const ChildProcess& process, const wchar_t* caption) {
+    for (int waited = 0; waited < 20000; waited += 20, Sleep(20)) {
+        for (HWND window = nullptr;
+             (window = FindWindowExW(nullptr, window, L"#32770", caption));) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == process.id() && IsWindowVisible(window)) return window;
+        }
+    }
+    return nullptr;
+}
+
+constexpr wchar_t kHiddenDisplay[] = L"QUILLET_HIDDEN_DISPLAY";
+
+class Kephost : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetEnvironmentVariableW(kHiddenDisplay, nullptr);  // this desktop is there to be used
+        std::ofstream(drawing_, std::ios::binary) << "hole 3\nelement 1 31\nstep 101 8.3\n";
+        WriteBytes(rules_.wstring(), Utf16Le(u"1\t101\t120\t8.1\t8.99\t8.5\r\n"));
+    }
+    long Run(const std::wstring& arguments) {
+        return ChildProcess(KephostPath(), arguments, output_).Wait(20000);
+    }
+    std::string Output() const { return ReadText(output_); }
+    std::wstring RuleListIn(const std::filesystem::path& folder) const {
+        return L"--workdir " + Quoted(folder) + L" --rules " + Quoted(rules_) + L" --event 7";
+    }
+
+    ScratchFolder scratch_;
+    std::filesystem::path drawing_ = scratch_.path() / L"plate.drawing";
+    std::filesystem::path rules_ = scratch_.path() / L"rules.def";
+    std::filesystem::path work_ = scratch_.path() / L"work";
+    std::filesystem::path output_ = scratch_.path() / L"output.txt";
+};
+
+TEST_F(Kephost, ExitStatusTellsWhetherTheModuleReportedAProblem) {
+    const std::wstring rewrite = L"--drawing " + Quoted(drawing_) + L" --select 1:31 --event 0";
+    EXPECT_EQ(Run(rewrite + L" --workdir " + Quoted(work_) + L" --rules " + Quoted(rules_)), 0);
+    // Again in the same folder: the first run's copy of the module is gone.
+    EXPECT_EQ(Run(rewrite + L" --workdir " + Quoted(work_) + L" --fail KepHolGetHoleData:1"), 1);
+    EXPECT_THAT(Output(), HasSubstr("Error가 발생하였습니다."));
+    EXPECT_EQ(Run(rewrite + L" --workdir " + Quoted(scratch_.path() / L"no-rules")), 1);
+    EXPECT_THAT(Output(), HasSubstr("MessageBox(\"Quillet\""));
+    EXPECT_EQ(Run(L"--select 1-2"), 2);
+}
+
+TEST_F(Kephost, RefusesWhatCannotRunAndLeavesAnotherModuleAlone) {
+    SetEnvironmentVariableW(kHiddenDisplay, L"1");
+    EXPECT_EQ(Run(L"--event 7"), 3);  // instead of waiting on a dialog nobody sees
+    SetEnvironmentVariableW(kHiddenDisplay, nullptr);
+
+    std::filesystem::create_directories(work_);
+    std::ofstream(work_ / L"Quillet.dll", std::ios::binary) << "an installed module";
+    EXPECT_EQ(Run(L"--workdir " + Quoted(work_) + L" --event 0"), 3);
+    EXPECT_THAT(Output(), HasSubstr("already exists"));
+    EXPECT_EQ(ReadText(work_ / L"Quillet.dll"), "an installed module");
+}
+
+TEST_F(Kephost, SaysHowTheRuleListEndedAndWhetherTheRuleFileWasWritten) {
+    const std::pair<WPARAM, const char*> cases[] = {
+        {IDOK, "> rule list: ended with 확인 (OK); Quillet.def written"},
+        {IDCANCEL, "> rule list: ended with 취소 (cancel); Quillet.def not written"}};
+    for (const auto& [command, outcome] : cases) {
+        ChildProcess run(KephostPath(), RuleListIn(work_), output_);
+        HWND list = WaitForDialogOf(run, L"Hole Diameter");
+        ASSERT_NE(list, nullptr);
+        PostMessageW(list, WM_COMMAND, command, 0);
+        EXPECT_EQ(run.Wait(20000), 0);
+        EXPECT_THAT(Output(), HasSubstr(outcome));
+    }
+}
+
+TEST_F(Kephost, RemovesItsCopyOfTheModuleEvenWhenKilled) {
+    ChildProcess run(KephostPath(), RuleListIn(work_), output_);
+    ASSERT_NE(WaitForDialogOf(run, L"Hole Diameter"), nullptr);
+    ASSERT_TRUE(std::filesystem::exists(work_ / L"Quillet.dll"));
+    run.Kill();
+    for (int waited = 0; waited < 5000 && std::filesystem::exists(work_ / L"Quillet.dll");
+         waited += 50) {
+        Sleep(50);
+    }
+    EXPECT_FALSE(std::filesystem::exists(work_ / L"Quillet.dll"));
+    EXPECT_TRUE(std::filesystem::exists(work_ / L"Quillet.def"));
 }
 
 }  // namespace

@@ -113,7 +113,8 @@ TEST(DrawingFile, ReportsAMissingFile) {
     auto error = LoadDrawingFile("/nonexistent/plate.drawing", drawing);
     ASSERT_TRUE(error);
     EXPECT_EQ(error->line, 0);
-    EXPECT_EQ(error->Describe(), "cannot open /nonexistent/plate.drawing");
+    EXPECT_EQ(error->Describe(),
+              "cannot open /nonexistent/plate.drawing: No such file or directory");
 }
 
 // ---- Elements and selection ----
@@ -171,11 +172,12 @@ TEST(Drawing, ClearingTheSelectionEmptiesIt) {
 TEST(Drawing, SelectedHoleIdsAreDistinctInSelectionOrder) {
     Drawing drawing;
     LoadSmall(drawing);
-    drawing.Select(2, 201);
-    drawing.Select(1, 900);  // loose
+    EXPECT_TRUE(drawing.Select(2, 201));
+    EXPECT_TRUE(drawing.Select(1, 900));  // loose
     drawing.Select(1, 102);
     drawing.Select(1, 101);
-    drawing.Select(3, 101);  // wrong segment
+    EXPECT_FALSE(drawing.Select(3, 101));  // wrong segment
+    EXPECT_FALSE(drawing.Select(1, 555));  // no such element
     EXPECT_THAT(drawing.SelectedHoleIds(), ElementsAre(9, 7));
 }
 
