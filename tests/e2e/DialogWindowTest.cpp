@@ -1,98 +1,98 @@
-// Where the rule dialogs open.
+// Where the rule dialogs open, and which common controls they are made of: version 6, from
+// the module's own manifest, whatever the host has.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cwchar>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 
 #include "DialogFixture.h"
 #include "dialogs/resource.h"
+#include "testhost/TextUtf8.h"
 
 namespace {
 
 constexpr char16_t kOneRule[] = u"1\t101\t199\t8.1\t8.99\t8.5\r\n";
 
-struct WindowDestroyer {
-    void operator()(HWND window) const { DestroyWindow(window); }
-};
-using UniqueWindow = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer>;
-
-RECT WindowRect(HWND window) {
+RECT RectOf(HWND window) {
     RECT rect{};
     GetWindowRect(window, &rect);
     return rect;
 }
 
-RECT PrimaryWorkArea() {
+// Entirely on the work area, and centred on `centre` as far as the work area lets it.
+void ExpectCentredOn(HWND dialog, const RECT& centre, const RECT& area) {
+    const RECT shown = RectOf(dialog);
+    const auto expectAxis = [](LONG from, LONG to, LONG centreFrom, LONG centreTo, LONG areaFrom,
+                               LONG areaTo) {
+        EXPECT_TRUE(from >= areaFrom && to <= areaTo) << from << ".." << to;
+        const LONG half = (to - from) / 2;
+        EXPECT_NEAR(from + half,
+                    std::clamp((centreFrom + centreTo) / 2, areaFrom + half, areaTo - half), 2);
+    };
+    expectAxis(shown.left, shown.right, centre.left, centre.right, area.left, area.right);
+    expectAxis(shown.top, shown.bottom, centre.top, centre.bottom, area.top, area.bottom);
+}
+
+using DialogPlacement = DialogTest;
+
+// The rule list opens on the host's window (a window of this thread, active as the host's is
+// when the command runs) or without one on the work area; the editor on the rule list.
+TEST_F(DialogPlacement, CentredOnTheOwnerAndKeptOnTheWorkArea) {
+    StartWithRules(kOneRule);
     RECT area{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
-    return area;
-}
-
-// A window of this thread in the place of the host's main window, active as the host's is
-// when the user starts the command.
-UniqueWindow ActiveHostWindow(POINT topLeft) {
-    UniqueWindow host(CreateWindowExW(0, L"Static", L"Host", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                      topLeft.x, topLeft.y, 300, 200, nullptr, nullptr,
-                                      GetModuleHandleW(nullptr), nullptr));
-    SetActiveWindow(host.get());
-    return host;
-}
-
-// Entirely on the work area and centred on `centre` as far as the work area lets it.
-void ExpectCentredOn(HWND dialog, const RECT& centre) {
-    const RECT area = PrimaryWorkArea();
-    const RECT shown = WindowRect(dialog);
-    EXPECT_TRUE(shown.left >= area.left && shown.top >= area.top && shown.right <= area.right &&
-                shown.bottom <= area.bottom);
-    const auto middle = [](LONG from, LONG to, LONG areaFrom, LONG areaTo, LONG size) {
-        return std::clamp((from + to) / 2, areaFrom + size / 2, areaTo - size / 2);
-    };
-    EXPECT_NEAR((shown.left + shown.right) / 2,
-                middle(centre.left, centre.right, area.left, area.right, shown.right - shown.left),
-                2);
-    EXPECT_NEAR((shown.top + shown.bottom) / 2,
-                middle(centre.top, centre.bottom, area.top, area.bottom, shown.bottom - shown.top),
-                2);
-}
-
-class DialogPlacement : public DialogTest {
-protected:
-    // The rule list opens centred on the host's window (or the work area without one), the
-    // editor centred on the rule list.
-    void ExpectBothCentred(std::optional<POINT> hostAt) {
-        const UniqueWindow host = hostAt ? ActiveHostWindow(*hostAt) : nullptr;
-        ASSERT_EQ(GetActiveWindow(), host.get());
-        RunRuleList([&host](HWND dialog, const ListView&) {
+    // The host window's top left: none, off the middle of the work area, beyond two corners.
+    const std::optional<POINT> hostPlaces[] = {
+        std::nullopt, POINT{(area.left + area.right) / 2 - 180, (area.top + area.bottom) / 2 - 80},
+        POINT{area.right - 100, area.bottom - 80}, POINT{area.left - 200, area.top - 150}};
+    for (const std::optional<POINT>& place : hostPlaces) {
+        const std::unique_ptr<HWND__, decltype(&DestroyWindow)> host(
+            place
+                ? CreateWindowExW(0, L"Static", L"Host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, place->x,
+                                  place->y, 300, 200, nullptr, nullptr, nullptr, nullptr)
+                : nullptr,
+            &DestroyWindow);
+        RunRuleList([&host, &area](HWND dialog, const ListView&) {
             EXPECT_EQ(GetWindow(dialog, GW_OWNER), host.get());
-            ExpectCentredOn(dialog, host ? WindowRect(host.get()) : PrimaryWorkArea());
+            ExpectCentredOn(dialog, host ? RectOf(host.get()) : area, area);
             HWND editor = OpenEditor(dialog, IDC_ADD);
             ASSERT_NE(editor, nullptr);
             EXPECT_EQ(GetWindow(editor, GW_OWNER), dialog);
-            ExpectCentredOn(editor, WindowRect(dialog));
-            Press(editor, IDCANCEL);
-            Press(dialog, IDCANCEL);
+            ExpectCentredOn(editor, RectOf(dialog), area);
         });
     }
-};
-
-TEST_F(DialogPlacement, WithoutAHostWindowOnTheWorkArea) {
-    StartWithRules(kOneRule);
-    ExpectBothCentred(std::nullopt);
 }
 
-TEST_F(DialogPlacement, OnTheHostWindow) {
-    StartWithRules(kOneRule);
-    const RECT area = PrimaryWorkArea();
-    // Its middle lies off the work area's, so that the two cannot be taken for each other.
-    ExpectBothCentred(POINT{(area.left + area.right) / 2 - 180, (area.top + area.bottom) / 2 - 80});
+// The module holding each control's class procedure is the side-by-side copy of common
+// controls 6 (C:\windows\winsxs\...), not the system's.
+void ExpectCommonControls6(HWND dialog, std::initializer_list<int> controls) {
+    for (int id : controls) {
+        const auto procedure = GetClassLongPtrW(GetDlgItem(dialog, id), GCLP_WNDPROC);
+        HMODULE module = nullptr;
+        wchar_t path[MAX_PATH] = L"";
+        if (GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                   GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                               reinterpret_cast<LPCWSTR>(procedure), &module)) {
+            GetModuleFileNameW(module, path, MAX_PATH);
+        }
+        EXPECT_NE(std::wcsstr(CharLowerW(path), L"\\winsxs\\"), nullptr)
+            << "control " << id << ": " << Utf8FromWide(path);
+    }
 }
 
-TEST_F(DialogPlacement, KeptOnTheWorkAreaBesideAHostWindowAtItsEdges) {
+using CommonControls = DialogTest;
+
+TEST_F(CommonControls, ListAndButtonsAreVersion6) {
     StartWithRules(kOneRule);
-    const RECT area = PrimaryWorkArea();
-    ExpectBothCentred(POINT{area.right - 100, area.bottom - 80});
-    ExpectBothCentred(POINT{area.left - 200, area.top - 150});
+    RunRuleList([](HWND dialog, const ListView&) {
+        ExpectCommonControls6(dialog, {IDC_RULE_LIST, IDOK, IDC_ALL_ON, IDC_ADD});
+        HWND editor = OpenEditor(dialog, IDC_ADD);
+        ASSERT_NE(editor, nullptr);
+        ExpectCommonControls6(editor, {IDOK, IDC_ENABLED});
+    });
 }
 
 }  // namespace
