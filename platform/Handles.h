@@ -67,7 +67,23 @@ struct ModuleTraits {
     static void Close(Type module) { FreeLibrary(module); }
 };
 
+// CreateActCtxW, like CreateFileW, reports failure as INVALID_HANDLE_VALUE.
+struct ActCtxTraits {
+    using Type = HANDLE;
+    static Type Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(Type context) { ReleaseActCtx(context); }
+};
+
+// The cookie of ActivateActCtx: closing it deactivates the context on this thread.
+struct ActCtxActivationTraits {
+    using Type = ULONG_PTR;
+    static Type Invalid() { return 0; }
+    static void Close(Type cookie) { DeactivateActCtx(0, cookie); }
+};
+
 using UniqueFile = UniqueResource<FileHandleTraits>;
 using UniqueHandle = UniqueResource<KernelHandleTraits>;
 using UniqueHKey = UniqueResource<RegKeyTraits>;
 using UniqueModule = UniqueResource<ModuleTraits>;
+using UniqueActCtx = UniqueResource<ActCtxTraits>;
+using ActCtxActivation = UniqueResource<ActCtxActivationTraits>;

@@ -1,13 +1,15 @@
 // The window class "MfcButton" that the module's dialog templates name for their enhanced
-// buttons: a local superclass of "Button", so the buttons behave and draw as push buttons.
+// buttons: a local copy of "Button" under that name, so the buttons behave and draw as push
+// buttons of the common controls in use.
 #pragma once
 
 #include <windows.h>
 
 inline constexpr wchar_t kMfcButtonClassName[] = L"MfcButton";
 
-// Registers the class for the module while the object lives. A class that this module
-// already registered (by an enclosing object) stays with its owner.
+// Registers the class for the module while the object lives, from "Button" as the calling
+// thread resolves it at construction: version 6's while a manifest asking for it is active.
+// A class that this module already registered (by an enclosing object) stays with its owner.
 class MfcButtonClass {
 public:
     explicit MfcButtonClass(HINSTANCE module);

@@ -1,14 +1,17 @@
 #include "platform/ModalDialog.h"
 
+#include <algorithm>
 #include <utility>
 
+#include "platform/ResourceContext.h"
 #include "platform/WideText.h"
 
 namespace {
 
 // Like the GUI library without a main window: the dialog is owned by the calling thread's
-// active window (for a nested dialog, the dialog that opened it), so that one is disabled
-// while it runs.
+// active window (the host's window while the host runs the command; for a nested dialog,
+// the dialog that opened it), so that one is disabled while it runs and the dialog opens
+// centred on it.
 HWND ChooseOwner() {
     HWND owner = GetActiveWindow();
     if (owner == nullptr) return nullptr;
@@ -16,13 +19,46 @@ HWND ChooseOwner() {
     return GetLastActivePopup(owner);
 }
 
+// One axis of the placement: centred on [centreFrom, centreTo), then moved back inside
+// [areaFrom, areaTo); a dialog larger than the area keeps its top or left edge on it.
+LONG CentredWithin(LONG size, LONG centreFrom, LONG centreTo, LONG areaFrom, LONG areaTo) {
+    const LONG start = (centreFrom + centreTo) / 2 - size / 2;
+    return std::max(std::min(start, areaTo - size), areaFrom);
+}
+
+// Centres the dialog on its owner, or on the work area of the primary monitor when it has
+// none, and keeps it entirely on the work area of that monitor. An owner that is hidden or
+// minimised gives only its monitor.
+void CentreOnOwner(HWND dialog) {
+    HWND owner = GetWindow(dialog, GW_OWNER);
+    HMONITOR monitor = owner != nullptr ? MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST)
+                                        : MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(monitor, &info)) return;
+    const RECT area = info.rcWork;
+    RECT centre = area;
+    if (owner != nullptr && IsWindowVisible(owner) && !IsIconic(owner)) {
+        GetWindowRect(owner, &centre);
+    }
+    RECT bounds{};
+    GetWindowRect(dialog, &bounds);
+    const LONG width = bounds.right - bounds.left;
+    const LONG height = bounds.bottom - bounds.top;
+    SetWindowPos(dialog, nullptr,
+                 CentredWithin(width, centre.left, centre.right, area.left, area.right),
+                 CentredWithin(height, centre.top, centre.bottom, area.top, area.bottom), 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 }  // namespace
 
 ModalDialog::ModalDialog(int templateId) : templateId_(templateId) {}
 
 INT_PTR ModalDialog::DoModal() {
-    if (resources_.instance() == nullptr) return -1;
-    return DialogBoxParamW(resources_.instance(), MAKEINTRESOURCEW(templateId_), ChooseOwner(),
+    const ResourceContext resources;
+    if (resources.instance() == nullptr) return -1;
+    return DialogBoxParamW(resources.instance(), MAKEINTRESOURCEW(templateId_), ChooseOwner(),
                            DialogProc, reinterpret_cast<LPARAM>(this));
 }
 
@@ -45,7 +81,7 @@ INT_PTR CALLBACK ModalDialog::DialogProc(HWND window, UINT message, WPARAM wPara
 INT_PTR ModalDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG:
-            return OnInitDialog();
+            return InitDialog();
         case WM_COMMAND: {
             const int id = LOWORD(wParam);
             const int code = HIWORD(wParam);
@@ -70,6 +106,18 @@ INT_PTR ModalDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         default:
             return FALSE;
     }
+}
+
+// A dialog that neither showed nor moved itself while it initialised is centred; the
+// dialog manager shows it afterwards.
+BOOL ModalDialog::InitDialog() {
+    RECT before{};
+    GetWindowRect(hwnd_, &before);
+    const BOOL result = OnInitDialog();
+    RECT after{};
+    GetWindowRect(hwnd_, &after);
+    if (!IsWindowVisible(hwnd_) && EqualRect(&before, &after)) CentreOnOwner(hwnd_);
+    return result;
 }
 
 BOOL ModalDialog::OnInitDialog() {

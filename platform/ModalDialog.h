@@ -1,6 +1,7 @@
 // Our modal dialog base in place of the GUI class library's: the template comes from the
-// module's resources, DoDataExchange moves values between controls and members, and the
-// dialog procedure routes messages to the overridable handlers below.
+// module's resources (in the module's resource context for the run), DoDataExchange moves
+// values between controls and members, and the dialog procedure routes messages to the
+// overridable handlers below. A dialog opens centred on its owner.
 #pragma once
 
 #include <windows.h>
@@ -9,8 +10,6 @@
 
 #include <cstdint>
 #include <string>
-
-#include "platform/ResourceContext.h"
 
 class ModalDialog {
 public:
@@ -49,8 +48,8 @@ protected:
 private:
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    BOOL InitDialog();
 
-    ResourceContext resources_;
     int templateId_;
     HWND hwnd_ = nullptr;
     bool exchanging_ = false;

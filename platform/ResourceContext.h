@@ -1,9 +1,12 @@
-// The module's resource context: while the object lives, dialogs are built from the
-// module's own templates, with the window classes those templates name.
+// The module's resource context for one modal run: while the object lives, dialogs are built
+// from the module's own templates, with the window classes those templates name, in the
+// common controls (version 6) that the module's own manifest asks for, whatever the host's.
+// Objects nest on one thread and must end in the reverse order of their construction.
 #pragma once
 
 #include <windows.h>
 
+#include "platform/Handles.h"
 #include "platform/MfcButton.h"
 
 class ResourceContext {
@@ -17,5 +20,7 @@ public:
 
 private:
     HINSTANCE instance_;
+    UniqueActCtx manifest_;
+    ActCtxActivation activation_;
     MfcButtonClass buttonClass_;
 };
