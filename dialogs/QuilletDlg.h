@@ -14,7 +14,8 @@ class QuilletDlg final : public ModalDialog {
 public:
     explicit QuilletDlg(RuleTable& rules);
 
-    // Writes the table to the rule file named by BaseName in the module's folder.
+    // Writes the table to the rule file named by BaseName in the module's folder and tells
+    // the user when that failed.
     bool SaveRuleFile() const;
 
     const std::wstring BaseName;

@@ -5,6 +5,7 @@
 #include "dialogs/MasterSettingDlg.h"
 #include "dialogs/RuleListText.h"
 #include "dialogs/resource.h"
+#include "entry/RuleFileReport.h"
 #include "platform/WideText.h"
 #include "rules/RuleFile.h"
 
@@ -46,7 +47,9 @@ QuilletDlg::QuilletDlg(RuleTable& rules)
     : ModalDialog(IDD_HOLE_DIAMETER), BaseName(kRuleFileBaseName), Rules(rules) {}
 
 bool QuilletDlg::SaveRuleFile() const {
-    return ::SaveRuleFile(Rules, BaseName);
+    const RuleFileSaveResult saved = ::SaveRuleFile(Rules, BaseName);
+    ReportRuleFileSave(saved);
+    return saved.succeeded();
 }
 
 void QuilletDlg::DoDataExchange(bool /*saveAndValidate*/) {

@@ -6,10 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/FileErrorReport.h"
 #include "platform/FilePaths.h"
 #include "platform/Handles.h"
 #include "rules/RuleFileFormat.h"
+#ifdef QUILLET_RULE_FILE_TEST_SEAM
+#include "rules/RuleFileTestSeam.h"
+#endif
 
 namespace {
 
@@ -30,14 +32,6 @@ DWORD ReadWholeFile(const std::wstring& path, std::vector<unsigned char>& bytes)
         if (read == 0) return ERROR_SUCCESS;
         bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + read);
     }
-}
-
-void ReportIgnoredLines(const std::wstring& path, int32_t ignoredLines) {
-    ShowModuleMessage(L"규칙 파일의 규칙이 " + std::to_wstring(RuleTable::kCapacity) +
-                          L"개를 넘습니다: " + path + L"\r\n처음 " +
-                          std::to_wstring(RuleTable::kCapacity) + L"개만 읽고 나머지 " +
-                          std::to_wstring(ignoredLines) + L"줄은 무시하였습니다.",
-                      MB_ICONWARNING);
 }
 
 // MoveFileExW would replace a read-only file under some systems and refuse under others;
@@ -76,20 +70,14 @@ DWORD WriteNewFile(const std::wstring& path, const std::string& bytes) {
     return error;
 }
 
-void EndProcessIfSaveInterruptRequested() {
-    wchar_t value[2] = {};
-    if (GetEnvironmentVariableW(kInterruptSaveVariable, value, 2) == 1 && value[0] == L'1') {
-        TerminateProcess(GetCurrentProcess(), kInterruptedSaveExitCode);
-    }
-}
-
 // The new contents go to a temporary file in the same folder first, so the replace is one
 // rename on the same volume and a failure at any step leaves the old file whole.
-DWORD ReplaceFileContents(const std::wstring& path, const std::string& bytes) {
+DWORD ReplaceFileContents(const std::wstring& path, const std::string& bytes,
+                          void (*beforeReplace)()) {
     if (const DWORD refusal = CheckReplaceable(path); refusal != ERROR_SUCCESS) return refusal;
     const std::wstring temporary = path + L".tmp";
     if (const DWORD error = WriteNewFile(temporary, bytes); error != ERROR_SUCCESS) return error;
-    EndProcessIfSaveInterruptRequested();
+    if (beforeReplace != nullptr) beforeReplace();
     if (!MoveFileExW(ForFileApi(temporary).c_str(), ForFileApi(path).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         const DWORD error = GetLastError();
@@ -97,6 +85,11 @@ DWORD ReplaceFileContents(const std::wstring& path, const std::string& bytes) {
         return error;
     }
     return ERROR_SUCCESS;
+}
+
+RuleFileSaveResult SaveTo(const std::wstring& path, const RuleTable& table,
+                          void (*beforeReplace)()) {
+    return {path, ReplaceFileContents(path, EncodeRuleFile(table), beforeReplace)};
 }
 
 }  // namespace
@@ -109,31 +102,31 @@ std::wstring RuleFilePath(std::wstring_view baseName) {
     return GetModuleDir() + L"\\" + std::wstring(baseName) + L".def";
 }
 
-bool LoadRuleFile(RuleTable& table) {
+RuleFileLoadResult LoadRuleFile(RuleTable& table) {
     return LoadRuleFileFrom(RuleFilePath(kRuleFileBaseName), table);
 }
 
-bool LoadRuleFileFrom(const std::wstring& path, RuleTable& table) {
+RuleFileLoadResult LoadRuleFileFrom(const std::wstring& path, RuleTable& table) {
     table.Clear();
+    RuleFileLoadResult result;
+    result.path = path;
     std::vector<unsigned char> bytes;
-    if (const DWORD error = ReadWholeFile(path, bytes); error != ERROR_SUCCESS) {
-        ReportFileError(FileAction::Open, path, error);
-        return false;
-    }
-    const RuleFileReadResult result = DecodeRuleFile(bytes, table);
-    if (result.ignoredLines > 0) ReportIgnoredLines(path, result.ignoredLines);
-    return true;
+    result.error = ReadWholeFile(path, bytes);
+    if (result.succeeded()) result.lines = DecodeRuleFile(bytes, table);
+    return result;
 }
 
-bool SaveRuleFile(const RuleTable& table, std::wstring_view baseName) {
+RuleFileSaveResult SaveRuleFile(const RuleTable& table, std::wstring_view baseName) {
     return SaveRuleFileTo(RuleFilePath(baseName), table);
 }
 
-bool SaveRuleFileTo(const std::wstring& path, const RuleTable& table) {
-    if (const DWORD error = ReplaceFileContents(path, EncodeRuleFile(table));
-        error != ERROR_SUCCESS) {
-        ReportFileError(FileAction::Save, path, error);
-        return false;
-    }
-    return true;
+RuleFileSaveResult SaveRuleFileTo(const std::wstring& path, const RuleTable& table) {
+    return SaveTo(path, table, nullptr);
 }
+
+#ifdef QUILLET_RULE_FILE_TEST_SEAM
+RuleFileSaveResult SaveRuleFileTo(const std::wstring& path, const RuleTable& table,
+                                  BeforeReplaceHook beforeReplace) {
+    return SaveTo(path, table, beforeReplace);
+}
+#endif
