@@ -4,7 +4,8 @@
 
 #include "rules/RuleFile.h"
 
-// The file error, or the rules beyond the full table; nothing when the whole file was read.
+// The file error, or the rules beyond the full table and where a save keeps them; nothing
+// when the whole file was read.
 void ReportRuleFileLoad(const RuleFileLoadResult& load);
 
 // The file error of a save that failed; nothing after a save that succeeded.

@@ -31,12 +31,20 @@ std::wstring GetModuleDir();
 // "<ModuleDir>\<baseName>.def".
 std::wstring RuleFilePath(std::wstring_view baseName);
 
+// "<path>.bak": where a save keeps the file it replaces.
+std::wstring BackupPathOf(std::wstring_view path);
+
+// "<path>.<process id>-<attempt>.tmp": the names a save tries in turn for its temporary
+// files until one is new.
+std::wstring TemporaryPathCandidate(std::wstring_view path, unsigned attempt);
+
 // Clears the table and fills it from the rule file; the table stays empty when the file
 // cannot be opened or read.
 RuleFileLoadResult LoadRuleFile(RuleTable& table);
 RuleFileLoadResult LoadRuleFileFrom(const std::wstring& path, RuleTable& table);
 
-// Replaces the rule file with the table's rules: either the whole new file is in place or
-// the old one is untouched.
+// Replaces the rule file with the table's rules and keeps the file it replaces, byte for
+// byte, as BackupPathOf(path). Either both are in place or the old file is untouched; the
+// folder never lacks a whole rule file. A missing rule file leaves no backup.
 RuleFileSaveResult SaveRuleFile(const RuleTable& table, std::wstring_view baseName);
 RuleFileSaveResult SaveRuleFileTo(const std::wstring& path, const RuleTable& table);

@@ -10,7 +10,8 @@
 
 #include "rules/RuleFile.h"
 
-// Called once the new contents are on disk, just before the rule file is replaced.
+// Called once the new contents and the backup are on disk, just before the rule file is
+// replaced.
 using BeforeReplaceHook = void (*)();
 
 RuleFileSaveResult SaveRuleFileTo(const std::wstring& path, const RuleTable& table,

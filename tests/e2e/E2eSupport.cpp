@@ -118,23 +118,31 @@ Bytes Utf16Le(std::u16string_view text, bool bom) {
 }
 
 long RunProcess(const std::wstring& program, const std::wstring& arguments, DWORD timeoutMs) {
+    return WaitForExit(StartProcess(program, arguments), timeoutMs);
+}
+
+UniqueHandle StartProcess(const std::wstring& program, const std::wstring& arguments) {
     std::wstring commandLine = L"\"" + program + L"\" " + arguments;
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
     if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         nullptr, &startup, &process)) {
-        return -1;
+        return UniqueHandle();
     }
-    const UniqueHandle processHandle(process.hProcess);
     const UniqueHandle threadHandle(process.hThread);
-    if (WaitForSingleObject(processHandle.get(), timeoutMs) != WAIT_OBJECT_0) {
-        TerminateProcess(processHandle.get(), 1);
-        WaitForSingleObject(processHandle.get(), timeoutMs);
+    return UniqueHandle(process.hProcess);
+}
+
+long WaitForExit(const UniqueHandle& process, DWORD timeoutMs) {
+    if (!process) return -1;
+    if (WaitForSingleObject(process.get(), timeoutMs) != WAIT_OBJECT_0) {
+        TerminateProcess(process.get(), 1);
+        WaitForSingleObject(process.get(), timeoutMs);
         return -1;
     }
     DWORD exitCode = 0;
-    GetExitCodeProcess(processHandle.get(), &exitCode);
+    GetExitCodeProcess(process.get(), &exitCode);
     return static_cast<long>(exitCode);
 }
 

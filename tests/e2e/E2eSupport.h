@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/Handles.h"
+
 using Bytes = std::vector<unsigned char>;
 
 // A new empty folder under the system's temporary folder, removed with everything in it.
@@ -41,6 +43,11 @@ Bytes Utf16Le(std::u16string_view text, bool bom = true);
 // or -1 when it could not start or had to be killed.
 long RunProcess(const std::wstring& program, const std::wstring& arguments,
                 DWORD timeoutMs = 10000);
+
+// The same in two steps: the process handle (invalid when it could not start), then its exit
+// code as above.
+UniqueHandle StartProcess(const std::wstring& program, const std::wstring& arguments);
+long WaitForExit(const UniqueHandle& process, DWORD timeoutMs);
 
 std::wstring ThisProgram();
 

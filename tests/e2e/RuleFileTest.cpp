@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "E2eSupport.h"
@@ -15,11 +17,13 @@
 #include "rules/RuleFile.h"
 #include "rules/RuleFileFormat.h"
 #include "rules/RuleFileTestSeam.h"
+#include "rules/RuleText.h"
 #include "testhost/TextUtf8.h"
 
 namespace {
 
 constexpr wchar_t kSaveInterruptedMode[] = L"--save-interrupted";
+constexpr wchar_t kSaveRaceMode[] = L"--save-race";
 constexpr unsigned kInterruptedSaveExitCode = 86;
 
 RuleTable TableOf(std::initializer_list<HoleRule> rules) {
@@ -45,9 +49,14 @@ protected:
         EXPECT_EQ(saved.path, path_);
         EXPECT_EQ(saved.error, error);
     }
+    // The rule file and its backup, and no temporary file beside them.
+    std::vector<std::wstring> RuleFileAndBackup() const {
+        return {L"Quillet.def", L"Quillet.def.bak"};
+    }
 
     TempFolder folder_;
     const std::wstring path_ = folder_.File(L"Quillet.def");
+    const std::wstring backup_ = folder_.File(L"Quillet.def.bak");
 };
 
 using RuleFileSave = RuleFileTest;
@@ -74,11 +83,16 @@ TEST_F(RuleFileSave, SeparatorsInsideAFieldAreWrittenAsSpacesSoTheRuleReloads) {
     EXPECT_EQ(reloaded.rule(1), (HoleRule{1, u"1 2", u"3 4", u"5 6", u"7", u"8.5"}));
 }
 
-TEST_F(RuleFileSave, ReplacesALongerOldFileCompletely) {
-    WriteBytes(path_, kOldFile);
+// The backup is the old file byte for byte, whatever it holds, and replaces an older one.
+TEST_F(RuleFileSave, ReplacesTheOldFileCompletelyAndKeepsItAsTheBackup) {
+    Bytes oldFile = Utf16Le(u"# kept by hand\r\n1\t101\t199\t8.1\t8.99\t8.5\tnote\r\n");
+    oldFile.insert(oldFile.end(), {0x00, 0xD8, 'x'});  // a lone surrogate, an odd byte
+    WriteBytes(path_, oldFile);
+    WriteBytes(backup_, Bytes{'o', 'l', 'd', 'e', 'r'});
     ASSERT_TRUE(SaveRuleFileTo(path_, NewRules()).succeeded());
     EXPECT_EQ(ReadBytes(path_), Utf16Le(u"1\t301\t\t10\t\t10.2\r\n"));
-    EXPECT_EQ(FileNamesIn(folder_.path()), std::vector<std::wstring>{L"Quillet.def"});
+    EXPECT_EQ(ReadBytes(backup_), oldFile);
+    EXPECT_EQ(FileNamesIn(folder_.path()), RuleFileAndBackup());
 }
 
 TEST_F(RuleFileSave, AFullTableLoadsBackUnchanged) {
@@ -99,9 +113,7 @@ TEST_F(RuleFileSave, TargetHeldOpenByAnotherHandleStaysWholeAndIsReported) {
     {
         const UniqueFile holder = OpenExclusively(path_);
         ASSERT_TRUE(holder);
-        const RuleFileSaveResult saved = SaveRuleFileTo(path_, NewRules());
-        EXPECT_FALSE(saved.succeeded());
-        EXPECT_EQ(saved.path, path_);
+        ExpectFailure(SaveRuleFileTo(path_, NewRules()), ERROR_SHARING_VIOLATION);
     }
     EXPECT_EQ(ReadBytes(path_), kOldFile);
     EXPECT_EQ(FileNamesIn(folder_.path()), std::vector<std::wstring>{L"Quillet.def"});
@@ -116,17 +128,28 @@ TEST_F(RuleFileSave, ReadOnlyTargetIsRefusedAndLeftAsItWas) {
     EXPECT_EQ(FileNamesIn(folder_.path()), std::vector<std::wstring>{L"Quillet.def"});
 }
 
-TEST_F(RuleFileSave, TemporaryFileHeldByAnotherHandleFailsTheSave) {
+// A backup that cannot be made fails the save before the rule file is touched.
+TEST_F(RuleFileSave, BackupThatCannotBeWrittenFailsTheSaveAndKeepsTheOldFile) {
     WriteBytes(path_, kOldFile);
-    const std::wstring temporary = path_ + L".tmp";
-    WriteBytes(temporary, Bytes{'x'});
-    {
-        const UniqueFile holder = OpenExclusively(temporary);
-        ASSERT_TRUE(holder);
-        ExpectFailure(SaveRuleFileTo(path_, NewRules()), ERROR_SHARING_VIOLATION);
-    }
+    ASSERT_TRUE(CreateDirectoryW(backup_.c_str(), nullptr));
+    ExpectFailure(SaveRuleFileTo(path_, NewRules()), ERROR_ACCESS_DENIED);
     EXPECT_EQ(ReadBytes(path_), kOldFile);
-    EXPECT_EQ(ReadBytes(temporary), Bytes{'x'}) << "another program's file must be left alone";
+    EXPECT_NE(GetFileAttributesW(backup_.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+    EXPECT_EQ(FileNamesIn(folder_.path()), RuleFileAndBackup());
+}
+
+// Files of other saves under the old fixed temporary name (held open) or under the first
+// name this process tries neither block a save nor are touched by it.
+TEST_F(RuleFileSave, TemporaryNamesInUseElsewhereAreSkippedAndLeftAlone) {
+    const std::wstring others[] = {path_ + L".tmp", TemporaryPathCandidate(path_, 0)};
+    for (const std::wstring& other : others) WriteBytes(other, Bytes{'x'});
+    {
+        const UniqueFile held = OpenExclusively(others[0]);
+        ASSERT_TRUE(held);
+        ASSERT_TRUE(SaveRuleFileTo(path_, NewRules()).succeeded());
+    }
+    EXPECT_EQ(ReadBytes(path_), Utf16Le(u"1\t301\t\t10\t\t10.2\r\n"));
+    for (const std::wstring& other : others) EXPECT_EQ(ReadBytes(other), Bytes{'x'});
 }
 
 TEST_F(RuleFileSave, MissingFolderIsReported) {
@@ -143,8 +166,8 @@ TEST_F(RuleFileSave, FolderOfTheFilesNameIsNotReplaced) {
     EXPECT_NE(GetFileAttributesW(path_.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
 }
 
-// A save that dies between writing the temporary file and the replace leaves the old file
-// whole; the next save goes through over the leftover temporary file.
+// A save that dies just before the replace leaves the old file whole; the next save goes
+// through beside the dead one's leftover.
 TEST_F(RuleFileSave, InterruptedSaveLeavesTheOldFileWhole) {
     WriteBytes(path_, kOldFile);
     EXPECT_EQ(
@@ -153,7 +176,84 @@ TEST_F(RuleFileSave, InterruptedSaveLeavesTheOldFileWhole) {
     EXPECT_EQ(ReadBytes(path_), kOldFile);
     ASSERT_TRUE(SaveRuleFileTo(path_, NewRules()).succeeded());
     EXPECT_EQ(ReadBytes(path_), Utf16Le(u"1\t301\t\t10\t\t10.2\r\n"));
-    EXPECT_EQ(FileNamesIn(folder_.path()), std::vector<std::wstring>{L"Quillet.def"});
+    EXPECT_EQ(ReadBytes(backup_), kOldFile);
+}
+
+// ---- Two processes saving into one folder at once ----
+
+constexpr int kRaceRounds = 300;
+constexpr ULONGLONG kRaceMilliseconds = 20000;
+constexpr int kRaceRulesPerFile = 20;
+
+using Saver = std::pair<int, int>;  // writer and round of a save; {0, 0} for none
+
+// Rules that tell which writer saved them in which round; enough of them that a partly
+// written file would show.
+RuleTable RaceRules(Saver saver) {
+    RuleTable table;
+    for (int n = 1; n <= kRaceRulesPerFile; ++n) {
+        table.Append({1, ToU16(std::to_wstring(saver.first)), ToU16(std::to_wstring(saver.second)),
+                      ToU16(std::to_wstring(n)), u"", u"8.5"});
+    }
+    return table;
+}
+
+// The save whose whole file is at the path, if any.
+Saver SaverOf(const std::wstring& path) {
+    // Saves briefly open the rule file for deletion as they replace it.
+    const UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    Bytes bytes(64 * 1024);
+    DWORD read = 0;
+    if (!file ||
+        !ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) {
+        return {};
+    }
+    bytes.resize(read);
+    RuleTable table;
+    DecodeRuleFile(bytes, table);
+    if (table.count() == 0) return {};
+    const Saver saver{ParseCode(table.rule(1).CodeFrom), ParseCode(table.rule(1).CodeTo)};
+    const std::string whole = EncodeRuleFile(RaceRules(saver));
+    return Bytes(whole.begin(), whole.end()) == bytes ? saver : Saver{};
+}
+
+// One of two writers. Right after a save reported as done the rule file holds its bytes,
+// or a whole file of the other writer's saved since; after a failed save, never its bytes.
+int RunSaveRace(const std::wstring& path, int writer, const std::wstring& gateName) {
+    const UniqueHandle gate(OpenEventW(SYNCHRONIZE, FALSE, gateName.c_str()));
+    if (!gate || WaitForSingleObject(gate.get(), 10000) != WAIT_OBJECT_0) return 4;
+    const int other = 3 - writer;
+    const ULONGLONG deadline = GetTickCount64() + kRaceMilliseconds;
+    for (int round = 1; round <= kRaceRounds && GetTickCount64() < deadline; ++round) {
+        const bool saved = SaveRuleFileTo(path, RaceRules({writer, round})).succeeded();
+        const Saver seen = SaverOf(path);
+        if (saved ? seen != Saver{writer, round} && seen.first != other
+                  : seen == Saver{writer, round}) {
+            std::printf("writer %d, round %d (%s): the file is writer %d's round %d\n", writer,
+                        round, saved ? "saved" : "failed", seen.first, seen.second);
+            return 3;
+        }
+    }
+    return 0;
+}
+
+TEST_F(RuleFileSave, TwoProcessesSavingAtOnceReportOnlyTheirOwnWholeFilesAndLeaveNoTemporaries) {
+    const std::wstring gateName = L"quillet-save-race-" + std::to_wstring(GetCurrentProcessId());
+    const UniqueHandle gate(CreateEventW(nullptr, TRUE, FALSE, gateName.c_str()));
+    ASSERT_TRUE(gate);
+    std::vector<UniqueHandle> writers;
+    for (int writer : {1, 2}) {
+        writers.push_back(StartProcess(ThisProgram(), std::wstring(kSaveRaceMode) + L" \"" + path_ +
+                                                          L"\" " + std::to_wstring(writer) + L" " +
+                                                          gateName));
+    }
+    SetEvent(gate.get());
+    for (const UniqueHandle& writer : writers) EXPECT_EQ(WaitForExit(writer, 50000), 0);
+    EXPECT_EQ(FileNamesIn(folder_.path()), RuleFileAndBackup());
+    EXPECT_NE(SaverOf(path_), Saver{});
+    EXPECT_NE(SaverOf(backup_), Saver{});
 }
 
 // ---- Loading ----
@@ -239,6 +339,9 @@ int RunChildMode(const std::vector<std::wstring>& arguments) {
         SaveRuleFileTo(arguments[1], NewRules(),
                        [] { TerminateProcess(GetCurrentProcess(), kInterruptedSaveExitCode); });
         return 1;  // not interrupted
+    }
+    if (arguments.size() == 4 && arguments[0] == kSaveRaceMode) {
+        return RunSaveRace(arguments[1], std::stoi(arguments[2]), arguments[3]);
     }
     return 2;
 }
