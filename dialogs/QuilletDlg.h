@@ -8,14 +8,16 @@
 
 #include "controls/CiStCListCtrl.h"
 #include "platform/ModalDialog.h"
+#include "rules/RuleFile.h"
 #include "rules/RuleTable.h"
 
 class QuilletDlg final : public ModalDialog {
 public:
     explicit QuilletDlg(RuleTable& rules);
 
-    // Writes the table to the rule file named by BaseName in the module's folder.
-    bool SaveRuleFile() const;
+    // Writes the table to the rule file named by BaseName in the module's folder and tells
+    // the user when that failed.
+    RuleFileSaveResult SaveRuleFile() const;
 
     const std::wstring BaseName;
     // Set to kConfirmMark by the OK button.

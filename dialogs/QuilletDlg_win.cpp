@@ -45,7 +45,7 @@ private:
 QuilletDlg::QuilletDlg(RuleTable& rules)
     : ModalDialog(IDD_HOLE_DIAMETER), BaseName(kRuleFileBaseName), Rules(rules) {}
 
-bool QuilletDlg::SaveRuleFile() const {
+RuleFileSaveResult QuilletDlg::SaveRuleFile() const {
     return ::SaveRuleFile(Rules, BaseName);
 }
 

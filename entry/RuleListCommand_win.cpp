@@ -2,6 +2,7 @@
 
 #include "dialogs/QuilletDlg.h"
 #include "dialogs/RuleListText.h"
+#include "entry/RuleFileReport.h"
 #include "rules/RuleTable.h"
 
 void RunRuleListCommand() {
@@ -10,6 +11,6 @@ void RunRuleListCommand() {
     QuilletDlg dialog(rules);
     const auto result = static_cast<int>(dialog.DoModal());
     if (ShouldSaveRuleFile(result, dialog.ConfirmMark, countAtOpen, rules.count())) {
-        dialog.SaveRuleFile();
+        ReportRuleFileSave(dialog.SaveRuleFile());
     }
 }

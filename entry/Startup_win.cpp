@@ -5,6 +5,7 @@
 
 #include "command/HoleCommand.h"
 #include "entry/RuleListCommand.h"
+#include "entry/RuleFileReport.h"
 #include "host/KepLib.h"
 #include "host/KepLibHost_win.h"
 #include "rules/RuleFile.h"
@@ -70,10 +71,14 @@ int32_t __cdecl ExecuteCallback(int32_t eventCode) {
     }
 }
 
-// A rule file that cannot be read has been reported by the loader; the command then goes
-// on with an empty table.
+// A rule file that cannot be read is reported; the command then goes on with an empty table.
 int32_t __cdecl StartCallback(void) {
-    Guarded([] { return LoadRuleFile(TheRuleTable()); }, false);
+    Guarded(
+        [] {
+            ReportRuleFileLoad(LoadRuleFile(TheRuleTable()));
+            return true;
+        },
+        false);
     KepIddClearSysIdData();
     KepEvtSetEventMask(kEventMask);
     KepEvtSetObject(kEventObject);

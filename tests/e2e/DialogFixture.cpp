@@ -117,8 +117,8 @@ std::vector<ShownRule> DialogTest::RowsOnReopen() {
     return rows;
 }
 
-std::optional<Bytes> DialogTest::RuleFileBytes() const {
-    std::ifstream in(RuleFilePath(), std::ios::binary);
+std::optional<Bytes> FileBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }

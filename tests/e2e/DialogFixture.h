@@ -25,6 +25,9 @@ using Bytes = std::vector<unsigned char>;
 // UTF-16LE with the byte-order mark, as the module writes its rule file.
 Bytes RuleFileOf(std::u16string_view text);
 
+// The file's bytes, or nothing when it cannot be read.
+std::optional<Bytes> FileBytes(const std::filesystem::path& path);
+
 inline constexpr wchar_t kEditorKey[] = L"SOFTWARE\\Ferrimount\\KEP\\Quillet";
 
 void ClearEditorKey();
@@ -65,7 +68,8 @@ protected:
     std::vector<ShownRule> RowsOnReopen();
 
     std::filesystem::path RuleFilePath() const { return folder_.path() / L"Quillet.def"; }
-    std::optional<Bytes> RuleFileBytes() const;
+    std::filesystem::path BackupPath() const { return folder_.path() / L"Quillet.def.bak"; }
+    std::optional<Bytes> RuleFileBytes() const { return FileBytes(RuleFilePath()); }
 
     // Event 0 over the whole probe drawing; the diameters of its steps afterwards.
     std::vector<double> RewriteProbe();

@@ -33,7 +33,16 @@ std::u16string ManyRules(int count) {
     return lines;
 }
 
-using RuleList = DialogTest;
+class RuleList : public DialogTest {
+protected:
+    // 확인 with nothing changed writes the table as saved; the old file is the backup.
+    void ExpectBackupAfterConfirming(const Bytes& saved) {
+        const Bytes before = *RuleFileBytes();
+        RunRuleList([](HWND dialog, const ListView&) { Press(dialog, IDOK); });
+        EXPECT_EQ(RuleFileBytes(), saved);
+        EXPECT_EQ(FileBytes(BackupPath()), before);
+    }
+};
 
 TEST_F(RuleList, ShowsEveryRuleWithItsBoxAndRangeTexts) {
     StartWithRules(
@@ -299,6 +308,23 @@ TEST_F(RuleList, MissingRuleFileIsReportedAndConfirmingRulesCreatesIt) {
         Press(dialog, IDOK);
     });
     EXPECT_EQ(RuleFileBytes(), RuleFileOf(u"1\t101\t199\t8.1\t8.99\t8.5\r\n"));
+}
+
+// Whatever the table could not take stays in the backup, byte for byte: lines that are no
+// six-field rule, and rules beyond the 49th.
+TEST_F(RuleList, ConfirmingKeepsTheOldFileWholeAsTheBackup) {
+    StartWithRules(
+        u"# 공장 규칙\r\n"
+        u"1\t101\t199\t8.1\t8.99\t8.5\t드릴 교체\r\n"
+        u"0\t201\t\t5.0\t5.5\t5.2\r\n"
+        u"1\t300\t\t10\t\t12\t\r\n");
+    ExpectBackupAfterConfirming(RuleFileOf(u"0\t201\t\t5.0\t5.5\t5.2\r\n"));
+}
+
+TEST_F(RuleList, ConfirmingKeepsAllSixtyRulesOfTheOldFileAsTheBackup) {
+    ExpectMessageBoxes(1);  // the rules beyond the 49th
+    StartWithRules(ManyRules(60));
+    ExpectBackupAfterConfirming(RuleFileOf(ManyRules(49)));
 }
 
 }  // namespace
