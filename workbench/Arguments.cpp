@@ -13,7 +13,7 @@ const std::string_view kUsageText =
     "  import IN.csv -o FILE               CSV의 규칙을 규칙 파일로 쓰기 (이전 파일은 "
     "FILE.bak)\n"
     "  --json                              결과를 JSON 문서 하나로 출력\n"
-    "  --version                           판 번호\n"
+    "  --version                           버전 표시\n"
     "종료 상태: 0 정보뿐, 1 경고, 2 오류, 3 파일을 읽거나 쓸 수 없음, 4 사용법 오류\n";
 
 namespace {
