@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "rules/RuleText.h"
+#include "rules/TextEncoding.h"
 
 namespace {
 
@@ -10,8 +11,9 @@ constexpr char16_t kTab = u'\t';
 constexpr char16_t kCr = u'\r';
 constexpr char16_t kLf = u'\n';
 constexpr int kFieldsPerLine = 6;
-
-constexpr char16_t kReplacementCharacter = u'\uFFFD';
+// The rule file's UTF-8 is read as Unicode defines it: surrogates in three-byte form are
+// ill-formed.
+constexpr SurrogateForm kSurrogates = SurrogateForm::Replaced;
 
 constexpr unsigned char kUtf16LeMark[] = {0xFF, 0xFE};
 constexpr unsigned char kUtf16BeMark[] = {0xFE, 0xFF};
@@ -34,69 +36,8 @@ std::u16string DecodeUtf16(std::span<const unsigned char> bytes, ByteOrder order
     return text;
 }
 
-// The length of the well-formed sequence a lead byte starts and the range its second byte
-// must lie in (the narrow ranges exclude overlong forms, surrogates and values above
-// U+10FFFF); length 0 for bytes that never start a sequence.
-struct Utf8Lead {
-    size_t length;
-    unsigned char secondLow = 0x80;
-    unsigned char secondHigh = 0xBF;
-};
-
-Utf8Lead LeadOf(unsigned char lead) {
-    if (lead < 0x80) return {1};
-    if (lead < 0xC2) return {0};
-    if (lead < 0xE0) return {2};
-    if (lead == 0xE0) return {3, 0xA0};
-    if (lead == 0xED) return {3, 0x80, 0x9F};
-    if (lead < 0xF0) return {3};
-    if (lead == 0xF0) return {4, 0x90};
-    if (lead < 0xF4) return {4};
-    if (lead == 0xF4) return {4, 0x80, 0x8F};
-    return {0};
-}
-
-void AppendCodePoint(std::u16string& text, char32_t cp) {
-    if (cp <= 0xFFFF) {
-        text.push_back(static_cast<char16_t>(cp));
-        return;
-    }
-    cp -= 0x10000;
-    text.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-    text.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-}
-
-struct Utf8Text {
-    std::u16string text;
-    bool wellFormed = true;
-};
-
-// Each maximal ill-formed part (a stray byte, or a sequence cut short by a byte that cannot
-// continue it or by the end) becomes one U+FFFD, and decoding resumes at the byte after it.
-Utf8Text DecodeUtf8(std::span<const unsigned char> bytes) {
-    Utf8Text out;
-    out.text.reserve(bytes.size());
-    size_t i = 0;
-    while (i < bytes.size()) {
-        const Utf8Lead lead = LeadOf(bytes[i]);
-        char32_t cp = lead.length == 1 ? bytes[i] : bytes[i] & (0x7F >> lead.length);
-        size_t taken = 1;
-        for (; taken < lead.length && i + taken < bytes.size(); ++taken) {
-            const unsigned char b = bytes[i + taken];
-            const unsigned char low = taken == 1 ? lead.secondLow : 0x80;
-            const unsigned char high = taken == 1 ? lead.secondHigh : 0xBF;
-            if (b < low || b > high) break;
-            cp = (cp << 6) | (b & 0x3F);
-        }
-        if (lead.length != 0 && taken == lead.length) {
-            AppendCodePoint(out.text, cp);
-        } else {
-            out.text.push_back(kReplacementCharacter);
-            out.wellFormed = false;
-        }
-        i += taken;
-    }
-    return out;
+std::string_view AsChars(std::span<const unsigned char> bytes) {
+    return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
 }
 
 // The last field loses every CR, LF and space.
@@ -129,10 +70,13 @@ RuleFileText DecodeRuleFileText(std::span<const unsigned char> bytes) {
     if (StartsWith(bytes, kUtf16BeMark)) {
         return {Utf16BeWithMark, DecodeUtf16(bytes.subspan(2), ByteOrder::BigEndian)};
     }
-    if (StartsWith(bytes, kUtf8Mark)) return {Utf8WithMark, DecodeUtf8(bytes.subspan(3)).text};
+    if (StartsWith(bytes, kUtf8Mark)) {
+        return {Utf8WithMark, Utf16FromUtf8Replacing(AsChars(bytes.subspan(3)), kSurrogates).text};
+    }
     // UTF-16 of the characters a rule file holds nearly always has NUL bytes; UTF-8 never.
     if (std::find(bytes.begin(), bytes.end(), 0) == bytes.end()) {
-        if (Utf8Text utf8 = DecodeUtf8(bytes); utf8.wellFormed) return {Utf8, std::move(utf8.text)};
+        Utf16Decoding utf8 = Utf16FromUtf8Replacing(AsChars(bytes), kSurrogates);
+        if (utf8.wellFormed) return {Utf8, std::move(utf8.text)};
     }
     return {Utf16LeWithoutMark, DecodeUtf16(bytes, ByteOrder::LittleEndian)};
 }

@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "workbench/Utf8.h"
+#include "rules/TextEncoding.h"
 
 namespace {
 
@@ -40,13 +40,6 @@ void AppendEscapedUtf8(std::string& out, std::string_view utf8) {
                 }
         }
     }
-}
-
-bool IsLeadSurrogate(char16_t unit) {
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
-bool IsTrailSurrogate(char16_t unit) {
-    return unit >= 0xDC00 && unit <= 0xDFFF;
 }
 
 }  // namespace
@@ -116,7 +109,8 @@ JsonWriter& JsonWriter::String(std::u16string_view text) {
     text_.push_back('"');
     size_t runStart = 0;
     const auto flushRun = [&](size_t end) {
-        AppendEscapedUtf8(text_, Utf8FromUtf16(text.substr(runStart, end - runStart)));
+        AppendEscapedUtf8(
+            text_, Utf8FromUtf16(text.substr(runStart, end - runStart), SurrogateForm::Replaced));
     };
     for (size_t i = 0; i < text.size(); ++i) {
         if (IsLeadSurrogate(text[i]) && i + 1 < text.size() && IsTrailSurrogate(text[i + 1])) {

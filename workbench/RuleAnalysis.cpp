@@ -14,6 +14,7 @@
 
 #include "rules/CompiledRules.h"
 #include "rules/RuleText.h"
+#include "rules/TextEncoding.h"
 
 namespace {
 
@@ -145,37 +146,9 @@ std::vector<MapSegment> MapOf(const std::vector<EnabledRule>& rules) {
 
 // ---- Messages ------------------------------------------------------------------------------
 
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-}
-
 // A rule text in double quotes for a message; a lone surrogate shows as U+FFFD.
 std::string Quoted(std::u16string_view text) {
-    std::string out = "\"";
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char32_t c = text[i];
-        const bool high = c >= 0xD800 && c < 0xDC00;
-        if (high && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
-            AppendUtf8(out, 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00));
-        } else {
-            AppendUtf8(out, c >= 0xD800 && c < 0xE000 ? 0xFFFD : c);
-        }
-    }
-    return out + "\"";
+    return "\"" + Utf8FromUtf16(text, SurrogateForm::Replaced) + "\"";
 }
 
 // The shortest text that reads back to the same double.

@@ -4,12 +4,14 @@
 #include <optional>
 #include <variant>
 
-#include "workbench/Utf8.h"
+#include "rules/TextEncoding.h"
 
 namespace {
 
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 constexpr size_t kColumns = 6;
+// Any rule text, lone surrogates included, comes back from its CSV unchanged.
+constexpr SurrogateForm kSurrogates = SurrogateForm::ThreeBytes;
 constexpr std::array<std::string_view, kColumns> kColumnNames = {
     "enabled", "code_from", "code_to", "diameter_from", "diameter_to", "diameter_modify"};
 
@@ -155,7 +157,7 @@ std::variant<HoleRule, std::string> RuleFromRow(const CsvRecord& record) {
         if (field.find_first_of("\t\r\n") != std::string::npos) {
             return std::string(kColumnNames[k]) + " 열에 TAB, CR 또는 LF가 있습니다.";
         }
-        std::optional<std::u16string> text = Utf16FromUtf8(field);
+        std::optional<std::u16string> text = Utf16FromUtf8Strict(field, kSurrogates);
         if (!text) return std::string(kColumnNames[k]) + " 열이 UTF-8이 아닙니다.";
         texts[k] = std::move(*text);
     }
@@ -172,9 +174,12 @@ std::string RulesToCsv(const RuleTable& table) {
     csv += "\r\n";
     for (int32_t n = 1; n <= table.count(); ++n) {
         const HoleRule& rule = table.rule(n);
-        AppendRecord(csv, {rule.isDisplay != 0 ? "1" : "0", Utf8FromUtf16(rule.CodeFrom),
-                           Utf8FromUtf16(rule.CodeTo), Utf8FromUtf16(rule.DiameterFrom),
-                           Utf8FromUtf16(rule.DiameterTo), Utf8FromUtf16(rule.DiameterModify)});
+        AppendRecord(
+            csv,
+            {rule.isDisplay != 0 ? "1" : "0", Utf8FromUtf16(rule.CodeFrom, kSurrogates),
+             Utf8FromUtf16(rule.CodeTo, kSurrogates), Utf8FromUtf16(rule.DiameterFrom, kSurrogates),
+             Utf8FromUtf16(rule.DiameterTo, kSurrogates),
+             Utf8FromUtf16(rule.DiameterModify, kSurrogates)});
     }
     return csv;
 }

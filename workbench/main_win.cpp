@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "workbench/Utf8.h"
+#include "rules/TextEncoding.h"
 #include "workbench/Workbench.h"
 
 namespace {
@@ -40,7 +40,8 @@ int wmain(int argc, wchar_t** argv) {
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) {
         const std::wstring_view arg(argv[i]);
-        args.push_back(Utf8FromUtf16(std::u16string(arg.begin(), arg.end())));
+        args.push_back(
+            Utf8FromUtf16(std::u16string(arg.begin(), arg.end()), SurrogateForm::ThreeBytes));
     }
     const int status = RunWorkbench(args, std::cout, std::cerr);
     std::cout.flush();

@@ -1,0 +1,110 @@
+#include "rules/TextEncoding.h"
+
+#include <utility>
+
+namespace {
+
+constexpr char32_t kReplacementCharacter = 0xFFFD;
+
+void AppendUtf8(std::string& out, char32_t cp) {
+    const auto byte = [&out](char32_t value) { out.push_back(static_cast<char>(value)); };
+    if (cp < 0x80) {
+        byte(cp);
+    } else if (cp < 0x800) {
+        byte(0xC0 | (cp >> 6));
+        byte(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        byte(0xE0 | (cp >> 12));
+        byte(0x80 | ((cp >> 6) & 0x3F));
+        byte(0x80 | (cp & 0x3F));
+    } else {
+        byte(0xF0 | (cp >> 18));
+        byte(0x80 | ((cp >> 12) & 0x3F));
+        byte(0x80 | ((cp >> 6) & 0x3F));
+        byte(0x80 | (cp & 0x3F));
+    }
+}
+
+void AppendUtf16(std::u16string& out, char32_t cp) {
+    if (cp < 0x10000) {
+        out.push_back(static_cast<char16_t>(cp));
+        return;
+    }
+    cp -= 0x10000;
+    out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+    out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+}
+
+// The length of the well-formed sequence a lead byte starts and the range its second byte
+// must lie in (the narrow ranges exclude overlong forms, values above U+10FFFF and, unless
+// their three-byte form is wanted, surrogates); length 0 for bytes that never start one.
+struct Utf8Lead {
+    size_t length;
+    unsigned char secondLow = 0x80;
+    unsigned char secondHigh = 0xBF;
+};
+
+Utf8Lead LeadOf(unsigned char lead, SurrogateForm surrogates) {
+    if (lead < 0x80) return {1};
+    if (lead < 0xC2) return {0};
+    if (lead < 0xE0) return {2};
+    if (lead == 0xE0) return {3, 0xA0};
+    if (lead == 0xED && surrogates == SurrogateForm::Replaced) return {3, 0x80, 0x9F};
+    if (lead < 0xF0) return {3};
+    if (lead == 0xF0) return {4, 0x90};
+    if (lead < 0xF4) return {4};
+    if (lead == 0xF4) return {4, 0x80, 0x8F};
+    return {0};
+}
+
+}  // namespace
+
+std::string Utf8FromUtf16(std::u16string_view text, SurrogateForm lone) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        char32_t cp = text[i];
+        if (IsLeadSurrogate(cp) && i + 1 < text.size() && IsTrailSurrogate(text[i + 1])) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (text[++i] - 0xDC00);
+        } else if (lone == SurrogateForm::Replaced &&
+                   (IsLeadSurrogate(cp) || IsTrailSurrogate(cp))) {
+            cp = kReplacementCharacter;
+        }
+        AppendUtf8(out, cp);
+    }
+    return out;
+}
+
+Utf16Decoding Utf16FromUtf8Replacing(std::string_view bytes, SurrogateForm surrogates) {
+    Utf16Decoding out;
+    out.text.reserve(bytes.size());
+    size_t i = 0;
+    while (i < bytes.size()) {
+        const auto first = static_cast<unsigned char>(bytes[i]);
+        const Utf8Lead lead = LeadOf(first, surrogates);
+        char32_t cp = lead.length == 1 ? first : first & (0x7F >> lead.length);
+        size_t taken = 1;
+        for (; taken < lead.length && i + taken < bytes.size(); ++taken) {
+            const auto next = static_cast<unsigned char>(bytes[i + taken]);
+            const unsigned char low = taken == 1 ? lead.secondLow : 0x80;
+            const unsigned char high = taken == 1 ? lead.secondHigh : 0xBF;
+            if (next < low || next > high) break;
+            cp = (cp << 6) | (next & 0x3F);
+        }
+        if (lead.length != 0 && taken == lead.length) {
+            AppendUtf16(out.text, cp);
+        } else {
+            AppendUtf16(out.text, kReplacementCharacter);
+            out.wellFormed = false;
+        }
+        i += taken;
+    }
+    return out;
+}
+
+std::optional<std::u16string> Utf16FromUtf8Strict(std::string_view bytes,
+                                                  SurrogateForm surrogates) {
+    Utf16Decoding decoded = Utf16FromUtf8Replacing(bytes, surrogates);
+    if (!decoded.wellFormed) return std::nullopt;
+    return std::move(decoded.text);
+}

@@ -1,0 +1,40 @@
+// Conversions between UTF-16 code units, as the module stores its texts, and UTF-8 bytes.
+// UTF-8 proper has no form for a surrogate code point; each conversion is told what becomes
+// of one, since readers of messages need valid UTF-8 while stored texts must round-trip.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+enum class SurrogateForm {
+    // Writing puts U+FFFD for a lone surrogate, so the bytes are always valid UTF-8; reading
+    // takes the three-byte form of a surrogate as ill-formed.
+    Replaced,
+    // Writing puts a lone surrogate as the three bytes its code point would take (as WTF-8
+    // does) and reading accepts that form, so any code units survive a trip through UTF-8.
+    ThreeBytes,
+};
+
+constexpr bool IsLeadSurrogate(char32_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+constexpr bool IsTrailSurrogate(char32_t unit) {
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+// A surrogate pair is written as the code point it stands for.
+std::string Utf8FromUtf16(std::u16string_view text, SurrogateForm lone);
+
+struct Utf16Decoding {
+    std::u16string text;
+    bool wellFormed = true;
+};
+
+// Each maximal ill-formed part (a stray byte, or a sequence cut short by a byte that cannot
+// continue it or by the end) becomes one U+FFFD, and decoding resumes at the byte after it.
+// Code points above U+FFFF become surrogate pairs.
+Utf16Decoding Utf16FromUtf8Replacing(std::string_view bytes, SurrogateForm surrogates);
+
+// Nothing when the bytes hold any ill-formed part.
+std::optional<std::u16string> Utf16FromUtf8Strict(std::string_view bytes, SurrogateForm surrogates);

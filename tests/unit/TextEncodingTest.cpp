@@ -1,0 +1,42 @@
+#include "rules/TextEncoding.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+namespace {
+
+using enum SurrogateForm;
+
+TEST(Utf8FromUtf16, WritesLoneSurrogatesAsTold) {
+    const std::u16string reversedPair = {0xDC00, 0xD800};
+    EXPECT_EQ(Utf8FromUtf16(reversedPair, Replaced), "\xEF\xBF\xBD\xEF\xBF\xBD");
+    EXPECT_EQ(Utf8FromUtf16(reversedPair, ThreeBytes), "\xED\xB0\x80\xED\xA0\x80");
+    EXPECT_EQ(Utf8FromUtf16(u"x\xD83D\xDE00\xD83D", Replaced), "x\xF0\x9F\x98\x80\xEF\xBF\xBD");
+}
+
+TEST(Utf16FromUtf8Strict, AcceptsOnlyWellFormedBytes) {
+    const struct {
+        std::string bytes;
+        SurrogateForm surrogates;
+        std::optional<std::u16string> text;
+    } cases[] = {
+        {"\xED\x9F\xBF\xEE\x80\x80", Replaced, u"\xD7FF\xE000"},
+        {"\xED\xA0\x80", Replaced, std::nullopt},
+        {"\xED\xA0\xBD\xED\xB8\x80", ThreeBytes, u"\xD83D\xDE00"},
+        {"\xF4\x8F\xBF\xBF", ThreeBytes, u"\xDBFF\xDFFF"},
+        {"\xF4\x90\x80\x80", ThreeBytes, std::nullopt},  // above U+10FFFF
+        {"\xC0\x80", ThreeBytes, std::nullopt},          // overlong
+        {"\xE0\x9F\xBF", ThreeBytes, std::nullopt},
+        {"\xF0\x8F\xBF\xBF", ThreeBytes, std::nullopt},
+        {"\xE2\x82", ThreeBytes, std::nullopt},  // cut short by the end
+        {"\xF5\x80\x80\x80", ThreeBytes, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Utf16FromUtf8Strict(c.bytes, c.surrogates), c.text)
+            << testing::PrintToString(c.bytes);
+    }
+}
+
+}  // namespace
