@@ -5,7 +5,31 @@
 #include "entry/HoleCommand.h"
 #include "rules/RuleTable.h"
 
+namespace {
+
+// The host may send event 7 again from its own message handling, which runs inside the
+// dialog's modal loop (or the editor's). A second list over the same table would leave the
+// first one showing rows that no longer match the table, so whether one is open is asked of
+// the windows themselves: a rule list dialog of any thread of this process.
+bool RuleListIsOpen() {
+    bool open = false;
+    EnumWindows(
+        [](HWND window, LPARAM found) -> BOOL {
+            DWORD process = 0;
+            GetWindowThreadProcessId(window, &process);
+            if (process != GetCurrentProcessId()) return TRUE;
+            if (dynamic_cast<QuilletDlg*>(ModalDialog::FromWindow(window)) == nullptr) return TRUE;
+            *reinterpret_cast<bool*>(found) = true;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&open));
+    return open;
+}
+
+}  // namespace
+
 int32_t RunRuleListCommand() {
+    if (RuleListIsOpen()) return kEventHandled;
     RuleTable& rules = TheRuleTable();
     const int32_t countAtOpen = rules.count();
     QuilletDlg dialog(rules);

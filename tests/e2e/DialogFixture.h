@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "DialogDriver.h"
@@ -70,6 +71,11 @@ protected:
     // Event 0 over the whole probe drawing; the diameters of its steps afterwards.
     std::vector<double> RewriteProbe();
 
+    // The event as the host's own message handling would hand it to the module: on the thread
+    // that runs the module, inside whatever modal loop runs there. For the driving thread; the
+    // event's result, or nullopt when it has not returned within the timeout.
+    std::optional<int32_t> SendHostEvent(int32_t eventCode, DWORD timeoutMs = 5000) const;
+
     std::vector<SeenMessageBox> MessageBoxes() const { return boxes_.Seen(); }
     HMODULE Module() const { return session_->module(); }
 
@@ -77,12 +83,20 @@ private:
     ScratchFolder folder_;
     MessageBoxWatcher boxes_;
     std::unique_ptr<ModuleSession> session_;
+    struct DestroyWindowDeleter {
+        void operator()(HWND window) const { DestroyWindow(window); }
+    };
+    // A message-only window of the test's thread that runs the events sent to it.
+    std::unique_ptr<std::remove_pointer_t<HWND>, DestroyWindowDeleter> hostWindow_;
     size_t expectedBoxes_ = 0;
 
 protected:
     // Tests that expect message boxes say how many.
     void ExpectMessageBoxes(size_t count) { expectedBoxes_ = count; }
 };
+
+// The diameters of the probe drawing's steps as the host now holds them.
+std::vector<double> ProbeDiameters();
 
 // Opens the editor with a button of the list dialog (ADD or MODIFY); null after the timeout.
 HWND OpenEditor(HWND listDialog, int button);
