@@ -8,16 +8,14 @@
 namespace {
 
 // The host may send event 7 again from its own message handling, which runs inside the
-// dialog's modal loop (or the editor's). A second list over the same table would leave the
-// first one showing rows that no longer match the table, so whether one is open is asked of
-// the windows themselves: a rule list dialog of any thread of this process.
+// dialog's modal loop (or the editor's) on the same thread. A second list over the same table
+// would leave the first one showing rows that no longer match the table, so whether one is
+// open is asked of the thread's windows themselves.
 bool RuleListIsOpen() {
     bool open = false;
-    EnumWindows(
+    EnumThreadWindows(
+        GetCurrentThreadId(),
         [](HWND window, LPARAM found) -> BOOL {
-            DWORD process = 0;
-            GetWindowThreadProcessId(window, &process);
-            if (process != GetCurrentProcessId()) return TRUE;
             if (dynamic_cast<QuilletDlg*>(ModalDialog::FromWindow(window)) == nullptr) return TRUE;
             *reinterpret_cast<bool*>(found) = true;
             return FALSE;
