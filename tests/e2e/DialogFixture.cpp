@@ -1,6 +1,5 @@
 #include "DialogFixture.h"
 
-#include <exception>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -21,30 +20,11 @@ void WriteFile(const std::filesystem::path& path, const void* data, size_t size)
 }
 
 constexpr UINT kRunEvent = WM_APP;
-constexpr wchar_t kHostWindowClass[] = L"QuilletTestHostWindow";
 
 LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message != kRunEvent) return DefWindowProcW(window, message, wParam, lParam);
     auto* session = reinterpret_cast<ModuleSession*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    try {
-        return session->Execute(static_cast<int32_t>(wParam));
-    } catch (const std::exception&) {
-        return -1;
-    }
-}
-
-HWND CreateHostWindow(ModuleSession& session) {
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = HostWindowProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = kHostWindowClass;
-    RegisterClassW(&windowClass);  // fails harmlessly when an earlier test registered it
-    HWND window = CreateWindowExW(0, kHostWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                  windowClass.hInstance, nullptr);
-    if (window != nullptr) {
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&session));
-    }
-    return window;
+    return session->Execute(static_cast<int32_t>(wParam));
 }
 
 }  // namespace
@@ -121,8 +101,11 @@ void DialogTest::StartWith(std::optional<Bytes> ruleFile) {
     options.prepareHost = [drawing] { ASSERT_EQ(KepTestLoadDrawing(drawing.c_str()), 0); };
     session_ = std::make_unique<ModuleSession>(options);
     ASSERT_EQ(session_->startupResult(), 0);
-    hostWindow_.reset(CreateHostWindow(*session_));
+    hostWindow_.reset(
+        CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr));
     ASSERT_NE(hostWindow_, nullptr);
+    SetWindowLongPtrW(hostWindow_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(session_.get()));
+    SetWindowLongPtrW(hostWindow_.get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(HostWindowProc));
     Restart();
 }
 

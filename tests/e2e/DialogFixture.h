@@ -71,9 +71,8 @@ protected:
     // Event 0 over the whole probe drawing; the diameters of its steps afterwards.
     std::vector<double> RewriteProbe();
 
-    // The event as the host's own message handling would hand it to the module: on the thread
-    // that runs the module, inside whatever modal loop runs there. For the driving thread; the
-    // event's result, or nullopt when it has not returned within the timeout.
+    // For the driving thread: the event as the host's message handling hands it to the module,
+    // on the module's thread inside whatever modal loop runs there. Nullopt on a timeout.
     std::optional<int32_t> SendHostEvent(int32_t eventCode, DWORD timeoutMs = 5000) const;
 
     std::vector<SeenMessageBox> MessageBoxes() const { return boxes_.Seen(); }
@@ -83,11 +82,11 @@ private:
     ScratchFolder folder_;
     MessageBoxWatcher boxes_;
     std::unique_ptr<ModuleSession> session_;
-    struct DestroyWindowDeleter {
+    struct WindowCloser {
         void operator()(HWND window) const { DestroyWindow(window); }
     };
-    // A message-only window of the test's thread that runs the events sent to it.
-    std::unique_ptr<std::remove_pointer_t<HWND>, DestroyWindowDeleter> hostWindow_;
+    // A message-only window of the test's thread: it runs the events sent to it.
+    std::unique_ptr<std::remove_pointer_t<HWND>, WindowCloser> hostWindow_;
     size_t expectedBoxes_ = 0;
 
 protected:
