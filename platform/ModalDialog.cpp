@@ -62,6 +62,12 @@ INT_PTR ModalDialog::DoModal() {
                            DialogProc, reinterpret_cast<LPARAM>(this));
 }
 
+ModalDialog* ModalDialog::FromWindow(HWND window) {
+    const auto ours = reinterpret_cast<LONG_PTR>(&ModalDialog::DialogProc);
+    if (window == nullptr || GetWindowLongPtrW(window, DWLP_DLGPROC) != ours) return nullptr;
+    return reinterpret_cast<ModalDialog*>(GetWindowLongPtrW(window, DWLP_USER));
+}
+
 INT_PTR CALLBACK ModalDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         auto* dialog = reinterpret_cast<ModalDialog*>(lParam);

@@ -23,6 +23,10 @@ public:
 
     HWND hwnd() const { return hwnd_; }
 
+    // The dialog object behind a window that DoModal created, while that window lives;
+    // null for any other window.
+    static ModalDialog* FromWindow(HWND window);
+
 protected:
     // Runs the exchange into the controls; TRUE lets the dialog manager set the focus.
     virtual BOOL OnInitDialog();

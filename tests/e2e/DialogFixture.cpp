@@ -19,6 +19,14 @@ void WriteFile(const std::filesystem::path& path, const void* data, size_t size)
     out.write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
 }
 
+constexpr UINT kRunEvent = WM_APP;
+
+LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != kRunEvent) return DefWindowProcW(window, message, wParam, lParam);
+    auto* session = reinterpret_cast<ModuleSession*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    return session->Execute(static_cast<int32_t>(wParam));
+}
+
 }  // namespace
 
 Bytes RuleFileOf(std::u16string_view text) {
@@ -76,6 +84,7 @@ void DialogTest::SetUp() {
 }
 
 void DialogTest::TearDown() {
+    hostWindow_.reset();
     session_.reset();
     EXPECT_EQ(boxes_.Count(), expectedBoxes_) << "message boxes shown";
     for (const SeenMessageBox& box : boxes_.Seen()) {
@@ -92,6 +101,11 @@ void DialogTest::StartWith(std::optional<Bytes> ruleFile) {
     options.prepareHost = [drawing] { ASSERT_EQ(KepTestLoadDrawing(drawing.c_str()), 0); };
     session_ = std::make_unique<ModuleSession>(options);
     ASSERT_EQ(session_->startupResult(), 0);
+    hostWindow_.reset(
+        CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr));
+    ASSERT_NE(hostWindow_, nullptr);
+    SetWindowLongPtrW(hostWindow_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(session_.get()));
+    SetWindowLongPtrW(hostWindow_.get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(HostWindowProc));
     Restart();
 }
 
@@ -106,6 +120,15 @@ int DialogTest::RunRuleList(const std::function<void(HWND, const ListView&)>& dr
                                ASSERT_NE(dialog, nullptr) << "the rule list dialog did not open";
                                drive(dialog, ListView(GetDlgItem(dialog, IDC_RULE_LIST)));
                            });
+}
+
+std::optional<int32_t> DialogTest::SendHostEvent(int32_t eventCode, DWORD timeoutMs) const {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(hostWindow_.get(), kRunEvent, static_cast<WPARAM>(eventCode), 0,
+                             SMTO_NORMAL, timeoutMs, &result)) {
+        return std::nullopt;
+    }
+    return static_cast<int32_t>(result);
 }
 
 std::vector<ShownRule> DialogTest::RowsOnReopen() {
@@ -126,6 +149,10 @@ std::optional<Bytes> FileBytes(const std::filesystem::path& path) {
 std::vector<double> DialogTest::RewriteProbe() {
     KepTestSelectAll();
     EXPECT_EQ(session_->Execute(0), 0);
+    return ProbeDiameters();
+}
+
+std::vector<double> ProbeDiameters() {
     HoleRecord record{};
     EXPECT_EQ(KepTestHoleRecord(1, &record), 0);
     std::vector<double> diameters;

@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "DialogDriver.h"
@@ -74,6 +75,10 @@ protected:
     // Event 0 over the whole probe drawing; the diameters of its steps afterwards.
     std::vector<double> RewriteProbe();
 
+    // For the driving thread: the event as the host's message handling hands it to the module,
+    // on the module's thread inside whatever modal loop runs there. Nullopt on a timeout.
+    std::optional<int32_t> SendHostEvent(int32_t eventCode, DWORD timeoutMs = 5000) const;
+
     std::vector<SeenMessageBox> MessageBoxes() const { return boxes_.Seen(); }
     HMODULE Module() const { return session_->module(); }
 
@@ -81,12 +86,20 @@ private:
     ScratchFolder folder_;
     MessageBoxWatcher boxes_;
     std::unique_ptr<ModuleSession> session_;
+    struct WindowCloser {
+        void operator()(HWND window) const { DestroyWindow(window); }
+    };
+    // A message-only window of the test's thread: it runs the events sent to it.
+    std::unique_ptr<std::remove_pointer_t<HWND>, WindowCloser> hostWindow_;
     size_t expectedBoxes_ = 0;
 
 protected:
     // Tests that expect message boxes say how many.
     void ExpectMessageBoxes(size_t count) { expectedBoxes_ = count; }
 };
+
+// The diameters of the probe drawing's steps as the host now holds them.
+std::vector<double> ProbeDiameters();
 
 // Opens the editor with a button of the list dialog (ADD or MODIFY); null after the timeout.
 HWND OpenEditor(HWND listDialog, int button);

@@ -5,6 +5,7 @@
 
 #include "DialogFixture.h"
 #include "dialogs/resource.h"
+#include "standin/KepTest.h"
 
 namespace {
 
@@ -241,6 +242,32 @@ TEST_F(RuleList, CancelKeepsTheChangesInMemoryUntilTheCommandStartsAgain) {
     EXPECT_EQ(RewriteProbe(), (std::vector<double>{8.3, 8.99, 5.1, 12}));
     Restart();
     EXPECT_EQ(RowsOnReopen(), kThreeRulesShown);
+}
+
+// The host may send events from its own message handling while the dialog runs: a second
+// rule list opens nothing, and a rewrite uses the table as the dialog has left it so far.
+TEST_F(RuleList, EventsSentWhileTheDialogRunsLeaveItInChargeOfTheTable) {
+    StartWithRules(kThreeRules);
+    KepTestSelectAll();
+    RunRuleList([this](HWND dialog, const ListView& list) {
+        list.ClickCheckBox(0);
+        EXPECT_EQ(SendHostEvent(0), 0);
+        EXPECT_EQ(ProbeDiameters(), (std::vector<double>{8.3, 8.99, 5.1, 12}));
+        list.ClickCell(1, 1);
+        ASSERT_EQ(SendHostEvent(7), 0);
+        HWND editor = OpenEditor(dialog, IDC_ADD);
+        ASSERT_NE(editor, nullptr);
+        ASSERT_EQ(SendHostEvent(7), 0);
+        Press(editor, IDCANCEL);
+        EXPECT_TRUE(WaitUntilClosed(editor));
+        Press(dialog, IDC_DELETE);
+        EXPECT_EQ(ShownRules(list),
+                  (std::vector<ShownRule>{{false, L"101-199", L"8.1-8.99", L"8.5"},
+                                          {true, L"300", L"10", L"12"}}));
+        Press(dialog, IDOK);
+    });
+    EXPECT_EQ(RuleFileBytes(), RuleFileOf(u"0\t101\t199\t8.1\t8.99\t8.5\r\n"
+                                          u"1\t300\t\t10\t\t12\r\n"));
 }
 
 TEST_F(RuleList, ClosingWithTheCloseBoxWritesNothing) {
