@@ -4,8 +4,8 @@
 #include <cstdint>
 
 #include "command/HoleCommand.h"
-#include "entry/RuleListCommand.h"
 #include "entry/RuleFileReport.h"
+#include "entry/RuleListCommand.h"
 #include "host/KepLib.h"
 #include "host/KepLibHost_win.h"
 #include "rules/RuleFile.h"
