@@ -4,17 +4,13 @@
 #include <string>
 
 #include "rules/RuleFile.h"
+#include "rules/TextEncoding.h"
 #include "workbench/RuleStore.h"
 
 namespace {
 
-std::string Utf8(const std::wstring& text) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size,
-                        nullptr, nullptr);
-    return bytes;
+std::string Utf8(std::wstring_view text) {
+    return Utf8FromUtf16(std::u16string(text.begin(), text.end()), SurrogateForm::Replaced);
 }
 
 // The system's own words for the error, without the line break it ends with.
