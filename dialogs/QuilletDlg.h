@@ -4,31 +4,21 @@
 #pragma once
 
 #include <functional>
-#include <string>
 
 #include "controls/CiStCListCtrl.h"
 #include "platform/ModalDialog.h"
-#include "rules/RuleFile.h"
 #include "rules/RuleTable.h"
 
 class QuilletDlg final : public ModalDialog {
 public:
     explicit QuilletDlg(RuleTable& rules);
 
-    // Writes the table to the rule file named by BaseName in the module's folder and tells
-    // the user when that failed.
-    RuleFileSaveResult SaveRuleFile() const;
-
-    const std::wstring BaseName;
-    // Set to kConfirmMark by the OK button.
-    std::u16string ConfirmMark;
     RuleTable& Rules;
     CiStCListCtrl RuleList;
 
 protected:
     BOOL OnInitDialog() override;
     void DoDataExchange(bool saveAndValidate) override;
-    void OnOK() override;
     void OnCommand(int controlId, int notifyCode) override;
     LRESULT OnNotify(const NMHDR& header) override;
 

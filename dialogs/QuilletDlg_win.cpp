@@ -6,7 +6,6 @@
 #include "dialogs/RuleListText.h"
 #include "dialogs/resource.h"
 #include "platform/WideText.h"
-#include "rules/RuleFile.h"
 
 namespace {
 
@@ -42,12 +41,7 @@ private:
 
 }  // namespace
 
-QuilletDlg::QuilletDlg(RuleTable& rules)
-    : ModalDialog(IDD_HOLE_DIAMETER), BaseName(kRuleFileBaseName), Rules(rules) {}
-
-RuleFileSaveResult QuilletDlg::SaveRuleFile() const {
-    return ::SaveRuleFile(Rules, BaseName);
-}
+QuilletDlg::QuilletDlg(RuleTable& rules) : ModalDialog(IDD_HOLE_DIAMETER), Rules(rules) {}
 
 void QuilletDlg::DoDataExchange(bool /*saveAndValidate*/) {
     if (RuleList.hwnd() == nullptr) RuleList.SubclassWindow(Item(IDC_RULE_LIST));
@@ -62,11 +56,6 @@ BOOL QuilletDlg::OnInitDialog() {
     }
     FillList();
     return TRUE;
-}
-
-void QuilletDlg::OnOK() {
-    ConfirmMark = kConfirmMark;
-    ModalDialog::OnOK();
 }
 
 void QuilletDlg::OnCommand(int controlId, int notifyCode) {

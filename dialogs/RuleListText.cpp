@@ -24,8 +24,6 @@ std::u16string RangeText(std::u16string_view from, std::u16string_view to) {
     return text;
 }
 
-bool ShouldSaveRuleFile(int dialogResult, std::u16string_view confirmMark, int32_t countAtOpen,
-                        int32_t countNow) {
-    return dialogResult == kDialogResultOk && EqualsIgnoringCase(confirmMark, kConfirmMark) &&
-           (countNow > 0 || countAtOpen > 0);
+bool ConfirmedListSaves(int32_t countAtOpen, int32_t countNow) {
+    return countNow > 0 || countAtOpen > 0;
 }

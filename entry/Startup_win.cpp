@@ -4,11 +4,9 @@
 #include <cstdint>
 
 #include "command/HoleCommand.h"
-#include "entry/RuleFileReport.h"
-#include "entry/RuleListCommand.h"
+#include "entry/RuleSession.h"
 #include "host/KepLib.h"
 #include "host/KepLibHost_win.h"
-#include "rules/RuleFile.h"
 
 extern "C" __declspec(dllexport) int32_t __cdecl Startup(void);
 
@@ -22,12 +20,17 @@ constexpr int32_t kEventRewrite = 0;
 constexpr int32_t kEventRuleDialog = 7;
 constexpr int32_t kEventHandled = 0;
 constexpr int32_t kEventNotHandled = 3;
-constexpr int32_t kEventMask = 32;
-constexpr int32_t kEventObject[4] = {16, 2, 0, 0};
+// The event mask and event object record the host expects from this command. What the values
+// select is the host's business; the module passes them on unchanged at every start.
+constexpr int32_t kHostEventMask = 32;
+constexpr int32_t kHostEventObject[4] = {16, 2, 0, 0};
 constexpr wchar_t kPrompt[] = L"구멍 범위선택(도면전체:Ctrl+A / 확정:Dialog Open)";
 
 // The callbacks are entered from the host's C code, so no exception may leave them; the
 // only ones possible are allocation failures, after which the event is simply not done.
+// The module's one table and its file, for the module's life.
+RuleSession rules;
+
 template <typename Action, typename Result>
 Result Guarded(Action action, Result onFailure) noexcept {
     try {
@@ -48,7 +51,7 @@ int32_t HandleEvent(Command command) noexcept {
         kEventHandled);
 }
 
-int32_t __cdecl PickFilter(int32_t elementKind, int32_t elementNumber) {
+int32_t __cdecl HostPickFilter(int32_t elementKind, int32_t elementNumber) {
     return Guarded(
         [&] {
             KepLibHost host;
@@ -62,10 +65,10 @@ int32_t __cdecl ExecuteCallback(int32_t eventCode) {
         case kEventRewrite:
             return HandleEvent([] {
                 KepLibHost host;
-                RewriteSelectedHoles(host, TheRuleTable());
+                RewriteSelectedHoles(host, rules.table());
             });
         case kEventRuleDialog:
-            return HandleEvent(RunRuleListCommand);
+            return HandleEvent([] { rules.EditInRuleList(); });
         default:
             return kEventNotHandled;
     }
@@ -75,14 +78,14 @@ int32_t __cdecl ExecuteCallback(int32_t eventCode) {
 int32_t __cdecl StartCallback(void) {
     Guarded(
         [] {
-            ReportRuleFileLoad(LoadRuleFile(TheRuleTable()));
+            rules.Load();
             return true;
         },
         false);
     KepIddClearSysIdData();
-    KepEvtSetEventMask(kEventMask);
-    KepEvtSetObject(kEventObject);
-    KepEvtSetCompareFunction(&PickFilter);
+    KepEvtSetEventMask(kHostEventMask);
+    KepEvtSetObject(kHostEventObject);
+    KepEvtSetCompareFunction(&HostPickFilter);
     KepMsgPutMessage(kPrompt);
     KepCtlSetExecuteFunc(&ExecuteCallback, L"");
     return kStartDone;

@@ -1,33 +1,17 @@
 #include "platform/FileErrorReport.h"
 
-#include <memory>
+#include "platform/SystemErrorText.h"
 
 namespace {
 
 constexpr wchar_t kCaption[] = L"Quillet";
 
-struct LocalFreeDeleter {
-    void operator()(wchar_t* text) const { LocalFree(text); }
-};
-
-std::wstring SystemErrorText(DWORD error) {
-    wchar_t* buffer = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    const std::unique_ptr<wchar_t, LocalFreeDeleter> owner(buffer);
-    if (length == 0 || buffer == nullptr) return L"알 수 없는 오류";
-    std::wstring text(buffer, length);
-    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) {
-        text.pop_back();
-    }
-    return text;
-}
-
 }  // namespace
 
 std::wstring DescribeWin32Error(DWORD error) {
-    return SystemErrorText(error) + L" (오류 코드 " + std::to_wstring(error) + L")";
+    std::wstring text = SystemErrorText(error);
+    if (text.empty()) text = L"알 수 없는 오류";
+    return text + L" (오류 코드 " + std::to_wstring(error) + L")";
 }
 
 void ReportFileError(FileAction action, std::wstring_view path, DWORD error) {

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/TextEncoding.h"
 #include "rules/RuleText.h"
-#include "rules/TextEncoding.h"
 
 namespace {
 

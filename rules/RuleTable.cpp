@@ -24,8 +24,3 @@ void RuleTable::SetEnabled(int32_t n, bool enabled) {
     if (n < 1 || n > count_) return;
     slots_[static_cast<size_t>(n)].isDisplay = enabled ? 1 : 0;
 }
-
-RuleTable& TheRuleTable() {
-    static RuleTable table;
-    return table;
-}

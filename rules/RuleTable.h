@@ -1,4 +1,4 @@
-// The process-wide table of hole-diameter rules. Rule n (1 <= n <= count) sits in slot n;
+// A table of hole-diameter rules. Rule n (1 <= n <= count) sits in slot n;
 // slot 0 is never used, so the table holds at most 49 rules.
 #pragma once
 
@@ -41,6 +41,3 @@ private:
     int32_t count_ = 0;
     std::array<HoleRule, kCapacity + 1> slots_{};
 };
-
-// The one table of the process, created empty when the module loads.
-RuleTable& TheRuleTable();

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <unordered_set>
 
+#include "platform/TextEncoding.h"
+
 namespace {
 
 constexpr std::array<std::string_view, static_cast<size_t>(HostCall::kCount)> kCallNames = {
@@ -11,31 +13,6 @@ constexpr std::array<std::string_view, static_cast<size_t>(HostCall::kCount)> kC
     "KepIddGetHeadSelIdData", "KepIddGetNextSelIdData", "KepElmGetSegment",
     "KepHolGetHoleId",        "KepHolGetHoleData",      "KepHolAmendHoleData",
 };
-
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
-bool IsHighSurrogate(char16_t c) {
-    return c >= 0xD800 && c <= 0xDBFF;
-}
-bool IsLowSurrogate(char16_t c) {
-    return c >= 0xDC00 && c <= 0xDFFF;
-}
 
 std::string Join(std::initializer_list<int64_t> values) {
     std::string out;
@@ -74,28 +51,10 @@ std::array<int32_t, 2> SelectionPatternWords(size_t index) {
             static_cast<int32_t>(~static_cast<uint32_t>(index))};
 }
 
-std::string Utf8FromUtf16(std::u16string_view text) {
-    std::string out;
-    out.reserve(text.size() * 3);
-    for (size_t i = 0; i < text.size(); ++i) {
-        char16_t c = text[i];
-        if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
-            char32_t pair = 0x10000 + ((char32_t(c) - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            AppendUtf8(out, pair);
-            ++i;
-        } else if (IsHighSurrogate(c) || IsLowSurrogate(c)) {
-            AppendUtf8(out, 0xFFFD);
-        } else {
-            AppendUtf8(out, c);
-        }
-    }
-    return out;
-}
-
 std::string QuotedLogText(const char16_t* text) {
     if (!text) return "null";
     std::string out = "\"";
-    for (char c : Utf8FromUtf16(text)) {
+    for (char c : Utf8FromUtf16(text, SurrogateForm::Replaced)) {
         switch (c) {
             case '\\':
                 out += "\\\\";

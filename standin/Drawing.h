@@ -49,8 +49,6 @@ std::byte StepPatternByte(int32_t holeId, size_t stepIndex, size_t offset);
 // The opaque words the host puts into the nth selection entry (from 0).
 std::array<int32_t, 2> SelectionPatternWords(size_t index);
 
-// UTF-16 to UTF-8; an unpaired surrogate becomes U+FFFD.
-std::string Utf8FromUtf16(std::u16string_view text);
 // A log argument: the text in double quotes with \ " and control characters escaped
 // (\\ \" \r \n \t \xNN); a null text is written as null.
 std::string QuotedLogText(const char16_t* text);

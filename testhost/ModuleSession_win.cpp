@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/SystemErrorText.h"
 #include "standin/KepTest.h"
 #include "testhost/TextUtf8.h"
 
@@ -28,14 +29,7 @@ std::string Describe(const std::filesystem::path& path) {
 
 // "File not found. (error 2)"
 std::string DescribeError(DWORD error) {
-    wchar_t* buffer = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
-        reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::wstring text(buffer != nullptr ? buffer : L"", length);
-    LocalFree(buffer);
-    while (!text.empty() && std::iswspace(text.back())) text.pop_back();
+    std::wstring text = SystemErrorText(error, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
     if (text.empty()) text = L"unknown error";
     return Utf8FromWide(text) + " (error " + std::to_string(error) + ")";
 }

@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "rules/TextEncoding.h"
+#include "platform/TextEncoding.h"
 
 namespace {
 

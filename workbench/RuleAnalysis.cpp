@@ -12,9 +12,9 @@
 #include <tuple>
 #include <utility>
 
+#include "platform/TextEncoding.h"
 #include "rules/CompiledRules.h"
 #include "rules/RuleText.h"
-#include "rules/TextEncoding.h"
 
 namespace {
 

@@ -1,23 +1,20 @@
-// Writing a rule file as the module does: the bytes of EncodeRuleFile, either the whole new
-// file in place or the old one untouched, and the previous file kept byte for byte as
-// "<file>.bak". One implementation per platform.
+// Files the workbench writes, through the module's own rule store: the rule file with its
+// backup and kept copy, and other files (CSV) replaced whole by one rename.
 #pragma once
 
-#include <filesystem>
 #include <string>
+#include <string_view>
 
+#include "platform/FilePort.h"
 #include "rules/RuleTable.h"
 
 struct StoreOutcome {
     bool saved = false;
     bool backupKept = false;  // "<file>.bak" now holds the file that was replaced
+    std::string keptCopy;     // where the replaced file is kept for good, UTF-8; empty if not
     std::string error;        // why it was not saved (Korean, UTF-8)
 };
 
-StoreOutcome StoreRuleFile(const std::filesystem::path& path, const RuleTable& table);
-
-inline std::filesystem::path BackupPathOf(const std::filesystem::path& path) {
-    std::filesystem::path backup = path;
-    backup += ".bak";
-    return backup;
-}
+// `path` is UTF-8.
+StoreOutcome StoreRuleFile(FilePort& files, const std::string& path, const RuleTable& table);
+StoreOutcome StoreWholeFile(FilePort& files, const std::string& path, std::string_view bytes);

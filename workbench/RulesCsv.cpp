@@ -4,7 +4,7 @@
 #include <optional>
 #include <variant>
 
-#include "rules/TextEncoding.h"
+#include "platform/TextEncoding.h"
 
 namespace {
 

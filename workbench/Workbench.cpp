@@ -37,13 +37,6 @@ std::optional<std::string> ReadWholeFile(const std::string& name, std::string& e
     return bytes;
 }
 
-bool WriteWholeFile(const std::string& name, const std::string& bytes) {
-    std::ofstream out(PathFromUtf8(name), std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    return !out.fail();
-}
-
 std::span<const unsigned char> BytesOf(const std::string& bytes) {
     return {reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()};
 }
@@ -101,12 +94,18 @@ void PrintImported(const CommandContext& context, int32_t rules, const StoreOutc
     if (!context.invocation.json) {
         context.out << "규칙 " << rules << "개를 " << file << "에 썼습니다.";
         if (stored.backupKept) context.out << " 이전 파일은 " << file << ".bak에 있습니다.";
+        if (!stored.keptCopy.empty()) {
+            context.out << " 이전 파일에는 규칙이 아닌 줄이 있어 " << stored.keptCopy
+                        << "에 영구히 보관하였습니다.";
+        }
         context.out << "\n";
         return;
     }
     JsonWriter json;
     json.BeginObject().Key("file").String(file).Key("rules").Integer(rules).Key("backup");
     stored.backupKept ? json.String(file + ".bak") : json.Null();
+    json.Key("kept_copy");
+    stored.keptCopy.empty() ? json.Null() : json.String(stored.keptCopy);
     json.EndObject();
     context.out << json.Text() << "\n";
 }
@@ -157,9 +156,9 @@ int Fail(const CommandContext& context, int status, std::string_view code,
 int RunExport(const CommandContext& context, const RuleFileView& file) {
     const Invocation& invocation = context.invocation;
     const std::string csv = RulesToCsv(file.asWritten);
-    if (invocation.output && !WriteWholeFile(*invocation.output, csv)) {
-        return Fail(context, kExitFileFailed, "cannot-write",
-                    "파일을 쓸 수 없습니다: " + *invocation.output);
+    if (invocation.output) {
+        const StoreOutcome written = StoreWholeFile(context.files, *invocation.output, csv);
+        if (!written.saved) return Fail(context, kExitFileFailed, "cannot-write", written.error);
     }
     const std::vector<int> notRead = LinesNotRead(file);
     if (invocation.json) {
@@ -188,22 +187,23 @@ int RunImport(const CommandContext& context) {
         PrintImportProblems(context, imported.problems);
         return kExitErrors;
     }
-    const StoreOutcome stored = StoreRuleFile(PathFromUtf8(*invocation.output), imported.table);
+    const StoreOutcome stored = StoreRuleFile(context.files, *invocation.output, imported.table);
     if (!stored.saved) return Fail(context, kExitFileFailed, "cannot-write", stored.error);
     PrintImported(context, imported.table.count(), stored);
     return kExitClean;
 }
 
-int RunWorkbench(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
+int RunWorkbench(std::span<const std::string> args, std::ostream& out, std::ostream& err,
+                 FilePort& files) {
     auto parsed = ParseArguments(args);
     if (const auto* usage = std::get_if<UsageError>(&parsed)) {
         Invocation invocation;
         invocation.json = usage->json;
-        const CommandContext context{invocation, out, err};
+        const CommandContext context{invocation, out, err, files};
         const int status = Fail(context, kExitUsage, "usage", usage->message);
         if (!usage->json) err << kUsageText;
         return status;
     }
-    const CommandContext context{std::get<Invocation>(parsed), out, err};
+    const CommandContext context{std::get<Invocation>(parsed), out, err, files};
     return Dispatch(context);
 }

@@ -6,6 +6,8 @@
 #include <span>
 #include <string>
 
+#include "platform/FilePort.h"
+
 // 0: nothing above info; 1: warnings; 2: errors; 3: a file cannot be read or written;
 // 4: the command line is wrong.
 enum ExitStatus : int {
@@ -18,4 +20,6 @@ enum ExitStatus : int {
 
 // `args` are the arguments after the program name, UTF-8. Reports go to `out`; diagnostics
 // to `err`, except that with --json every outcome is one JSON document on `out`.
-int RunWorkbench(std::span<const std::string> args, std::ostream& out, std::ostream& err);
+// Files are read and written through `files`.
+int RunWorkbench(std::span<const std::string> args, std::ostream& out, std::ostream& err,
+                 FilePort& files);

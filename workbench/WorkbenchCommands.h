@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/FilePort.h"
 #include "workbench/Arguments.h"
 #include "workbench/RuleFileLines.h"
 
@@ -13,6 +14,7 @@ struct CommandContext {
     const Invocation& invocation;
     std::ostream& out;
     std::ostream& err;
+    FilePort& files;
 };
 
 int RunCheck(const CommandContext& context, const RuleFileView& file);

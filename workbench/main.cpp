@@ -2,9 +2,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/PosixFilePort.h"
 #include "workbench/Workbench.h"
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
-    return RunWorkbench(args, std::cout, std::cerr);
+    PosixFilePort files;
+    return RunWorkbench(args, std::cout, std::cerr, files);
 }

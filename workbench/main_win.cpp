@@ -9,7 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "rules/TextEncoding.h"
+#include "platform/TextEncoding.h"
+#include "platform/Win32FilePort.h"
 #include "workbench/Workbench.h"
 
 namespace {
@@ -43,7 +44,8 @@ int wmain(int argc, wchar_t** argv) {
         args.push_back(
             Utf8FromUtf16(std::u16string(arg.begin(), arg.end()), SurrogateForm::ThreeBytes));
     }
-    const int status = RunWorkbench(args, std::cout, std::cerr);
+    Win32FilePort files;
+    const int status = RunWorkbench(args, std::cout, std::cerr, files);
     std::cout.flush();
     std::cerr.flush();
     return status;

@@ -162,7 +162,7 @@ step 150 8.3
     EXPECT_EQ(box.caption, "Quillet");
     EXPECT_NE(box.text.find(Utf8FromWide(RuleFilePath())), std::string::npos) << box.text;
     EXPECT_NE(box.text.find("나머지 2줄은 무시하였습니다."), std::string::npos) << box.text;
-    EXPECT_NE(box.text.find("규칙을 저장하면 지금 파일 전체가 \"Quillet.def.bak\"에 그대로"),
+    EXPECT_NE(box.text.find("지금 파일 전체가 \"Quillet.def.<날짜-시각>.bak\"에 그대로, 영구히"),
               std::string::npos)
         << box.text;
 

@@ -3,6 +3,9 @@
 // the rule file, the rows of a reopened dialog and a rewrite of the probe drawing.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <vector>
+
 #include "DialogFixture.h"
 #include "dialogs/resource.h"
 #include "standin/KepTest.h"
@@ -348,10 +351,29 @@ TEST_F(RuleList, ConfirmingKeepsTheOldFileWholeAsTheBackup) {
     ExpectBackupAfterConfirming(RuleFileOf(u"0\t201\t\t5.0\t5.5\t5.2\r\n"));
 }
 
-TEST_F(RuleList, ConfirmingKeepsAllSixtyRulesOfTheOldFileAsTheBackup) {
+// Lines the table cannot carry outlive any number of saves: the first save keeps the file
+// for good under a dated name, and later saves, which replace the backup, add no copy.
+TEST_F(RuleList, LinesTheTableCannotCarryOutliveRepeatedSaves) {
     ExpectMessageBoxes(1);  // the rules beyond the 49th
-    StartWithRules(ManyRules(60));
-    ExpectBackupAfterConfirming(RuleFileOf(ManyRules(49)));
+    StartWithRules(u"# 공장 규칙\r\n1\t101\t199\t8.1\t8.99\t8.5\t드릴 교체\r\n" + ManyRules(60));
+    const Bytes original = *RuleFileBytes();
+    for (int save = 0; save < 3; ++save) {
+        RunRuleList([](HWND dialog, const ListView&) {
+            Press(dialog, IDC_REVERSE);
+            Press(dialog, IDOK);
+        });
+    }
+    std::vector<std::filesystem::path> kept;
+    for (const auto& entry : std::filesystem::directory_iterator(RuleFilePath().parent_path())) {
+        const std::wstring name = entry.path().filename().wstring();
+        if (name.starts_with(L"Quillet.def.") && name.ends_with(L".bak") &&
+            name != L"Quillet.def.bak") {
+            kept.push_back(entry.path());
+        }
+    }
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(FileBytes(kept[0]), original);
+    EXPECT_NE(FileBytes(BackupPath()), original);
 }
 
 }  // namespace

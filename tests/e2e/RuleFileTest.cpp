@@ -1,6 +1,7 @@
-// The rule file reader and writer on a real file system, through the same sources that go
-// into Quillet.dll (with the writer's test seam), in a folder of each test's own. What the
-// user is told about the outcomes is tested with the module itself.
+// The rule store on a real Windows file system through the module's own file port, in a
+// folder of each test's own: sharing, read-only files, names in use, two processes saving
+// at once. Every step's failure is tested natively with a fake port; what the user is told
+// is tested with the module itself.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -11,25 +12,31 @@
 #include <vector>
 
 #include "E2eSupport.h"
-#include "platform/FilePaths.h"
 #include "platform/Handles.h"
 #include "platform/WideText.h"
-#include "rules/RuleFile.h"
+#include "platform/Win32FilePort.h"
 #include "rules/RuleFileFormat.h"
-#include "rules/RuleFileTestSeam.h"
+#include "rules/RuleStore.h"
 #include "rules/RuleText.h"
-#include "testhost/TextUtf8.h"
 
 namespace {
 
-constexpr wchar_t kSaveInterruptedMode[] = L"--save-interrupted";
 constexpr wchar_t kSaveRaceMode[] = L"--save-race";
-constexpr unsigned kInterruptedSaveExitCode = 86;
 
 RuleTable TableOf(std::initializer_list<HoleRule> rules) {
     RuleTable table;
     for (const HoleRule& rule : rules) table.Append(rule);
     return table;
+}
+
+FileSave Save(const std::wstring& path, const RuleTable& table) {
+    Win32FilePort files;
+    return RuleStore(files, ToU16(path)).Save(table);
+}
+
+RuleFileLoad Load(const std::wstring& path, RuleTable& table) {
+    Win32FilePort files;
+    return RuleStore(files, ToU16(path)).Load(table);
 }
 
 RuleTable NewRules() {
@@ -45,9 +52,9 @@ UniqueFile OpenExclusively(const std::wstring& path, DWORD access = GENERIC_READ
 
 class RuleFileTest : public ::testing::Test {
 protected:
-    void ExpectFailure(const RuleFileSaveResult& saved, DWORD error) const {
-        EXPECT_EQ(saved.path, path_);
-        EXPECT_EQ(saved.error, error);
+    void ExpectFailure(const FileSave& saved, DWORD error) const {
+        EXPECT_EQ(saved.path, ToU16(path_));
+        EXPECT_EQ(saved.status.code, error);
     }
     // The rule file and its backup, and no temporary file beside them.
     std::vector<std::wstring> RuleFileAndBackup() const {
@@ -59,80 +66,54 @@ protected:
     const std::wstring backup_ = folder_.File(L"Quillet.def.bak");
 };
 
-using RuleFileSave = RuleFileTest;
-using RuleFileLoad = RuleFileTest;
+using RuleStoreSave = RuleFileTest;
+using RuleStoreLoad = RuleFileTest;
 
-TEST_F(RuleFileSave, WritesEveryRuleAsOneUtf16LineWithByteOrderMark) {
-    const RuleTable table = TableOf({{1, u"101", u"199", u"8.1", u"8.99", u"8.5"},
-                                     {7, u"구멍", u"", u"5.0", u"", u"5.2"},
-                                     {0, u"", u"", u"", u"", u""}});
-    ASSERT_TRUE(SaveRuleFileTo(path_, table).succeeded());
-    EXPECT_EQ(ReadBytes(path_), Utf16Le(u"1\t101\t199\t8.1\t8.99\t8.5\r\n"
-                                        u"1\t구멍\t\t5.0\t\t5.2\r\n"
-                                        u"0\t\t\t\t\t\r\n"));
-    EXPECT_EQ(FileNamesIn(folder_.path()), std::vector<std::wstring>{L"Quillet.def"});
-}
-
-TEST_F(RuleFileSave, SeparatorsInsideAFieldAreWrittenAsSpacesSoTheRuleReloads) {
-    ASSERT_TRUE(SaveRuleFileTo(path_, TableOf({{1, u"1\t2", u"3\r4", u"5\n6", u"7", u"8 .\t5"}}))
-                    .succeeded());
-    EXPECT_EQ(ReadBytes(path_), Utf16Le(u"1\t1 2\t3 4\t5 6\t7\t8 . 5\r\n"));
-    RuleTable reloaded;
-    ASSERT_TRUE(LoadRuleFileFrom(path_, reloaded).succeeded());
-    ASSERT_EQ(reloaded.count(), 1);
-    EXPECT_EQ(reloaded.rule(1), (HoleRule{1, u"1 2", u"3 4", u"5 6", u"7", u"8.5"}));
-}
-
-// The backup is the old file byte for byte, whatever it holds, and replaces an older one.
-TEST_F(RuleFileSave, ReplacesTheOldFileCompletelyAndKeepsItAsTheBackup) {
+// The backup is the old file byte for byte, whatever it holds, and replaces an older one; a
+// file with lines the table does not carry is also kept for good, and a later save of the
+// clean file neither replaces that copy nor makes another.
+TEST_F(RuleStoreSave, KeepsTheOldFileAsBackupAndAFileWithOtherLinesForGood) {
     Bytes oldFile = Utf16Le(u"# kept by hand\r\n1\t101\t199\t8.1\t8.99\t8.5\tnote\r\n");
     oldFile.insert(oldFile.end(), {0x00, 0xD8, 'x'});  // a lone surrogate, an odd byte
     WriteBytes(path_, oldFile);
     WriteBytes(backup_, Bytes{'o', 'l', 'd', 'e', 'r'});
-    ASSERT_TRUE(SaveRuleFileTo(path_, NewRules()).succeeded());
+    const FileSave saved = Save(path_, NewRules());
+    ASSERT_TRUE(saved.succeeded());
     EXPECT_EQ(ReadBytes(path_), Utf16Le(u"1\t301\t\t10\t\t10.2\r\n"));
     EXPECT_EQ(ReadBytes(backup_), oldFile);
-    EXPECT_EQ(FileNamesIn(folder_.path()), RuleFileAndBackup());
+    ASSERT_FALSE(saved.keptCopy.empty());
+    EXPECT_EQ(ReadBytes(ToWide(saved.keptCopy)), oldFile);
+
+    ASSERT_TRUE(Save(path_, NewRules()).succeeded());
+    EXPECT_EQ(ReadBytes(ToWide(saved.keptCopy)), oldFile);
+    EXPECT_EQ(FileNamesIn(folder_.path()).size(), 3u);
 }
 
-TEST_F(RuleFileSave, AFullTableLoadsBackUnchanged) {
-    RuleTable table;
-    for (int n = 1; n <= RuleTable::kCapacity; ++n) {
-        const std::u16string code = ToU16(std::to_wstring(100 + n));
-        table.Append({n % 3 == 0 ? 0 : 1, code, code + u"9", u" 8.1", u"8.99 ", u"8.5"});
-    }
-    ASSERT_TRUE(SaveRuleFileTo(path_, table).succeeded());
-    RuleTable reloaded;
-    ASSERT_TRUE(LoadRuleFileFrom(path_, reloaded).succeeded());
-    ASSERT_EQ(reloaded.count(), table.count());
-    for (int n = 1; n <= table.count(); ++n) EXPECT_EQ(reloaded.rule(n), table.rule(n)) << n;
-}
-
-TEST_F(RuleFileSave, TargetHeldOpenByAnotherHandleStaysWholeAndIsReported) {
+TEST_F(RuleStoreSave, TargetHeldOpenByAnotherHandleStaysWholeAndIsReported) {
     WriteBytes(path_, kOldFile);
     {
         const UniqueFile holder = OpenExclusively(path_);
         ASSERT_TRUE(holder);
-        ExpectFailure(SaveRuleFileTo(path_, NewRules()), ERROR_SHARING_VIOLATION);
+        ExpectFailure(Save(path_, NewRules()), ERROR_SHARING_VIOLATION);
     }
     EXPECT_EQ(ReadBytes(path_), kOldFile);
     EXPECT_EQ(FileNamesIn(folder_.path()), std::vector<std::wstring>{L"Quillet.def"});
 }
 
-TEST_F(RuleFileSave, ReadOnlyTargetIsRefusedAndLeftAsItWas) {
+TEST_F(RuleStoreSave, ReadOnlyTargetIsRefusedAndLeftAsItWas) {
     WriteBytes(path_, kOldFile);
     ASSERT_TRUE(SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_READONLY));
-    ExpectFailure(SaveRuleFileTo(path_, NewRules()), ERROR_ACCESS_DENIED);
+    ExpectFailure(Save(path_, NewRules()), ERROR_ACCESS_DENIED);
     EXPECT_EQ(ReadBytes(path_), kOldFile);
     EXPECT_NE(GetFileAttributesW(path_.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
     EXPECT_EQ(FileNamesIn(folder_.path()), std::vector<std::wstring>{L"Quillet.def"});
 }
 
 // A backup that cannot be made fails the save before the rule file is touched.
-TEST_F(RuleFileSave, BackupThatCannotBeWrittenFailsTheSaveAndKeepsTheOldFile) {
+TEST_F(RuleStoreSave, BackupThatCannotBeWrittenFailsTheSaveAndKeepsTheOldFile) {
     WriteBytes(path_, kOldFile);
     ASSERT_TRUE(CreateDirectoryW(backup_.c_str(), nullptr));
-    ExpectFailure(SaveRuleFileTo(path_, NewRules()), ERROR_ACCESS_DENIED);
+    ExpectFailure(Save(path_, NewRules()), ERROR_ACCESS_DENIED);
     EXPECT_EQ(ReadBytes(path_), kOldFile);
     EXPECT_NE(GetFileAttributesW(backup_.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
     EXPECT_EQ(FileNamesIn(folder_.path()), RuleFileAndBackup());
@@ -140,43 +121,31 @@ TEST_F(RuleFileSave, BackupThatCannotBeWrittenFailsTheSaveAndKeepsTheOldFile) {
 
 // Files of other saves under the old fixed temporary name (held open) or under the first
 // name this process tries neither block a save nor are touched by it.
-TEST_F(RuleFileSave, TemporaryNamesInUseElsewhereAreSkippedAndLeftAlone) {
-    const std::wstring others[] = {path_ + L".tmp", TemporaryPathCandidate(path_, 0)};
+TEST_F(RuleStoreSave, TemporaryNamesInUseElsewhereAreSkippedAndLeftAlone) {
+    const std::wstring others[] = {
+        path_ + L".tmp", path_ + L"." + std::to_wstring(GetCurrentProcessId()) + L"-0.tmp"};
     for (const std::wstring& other : others) WriteBytes(other, Bytes{'x'});
     {
         const UniqueFile held = OpenExclusively(others[0]);
         ASSERT_TRUE(held);
-        ASSERT_TRUE(SaveRuleFileTo(path_, NewRules()).succeeded());
+        ASSERT_TRUE(Save(path_, NewRules()).succeeded());
     }
     EXPECT_EQ(ReadBytes(path_), Utf16Le(u"1\t301\t\t10\t\t10.2\r\n"));
     for (const std::wstring& other : others) EXPECT_EQ(ReadBytes(other), Bytes{'x'});
 }
 
-TEST_F(RuleFileSave, MissingFolderIsReported) {
+TEST_F(RuleStoreSave, MissingFolderIsReported) {
     const std::wstring path = folder_.File(L"missing\\Quillet.def");
-    const RuleFileSaveResult saved = SaveRuleFileTo(path, NewRules());
-    EXPECT_EQ(saved.path, path);
-    EXPECT_EQ(saved.error, static_cast<uint32_t>(ERROR_PATH_NOT_FOUND));
+    const FileSave saved = Save(path, NewRules());
+    EXPECT_EQ(saved.path, ToU16(path));
+    EXPECT_EQ(saved.status.code, static_cast<uint32_t>(ERROR_PATH_NOT_FOUND));
     EXPECT_FALSE(FileExists(path));
 }
 
-TEST_F(RuleFileSave, FolderOfTheFilesNameIsNotReplaced) {
+TEST_F(RuleStoreSave, FolderOfTheFilesNameIsNotReplaced) {
     ASSERT_TRUE(CreateDirectoryW(path_.c_str(), nullptr));
-    ExpectFailure(SaveRuleFileTo(path_, NewRules()), ERROR_ACCESS_DENIED);
+    ExpectFailure(Save(path_, NewRules()), ERROR_ACCESS_DENIED);
     EXPECT_NE(GetFileAttributesW(path_.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
-}
-
-// A save that dies just before the replace leaves the old file whole; the next save goes
-// through beside the dead one's leftover.
-TEST_F(RuleFileSave, InterruptedSaveLeavesTheOldFileWhole) {
-    WriteBytes(path_, kOldFile);
-    EXPECT_EQ(
-        RunProcess(ThisProgram(), std::wstring(kSaveInterruptedMode) + L" \"" + path_ + L"\""),
-        static_cast<long>(kInterruptedSaveExitCode));
-    EXPECT_EQ(ReadBytes(path_), kOldFile);
-    ASSERT_TRUE(SaveRuleFileTo(path_, NewRules()).succeeded());
-    EXPECT_EQ(ReadBytes(path_), Utf16Le(u"1\t301\t\t10\t\t10.2\r\n"));
-    EXPECT_EQ(ReadBytes(backup_), kOldFile);
 }
 
 // ---- Two processes saving into one folder at once ----
@@ -227,7 +196,7 @@ int RunSaveRace(const std::wstring& path, int writer, const std::wstring& gateNa
     const int other = 3 - writer;
     const ULONGLONG deadline = GetTickCount64() + kRaceMilliseconds;
     for (int round = 1; round <= kRaceRounds && GetTickCount64() < deadline; ++round) {
-        const bool saved = SaveRuleFileTo(path, RaceRules({writer, round})).succeeded();
+        const bool saved = Save(path, RaceRules({writer, round})).succeeded();
         const Saver seen = SaverOf(path);
         if (saved ? seen != Saver{writer, round} && seen.first != other
                   : seen == Saver{writer, round}) {
@@ -239,7 +208,7 @@ int RunSaveRace(const std::wstring& path, int writer, const std::wstring& gateNa
     return 0;
 }
 
-TEST_F(RuleFileSave, TwoProcessesSavingAtOnceReportOnlyTheirOwnWholeFilesAndLeaveNoTemporaries) {
+TEST_F(RuleStoreSave, TwoProcessesSavingAtOnceReportOnlyTheirOwnWholeFilesAndLeaveNoTemporaries) {
     const std::wstring gateName = L"quillet-save-race-" + std::to_wstring(GetCurrentProcessId());
     const UniqueHandle gate(CreateEventW(nullptr, TRUE, FALSE, gateName.c_str()));
     ASSERT_TRUE(gate);
@@ -259,88 +228,39 @@ TEST_F(RuleFileSave, TwoProcessesSavingAtOnceReportOnlyTheirOwnWholeFilesAndLeav
 
 // ---- Loading ----
 
-TEST_F(RuleFileLoad, MissingFileIsReportedAndLeavesTheTableEmpty) {
+TEST_F(RuleStoreLoad, MissingFileIsReportedAndLeavesTheTableEmpty) {
     RuleTable table = NewRules();
-    const RuleFileLoadResult loaded = LoadRuleFileFrom(path_, table);
-    EXPECT_EQ(loaded.path, path_);
-    EXPECT_EQ(loaded.error, static_cast<uint32_t>(ERROR_FILE_NOT_FOUND));
+    const RuleFileLoad loaded = Load(path_, table);
+    EXPECT_EQ(loaded.path, ToU16(path_));
+    EXPECT_EQ(loaded.status.code, static_cast<uint32_t>(ERROR_FILE_NOT_FOUND));
     EXPECT_EQ(table.count(), 0);
 }
 
 // The reader shares nothing: even a reader that allows others to read keeps it out.
-TEST_F(RuleFileLoad, FileOpenElsewhereIsReportedAsASharingViolation) {
+TEST_F(RuleStoreLoad, FileOpenElsewhereIsReportedAsASharingViolation) {
     WriteBytes(path_, kOldFile);
     const UniqueFile other(CreateFileW(path_.c_str(), GENERIC_READ,
                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(other);
     RuleTable table = NewRules();
-    EXPECT_EQ(LoadRuleFileFrom(path_, table).error, static_cast<uint32_t>(ERROR_SHARING_VIOLATION));
+    EXPECT_EQ(Load(path_, table).status.code, static_cast<uint32_t>(ERROR_SHARING_VIOLATION));
     EXPECT_EQ(table.count(), 0);
 }
 
 // Marking the file read-only protects it from saves, not from being read.
-TEST_F(RuleFileLoad, ReadOnlyFileIsRead) {
+TEST_F(RuleStoreLoad, ReadOnlyFileIsRead) {
     WriteBytes(path_, Utf16Le(u"1\t101\t\t8\t\t9\r\n"));
     ASSERT_TRUE(SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_READONLY));
     RuleTable table;
-    const RuleFileLoadResult loaded = LoadRuleFileFrom(path_, table);
+    const RuleFileLoad loaded = Load(path_, table);
     SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_TRUE(loaded.succeeded());
     EXPECT_EQ(table.count(), 1);
 }
 
-TEST_F(RuleFileLoad, ReadsFilesWithAndWithoutByteOrderMark) {
-    const std::u16string text = u"1\t101\t199\t8.1\t8.99\t8 .5\r\n0\t7\t\t1\t\t2\n1\tx\t\t\t\t3";
-    for (bool bom : {true, false}) {
-        WriteBytes(path_, Utf16Le(text, bom));
-        RuleTable table;
-        ASSERT_TRUE(LoadRuleFileFrom(path_, table).succeeded()) << "bom " << bom;
-        ASSERT_EQ(table.count(), 3) << "bom " << bom;
-        EXPECT_EQ(table.rule(1), (HoleRule{1, u"101", u"199", u"8.1", u"8.99", u"8.5"}));
-        EXPECT_EQ(table.rule(2), (HoleRule{0, u"7", u"", u"1", u"", u"2"}));
-        EXPECT_EQ(table.rule(3), (HoleRule{1, u"x", u"", u"", u"", u"3"}));
-    }
-}
-
-TEST_F(RuleFileLoad, EmptyFilesGiveAnEmptyTableWithoutMessage) {
-    for (const Bytes& bytes : {Bytes{}, Bytes{0xFF, 0xFE}, Utf16Le(u"\r\n\r\n")}) {
-        WriteBytes(path_, bytes);
-        RuleTable table = NewRules();
-        EXPECT_TRUE(LoadRuleFileFrom(path_, table).succeeded());
-        EXPECT_EQ(table.count(), 0);
-    }
-}
-
-std::u16string NumberedRuleLines(int count) {
-    std::u16string text;
-    for (int n = 1; n <= count; ++n) {
-        text += u"1\t" + ToU16(std::to_wstring(n)) + u"\t\t1\t\t2\r\n";
-    }
-    return text;
-}
-
-TEST_F(RuleFileLoad, LinesBeyondTheFullTableAreCountedAsIgnored) {
-    for (int extra : {0, 3}) {
-        WriteBytes(path_, Utf16Le(NumberedRuleLines(RuleTable::kCapacity + extra)));
-        RuleTable table;
-        const RuleFileLoadResult loaded = LoadRuleFileFrom(path_, table);
-        ASSERT_TRUE(loaded.succeeded());
-        EXPECT_EQ(loaded.lines.ignoredLines, extra);
-        ASSERT_EQ(table.count(), RuleTable::kCapacity);
-        for (int n = 1; n <= table.count(); ++n) {
-            EXPECT_EQ(table.rule(n).CodeFrom, ToU16(std::to_wstring(n)));
-        }
-    }
-}
-
 // The modes in which a test above runs this program as a child process.
 int RunChildMode(const std::vector<std::wstring>& arguments) {
-    if (arguments.size() == 2 && arguments[0] == kSaveInterruptedMode) {
-        SaveRuleFileTo(arguments[1], NewRules(),
-                       [] { TerminateProcess(GetCurrentProcess(), kInterruptedSaveExitCode); });
-        return 1;  // not interrupted
-    }
     if (arguments.size() == 4 && arguments[0] == kSaveRaceMode) {
         return RunSaveRace(arguments[1], std::stoi(arguments[2]), arguments[3]);
     }

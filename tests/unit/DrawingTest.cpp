@@ -369,11 +369,4 @@ TEST(LogText, QuotesAndEscapesTexts) {
     EXPECT_EQ(QuotedLogText(u"총"), "\"총\"");
 }
 
-TEST(LogText, ConvertsUtf16IncludingSurrogates) {
-    EXPECT_EQ(Utf8FromUtf16(u"\U0001F600"), "\xF0\x9F\x98\x80");
-    EXPECT_EQ(Utf8FromUtf16(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD");
-    EXPECT_EQ(Utf8FromUtf16(std::u16string{char16_t(0xDC00), u'x'}), "\xEF\xBF\xBDx");
-    EXPECT_EQ(Utf8FromUtf16(u"é"), "\xC3\xA9");
-}
-
 }  // namespace

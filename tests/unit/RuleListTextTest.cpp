@@ -41,27 +41,11 @@ TEST(RuleListText, CaseIsIgnoredForLatinLettersOnly) {
     EXPECT_FALSE(EqualsIgnoringCase(u"@", u"`"));
 }
 
-TEST(RuleListText, ConfirmedDialogSavesWhenTheTableHoldsOrHeldRules) {
-    struct Case {
-        int result;
-        std::u16string mark;
-        int32_t countAtOpen, countNow;
-        bool save;
-    };
-    const Case cases[] = {
-        {kDialogResultOk, u"LabelNew", 0, 1, true},
-        {kDialogResultOk, u"labelNEW", 3, 3, true},
-        {kDialogResultOk, u"LabelNew", 2, 0, true},  // every rule deleted
-        {kDialogResultOk, u"LabelNew", 0, 0, false},
-        {kDialogResultOk, u"", 3, 3, false},
-        {kDialogResultOk, u"Label", 3, 3, false},
-        {2, u"LabelNew", 3, 3, false},  // cancelled
-        {-1, u"", 3, 3, false},         // dialog could not be created
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(ShouldSaveRuleFile(c.result, c.mark, c.countAtOpen, c.countNow), c.save)
-            << c.result << " " << Narrow(c.mark) << " " << c.countAtOpen << " " << c.countNow;
-    }
+TEST(RuleListText, ConfirmedListSavesWhenTheTableHoldsOrHeldRules) {
+    EXPECT_TRUE(ConfirmedListSaves(0, 1));
+    EXPECT_TRUE(ConfirmedListSaves(3, 3));
+    EXPECT_TRUE(ConfirmedListSaves(2, 0));  // every rule deleted
+    EXPECT_FALSE(ConfirmedListSaves(0, 0));
 }
 
 }  // namespace

@@ -56,9 +56,4 @@ TEST(RuleTable, ReplaceAndSetEnabledTouchOnlyExistingRules) {
     EXPECT_EQ(table.rule(1).isDisplay, 1);
 }
 
-TEST(RuleTable, TheProcessTableStartsEmptyAndIsOneInstance) {
-    EXPECT_EQ(&TheRuleTable(), &TheRuleTable());
-    EXPECT_EQ(TheRuleTable().count(), 0);
-}
-
 }  // namespace

@@ -9,6 +9,7 @@
 #include <sstream>
 #include <vector>
 
+#include "platform/PosixFilePort.h"
 #include "rules/RuleFileFormat.h"
 #include "workbench/RuleFileLines.h"
 #include "workbench/RulesCsv.h"
@@ -115,11 +116,12 @@ protected:
     int Run(std::vector<std::string> args) {
         out_.str("");
         err_.str("");
-        return RunWorkbench(args, out_, err_);
+        return RunWorkbench(args, out_, err_, files_);
     }
 
     fs::path folder_;
     std::ostringstream out_, err_;
+    PosixFilePort files_;
 };
 
 TEST_F(Workbench, ExitStatusTellsTheWorstOutcome) {
@@ -178,8 +180,8 @@ TEST_F(Workbench, ImportWritesNothingOnAFaultAndKeepsTheOldFileAsBackup) {
 
     const std::string second = Write("second.csv", std::string(kRulesCsvHeader) + "\r\n");
     ASSERT_EQ(Run({"import", second, "-o", rules, "--json"}), kExitClean);
-    EXPECT_EQ(out_.str(),
-              "{\"file\":\"" + rules + "\",\"rules\":0,\"backup\":\"" + rules + ".bak\"}\n");
+    EXPECT_EQ(out_.str(), "{\"file\":\"" + rules + "\",\"rules\":0,\"backup\":\"" + rules +
+                              ".bak\",\"kept_copy\":null}\n");
     EXPECT_EQ(Read(rules), "\xFF\xFE");
     EXPECT_EQ(Read(rules + ".bak"), Read(first));
     EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()), 6);

@@ -1,4 +1,4 @@
-#include "rules/TextEncoding.h"
+#include "platform/TextEncoding.h"
 
 #include <utility>
 

@@ -1,0 +1,201 @@
+#include "platform/PosixFilePort.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include "platform/TextEncoding.h"
+
+namespace {
+
+// Links followed before a chain counts as a loop, as the system itself counts them.
+constexpr int kMostLinks = 40;
+constexpr size_t kChunkSize = 64 * 1024;
+
+// Paths reach the system as UTF-8; a lone surrogate keeps its three-byte form so that every
+// path survives the trip.
+std::string SystemPath(const FilePath& path) {
+    return Utf8FromUtf16(path, SurrogateForm::ThreeBytes);
+}
+
+FilePath FromSystemPath(const std::string& bytes) {
+    return Utf16FromUtf8Replacing(bytes, SurrogateForm::ThreeBytes).text;
+}
+
+FileStatus Status(int error) {
+    if (error == 0) return {};
+    switch (error) {
+        case ENOENT:
+        case ENOTDIR:
+            return {FileFault::NotFound, static_cast<uint32_t>(error)};
+        case EEXIST:
+            return {FileFault::NameTaken, static_cast<uint32_t>(error)};
+        case EBUSY:
+        case ETXTBSY:
+            return {FileFault::InUse, static_cast<uint32_t>(error)};
+        case EACCES:
+        case EPERM:
+        case EROFS:
+        case EISDIR:
+            return {FileFault::Denied, static_cast<uint32_t>(error)};
+        default:
+            return {FileFault::Other, static_cast<uint32_t>(error)};
+    }
+}
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    int get() const { return fd_; }
+    bool valid() const { return fd_ >= 0; }
+    // Closes now and tells the error a delayed write may only report here.
+    int Close() {
+        const int result = ::close(fd_);
+        fd_ = -1;
+        return result == 0 ? 0 : errno;
+    }
+
+private:
+    int fd_;
+};
+
+int WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR) continue;
+        if (written < 0) return errno;
+        if (written == 0) return EIO;
+        bytes.remove_prefix(static_cast<size_t>(written));
+    }
+    return 0;
+}
+
+std::string FolderOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Makes a rename itself durable; the file is in place either way, so a folder that cannot be
+// synced is not reported.
+void SyncFolderOf(const std::string& path) {
+    const Descriptor folder(::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.valid()) ::fsync(folder.get());
+}
+
+}  // namespace
+
+// POSIX has no mandatory locks, so sharing is what other programs agree to.
+FileStatus PosixFilePort::ReadAll(const FilePath& path, ReadSharing /*sharing*/,
+                                  std::string& bytes) {
+    const Descriptor file(::open(SystemPath(path).c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file.valid()) return Status(errno);
+    struct stat info {};
+    if (::fstat(file.get(), &info) == 0 && S_ISDIR(info.st_mode)) return Status(EISDIR);
+    bytes.clear();
+    std::string chunk(kChunkSize, '\0');
+    for (;;) {
+        const ssize_t read = ::read(file.get(), chunk.data(), chunk.size());
+        if (read < 0 && errno == EINTR) continue;
+        if (read < 0) return Status(errno);
+        if (read == 0) return {};
+        bytes.append(chunk, 0, static_cast<size_t>(read));
+    }
+}
+
+FileStatus PosixFilePort::CreateNew(const FilePath& path, std::string_view bytes,
+                                    const FilePath& permissionsOf) {
+    const std::string name = SystemPath(path);
+    Descriptor file(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (!file.valid()) return Status(errno);
+    int error = WriteAll(file.get(), bytes);
+    struct stat model {};
+    if (error == 0 && ::stat(SystemPath(permissionsOf).c_str(), &model) == 0 &&
+        S_ISREG(model.st_mode) && ::fchmod(file.get(), model.st_mode & 07777) != 0) {
+        error = errno;
+    }
+    if (error == 0 && ::fsync(file.get()) != 0) error = errno;
+    if (const int closeError = file.Close(); error == 0) error = closeError;
+    if (error != 0) ::unlink(name.c_str());
+    return Status(error);
+}
+
+FileStatus PosixFilePort::Rename(const FilePath& from, const FilePath& to, bool replace) {
+    const std::string source = SystemPath(from);
+    const std::string target = SystemPath(to);
+    if (replace) {
+        if (::rename(source.c_str(), target.c_str()) != 0) return Status(errno);
+    } else if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) !=
+               0) {
+        if (errno != EINVAL && errno != ENOSYS) return Status(errno);
+        // A file system without the flag: a hard link is just as exclusive.
+        if (::link(source.c_str(), target.c_str()) != 0) return Status(errno);
+        ::unlink(source.c_str());
+    }
+    SyncFolderOf(target);
+    return {};
+}
+
+FileStatus PosixFilePort::Remove(const FilePath& path) {
+    return Status(::unlink(SystemPath(path).c_str()) == 0 ? 0 : errno);
+}
+
+FileKind PosixFilePort::KindOf(const FilePath& path) {
+    const std::string name = SystemPath(path);
+    struct stat info {};
+    if (::stat(name.c_str(), &info) != 0) return FileKind::Missing;
+    if (S_ISDIR(info.st_mode)) return FileKind::Folder;
+    return (info.st_mode & 0222) == 0 ? FileKind::ReadOnlyFile : FileKind::File;
+}
+
+FilePath PosixFilePort::FollowLinks(const FilePath& path) {
+    std::string current = SystemPath(path);
+    for (int link = 0; link < kMostLinks; ++link) {
+        struct stat info {};
+        if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) break;
+        std::string target(static_cast<size_t>(info.st_size > 0 ? info.st_size : 4096), '\0');
+        const ssize_t length = ::readlink(current.c_str(), target.data(), target.size());
+        if (length < 0) break;
+        target.resize(static_cast<size_t>(length));
+        current = target.starts_with('/') ? target : FolderOf(current) + "/" + target;
+    }
+    return FromSystemPath(current);
+}
+
+uint32_t PosixFilePort::DeniedCode() const {
+    return EACCES;
+}
+
+std::string PosixFilePort::DescribeError(uint32_t code) const {
+    return std::strerror(static_cast<int>(code));
+}
+
+std::u16string PosixFilePort::ProcessTag() const {
+    const std::string pid = std::to_string(::getpid());
+    return std::u16string(pid.begin(), pid.end());
+}
+
+LocalTime PosixFilePort::Now() const {
+    const time_t now = ::time(nullptr);
+    struct tm local {};
+    ::localtime_r(&now, &local);
+    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+            local.tm_hour,        local.tm_min,     local.tm_sec};
+}
+
+void PosixFilePort::Pause(unsigned milliseconds) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}

@@ -1,0 +1,21 @@
+// The file port on Windows. Paths too long for the plain file API are passed in their
+// extended-length form.
+#pragma once
+
+#include "platform/FilePort.h"
+
+class Win32FilePort final : public FilePort {
+public:
+    FileStatus ReadAll(const FilePath& path, ReadSharing sharing, std::string& bytes) override;
+    FileStatus CreateNew(const FilePath& path, std::string_view bytes,
+                         const FilePath& permissionsOf) override;
+    FileStatus Rename(const FilePath& from, const FilePath& to, bool replace) override;
+    FileStatus Remove(const FilePath& path) override;
+    FileKind KindOf(const FilePath& path) override;
+    FilePath FollowLinks(const FilePath& path) override;
+    uint32_t DeniedCode() const override;
+    std::string DescribeError(uint32_t code) const override;
+    std::u16string ProcessTag() const override;
+    LocalTime Now() const override;
+    void Pause(unsigned milliseconds) override;
+};

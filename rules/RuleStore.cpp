@@ -1,0 +1,272 @@
+#include "rules/RuleStore.h"
+
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "platform/TextEncoding.h"
+
+namespace {
+
+// A name is taken by this save's other file, or by another save only by chance (a reused
+// process id, another machine on a shared folder), so a few attempts find a free one.
+constexpr unsigned kNameAttempts = 100;
+// Rounds of backup and replace while other programs are in the way, and the pause between
+// them: a rule file held open for longer fails the save within a fifth of a second.
+constexpr unsigned kReplaceRounds = 10;
+constexpr unsigned kPauseBetweenRoundsMs = 20;
+
+std::span<const unsigned char> AsBytes(std::string_view text) {
+    return {reinterpret_cast<const unsigned char*>(text.data()), text.size()};
+}
+
+FilePath Ascii(const std::string& text) {
+    return FilePath(text.begin(), text.end());
+}
+
+FilePath TemporaryPathOf(const FilePath& path, const std::u16string& processTag, unsigned attempt) {
+    return path + u"." + processTag + u"-" + Ascii(std::to_string(attempt)) + u".tmp";
+}
+
+// The text decodes to exactly what the bytes say: a writer of the same encoding would give
+// the same bytes back.
+bool DecodesExactly(std::span<const unsigned char> bytes, const RuleFileText& decoded) {
+    switch (decoded.encoding) {
+        case RuleFileEncoding::Utf8:
+        case RuleFileEncoding::Utf8WithMark: {
+            const size_t mark = decoded.encoding == RuleFileEncoding::Utf8WithMark ? 3 : 0;
+            const std::string_view body(reinterpret_cast<const char*>(bytes.data()) + mark,
+                                        bytes.size() - mark);
+            return Utf8FromUtf16(decoded.text, SurrogateForm::Replaced) == body;
+        }
+        case RuleFileEncoding::Utf16LeWithMark:
+        case RuleFileEncoding::Utf16BeWithMark:
+        case RuleFileEncoding::Utf16LeWithoutMark:
+            return bytes.size() % 2 == 0;
+    }
+    return false;
+}
+
+// A file of this save's own beside `besidePath`, holding the given bytes; removed again
+// unless it has been renamed into place.
+class OwnFile {
+public:
+    OwnFile(FilePort& port, const FilePath& besidePath, std::string_view bytes) : port_(port) {
+        const std::u16string tag = port.ProcessTag();
+        for (unsigned attempt = 0; attempt < kNameAttempts; ++attempt) {
+            const FilePath candidate = TemporaryPathOf(besidePath, tag, attempt);
+            status_ = port.CreateNew(candidate, bytes, besidePath);
+            if (status_.fault == FileFault::NameTaken) continue;
+            if (status_.ok()) path_ = candidate;
+            return;
+        }
+    }
+    ~OwnFile() {
+        if (!path_.empty()) port_.Remove(path_);
+    }
+    OwnFile(const OwnFile&) = delete;
+    OwnFile& operator=(const OwnFile&) = delete;
+
+    const FileStatus& status() const { return status_; }
+
+    // Afterwards the file is no longer this save's to remove.
+    FileStatus MoveTo(const FilePath& target, bool replace) {
+        const FileStatus moved = port_.Rename(path_, target, replace);
+        if (moved.ok()) path_.clear();
+        return moved;
+    }
+
+private:
+    FilePort& port_;
+    FilePath path_;  // empty while no file is ours
+    FileStatus status_;
+};
+
+struct StepFailure {
+    FileStatus status;
+    SaveStep step = SaveStep::None;
+    FilePath path;
+};
+
+class Saver {
+public:
+    Saver(FilePort& port, FilePath target) : port_(port), target_(std::move(target)) {}
+
+    FileSave Run(std::string_view bytes, bool withBackup) {
+        FileSave result;
+        result.path = target_;
+        if (auto refusal = CheckReplaceable(withBackup)) return Failed(result, *refusal);
+        OwnFile replacement(port_, target_, bytes);
+        if (!replacement.status().ok()) {
+            return Failed(result, {replacement.status(), SaveStep::WriteNew, target_});
+        }
+        std::optional<StepFailure> failure = ReplaceOnce(replacement, withBackup, result);
+        for (unsigned round = 1; round < kReplaceRounds && failure && MayPassSoon(*failure);
+             ++round) {
+            port_.Pause(kPauseBetweenRoundsMs);
+            failure = ReplaceOnce(replacement, withBackup, result);
+        }
+        return failure ? Failed(result, *failure) : result;
+    }
+
+private:
+    static FileSave Failed(FileSave& result, const StepFailure& failure) {
+        result.status = failure.status;
+        result.failedStep = failure.step;
+        result.failedPath = failure.path;
+        result.backupKept = false;
+        result.keptCopy.clear();
+        return result;
+    }
+
+    // Another save or load that has the file open, or another save that has just created
+    // it, is done in a moment.
+    static bool MayPassSoon(const StepFailure& failure) {
+        const FileFault fault = failure.status.fault;
+        return fault == FileFault::NameTaken || fault == FileFault::InUse ||
+               fault == FileFault::Denied;
+    }
+
+    std::optional<StepFailure> Refusal(const FilePath& path, SaveStep step) const {
+        const FileKind kind = port_.KindOf(path);
+        if (kind != FileKind::ReadOnlyFile && kind != FileKind::Folder) return std::nullopt;
+        return StepFailure{{FileFault::Denied, port_.DeniedCode()}, step, path};
+    }
+
+    // A read-only file (or a folder of its name) is never replaced, whatever the system's
+    // rename would do, and neither is a read-only backup.
+    std::optional<StepFailure> CheckReplaceable(bool withBackup) const {
+        if (auto refusal = Refusal(target_, SaveStep::CheckTarget)) return refusal;
+        if (withBackup) return Refusal(BackupPathOf(target_), SaveStep::CheckBackup);
+        return std::nullopt;
+    }
+
+    // A file found missing is not replaced: one that another save has made since then is
+    // backed up first, in the next round.
+    std::optional<StepFailure> ReplaceOnce(OwnFile& replacement, bool withBackup,
+                                           FileSave& result) {
+        result.backupKept = false;
+        result.keptCopy.clear();
+        std::string old;
+        const FileStatus read = port_.ReadAll(target_, ReadSharing::WithSaves, old);
+        if (read.fault == FileFault::NotFound) return Replace(replacement, false);
+        if (!read.ok()) return StepFailure{read, SaveStep::ReadOld, target_};
+        if (!withBackup) return Replace(replacement, true);
+
+        OwnFile backup(port_, target_, old);
+        if (!backup.status().ok()) {
+            return StepFailure{backup.status(), SaveStep::WriteBackup, BackupPathOf(target_)};
+        }
+        std::optional<KeptCopy> kept;
+        if (HoldsLinesNotCarried(AsBytes(old))) {
+            kept.emplace(port_, target_, old);
+            if (!kept->status().ok()) {
+                return StepFailure{kept->status(), SaveStep::KeepCopy, kept->path()};
+            }
+        }
+        const FileStatus backedUp = backup.MoveTo(BackupPathOf(target_), true);
+        if (!backedUp.ok()) {
+            return StepFailure{backedUp, SaveStep::WriteBackup, BackupPathOf(target_)};
+        }
+        if (auto failure = Replace(replacement, true)) return failure;
+        result.backupKept = true;
+        if (kept) result.keptCopy = kept->Keep();
+        return std::nullopt;
+    }
+
+    std::optional<StepFailure> Replace(OwnFile& replacement, bool replace) {
+        const FileStatus moved = replacement.MoveTo(target_, replace);
+        if (moved.ok()) return std::nullopt;
+        return StepFailure{moved, SaveStep::Replace, target_};
+    }
+
+    // The replaced file under a name of its own that no later save reuses: a rename that
+    // never replaces takes the first free name. Removed again unless the save succeeds.
+    class KeptCopy {
+    public:
+        KeptCopy(FilePort& port, const FilePath& target, std::string_view bytes)
+            : port_(port), copy_(port, target, bytes), status_(copy_.status()), path_(target) {
+            if (!status_.ok()) return;
+            const LocalTime now = port.Now();
+            for (unsigned attempt = 0; attempt < kNameAttempts; ++attempt) {
+                path_ = KeptCopyPathOf(target, now, attempt);
+                status_ = copy_.MoveTo(path_, false);
+                if (status_.fault != FileFault::NameTaken) break;
+            }
+            placed_ = status_.ok();
+        }
+        ~KeptCopy() {
+            if (placed_ && !kept_) port_.Remove(path_);
+        }
+        KeptCopy(const KeptCopy&) = delete;
+        KeptCopy& operator=(const KeptCopy&) = delete;
+
+        const FileStatus& status() const { return status_; }
+        const FilePath& path() const { return path_; }
+        FilePath Keep() {
+            kept_ = true;
+            return path_;
+        }
+
+    private:
+        FilePort& port_;
+        OwnFile copy_;
+        FileStatus status_;
+        FilePath path_;
+        bool placed_ = false;
+        bool kept_ = false;
+    };
+
+    FilePort& port_;
+    FilePath target_;
+};
+
+}  // namespace
+
+FilePath BackupPathOf(const FilePath& path) {
+    return path + u".bak";
+}
+
+FilePath KeptCopyPathOf(const FilePath& path, const LocalTime& time, unsigned attempt) {
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "%04d%02d%02d-%02d%02d%02d", time.year, time.month, time.day,
+                  time.hour, time.minute, time.second);
+    FilePath name = path + u"." + Ascii(stamp);
+    if (attempt > 0) name += u"-" + Ascii(std::to_string(attempt + 1));
+    return name + u".bak";
+}
+
+bool HoldsLinesNotCarried(std::span<const unsigned char> bytes) {
+    const RuleFileText decoded = DecodeRuleFileText(bytes);
+    if (!DecodesExactly(bytes, decoded)) return true;
+    int32_t rules = 0;
+    for (const std::u16string_view line : SplitRuleFileLines(decoded.text)) {
+        if (!RuleFromLine(line)) return true;
+        if (++rules > RuleTable::kCapacity) return true;
+    }
+    return false;
+}
+
+RuleFileLoad RuleStore::Load(RuleTable& table) const {
+    table.Clear();
+    RuleFileLoad result;
+    result.path = path_;
+    std::string bytes;
+    result.status = port_.ReadAll(path_, ReadSharing::Exclusive, bytes);
+    if (result.succeeded()) result.lines = DecodeRuleFile(AsBytes(bytes), table);
+    return result;
+}
+
+FileSave RuleStore::Save(const RuleTable& table) const {
+    Saver saver(port_, port_.FollowLinks(path_));
+    FileSave result = saver.Run(EncodeRuleFile(table), true);
+    result.path = path_;
+    return result;
+}
+
+FileSave WriteFileAtomically(FilePort& port, const FilePath& path, std::string_view bytes) {
+    Saver saver(port, port.FollowLinks(path));
+    FileSave result = saver.Run(bytes, false);
+    result.path = path;
+    return result;
+}

@@ -1,0 +1,259 @@
+#include "rules/RuleStore.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <optional>
+#include <string>
+
+#include "platform/TextEncoding.h"
+
+namespace {
+
+std::string Utf16Le(std::u16string_view text) {
+    std::string bytes = "\xFF\xFE";
+    for (const char16_t unit : text) {
+        bytes.push_back(static_cast<char>(unit & 0xFF));
+        bytes.push_back(static_cast<char>(unit >> 8));
+    }
+    return bytes;
+}
+
+std::string Narrow(const FilePath& path) {
+    return Utf8FromUtf16(path, SurrogateForm::Replaced);
+}
+
+// A folder in memory. Each operation that changes something counts as one step; the step
+// numbered `failAt` fails with `failure`, and so do the next `failTimes - 1` steps.
+class FakeFiles final : public FilePort {
+public:
+    struct Entry {
+        std::string bytes;
+        FileKind kind = FileKind::File;
+    };
+    std::map<FilePath, Entry> entries;
+    int failAt = -1;
+    int failTimes = 1;
+    FileStatus failure{FileFault::Other, 5};
+    int steps = 0;
+    int pauses = 0;
+
+    FileStatus ReadAll(const FilePath& path, ReadSharing, std::string& bytes) override {
+        if (auto failed = Step()) return *failed;
+        const auto found = entries.find(path);
+        if (found == entries.end()) return {FileFault::NotFound, 2};
+        if (found->second.kind == FileKind::Folder) return {FileFault::Denied, 13};
+        bytes = found->second.bytes;
+        return {};
+    }
+    FileStatus CreateNew(const FilePath& path, std::string_view bytes, const FilePath&) override {
+        if (auto failed = Step()) return *failed;
+        if (entries.contains(path)) return {FileFault::NameTaken, 17};
+        entries[path] = {std::string(bytes)};
+        return {};
+    }
+    FileStatus Rename(const FilePath& from, const FilePath& to, bool replace) override {
+        if (auto failed = Step()) return *failed;
+        if (!entries.contains(from)) return {FileFault::NotFound, 2};
+        if (!replace && entries.contains(to)) return {FileFault::NameTaken, 17};
+        entries[to] = entries[from];
+        entries.erase(from);
+        return {};
+    }
+    FileStatus Remove(const FilePath& path) override {
+        entries.erase(path);
+        return {};
+    }
+    FileKind KindOf(const FilePath& path) override {
+        const auto found = entries.find(path);
+        return found == entries.end() ? FileKind::Missing : found->second.kind;
+    }
+    FilePath FollowLinks(const FilePath& path) override { return path; }
+    uint32_t DeniedCode() const override { return 13; }
+    std::string DescribeError(uint32_t code) const override { return std::to_string(code); }
+    std::u16string ProcessTag() const override { return u"7"; }
+    LocalTime Now() const override { return {2026, 3, 4, 5, 6, 7}; }
+    void Pause(unsigned) override { ++pauses; }
+
+    std::optional<std::string> Bytes(const FilePath& path) const {
+        const auto found = entries.find(path);
+        if (found == entries.end()) return std::nullopt;
+        return found->second.bytes;
+    }
+    std::map<FilePath, std::string> Files() const {
+        std::map<FilePath, std::string> files;
+        for (const auto& [path, entry] : entries) files[path] = entry.bytes;
+        return files;
+    }
+
+private:
+    std::optional<FileStatus> Step() {
+        const int step = steps++;
+        if (failAt >= 0 && step >= failAt && step < failAt + failTimes) return failure;
+        return std::nullopt;
+    }
+};
+
+const FilePath kRules = u"C:\\cam\\Quillet.def";
+const FilePath kBackup = u"C:\\cam\\Quillet.def.bak";
+const FilePath kKept = u"C:\\cam\\Quillet.def.20260304-050607.bak";
+const std::string kRuleLines = Utf16Le(u"1\t101\t199\t8.1\t8.99\t8.5\r\n");
+const std::string kWithComment = Utf16Le(u"// shop table\r\n1\t101\t199\t8.1\t8.99\t8.5\r\n");
+
+RuleTable NewTable() {
+    RuleTable table;
+    table.Append({1, u"301", u"", u"10", u"", u"10.2"});
+    return table;
+}
+
+const std::string kNewBytes = Utf16Le(u"1\t301\t\t10\t\t10.2\r\n");
+
+TEST(HoldsLinesNotCarried, OnlyFilesWhoseEveryLineIsARuleTheTableHoldsAreCarried) {
+    std::u16string fortyNine, fifty;
+    for (int n = 1; n <= 50; ++n) {
+        (n <= 49 ? fortyNine : fifty) += u"1\t1\t\t1\t\t2\r\n";
+    }
+    fifty = fortyNine + fifty;
+    const struct {
+        std::string bytes;
+        bool notCarried;
+    } cases[] = {
+        {"", false},
+        {"\xFF\xFE", false},
+        {kRuleLines, false},
+        {Utf16Le(u"1\t101\t\t8\t\t8 .5"), false},  // no final line end; spaces cleaned
+        {Utf16Le(fortyNine), false},
+        {"1\t101\t\t8\t\t8.5\n", false},  // UTF-8 without mark
+        {kWithComment, true},
+        {Utf16Le(u"1\t101\t199\t8.1\t8.99\t8.5\r\n\r\n"), true},    // a blank line
+        {Utf16Le(u"1\t101\t199\t8.1\t8.99\t8.5\t메모\r\n"), true},  // a seventh field
+        {Utf16Le(fifty), true},                                     // past the 49th
+        {"1\t101\t\t8\t\t8.5\xC3\n", true},                         // invalid UTF-8
+        {kRuleLines + "\x31", true},                                // odd UTF-16
+    };
+    for (const auto& c : cases) {
+        const auto* data = reinterpret_cast<const unsigned char*>(c.bytes.data());
+        EXPECT_EQ(HoldsLinesNotCarried({data, c.bytes.size()}), c.notCarried)
+            << testing::PrintToString(c.bytes);
+    }
+}
+
+TEST(RuleStore, SaveKeepsTheReplacedFileAsBackupAndFilesWithOtherLinesForGood) {
+    FakeFiles files;
+    const RuleStore store(files, kRules);
+
+    FileSave saved = store.Save(NewTable());  // no file yet: no backup
+    ASSERT_TRUE(saved.succeeded());
+    EXPECT_FALSE(saved.backupKept);
+    EXPECT_EQ(files.Files(), (std::map<FilePath, std::string>{{kRules, kNewBytes}}));
+
+    files.entries[kRules].bytes = kRuleLines;  // every line a rule: backup only
+    saved = store.Save(NewTable());
+    ASSERT_TRUE(saved.succeeded());
+    EXPECT_TRUE(saved.backupKept);
+    EXPECT_TRUE(saved.keptCopy.empty());
+    EXPECT_EQ(files.Files(),
+              (std::map<FilePath, std::string>{{kRules, kNewBytes}, {kBackup, kRuleLines}}));
+
+    files.entries[kRules].bytes = kWithComment;  // a comment: kept for good, and kept again
+    saved = store.Save(NewTable());              // by the next save only if it holds one
+    ASSERT_TRUE(saved.succeeded());
+    EXPECT_EQ(saved.keptCopy, kKept);
+    ASSERT_TRUE(store.Save(NewTable()).succeeded());
+    files.entries[kRules].bytes = kWithComment + "x";
+    saved = store.Save(NewTable());
+    EXPECT_EQ(saved.keptCopy, u"C:\\cam\\Quillet.def.20260304-050607-2.bak");
+    EXPECT_EQ(files.Files(),
+              (std::map<FilePath, std::string>{{kRules, kNewBytes},
+                                               {kBackup, kWithComment + "x"},
+                                               {kKept, kWithComment},
+                                               {saved.keptCopy, kWithComment + "x"}}));
+}
+
+// Whatever step fails, the rule file keeps its old bytes and nothing of the save is left.
+TEST(RuleStore, AFailureAtAnyStepLeavesTheOldFileAndNoFileOfTheSave) {
+    int step = 0;
+    for (;; ++step) {
+        FakeFiles files;
+        files.entries[kRules].bytes = kWithComment;
+        files.entries[kBackup].bytes = "older";
+        files.failAt = step;
+        files.failTimes = 100;
+        const FileSave saved = RuleStore(files, kRules).Save(NewTable());
+        if (saved.succeeded()) break;
+        SCOPED_TRACE("step " + std::to_string(step));
+        EXPECT_EQ(saved.status.code, 5u);
+        EXPECT_NE(saved.failedStep, SaveStep::None);
+        EXPECT_FALSE(saved.backupKept);
+        EXPECT_EQ(files.Bytes(kRules), kWithComment);
+        EXPECT_FALSE(files.Bytes(kKept));
+        for (const auto& [path, bytes] : files.Files()) {
+            EXPECT_TRUE(path == kRules || path == kBackup) << Narrow(path);
+        }
+    }
+    EXPECT_GE(step, 5);  // write new, read old, write backup, keep copy, rename each can fail
+}
+
+TEST(RuleStore, FilesInTheWayForAMomentAreWaitedForAndThenReported) {
+    for (const int busySteps : {3, 100}) {
+        FakeFiles files;
+        files.entries[kRules].bytes = kRuleLines;
+        files.failure = {FileFault::InUse, 32};
+        files.failAt = 1;  // the first read of the old file, and what follows
+        files.failTimes = busySteps;
+        const FileSave saved = RuleStore(files, kRules).Save(NewTable());
+        EXPECT_EQ(saved.succeeded(), busySteps == 3);
+        EXPECT_EQ(files.Bytes(kRules), busySteps == 3 ? kNewBytes : kRuleLines);
+        EXPECT_EQ(files.pauses, busySteps == 3 ? 3 : 9);
+    }
+}
+
+TEST(RuleStore, ReadOnlyFilesAndFoldersAreNeverReplaced) {
+    const struct {
+        FilePath path;
+        FileKind kind;
+        SaveStep step;
+    } cases[] = {
+        {kRules, FileKind::ReadOnlyFile, SaveStep::CheckTarget},
+        {kRules, FileKind::Folder, SaveStep::CheckTarget},
+        {kBackup, FileKind::ReadOnlyFile, SaveStep::CheckBackup},
+        {kBackup, FileKind::Folder, SaveStep::CheckBackup},
+    };
+    for (const auto& c : cases) {
+        FakeFiles files;
+        files.entries[kRules].bytes = kRuleLines;
+        files.entries[c.path].kind = c.kind;
+        const auto before = files.Files();
+        const FileSave saved = RuleStore(files, kRules).Save(NewTable());
+        EXPECT_EQ(saved.status.fault, FileFault::Denied);
+        EXPECT_EQ(saved.failedStep, c.step);
+        EXPECT_EQ(saved.failedPath, c.path);
+        EXPECT_EQ(files.Files(), before);
+    }
+}
+
+TEST(RuleStore, LoadFillsTheTableOrLeavesItEmptyWithTheReason) {
+    FakeFiles files;
+    RuleTable table = NewTable();
+    const RuleStore store(files, kRules);
+    RuleFileLoad loaded = store.Load(table);
+    EXPECT_EQ(loaded.status.fault, FileFault::NotFound);
+    EXPECT_EQ(table.count(), 0);
+
+    files.entries[kRules].bytes = kWithComment;
+    loaded = store.Load(table);
+    ASSERT_TRUE(loaded.succeeded());
+    ASSERT_EQ(table.count(), 1);
+    EXPECT_EQ(table.rule(1).CodeFrom, u"101");
+}
+
+TEST(WriteFileAtomically, ReplacesTheFileWithoutBackup) {
+    FakeFiles files;
+    files.entries[u"out.csv"].bytes = "old";
+    EXPECT_TRUE(WriteFileAtomically(files, u"out.csv", "new").succeeded());
+    EXPECT_EQ(files.Files(), (std::map<FilePath, std::string>{{u"out.csv", "new"}}));
+    files.entries[u"out.csv"].kind = FileKind::ReadOnlyFile;
+    EXPECT_EQ(WriteFileAtomically(files, u"out.csv", "newer").status.fault, FileFault::Denied);
+}
+
+}  // namespace
