@@ -31,6 +31,7 @@ protected:
     void OnOK() override;
     void OnCommand(int controlId, int notifyCode) override;
     LRESULT OnNotify(const NMHDR& header) override;
+    void OnDpiChanged(int dpi) override;
 
 private:
     void FillList();
