@@ -41,15 +41,24 @@ int HeaderMargin(const ListView& list) {
         SendMessageW(ListView_GetHeader(list.hwnd()), HDM_GETBITMAPMARGIN, 0, 0));
 }
 
-struct BoxSize {
-    int cx = 0;
-    int cy = 0;
+// Where the list's hit test finds row 0's check box on the row's middle line.
+struct BoxSpan {
+    int width = 0;
+    int right = 0;  // the first pixel right of the box, from the row's left edge
 };
 
-BoxSize StateImageSize(const ListView& list) {
-    BoxSize size;
-    ImageList_GetIconSize(ListView_GetImageList(list.hwnd(), LVSIL_STATE), &size.cx, &size.cy);
-    return size;
+BoxSpan CheckBoxSpan(const ListView& list) {
+    const RECT row = list.RowBounds(0);
+    BoxSpan span;
+    for (int x = row.left; x < row.right; ++x) {
+        LVHITTESTINFO hit{};
+        hit.pt = {x, (row.top + row.bottom) / 2};
+        SendMessageW(list.hwnd(), LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+        if (hit.iItem != 0 || (hit.flags & LVHT_ONITEMSTATEICON) == 0) continue;
+        ++span.width;
+        span.right = x + 1 - row.left;
+    }
+    return span;
 }
 
 void SendDpiChange(HWND dialog, int dpi) {
@@ -77,7 +86,10 @@ TEST_F(ListAtDpi, EveryColumnHoldsItsHeaderItsWidestCellAndTheCheckBox) {
             }
             EXPECT_GE(width, widest + margins) << "column " << column << " at " << dpi << " DPI";
         }
-        EXPECT_GE(list.ColumnWidth(0), StateImageSize(list).cx + margins) << "the check box";
+        const BoxSpan box = CheckBoxSpan(list);
+        ASSERT_GT(box.width, 0);
+        EXPECT_GE(list.ColumnWidth(0), box.width + margins) << "the check box";
+        EXPECT_LE(box.right, list.ColumnWidth(0)) << "the check box";
         Press(dialog, IDCANCEL);
     });
 }
@@ -86,22 +98,22 @@ TEST_F(ListAtDpi, ColumnsAndCheckBoxesFollowADpiChangeWhileOpen) {
     StartWithRules(kOrdinaryRules);
     RunRuleList([](HWND dialog, const ListView& list) {
         const int dpi = static_cast<int>(GetDpiForWindow(list.hwnd()));
-        const BoxSize box = StateImageSize(list);
+        const int boxWidth = CheckBoxSpan(list).width;
         const std::vector<ShownRule> rows = ShownRules(list);
 
         SendDpiChange(dialog, 2 * dpi);
         for (int column = 0; column < 4; ++column) {
             EXPECT_EQ(list.ColumnWidth(column), ScaledWidth(column, 2 * dpi));
         }
-        EXPECT_EQ(StateImageSize(list).cx, 2 * box.cx);
-        EXPECT_EQ(StateImageSize(list).cy, 2 * box.cy);
+        // The hit area holds the image and a padding of a pixel or two that does not scale.
+        EXPECT_NEAR(CheckBoxSpan(list).width, 2 * boxWidth, 2);
         EXPECT_EQ(ShownRules(list), rows) << "the boxes keep their states";
 
         SendDpiChange(dialog, dpi);
         for (int column = 0; column < 4; ++column) {
             EXPECT_EQ(list.ColumnWidth(column), ScaledWidth(column, dpi));
         }
-        EXPECT_EQ(StateImageSize(list).cx, box.cx);
+        EXPECT_EQ(CheckBoxSpan(list).width, boxWidth);
         // The redrawn boxes still tick and clear.
         list.ClickCheckBox(1);
         EXPECT_TRUE(list.Checked(1));
