@@ -1,5 +1,5 @@
-// The rule list at the display's DPI. ctest runs these once per DPI, each time in a Wine
-// prefix set to that DPI, and names it in QUILLET_TEST_DPI.
+// The rule list at the display's DPI. ctest runs this once per DPI, each time in a Wine
+// prefix set to that DPI, which it names in QUILLET_TEST_DPI.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,55 +10,27 @@
 
 namespace {
 
-// Ordinary rules with the widest texts a cell usually holds.
-constexpr char16_t kOrdinaryRules[] =
-    u"1\t101\t199\t8.125\t8.999\t8.5\r\n"
-    u"0\t2001\t2999\t10.005\t10.995\t10.525\r\n"
-    u"1\t300\t\t12\t\t12.125\r\n";
-
-// The widths at 100 % scaling.
+// The widths at 100 % scaling; the DPIs tested (multiples of 48) scale them exactly.
 constexpr int kDesignWidths[] = {40, 100, 100, 100};
 
-int DpiOfThePrefix() {
-    const char* dpi = std::getenv("QUILLET_TEST_DPI");
-    return dpi != nullptr ? std::atoi(dpi) : 96;
-}
-
-// The DPIs tested are multiples of 48, at which every design width scales exactly.
-int ScaledWidth(int column, int dpi) {
-    return kDesignWidths[column] * dpi / 96;
-}
-
-// Width of a text in the list's own font.
-int TextWidth(const ListView& list, const std::wstring& text) {
-    return static_cast<int>(
-        SendMessageW(list.hwnd(), LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(text.c_str())));
-}
-
-// The header's margin on each side of an item's text.
-int HeaderMargin(const ListView& list) {
-    return static_cast<int>(
-        SendMessageW(ListView_GetHeader(list.hwnd()), HDM_GETBITMAPMARGIN, 0, 0));
-}
-
-// Where the list's hit test finds row 0's check box on the row's middle line.
-struct BoxSpan {
-    int width = 0;
-    int right = 0;  // the first pixel right of the box, from the row's left edge
-};
-
-BoxSpan CheckBoxSpan(const ListView& list) {
+// Row 0's check box on its middle line, as the list's hit test finds it: its width and the
+// first pixel right of it, from the row's left edge.
+std::pair<int, int> CheckBoxWidthAndEnd(const ListView& list) {
     const RECT row = list.RowBounds(0);
-    BoxSpan span;
+    int width = 0, end = 0;
     for (int x = row.left; x < row.right; ++x) {
         LVHITTESTINFO hit{};
         hit.pt = {x, (row.top + row.bottom) / 2};
         SendMessageW(list.hwnd(), LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit));
-        if (hit.iItem != 0 || (hit.flags & LVHT_ONITEMSTATEICON) == 0) continue;
-        ++span.width;
-        span.right = x + 1 - row.left;
+        if (hit.iItem == 0 && (hit.flags & LVHT_ONITEMSTATEICON) != 0) ++width, end = x + 1;
     }
-    return span;
+    return {width, end - row.left};
+}
+
+void ExpectWidthsAt(const ListView& list, int dpi) {
+    for (int column = 0; column < 4; ++column) {
+        EXPECT_EQ(list.ColumnWidth(column), kDesignWidths[column] * dpi / 96) << column;
+    }
 }
 
 void SendDpiChange(HWND dialog, int dpi) {
@@ -69,54 +41,39 @@ void SendDpiChange(HWND dialog, int dpi) {
 
 using ListAtDpi = DialogTest;
 
-TEST_F(ListAtDpi, EveryColumnHoldsItsHeaderItsWidestCellAndTheCheckBox) {
-    StartWithRules(kOrdinaryRules);
+TEST_F(ListAtDpi, ColumnsHoldTheirTextsAndTheBoxAndFollowADpiChange) {
+    StartWithRules(u"1\t101\t199\t8.125\t8.999\t8.5\r\n0\t2001\t2999\t10.005\t10.995\t10.525\r\n");
     RunRuleList([](HWND dialog, const ListView& list) {
         const int dpi = static_cast<int>(GetDpiForWindow(list.hwnd()));
-        ASSERT_EQ(dpi, DpiOfThePrefix()) << "the prefix is not set to the DPI under test";
-        const int margins = 2 * HeaderMargin(list);
-        ASSERT_GT(margins, 0);
-        ASSERT_EQ(list.ColumnCount(), 4);
+        const char* prefixDpi = std::getenv("QUILLET_TEST_DPI");
+        ASSERT_EQ(dpi, prefixDpi != nullptr ? std::atoi(prefixDpi) : 96) << "prefix not set";
+        ExpectWidthsAt(list, dpi);
+        const auto margin =
+            SendMessageW(ListView_GetHeader(list.hwnd()), HDM_GETBITMAPMARGIN, 0, 0);
+        const auto textWidth = [&list](const std::wstring& text) {
+            return SendMessageW(list.hwnd(), LVM_GETSTRINGWIDTHW, 0,
+                                reinterpret_cast<LPARAM>(text.c_str()));
+        };
         for (int column = 0; column < 4; ++column) {
-            const int width = list.ColumnWidth(column);
-            EXPECT_EQ(width, ScaledWidth(column, dpi)) << "column " << column;
-            int widest = TextWidth(list, list.HeaderText(column));
-            for (int row = 0; row < list.RowCount(); ++row) {
-                widest = std::max(widest, TextWidth(list, list.CellText(row, column)));
-            }
-            EXPECT_GE(width, widest + margins) << "column " << column << " at " << dpi << " DPI";
+            auto widest = textWidth(list.HeaderText(column));
+            for (int row = 0; row < 2; ++row)
+                widest = std::max(widest, textWidth(list.CellText(row, column)));
+            EXPECT_GE(list.ColumnWidth(column), widest + 2 * margin) << column << " at " << dpi;
         }
-        const BoxSpan box = CheckBoxSpan(list);
-        ASSERT_GT(box.width, 0);
-        EXPECT_GE(list.ColumnWidth(0), box.width + margins) << "the check box";
-        EXPECT_LE(box.right, list.ColumnWidth(0)) << "the check box";
-        Press(dialog, IDCANCEL);
-    });
-}
+        const auto [boxWidth, boxEnd] = CheckBoxWidthAndEnd(list);
+        ASSERT_GT(boxWidth, 0);
+        EXPECT_LE(boxEnd + margin, list.ColumnWidth(0)) << "the check box column holds its box";
 
-TEST_F(ListAtDpi, ColumnsAndCheckBoxesFollowADpiChangeWhileOpen) {
-    StartWithRules(kOrdinaryRules);
-    RunRuleList([](HWND dialog, const ListView& list) {
-        const int dpi = static_cast<int>(GetDpiForWindow(list.hwnd()));
-        const int boxWidth = CheckBoxSpan(list).width;
-        const std::vector<ShownRule> rows = ShownRules(list);
-
+        // Moved to a monitor at twice the DPI and back.
         SendDpiChange(dialog, 2 * dpi);
-        for (int column = 0; column < 4; ++column) {
-            EXPECT_EQ(list.ColumnWidth(column), ScaledWidth(column, 2 * dpi));
-        }
+        ExpectWidthsAt(list, 2 * dpi);
         // The hit area holds the image and a padding of a pixel or two that does not scale.
-        EXPECT_NEAR(CheckBoxSpan(list).width, 2 * boxWidth, 2);
-        EXPECT_EQ(ShownRules(list), rows) << "the boxes keep their states";
-
+        EXPECT_NEAR(CheckBoxWidthAndEnd(list).first, 2 * boxWidth, 2);
         SendDpiChange(dialog, dpi);
-        for (int column = 0; column < 4; ++column) {
-            EXPECT_EQ(list.ColumnWidth(column), ScaledWidth(column, dpi));
-        }
-        EXPECT_EQ(CheckBoxSpan(list).width, boxWidth);
-        // The redrawn boxes still tick and clear.
+        ExpectWidthsAt(list, dpi);
+        EXPECT_EQ(CheckBoxWidthAndEnd(list).first, boxWidth);
         list.ClickCheckBox(1);
-        EXPECT_TRUE(list.Checked(1));
+        EXPECT_TRUE(list.Checked(1)) << "the redrawn boxes still tick";
         Press(dialog, IDCANCEL);
     });
 }
