@@ -21,6 +21,7 @@ protected:
     void DoDataExchange(bool saveAndValidate) override;
     void OnCommand(int controlId, int notifyCode) override;
     LRESULT OnNotify(const NMHDR& header) override;
+    void OnDpiChanged(int dpi) override;
 
 private:
     void FillList();

@@ -9,6 +9,7 @@
 
 namespace {
 
+// Widths in pixels at 100 % display scaling; the list lays them out at its window's DPI.
 struct ListColumn {
     const wchar_t* header;
     int width;
@@ -52,7 +53,7 @@ BOOL QuilletDlg::OnInitDialog() {
     RuleList.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
     int column = 0;
     for (const ListColumn& shown : kColumns) {
-        RuleList.InsertColumn(column++, shown.header, shown.width, LVCFMT_CENTER);
+        RuleList.InsertScaledColumn(column++, shown.header, shown.width, LVCFMT_CENTER);
     }
     FillList();
     return TRUE;
@@ -97,6 +98,12 @@ LRESULT QuilletDlg::OnNotify(const NMHDR& header) {
             break;
     }
     return 0;
+}
+
+// Moved to a monitor of another scaling: the columns follow (the dialog manager resizes the
+// dialog itself).
+void QuilletDlg::OnDpiChanged(int dpi) {
+    RuleList.FollowDpi(dpi);
 }
 
 void QuilletDlg::FillList() {

@@ -81,9 +81,57 @@ struct ActCtxActivationTraits {
     static void Close(Type cookie) { DeactivateActCtx(0, cookie); }
 };
 
+// Bitmaps, brushes, fonts and the like.
+struct GdiObjectTraits {
+    using Type = HGDIOBJ;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type object) { DeleteObject(object); }
+};
+
+// A device context of CreateCompatibleDC.
+struct MemoryDcTraits {
+    using Type = HDC;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type dc) { DeleteDC(dc); }
+};
+
 using UniqueFile = UniqueResource<FileHandleTraits>;
 using UniqueHandle = UniqueResource<KernelHandleTraits>;
 using UniqueHKey = UniqueResource<RegKeyTraits>;
 using UniqueModule = UniqueResource<ModuleTraits>;
 using UniqueActCtx = UniqueResource<ActCtxTraits>;
 using ActCtxActivation = UniqueResource<ActCtxActivationTraits>;
+using UniqueGdiObject = UniqueResource<GdiObjectTraits>;
+using UniqueMemoryDc = UniqueResource<MemoryDcTraits>;
+
+// A window's device context from GetDC, released with the object.
+class WindowDc {
+public:
+    explicit WindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
+    ~WindowDc() {
+        if (dc_ != nullptr) ReleaseDC(window_, dc_);
+    }
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+
+    HDC get() const { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
+// An object selected into a device context for the life of the object.
+class SelectedObject {
+public:
+    SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
+    ~SelectedObject() {
+        if (old_ != nullptr) SelectObject(dc_, old_);
+    }
+    SelectedObject(const SelectedObject&) = delete;
+    SelectedObject& operator=(const SelectedObject&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ old_;
+};

@@ -65,6 +65,14 @@ int ListCtrl::GetColumnWidth(int column) const {
     return static_cast<int>(SendMessageW(hwnd_, LVM_GETCOLUMNWIDTH, column, 0));
 }
 
+bool ListCtrl::SetColumnWidth(int column, int width) {
+    return SendMessageW(hwnd_, LVM_SETCOLUMNWIDTH, column, MAKELPARAM(width, 0)) != 0;
+}
+
+int ListCtrl::GetColumnCount() const {
+    return static_cast<int>(SendMessageW(GetHeader(), HDM_GETITEMCOUNT, 0, 0));
+}
+
 int ListCtrl::GetItemCount() const {
     return static_cast<int>(SendMessageW(hwnd_, LVM_GETITEMCOUNT, 0, 0));
 }
@@ -129,4 +137,13 @@ void ListCtrl::SetCheckState(int item, bool checked) {
     lvi.stateMask = LVIS_STATEIMAGEMASK;
     lvi.state = INDEXTOSTATEIMAGEMASK(checked ? 2 : 1);
     SendMessageW(hwnd_, LVM_SETITEMSTATE, item, reinterpret_cast<LPARAM>(&lvi));
+}
+
+HIMAGELIST ListCtrl::GetImageList(int kind) const {
+    return reinterpret_cast<HIMAGELIST>(SendMessageW(hwnd_, LVM_GETIMAGELIST, kind, 0));
+}
+
+HIMAGELIST ListCtrl::SetImageList(HIMAGELIST images, int kind) {
+    return reinterpret_cast<HIMAGELIST>(
+        SendMessageW(hwnd_, LVM_SETIMAGELIST, kind, reinterpret_cast<LPARAM>(images)));
 }

@@ -24,6 +24,9 @@ public:
     void SetExtendedStyle(DWORD styles);
     int InsertColumn(int column, std::wstring_view header, int width, int format);
     int GetColumnWidth(int column) const;
+    bool SetColumnWidth(int column, int width);
+    // The number of columns: the header's items.
+    int GetColumnCount() const;
     // The header control: the list's child window with control id 0.
     HWND GetHeader() const { return GetDlgItem(hwnd_, 0); }
 
@@ -43,6 +46,10 @@ public:
 
     bool GetCheckState(int item) const;
     void SetCheckState(int item, bool checked);
+
+    // LVSIL_NORMAL, LVSIL_SMALL or LVSIL_STATE. Setting one returns the one it replaces.
+    HIMAGELIST GetImageList(int kind) const;
+    HIMAGELIST SetImageList(HIMAGELIST images, int kind);
 
 protected:
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);

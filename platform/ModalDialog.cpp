@@ -109,6 +109,9 @@ INT_PTR ModalDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, result);
             return TRUE;
         }
+        case WM_DPICHANGED:
+            OnDpiChanged(LOWORD(wParam));
+            return FALSE;
         default:
             return FALSE;
     }
@@ -146,6 +149,8 @@ void ModalDialog::OnCommand(int /*controlId*/, int /*notifyCode*/) {}
 LRESULT ModalDialog::OnNotify(const NMHDR& /*header*/) {
     return 0;
 }
+
+void ModalDialog::OnDpiChanged(int /*dpi*/) {}
 
 bool ModalDialog::UpdateData(bool saveAndValidate) {
     const bool wasExchanging = std::exchange(exchanging_, true);

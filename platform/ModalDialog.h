@@ -38,6 +38,9 @@ protected:
     virtual void OnCommand(int controlId, int notifyCode);
     // WM_NOTIFY; the returned value is the notification's result.
     virtual LRESULT OnNotify(const NMHDR& header);
+    // WM_DPICHANGED: the dialog now shows at `dpi`. The dialog manager's own handling of the
+    // message follows.
+    virtual void OnDpiChanged(int dpi);
 
     // Moves the values between members and controls. Controls' notifications are not
     // handled while it runs, so a handler cannot undo an exchange half way.
