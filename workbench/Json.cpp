@@ -99,7 +99,9 @@ JsonWriter& JsonWriter::Key(std::string_view name) {
 JsonWriter& JsonWriter::String(std::string_view utf8) {
     BeforeValue();
     text_.push_back('"');
-    AppendEscapedUtf8(text_, utf8);
+    const Utf16Decoding decoded = Utf16FromUtf8Replacing(utf8, SurrogateForm::Replaced);
+    AppendEscapedUtf8(
+        text_, decoded.wellFormed ? utf8 : Utf8FromUtf16(decoded.text, SurrogateForm::Replaced));
     text_.push_back('"');
     return *this;
 }

@@ -20,6 +20,7 @@ public:
     JsonWriter& EndArray();
     JsonWriter& Key(std::string_view name);
 
+    // Each ill-formed part of the bytes is written as U+FFFD, so the document stays UTF-8.
     JsonWriter& String(std::string_view utf8);
     // Rule texts: a lone surrogate is written as its \u escape.
     JsonWriter& String(std::u16string_view text);

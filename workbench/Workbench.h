@@ -17,5 +17,7 @@ enum ExitStatus : int {
 };
 
 // `args` are the arguments after the program name, UTF-8. Reports go to `out`; diagnostics
-// to `err`, except that with --json every outcome is one JSON document on `out`.
-int RunWorkbench(std::span<const std::string> args, std::ostream& out, std::ostream& err);
+// to `err`, except that with --json every outcome is one JSON document on `out`. Text for
+// people shows control characters escaped; so does a CSV printed when `outIsTerminal`.
+int RunWorkbench(std::span<const std::string> args, std::ostream& out, std::ostream& err,
+                 bool outIsTerminal = false);

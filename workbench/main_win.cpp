@@ -43,7 +43,7 @@ int wmain(int argc, wchar_t** argv) {
         args.push_back(
             Utf8FromUtf16(std::u16string(arg.begin(), arg.end()), SurrogateForm::ThreeBytes));
     }
-    const int status = RunWorkbench(args, std::cout, std::cerr);
+    const int status = RunWorkbench(args, std::cout, std::cerr, _isatty(_fileno(stdout)) != 0);
     std::cout.flush();
     std::cerr.flush();
     return status;

@@ -155,38 +155,58 @@ TEST_F(Workbench, CheckJsonHasLinesRulesAndFindings) {
     EXPECT_EQ(out_.str(),
               R"({"encoding":"utf-16le-bom","lines":[{"line":1,"kind":"rule","rule":1},)"
               R"({"line":2,"kind":"skipped","rule":null}],"rules":[{"rule":1,"enabled":true,)"
-              R"("code_from":7,"code_to":7,"diameter_low":8.5,"diameter_high":8.5,)"
+              R"("code_from":7,"code_to":7,"diameter_from":8.5,"diameter_to":8.5,)"
               R"("new_diameter":9}],"findings":[{"code":"skipped-line","severity":"error",)"
-              R"("line":2,"rule":null,"message":"필드가 2개라 모듈이 읽지 않는 줄입니다. )"
-              R"(규칙 줄은 TAB으로 나눈 필드 6개입니다."}]})"
+              R"("line":2,"rule":null,"message":"필드가 2개라 규칙 줄(TAB으로 나눈 필드 6개)이 )"
+              R"(아닙니다. 모듈은 이 줄을 적용하지 않고, 다음 저장 때 이 줄은 규칙 파일에서 )"
+              R"(빠져 보관 사본 Quillet.def.<날짜-시각>.bak에만 남습니다."}]})"
               "\n");
 }
 
 TEST_F(Workbench, ImportWritesNothingOnAFaultAndKeepsTheOldFileAsBackup) {
     const std::string rules = Path("Quillet.def");
-    const std::string bad =
-        Write("bad.csv", std::string(kRulesCsvHeader) + "\r\n" + "2,1,,8,,9\r\n");
+    const std::string header = std::string(kRulesCsvHeader) + "\r\n";
+    const std::string bad = Write("bad.csv", header + "2,1,,8,,9\r\n");
     EXPECT_EQ(Run({"import", bad, "-o", rules}), kExitErrors);
     EXPECT_EQ(err_.str(), bad + ":2: enabled 열은 0 또는 1이어야 합니다: \"2\"\n");
     EXPECT_FALSE(fs::exists(rules));
 
-    const std::string first = Write("first.def", Utf16Le(kRule + u"0\t201\t\t 5\t\t5 .2\r\n"));
+    const std::string first = Write("first.def", Utf16Le(kRule + u"0\t201\t\t 5\t\t 5.2 \r\n"));
     ASSERT_EQ(Run({"export", first, "-o", Path("first.csv")}), kExitClean);
     ASSERT_EQ(Run({"import", Path("first.csv"), "-o", rules}), kExitClean);
     EXPECT_EQ(Read(rules), Read(first));
     EXPECT_FALSE(fs::exists(rules + ".bak"));
 
-    const std::string second = Write("second.csv", std::string(kRulesCsvHeader) + "\r\n");
-    ASSERT_EQ(Run({"import", second, "-o", rules, "--json"}), kExitClean);
+    // What check calls an error is not written without --force; no rules not without
+    // --allow-empty.
+    const std::string reversed = Write("reversed.csv", header + "\r\n1,101,,9,8,8.5\r\n");
+    EXPECT_EQ(Run({"import", reversed, "-o", rules}), kExitErrors);
+    EXPECT_TRUE(err_.str().starts_with(reversed + ":3: [오류] reversed-range 규칙 1: "));
+    const std::string empty = Write("empty.csv", header + ",,,,,\r\n");
+    EXPECT_EQ(Run({"import", empty, "-o", rules, "--json"}), kExitErrors);
+    EXPECT_TRUE(out_.str().starts_with(R"({"error":{"code":"no-rules","message":)"));
+    EXPECT_EQ(Read(rules), Read(first));
+    EXPECT_EQ(Run({"import", reversed, "-o", rules, "--force"}), kExitClean);
+    ASSERT_EQ(Run({"import", empty, "-o", rules, "--json", "--allow-empty"}), kExitClean);
     EXPECT_EQ(out_.str(),
               "{\"file\":\"" + rules + "\",\"rules\":0,\"backup\":\"" + rules + ".bak\"}\n");
     EXPECT_EQ(Read(rules), "\xFF\xFE");
-    EXPECT_EQ(Read(rules + ".bak"), Read(first));
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()), 6);
 
     fs::permissions(rules, fs::perms::owner_read);
     EXPECT_EQ(Run({"import", Path("first.csv"), "-o", rules}), kExitFileFailed);
     EXPECT_EQ(Read(rules), "\xFF\xFE");
+}
+
+// Neither command writes over the file it reads, whatever name reaches it.
+TEST_F(Workbench, RefusesToWriteOverItsInput) {
+    const std::string rules = Write("Quillet.def", Utf16Le(kRule));
+    fs::create_symlink(rules, Path("link.def"));
+    EXPECT_EQ(Run({"export", rules, "-o", Path("link.def")}), kExitUsage);
+    EXPECT_EQ(Run({"export", rules, "-o", Path("./Quillet.def")}), kExitUsage);
+    const std::string csv = Write("rules.csv", std::string(kRulesCsvHeader) + "\r\n");
+    EXPECT_EQ(Run({"import", csv, "-o", csv, "--allow-empty"}), kExitUsage);
+    EXPECT_EQ(Read(rules), Utf16Le(kRule));
+    EXPECT_EQ(Read(csv), std::string(kRulesCsvHeader) + "\r\n");
 }
 
 }  // namespace
