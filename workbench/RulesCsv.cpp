@@ -54,18 +54,6 @@ bool NeedsApostrophe(std::string_view text) {
     return StartsFormula(text.substr(std::min(text.find_first_not_of('\''), text.size())));
 }
 
-std::string SpreadsheetSafe(std::string text) {
-    if (NeedsApostrophe(text)) text.insert(0, 1, '\'');
-    return text;
-}
-
-std::string FromSpreadsheetSafe(std::string text) {
-    if (text.starts_with('\'') && NeedsApostrophe(std::string_view(text).substr(1))) {
-        text.erase(0, 1);
-    }
-    return text;
-}
-
 // ---- Writing -------------------------------------------------------------------------------
 
 bool NeedsQuotes(std::string_view field) {
@@ -245,6 +233,18 @@ std::variant<HoleRule, std::string> RuleFromRow(const CsvRecord& record) {
 }
 
 }  // namespace
+
+std::string SpreadsheetSafe(std::string text) {
+    if (NeedsApostrophe(text)) text.insert(0, 1, '\'');
+    return text;
+}
+
+std::string FromSpreadsheetSafe(std::string text) {
+    if (text.starts_with('\'') && NeedsApostrophe(std::string_view(text).substr(1))) {
+        text.erase(0, 1);
+    }
+    return text;
+}
 
 std::string RulesToCsv(const RuleTable& table) {
     std::string csv(kRulesCsvHeader);

@@ -17,6 +17,10 @@ inline constexpr std::string_view kRulesCsvHeader =
 // whose leading apostrophes come before such a start; RulesFromCsv takes that one off.
 std::string RulesToCsv(const RuleTable& table);
 
+// A text as RulesToCsv writes it (behind an apostrophe when needed), and back.
+std::string SpreadsheetSafe(std::string text);
+std::string FromSpreadsheetSafe(std::string text);
+
 struct CsvProblem {
     int line;             // 1-based line of the CSV where the record starts
     std::string message;  // Korean, UTF-8

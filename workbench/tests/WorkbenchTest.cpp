@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -10,6 +12,7 @@
 #include <vector>
 
 #include "rules/RuleFileFormat.h"
+#include "workbench/FindingCodes.h"
 #include "workbench/RuleFileLines.h"
 #include "workbench/RulesCsv.h"
 
@@ -207,6 +210,70 @@ TEST_F(Workbench, RefusesToWriteOverItsInput) {
     EXPECT_EQ(Run({"import", csv, "-o", csv, "--allow-empty"}), kExitUsage);
     EXPECT_EQ(Read(rules), Utf16Le(kRule));
     EXPECT_EQ(Read(csv), std::string(kRulesCsvHeader) + "\r\n");
+}
+
+// Each finding names its code, and the list of codes (`codes`, shipped as
+// release/finding-codes.txt) has every one.
+TEST(CheckRules, ReadsOverflowAndInfinityAsTheyAreRead) {
+    RuleTable table;
+    table.Append({1, u"2147483648", u" -000002147483649", u"1e309", u"", u"8"});
+    table.Append({1, u"2147483647", u"-2147483648", u"8", u"9", u"-1e400x"});
+    std::vector<std::string> found;
+    for (const Finding& f : CheckRules(table)) {
+        if (f.code != "disabled") found.push_back(f.code + "@" + std::to_string(f.rule));
+        EXPECT_TRUE(std::ranges::any_of(AllFindingCodes(), [&](const FindingCode& code) {
+            return code.code == f.code && code.severity == f.severity;
+        })) << f.code;
+    }
+    EXPECT_EQ(found, (std::vector<std::string>{"code-overflow@1", "code-overflow@1", "not-finite@1",
+                                               "reversed-range@1", "not-finite@2",
+                                               "partial-number@2", "reversed-range@2"}));
+}
+
+TEST_F(Workbench, CodesListIsTheShippedOne) {
+    ASSERT_EQ(Run({"codes"}), kExitClean);
+    EXPECT_EQ(out_.str(), Read(QUILLET_SOURCE_DIR "/release/finding-codes.txt"));
+}
+
+TEST_F(Workbench, MapAndExplainSayWhatAShopReads) {
+    const std::string file = Write("q.def", Utf16Le(u"1\t101\t\t8.1\t8.99\t8.5\r\n"
+                                                    u"0\t101\t\t8.3\t\t7\r\n"
+                                                    u"1\t101\t\t8\t9.5\t8.6\r\n"
+                                                    u"1\t201\t\t9\t8\t1\r\n"));
+    ASSERT_EQ(Run({"map", file}), kExitClean);
+    EXPECT_EQ(out_.str(),
+              "코드 101 ~ 101\n"
+              "  지름 8 이상 8.1 미만 → 8.6 (규칙 3)\n"
+              "  지름 8.1 이상 8.99 이하 → 8.6 (규칙 1, 3)\n"
+              "  지름 8.99 초과 9.5 이하 → 8.6 (규칙 3)\n"
+              "나열되지 않은 코드와 지름은 그대로입니다.\n");
+    ASSERT_EQ(Run({"explain", file, "--code", "101", "--diameter", "8.3"}), kExitClean);
+    EXPECT_NE(out_.str().find("규칙 2: 꺼져 있어 건너뜀, 그대로 8.5\n"), std::string::npos);
+}
+
+// Bytes that are not UTF-8 in a file name, a rule text, a CSV field or a command still give
+// JSON that a strict parser reads; text for a terminal shows control characters escaped.
+TEST_F(Workbench, OutputIsValidJsonAndHarmlessText) {
+    const std::string file = Write("q\xFF.def", Utf16Le(u"1\t\x1B[2J\xD800\t\t8\t\t9\r\n"));
+    const std::string csv = Write("q.csv", std::string(kRulesCsvHeader) + "\r\n1,\xC0,,8,,9\r\n");
+    const std::vector<std::vector<std::string>> runs = {{"check", file, "--json"},
+                                                        {"export", file, "--json"},
+                                                        {"import", csv, "-o", Path("o"), "--json"},
+                                                        {"che\xE9"
+                                                         "ck",
+                                                         "--json"},
+                                                        {"check", Path("missing\xFE"), "--json"},
+                                                        {"codes", "--json"}};
+    for (const std::vector<std::string>& run : runs) {
+        Run(run);
+        EXPECT_TRUE(nlohmann::json::accept(out_.str())) << out_.str();
+    }
+    EXPECT_EQ(Run({"check", file}), kExitErrors);
+    EXPECT_EQ(out_.str().find('\x1B'), std::string::npos);
+    EXPECT_NE(out_.str().find("\\x1B[2J"), std::string::npos);
+    EXPECT_EQ(Run({"export", file, "-o", "--json"}), kExitClean);
+    EXPECT_TRUE(fs::exists("--json"));
+    fs::remove("--json");
 }
 
 }  // namespace
