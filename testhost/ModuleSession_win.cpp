@@ -26,20 +26,6 @@ std::string Describe(const std::filesystem::path& path) {
     return Utf8FromWide(path.wstring());
 }
 
-// "File not found. (error 2)"
-std::string DescribeError(DWORD error) {
-    wchar_t* buffer = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
-        reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::wstring text(buffer != nullptr ? buffer : L"", length);
-    LocalFree(buffer);
-    while (!text.empty() && std::iswspace(text.back())) text.pop_back();
-    if (text.empty()) text = L"unknown error";
-    return Utf8FromWide(text) + " (error " + std::to_string(error) + ")";
-}
-
 enum class Overwrite { Allowed, Refused };
 
 // CopyFileW rather than std::filesystem::copy_file, whose overwrite fails with MinGW's
@@ -106,12 +92,30 @@ Callback Registered(Callback callback, const char* what) {
 
 }  // namespace
 
+// "File not found. (error 2)"
+std::string DescribeError(DWORD error) {
+    wchar_t* buffer = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
+        reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::wstring text(buffer != nullptr ? buffer : L"", length);
+    LocalFree(buffer);
+    while (!text.empty() && std::iswspace(text.back())) text.pop_back();
+    if (text.empty()) text = L"unknown error";
+    return Utf8FromWide(text) + " (error " + std::to_string(error) + ")";
+}
+
 std::filesystem::path DefaultModulePath() {
     return ProgramPath().parent_path() / L"Quillet.dll";
 }
 
 ModuleSession::ModuleSession(const ModuleSessionOptions& options)
     : folder_(FullPath(options.folder)) {
+    if (GetFileAttributesW(options.module.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        throw std::runtime_error("module not found: " + Describe(options.module) + " (" +
+                                 DescribeError(GetLastError()) + ")");
+    }
     KepTestReset();
     MakeFolder(folder_);
     modulePath_ = folder_ / L"Quillet.dll";
