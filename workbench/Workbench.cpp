@@ -274,7 +274,8 @@ int RunWorkbench(std::span<const std::string> args, std::ostream& out, std::ostr
         status = Dispatch({invocation, report, diagnostics});
     }
     // JSON is escaped already, and a CSV that is not shown on a terminal is data.
-    const bool csvData = invocation.command == Command::Export && !outIsTerminal;
+    const bool csvData =
+        invocation.command == Command::Export && !invocation.output && !outIsTerminal;
     out << (invocation.json || csvData ? report.str() : TerminalText(report.str()));
     err << TerminalText(diagnostics.str());
     return status;
