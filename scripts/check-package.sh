@@ -53,7 +53,7 @@ install="$pkg/INSTALL.txt"
     fail "INSTALL.txt has lines without CRLF"
 [[ $(head -c3 "$install" | xxd -p) == efbbbf ]] || fail "INSTALL.txt does not start with the UTF-8 mark"
 install_text=$(tail -c +4 "$install" | tr -d '\r')
-long=$(LC_ALL=C.UTF-8 grep -nP '^.{81}' <<<"$install_text" | cut -d: -f1 | paste -sd,)
+long=$(LC_ALL=C.UTF-8 grep -nP '^.{81}' <<<"$install_text" | cut -d: -f1 | paste -sd, || true)
 [[ -z "$long" ]] || fail "INSTALL.txt has lines over 80 characters: $long"
 grep -qF 'reg delete "HKCU\SOFTWARE\Ferrimount\KEP\Quillet" /f' <<<"$install_text" ||
     fail "INSTALL.txt does not give the command that removes the registry key"
