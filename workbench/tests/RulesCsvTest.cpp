@@ -76,8 +76,6 @@ TEST(RulesCsv, AnyFieldSurvivesSpreadsheetSafetyAndImport) {
     EXPECT_EQ(SpreadsheetSafe("=cmd|' /C calc'!A0"), "'=cmd|' /C calc'!A0");
     EXPECT_EQ(SpreadsheetSafe("''@SUM(1)"), "'''@SUM(1)");
     EXPECT_EQ(SpreadsheetSafe("-8.5e3"), "-8.5e3");
-    EXPECT_EQ(SpreadsheetSafe("'8"), "'8");
-    EXPECT_EQ(FromSpreadsheetSafe("'8"), "'8");
 }
 
 TEST(RulesCsv, ReadsWhatSpreadsheetsWrite) {

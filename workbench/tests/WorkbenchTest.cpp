@@ -206,10 +206,8 @@ TEST_F(Workbench, RefusesToWriteOverItsInput) {
     fs::create_symlink(rules, Path("link.def"));
     EXPECT_EQ(Run({"export", rules, "-o", Path("link.def")}), kExitUsage);
     EXPECT_EQ(Run({"export", rules, "-o", Path("./Quillet.def")}), kExitUsage);
-    const std::string csv = Write("rules.csv", std::string(kRulesCsvHeader) + "\r\n");
-    EXPECT_EQ(Run({"import", csv, "-o", csv, "--allow-empty"}), kExitUsage);
+    EXPECT_EQ(Run({"import", rules, "-o", Path("link.def"), "--force"}), kExitUsage);
     EXPECT_EQ(Read(rules), Utf16Le(kRule));
-    EXPECT_EQ(Read(csv), std::string(kRulesCsvHeader) + "\r\n");
 }
 
 // Each finding names its code, and the list of codes (`codes`, shipped as
