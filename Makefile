@@ -48,7 +48,8 @@ demo: bootstrap
 	bash scripts/demo.sh build/windows
 
 # The release ZIP dist/Quillet-<version>-win-x64.zip and dist/SHA256SUMS: the programs of
-# release/shipped-programs.txt, INSTALL.txt, CHANGELOG.md and samples/Quillet.def.
+# release/shipped-programs.txt, INSTALL.txt, finding-codes.txt, CHANGELOG.md, LICENSE and
+# samples/Quillet.def.
 package: windows
 	bash scripts/package.sh build/windows dist
 

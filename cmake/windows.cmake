@@ -3,9 +3,14 @@
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
 add_link_options(-static -static-libgcc -static-libstdc++)
 
-set(WINE_TEST_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
-configure_file(${CMAKE_SOURCE_DIR}/cmake/wine-run.in.sh ${CMAKE_BINARY_DIR}/wine-run.sh @ONLY)
-configure_file(${CMAKE_SOURCE_DIR}/cmake/wine-prefix.in.sh ${CMAKE_BINARY_DIR}/wine-prefix.sh @ONLY)
+# The wrappers and the scripts they call are copied into the tree and find each other and
+# the prefix (wineprefix/) from where they stand, so a build tree can be moved.
+configure_file(${CMAKE_SOURCE_DIR}/cmake/wine-run.in.sh ${CMAKE_BINARY_DIR}/wine-run.sh COPYONLY)
+configure_file(${CMAKE_SOURCE_DIR}/cmake/wine-prefix.in.sh ${CMAKE_BINARY_DIR}/wine-prefix.sh
+               COPYONLY)
+foreach(script wine-env.sh wine-prefix.sh wine-test.reg)
+    configure_file(${CMAKE_SOURCE_DIR}/cmake/${script} ${CMAKE_BINARY_DIR}/wine/${script} COPYONLY)
+endforeach()
 set(WINE_RUN ${CMAKE_BINARY_DIR}/wine-run.sh)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE_RUN})
 

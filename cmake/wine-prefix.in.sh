@@ -1,3 +1,5 @@
 #!/usr/bin/env bash
-export WINE_TEST_PREFIX="${WINE_TEST_PREFIX:-@WINE_TEST_PREFIX@}"
-exec "@CMAKE_SOURCE_DIR@/cmake/wine-prefix.sh" "$@"
+# The prefix commands of wine/wine-prefix.sh for this build tree's own prefix.
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+export WINE_TEST_PREFIX="${WINE_TEST_PREFIX:-$here/wineprefix}"
+exec "$here/wine/wine-prefix.sh" "$@"

@@ -10,6 +10,7 @@ packages=(
     mingw-w64 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
     wine wine64 fonts-wine xvfb xauth x11-utils imagemagick fonts-nanum
     zip unzip xxd
+    nlohmann-json3-dev
 )
 
 missing=()

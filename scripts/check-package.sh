@@ -3,11 +3,13 @@
 # and checks it as an administrator would receive it:
 # - its name carries the build's version, and SHA256SUMS verifies it;
 # - it holds exactly the shipped programs (release/shipped-programs.txt), INSTALL.txt,
-#   CHANGELOG.md and samples/Quillet.def: no rule file beside the DLL;
+#   finding-codes.txt (the committed list, which a native test holds to the program's),
+#   CHANGELOG.md, LICENSE and samples/Quillet.def: no rule file beside the DLL;
 # - the DLL is byte for byte the one the end-to-end tests load;
-# - INSTALL.txt has CRLF line ends, names the version and has its three sections, the
-#   upgrade keeping Quillet.def and Quillet.def.bak; README.md and CHANGELOG.md name the
-#   version;
+# - INSTALL.txt starts with the UTF-8 mark, has CRLF line ends and no line over 80
+#   characters, names the version and has its three sections, the upgrade keeping
+#   Quillet.def and Quillet.def.bak, the removal giving the registry command; README.md and
+#   CHANGELOG.md name the version;
 # - every shipped program's version resource, read under Wine with GetFileVersionInfoW,
 #   and PE image version are the version in the ZIP's name;
 # - Quillet.dll exports Startup alone, imports only system DLLs and KepLib.dll, and no
@@ -33,19 +35,28 @@ grep -q " $zip_name\$" "$scratch/dist/SHA256SUMS" || fail "SHA256SUMS does not l
 
 mapfile -t programs < <(grep -Ev '^[[:space:]]*(#|$)' "$root/release/shipped-programs.txt")
 listing=$(unzip -Z1 "$zip_path" | sort)
-expected=$(printf '%s\n' Quillet/ Quillet/INSTALL.txt Quillet/CHANGELOG.md Quillet/samples/ \
-                         Quillet/samples/Quillet.def "${programs[@]/#/Quillet/}" | sort)
+expected=$(printf '%s\n' Quillet/ Quillet/INSTALL.txt Quillet/CHANGELOG.md Quillet/LICENSE \
+                         Quillet/finding-codes.txt Quillet/samples/ Quillet/samples/Quillet.def \
+                         "${programs[@]/#/Quillet/}" | sort)
 [[ "$listing" == "$expected" ]] || fail "unexpected contents:"$'\n'"$listing"
 
 unzip -q "$zip_path" -d "$scratch/unpacked"
 pkg="$scratch/unpacked/Quillet"
 cmp -s "$pkg/Quillet.dll" "$build/bin/Quillet.dll" || fail "Quillet.dll is not the tested one"
 cmp -s "$pkg/samples/Quillet.def" "$root/samples/Quillet.def" || fail "the sample rules differ"
+cmp -s <(tail -c +4 "$pkg/finding-codes.txt" | tr -d '\r') "$root/release/finding-codes.txt" ||
+    fail "finding-codes.txt is not release/finding-codes.txt"
+grep -q '^MIT License' "$pkg/LICENSE" || fail "LICENSE is not the MIT licence"
 
 install="$pkg/INSTALL.txt"
 [[ $(grep -c $'\r$' "$install") -eq $(wc -l <"$install") && $(tail -c1 "$install" | xxd -p) == 0a ]] ||
     fail "INSTALL.txt has lines without CRLF"
-install_text=$(tr -d '\r' <"$install")
+[[ $(head -c3 "$install" | xxd -p) == efbbbf ]] || fail "INSTALL.txt does not start with the UTF-8 mark"
+install_text=$(tail -c +4 "$install" | tr -d '\r')
+long=$(LC_ALL=C.UTF-8 grep -nP '^.{81}' <<<"$install_text" | cut -d: -f1 | paste -sd, || true)
+[[ -z "$long" ]] || fail "INSTALL.txt has lines over 80 characters: $long"
+grep -qF 'reg delete "HKCU\SOFTWARE\Ferrimount\KEP\Quillet" /f' <<<"$install_text" ||
+    fail "INSTALL.txt does not give the command that removes the registry key"
 grep -q "^Quillet $version " <<<"$install_text" || fail "INSTALL.txt does not start with the version"
 ! grep -q '@[A-Z_]*@' <<<"$install_text" || fail "INSTALL.txt has unfilled placeholders"
 sections=$(grep -nE '^(First installation|Upgrading|Removing)$' <<<"$install_text" | cut -d: -f2 | paste -sd,)

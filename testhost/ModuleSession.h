@@ -11,9 +11,13 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <string>
 
 #include "host/KepLib.h"
 #include "platform/Handles.h"
+
+// The system's words for a Win32 error code: "File not found. (error 2)".
+std::string DescribeError(DWORD error);
 
 // Quillet.dll beside the running program.
 std::filesystem::path DefaultModulePath();
@@ -30,7 +34,8 @@ struct ModuleSessionOptions {
 
 class ModuleSession {
 public:
-    // Throws std::runtime_error, naming the cause in words, when a file cannot be copied, the
+    // Throws std::runtime_error, naming the cause in words, when the module is not found, a
+    // file cannot be copied, the
     // folder already holds another Quillet.dll (which the session would otherwise replace
     // and then delete), or the module cannot be loaded or has no Startup. Startup's result
     // is kept, not checked.

@@ -27,13 +27,6 @@ std::string Describe(const std::filesystem::path& path) {
     return Utf8FromWide(path.wstring());
 }
 
-// "File not found. (error 2)"
-std::string DescribeError(DWORD error) {
-    std::wstring text = SystemErrorText(error, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
-    if (text.empty()) text = L"unknown error";
-    return Utf8FromWide(text) + " (error " + std::to_string(error) + ")";
-}
-
 enum class Overwrite { Allowed, Refused };
 
 // CopyFileW rather than std::filesystem::copy_file, whose overwrite fails with MinGW's
@@ -100,12 +93,23 @@ Callback Registered(Callback callback, const char* what) {
 
 }  // namespace
 
+// "File not found. (error 2)"
+std::string DescribeError(DWORD error) {
+    std::wstring text = SystemErrorText(error, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+    if (text.empty()) text = L"unknown error";
+    return Utf8FromWide(text) + " (error " + std::to_string(error) + ")";
+}
+
 std::filesystem::path DefaultModulePath() {
     return ProgramPath().parent_path() / L"Quillet.dll";
 }
 
 ModuleSession::ModuleSession(const ModuleSessionOptions& options)
     : folder_(FullPath(options.folder)) {
+    if (GetFileAttributesW(options.module.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        throw std::runtime_error("module not found: " + Describe(options.module) + " (" +
+                                 DescribeError(GetLastError()) + ")");
+    }
     KepTestReset();
     MakeFolder(folder_);
     modulePath_ = folder_ / L"Quillet.dll";

@@ -43,7 +43,11 @@ constexpr wchar_t kHiddenDisplayVariable[] = L"QUILLET_HIDDEN_DISPLAY";
 constexpr std::string_view kUsage =
     "usage: kephost.exe [options]\n"
     "  --drawing FILE        drawing in the stand-in's text format (default: an empty drawing)\n"
-    "  --module PATH         the module to load (default: Quillet.dll beside kephost.exe)\n"
+    "  --module PATH         the module to load (default: Quillet.dll beside kephost.exe).\n"
+    "                        It is copied into the folder the module runs from and the copy\n"
+    "                        removed afterwards; when PATH is that folder's Quillet.dll (an\n"
+    "                        installed module), it is loaded in place, neither copied nor\n"
+    "                        removed\n"
     "  --rules FILE          rule file handed to the module as Quillet.def\n"
     "  --workdir DIR         folder the module is copied into and runs from; --rules is copied\n"
     "                        there as Quillet.def. Without --workdir the module runs beside the\n"
@@ -60,8 +64,9 @@ constexpr std::string_view kUsage =
     "  --version             print kephost's version and the module's\n"
     "  --help                print this text\n"
     "exit status: 0 done; 1 the module showed a message box (a file error, a warning) or an\n"
-    "error message; 2 bad arguments; 3 nothing run to the end: the drawing, the module or a\n"
-    "file could not be used, the module refused to start, or --event 7 has no display\n";
+    "error message; 2 bad arguments; 3 nothing run to the end: KepLib.dll beside kephost.exe,\n"
+    "the drawing, the module or a file could not be used, the module refused to start, or\n"
+    "--event 7 has no display\n";
 
 struct UsageError {
     std::string message;
@@ -511,6 +516,16 @@ int Run(const Options& options) {
     return kExitOk;
 }
 
+// kephost imports the stand-in KepLib.dll only when it first calls it (delay-load), so
+// that a missing or damaged one is reported here in words instead of by the loader. The
+// library stays loaded for the process; the delay-load helper and the module find it so.
+std::optional<std::string> WhyNoHostLibrary() {
+    const std::filesystem::path library = DefaultModulePath().parent_path() / L"KepLib.dll";
+    if (LoadLibraryW(library.c_str()) != nullptr) return std::nullopt;
+    return "cannot load the host library " + Utf8FromWide(library.wstring()) + ": " +
+           DescribeError(GetLastError());
+}
+
 int PrintVersions(const Options& options) {
     Print(std::string("kephost ") + kQuilletVersion + "\n");
     const std::filesystem::path module = options.module.value_or(DefaultModulePath());
@@ -539,6 +554,10 @@ int wmain(int argc, wchar_t** argv) {
         return kExitOk;
     }
     if (options.version) return PrintVersions(options);
+    if (std::optional<std::string> why = WhyNoHostLibrary()) {
+        PrintError(*why);
+        return kExitCannotRun;
+    }
     const bool opensRuleList = std::ranges::any_of(options.actions, [](const Action& action) {
         return action.kind == Action::Kind::Event && action.first == kRuleListEvent;
     });

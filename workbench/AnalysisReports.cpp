@@ -1,7 +1,10 @@
 // check, map and explain: what the analysis finds, as text or JSON.
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <optional>
 
+#include "workbench/FindingCodes.h"
 #include "workbench/Json.h"
 #include "workbench/Workbench.h"
 #include "workbench/WorkbenchCommands.h"
@@ -47,6 +50,65 @@ std::string Range(double low, double high) {
     return TextNumber(low) + " ~ " + TextNumber(high);
 }
 
+// Digits of the shortest text from the first nonzero one: 8.1 has 2, 8.099999999999998 has 16.
+size_t SignificantDigits(double value) {
+    const std::string text = ShortestNumber(value);
+    const std::string_view mantissa = std::string_view(text).substr(0, text.find('e'));
+    size_t digits = 0;
+    for (const char c : mantissa) {
+        if (c >= '1' && c <= '9') ++digits;
+        if (c == '0' && digits > 0) ++digits;
+    }
+    return digits;
+}
+
+// A bound of a closed binary64 interval as a shop reads it: the neighbour beyond the bound
+// when that has the shorter decimal (the interval ends just before it), else the bound.
+struct Bound {
+    double value;
+    bool included;
+};
+Bound ReadableBound(double bound, double outward) {
+    const double beyond = std::nextafter(bound, outward);
+    if (std::isfinite(beyond) && SignificantDigits(beyond) < SignificantDigits(bound)) {
+        return {beyond, false};
+    }
+    return {bound, true};
+}
+
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
+
+std::optional<Bound> LowerBound(double low) {
+    if (low == -kInfinity) return std::nullopt;
+    return ReadableBound(low, -kInfinity);
+}
+std::optional<Bound> UpperBound(double high) {
+    if (high == kInfinity) return std::nullopt;
+    return ReadableBound(high, kInfinity);
+}
+
+// "8 이상 8.1 미만", "8.99 초과", "8.5".
+std::string IntervalText(double low, double high) {
+    if (low == high) return TextNumber(low);
+    const std::optional<Bound> lower = LowerBound(low);
+    const std::optional<Bound> upper = UpperBound(high);
+    std::string text;
+    if (lower) text += TextNumber(lower->value) + (lower->included ? " 이상" : " 초과");
+    if (lower && upper) text += " ";
+    if (upper) text += TextNumber(upper->value) + (upper->included ? " 이하" : " 미만");
+    return text.empty() ? "모든 값" : text;
+}
+
+void BoundJson(JsonWriter& json, std::string_view key, const std::optional<Bound>& bound) {
+    json.Key(key);
+    if (!bound) {
+        json.Null();
+        return;
+    }
+    json.BeginObject().Key("value").Number(bound->value);
+    json.Key("included").Bool(bound->included).EndObject();
+}
+
 void PrintCheckText(std::ostream& out, const std::string& name, const RuleFileView& file,
                     const std::vector<RuleNumbers>& numbers, const std::vector<Finding>& findings) {
     out << "파일: " << name << " (" << EncodingName(file.encoding) << ")\n\n줄\n";
@@ -90,8 +152,8 @@ void PrintCheckJson(std::ostream& out, const RuleFileView& file,
     for (const RuleNumbers& rule : numbers) {
         json.BeginObject().Key("rule").Integer(rule.rule).Key("enabled").Bool(rule.enabled);
         json.Key("code_from").Integer(rule.codeFrom).Key("code_to").Integer(rule.codeTo);
-        json.Key("diameter_low").Number(rule.diameterLow);
-        json.Key("diameter_high").Number(rule.diameterHigh);
+        json.Key("diameter_from").Number(rule.diameterLow);
+        json.Key("diameter_to").Number(rule.diameterHigh);
         json.Key("new_diameter").Number(rule.newDiameter).EndObject();
     }
     json.EndArray().Key("findings").BeginArray();
@@ -109,11 +171,11 @@ void PrintMapText(std::ostream& out, const std::vector<MapSegment>& segments) {
     for (const MapSegment& segment : segments) {
         out << "코드 " << segment.codeFrom << " ~ " << segment.codeTo << "\n";
         for (const MapChange& change : segment.changes) {
-            out << "  지름 " << Range(change.low, change.high) << " → " << TextNumber(change.result)
-                << " (규칙 " << NumberList(change.rules) << ")\n";
+            out << "  지름 " << IntervalText(change.low, change.high) << " → "
+                << TextNumber(change.result) << " (규칙 " << NumberList(change.rules) << ")\n";
         }
     }
-    out << (segments.empty() ? "켜진 규칙이 없어 아무것도 바뀌지 않습니다.\n"
+    out << (segments.empty() ? "켜진 규칙이 맞는 지름이 없어 아무것도 바뀌지 않습니다.\n"
                              : "나열되지 않은 코드와 지름은 그대로입니다.\n");
 }
 
@@ -125,6 +187,8 @@ void PrintMapJson(std::ostream& out, const std::vector<MapSegment>& segments) {
         json.Key("code_to").Integer(segment.codeTo).Key("changes").BeginArray();
         for (const MapChange& change : segment.changes) {
             json.BeginObject().Key("low").Number(change.low).Key("high").Number(change.high);
+            BoundJson(json, "lower", LowerBound(change.low));
+            BoundJson(json, "upper", UpperBound(change.high));
             json.Key("result").Number(change.result).Key("rules").BeginArray();
             for (const int rule : change.rules) json.Integer(rule);
             json.EndArray().EndObject();
@@ -139,10 +203,12 @@ void PrintExplainText(std::ostream& out, const Invocation& invocation,
                       const Explanation& explanation) {
     out << "코드 " << *invocation.code << ", 지름 " << TextNumber(*invocation.diameter) << "\n";
     for (const ExplainStep& step : explanation.steps) {
-        out << "  규칙 " << step.rule << (step.matched ? ": 일치 → " : ": 불일치, 그대로 ")
-            << TextNumber(step.diameter) << "\n";
+        const char* what = !step.enabled  ? ": 꺼져 있어 건너뜀, 그대로 "
+                           : step.matched ? ": 일치 → "
+                                          : ": 불일치, 그대로 ";
+        out << "  규칙 " << step.rule << what << TextNumber(step.diameter) << "\n";
     }
-    if (explanation.steps.empty()) out << "  켜진 규칙이 없습니다.\n";
+    if (explanation.steps.empty()) out << "  규칙이 없습니다.\n";
     out << "결과: " << TextNumber(explanation.result)
         << (explanation.changed ? " (변경됨: 일치한 규칙이 있으면 값이 같아도 변경으로 셉니다)\n"
                                 : " (변경 없음)\n");
@@ -152,7 +218,8 @@ void PrintExplainJson(std::ostream& out, const Explanation& explanation) {
     JsonWriter json;
     json.BeginObject().Key("steps").BeginArray();
     for (const ExplainStep& step : explanation.steps) {
-        json.BeginObject().Key("rule").Integer(step.rule).Key("matched").Bool(step.matched);
+        json.BeginObject().Key("rule").Integer(step.rule).Key("enabled").Bool(step.enabled);
+        json.Key("matched").Bool(step.matched);
         json.Key("diameter").Number(step.diameter).EndObject();
     }
     json.EndArray().Key("result").Number(explanation.result);
@@ -202,5 +269,27 @@ int RunExplain(const CommandContext& context, const RuleFileView& file) {
     } else {
         PrintExplainText(context.out, invocation, explanation);
     }
+    return kExitClean;
+}
+
+int RunCodes(const CommandContext& context) {
+    if (!context.invocation.json) {
+        for (const FindingCode& code : AllFindingCodes()) {
+            std::string name(code.code);
+            name.resize(std::max<size_t>(name.size(), 18), ' ');
+            context.out << name << "[" << SeverityText(code.severity) << "] " << code.meaning
+                        << "\n";
+        }
+        return kExitClean;
+    }
+    JsonWriter json;
+    json.BeginObject().Key("codes").BeginArray();
+    for (const FindingCode& code : AllFindingCodes()) {
+        json.BeginObject().Key("code").String(code.code);
+        json.Key("severity").String(SeverityName(code.severity));
+        json.Key("meaning").String(code.meaning).EndObject();
+    }
+    json.EndArray().EndObject();
+    context.out << json.Text() << "\n";
     return kExitClean;
 }

@@ -1,6 +1,5 @@
 #include "workbench/Arguments.h"
 
-#include <algorithm>
 #include <charconv>
 #include <vector>
 
@@ -12,6 +11,9 @@ const std::string_view kUsageText =
     "  export FILE [-o OUT.csv]            규칙을 UTF-8 CSV로 내보내기\n"
     "  import IN.csv -o FILE               CSV의 규칙을 규칙 파일로 쓰기 (이전 파일은 "
     "FILE.bak)\n"
+    "        [--force]                     check가 오류를 찾아도 쓰기\n"
+    "        [--allow-empty]               규칙이 없는 CSV도 쓰기 (표를 비움)\n"
+    "  codes                               발견 사항 코드와 심각도, 설명 목록\n"
     "  --json                              결과를 JSON 문서 하나로 출력\n"
     "  --version                           버전 표시\n"
     "종료 상태: 0 정보뿐, 1 경고, 2 오류, 3 파일을 읽거나 쓸 수 없음, 4 사용법 오류\n";
@@ -24,6 +26,7 @@ std::optional<Command> CommandNamed(std::string_view name) {
     if (name == "explain") return Command::Explain;
     if (name == "export") return Command::Export;
     if (name == "import") return Command::Import;
+    if (name == "codes") return Command::Codes;
     if (name == "help" || name == "--help" || name == "-h") return Command::Help;
     if (name == "version" || name == "--version") return Command::Version;
     return std::nullopt;
@@ -49,13 +52,25 @@ struct OptionReader {
     }
 };
 
+bool TakesValue(std::string_view option) {
+    return option == "-o" || option == "--code" || option == "--diameter";
+}
+
+bool IsOption(std::string_view arg) {
+    return arg.size() > 1 && arg[0] == '-';
+}
+
 std::optional<std::string> ReadOption(std::string_view option, OptionReader& reader,
                                       Invocation& invocation) {
     if (option == "--json") {
         invocation.json = true;
         return std::nullopt;
     }
-    if (option != "-o" && option != "--code" && option != "--diameter") {
+    if (option == "--force" || option == "--allow-empty") {
+        (option == "--force" ? invocation.force : invocation.allowEmpty) = true;
+        return std::nullopt;
+    }
+    if (!TakesValue(option)) {
         return "알 수 없는 옵션입니다: " + std::string(option);
     }
     const std::optional<std::string> value = reader.Value();
@@ -87,13 +102,27 @@ std::optional<std::string> CheckCombination(const Invocation& invocation) {
     if (invocation.output && command != Command::Export && command != Command::Import) {
         return "-o는 export와 import에만 씁니다.";
     }
+    if ((invocation.force || invocation.allowEmpty) && command != Command::Import) {
+        return "--force와 --allow-empty는 import에만 씁니다.";
+    }
     return std::nullopt;
+}
+
+// Whether --json stands as an option: not as the value of -o, --code or --diameter, and
+// not after "--". Known before the rest is parsed, so that a usage error is JSON too.
+bool JsonRequested(std::span<const std::string> args) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--") return false;
+        if (args[i] == "--json") return true;
+        if (TakesValue(args[i])) ++i;
+    }
+    return false;
 }
 
 }  // namespace
 
 std::variant<Invocation, UsageError> ParseArguments(std::span<const std::string> args) {
-    const bool json = std::find(args.begin(), args.end(), "--json") != args.end();
+    const bool json = JsonRequested(args);
     const auto usage = [json](std::string message) { return UsageError{std::move(message), json}; };
     if (args.empty()) return usage("명령이 없습니다.");
     const std::optional<Command> command = CommandNamed(args[0]);
@@ -107,13 +136,18 @@ std::variant<Invocation, UsageError> ParseArguments(std::span<const std::string>
         const std::string& arg = args[reader.next++];
         if (!optionsEnded && arg == "--") {
             optionsEnded = true;
-        } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
+        } else if (!optionsEnded && IsOption(arg)) {
             if (auto problem = ReadOption(arg, reader, invocation)) return usage(*problem);
         } else {
             operands.push_back(arg);
         }
     }
     if (*command == Command::Help || *command == Command::Version) return invocation;
+    if (*command == Command::Codes) {
+        if (!operands.empty()) return usage("codes에는 파일을 주지 않습니다.");
+        if (auto problem = CheckCombination(invocation)) return usage(*problem);
+        return invocation;
+    }
     if (operands.size() != 1) return usage("파일을 하나 주어야 합니다.");
     invocation.input = operands[0];
     if (auto problem = CheckCombination(invocation)) return usage(*problem);

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <variant>
 
-enum class Command { Check, Map, Explain, Export, Import, Help, Version };
+enum class Command { Check, Map, Explain, Export, Import, Codes, Help, Version };
 
 struct Invocation {
     Command command = Command::Help;
@@ -17,11 +17,13 @@ struct Invocation {
     std::optional<int32_t> code;        // --code (explain)
     std::optional<double> diameter;     // --diameter (explain)
     bool json = false;
+    bool force = false;       // --force (import): write even when the check finds errors
+    bool allowEmpty = false;  // --allow-empty (import): write a table without rules
 };
 
 struct UsageError {
     std::string message;  // Korean, UTF-8
-    bool json = false;    // --json was among the arguments
+    bool json = false;    // --json stood as an option among the arguments
 };
 
 // The arguments after the program name, UTF-8.

@@ -99,31 +99,15 @@ JsonWriter& JsonWriter::Key(std::string_view name) {
 JsonWriter& JsonWriter::String(std::string_view utf8) {
     BeforeValue();
     text_.push_back('"');
-    AppendEscapedUtf8(text_, utf8);
+    const Utf16Decoding decoded = Utf16FromUtf8Replacing(utf8, SurrogateForm::Replaced);
+    AppendEscapedUtf8(
+        text_, decoded.wellFormed ? utf8 : Utf8FromUtf16(decoded.text, SurrogateForm::Replaced));
     text_.push_back('"');
     return *this;
 }
 
 JsonWriter& JsonWriter::String(std::u16string_view text) {
-    BeforeValue();
-    text_.push_back('"');
-    size_t runStart = 0;
-    const auto flushRun = [&](size_t end) {
-        AppendEscapedUtf8(
-            text_, Utf8FromUtf16(text.substr(runStart, end - runStart), SurrogateForm::Replaced));
-    };
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (IsLeadSurrogate(text[i]) && i + 1 < text.size() && IsTrailSurrogate(text[i + 1])) {
-            ++i;
-        } else if (IsLeadSurrogate(text[i]) || IsTrailSurrogate(text[i])) {
-            flushRun(i);
-            AppendEscape(text_, text[i]);
-            runStart = i + 1;
-        }
-    }
-    flushRun(text.size());
-    text_.push_back('"');
-    return *this;
+    return String(Utf8FromUtf16(text, SurrogateForm::Replaced));
 }
 
 JsonWriter& JsonWriter::Number(double value) {

@@ -20,8 +20,9 @@ public:
     JsonWriter& EndArray();
     JsonWriter& Key(std::string_view name);
 
+    // Each ill-formed part of the bytes is written as U+FFFD, so the document stays UTF-8.
     JsonWriter& String(std::string_view utf8);
-    // Rule texts: a lone surrogate is written as its \u escape.
+    // Rule texts: a lone surrogate, which no strict reader accepts even escaped, as U+FFFD.
     JsonWriter& String(std::u16string_view text);
     JsonWriter& Number(double value);
     JsonWriter& Integer(int64_t value);

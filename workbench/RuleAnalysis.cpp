@@ -203,6 +203,19 @@ bool IsBlank(std::u16string_view text) {
                        [](char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); });
 }
 
+// Whether a code's numeric prefix (white space, sign, digits) stands for a number beyond
+// 32 bits, which the reading saturates.
+bool CodeOverflows(std::u16string_view prefix) {
+    const size_t signAt = prefix.find_first_not_of(u" \t\n\v\f\r");
+    if (signAt == std::u16string_view::npos) return false;
+    const bool negative = prefix[signAt] == u'-';
+    std::u16string_view digits = prefix.substr(signAt);
+    if (digits.front() == u'-' || digits.front() == u'+') digits.remove_prefix(1);
+    digits.remove_prefix(std::min(digits.find_first_not_of(u'0'), digits.size()));
+    const std::u16string_view limit = negative ? u"2147483648" : u"2147483647";
+    return digits.size() > limit.size() || (digits.size() == limit.size() && digits > limit);
+}
+
 void CheckField(const RuleField& field, int rule, FindingList& findings) {
     const std::u16string_view text = field.text;
     size_t length = 0;
@@ -217,6 +230,14 @@ void CheckField(const RuleField& field, int rule, FindingList& findings) {
         value = Number(prefix.value);
     }
     const std::string named = std::string(field.name) + " " + Quoted(text);
+    if (const double read = ReadDiameterPrefix(text).value; !field.isCode && !std::isfinite(read)) {
+        findings.AddError("not-finite", rule,
+                          named + ": 너무 커서 " + (read > 0 ? "∞" : "-∞") + "(으)로 읽습니다");
+    }
+    if (field.isCode && CodeOverflows(text.substr(0, length))) {
+        findings.AddWarning("code-overflow", rule,
+                            named + ": 32비트를 넘어 " + value + "(으)로 읽습니다");
+    }
     if (length == 0) {
         if (field.emptyMeansSingleValue && IsBlank(text)) return;
         findings.AddError("no-number", rule,
@@ -348,16 +369,20 @@ std::vector<Finding> CheckRules(const RuleTable& table) {
 
 Explanation Explain(const RuleTable& table, int32_t code, double diameter) {
     Explanation explanation{{}, diameter, false};
-    for (const EnabledRule& rule : EnabledRulesOf(table)) {
+    for (int n = 1; n <= table.count(); ++n) {
+        const bool enabled = table.rule(n).isDisplay != 0;
+        const CompiledRule numbers = CompileRule(table.rule(n));
         const bool matched =
-            rule.numbers.MatchesCode(code) && rule.numbers.MatchesDiameter(explanation.result);
-        if (matched) explanation.result = rule.numbers.diameterModify;
+            enabled && numbers.MatchesCode(code) && numbers.MatchesDiameter(explanation.result);
+        if (matched) explanation.result = numbers.diameterModify;
         explanation.changed = explanation.changed || matched;
-        explanation.steps.push_back({rule.number, matched, explanation.result});
+        explanation.steps.push_back({n, enabled, matched, explanation.result});
     }
     return explanation;
 }
 
 std::vector<MapSegment> MapRules(const RuleTable& table) {
-    return MapOf(EnabledRulesOf(table));
+    std::vector<MapSegment> segments = MapOf(EnabledRulesOf(table));
+    std::erase_if(segments, [](const MapSegment& segment) { return segment.changes.empty(); });
+    return segments;
 }

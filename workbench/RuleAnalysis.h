@@ -28,13 +28,15 @@ struct RuleNumbers {
 };
 std::vector<RuleNumbers> NumbersOf(const RuleTable& table);
 
-// Findings about the rules themselves: partial-number, no-number, zero-new-diameter,
-// reversed-range, never-applies, chained, duplicate, disabled (the caller adds the file-level
+// Findings about the rules themselves: partial-number, no-number, not-finite,
+// code-overflow, zero-new-diameter, reversed-range, never-applies, chained, duplicate,
+// disabled (the caller adds the file-level
 // ones: skipped-line, beyond-49, not-utf16). Ordered by rule, then by code word.
 std::vector<Finding> CheckRules(const RuleTable& table);
 
 struct ExplainStep {
     int rule;
+    bool enabled;  // a disabled rule is passed over: never matched
     bool matched;
     double diameter;  // after the rule
 };
@@ -43,7 +45,7 @@ struct Explanation {
     double result;
     bool changed;
 };
-// Every ENABLED rule in order (disabled rules are not listed).
+// Every rule in order, the disabled ones passed over.
 Explanation Explain(const RuleTable& table, int32_t code, double diameter);
 
 // Closed binary64 intervals [low, high]; rules = the rule numbers that match, in order.
@@ -52,7 +54,8 @@ struct MapChange {
     std::vector<int> rules;
 };
 // A maximal code interval [codeFrom, codeTo] on which the set of enabled rules whose code
-// range holds the code is constant and not empty; code intervals with no rule are omitted.
+// range holds the code is constant and not empty; code intervals where nothing changes are
+// omitted.
 struct MapSegment {
     int64_t codeFrom, codeTo;
     std::vector<MapChange> changes;

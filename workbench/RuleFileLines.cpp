@@ -37,15 +37,21 @@ FileLine ClassifyLine(int number, std::u16string_view text, RuleFileView& view) 
     return line;
 }
 
+// What becomes of a line the table does not carry: the save writes the table alone and keeps
+// the file it replaces, with this line, as a kept copy.
+constexpr std::string_view kNotApplied =
+    " 모듈은 이 줄을 적용하지 않고, 다음 저장 때 이 줄은 규칙 파일에서 빠져 보관 사본 "
+    "Quillet.def.<날짜-시각>.bak에만 남습니다.";
+
 Finding FileLineFinding(const FileLine& line) {
     if (line.kind == LineKind::Beyond49) {
         return {"beyond-49", Severity::Error, line.line, 0,
-                "규칙이 " + std::to_string(RuleTable::kCapacity) +
-                    "개를 넘어 모듈이 읽지 않는 규칙 줄입니다."};
+                "규칙이 " + std::to_string(RuleTable::kCapacity) + "개를 넘는 규칙 줄입니다." +
+                    std::string(kNotApplied)};
     }
     return {"skipped-line", Severity::Error, line.line, 0,
             "필드가 " + std::to_string(line.fields) +
-                "개라 모듈이 읽지 않는 줄입니다. 규칙 줄은 TAB으로 나눈 필드 6개입니다."};
+                "개라 규칙 줄(TAB으로 나눈 필드 6개)이 아닙니다." + std::string(kNotApplied)};
 }
 
 }  // namespace

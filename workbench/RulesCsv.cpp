@@ -1,5 +1,6 @@
 #include "workbench/RulesCsv.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <variant>
@@ -9,11 +10,51 @@
 namespace {
 
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+constexpr size_t npos = std::string_view::npos;
 constexpr size_t kColumns = 6;
 // Any rule text, lone surrogates included, comes back from its CSV unchanged.
 constexpr SurrogateForm kSurrogates = SurrogateForm::ThreeBytes;
 constexpr std::array<std::string_view, kColumns> kColumnNames = {
     "enabled", "code_from", "code_to", "diameter_from", "diameter_to", "diameter_modify"};
+
+// ---- Spreadsheet safety ----------------------------------------------------------------
+// A spreadsheet reads a cell that starts with = + - @ TAB or CR as a formula. Such a text,
+// unless it is a plain number, is written behind an apostrophe, which spreadsheets take as
+// "show as text". To keep that reversible, a text whose leading apostrophes are followed by
+// such a start gets one more apostrophe too; import takes exactly one off again.
+
+bool IsPlainNumber(std::string_view text) {
+    size_t i = 0;
+    const auto digits = [&] {
+        const size_t start = i;
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+        return i - start;
+    };
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    size_t mantissa = digits();
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        mantissa += digits();
+    }
+    if (mantissa == 0) return false;
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        ++i;
+        if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+        if (digits() == 0) return false;
+    }
+    return i == text.size();
+}
+
+bool StartsFormula(std::string_view text) {
+    return !text.empty() && std::string_view("=+-@\t\r").find(text.front()) != npos &&
+           !IsPlainNumber(text);
+}
+
+bool NeedsApostrophe(std::string_view text) {
+    return StartsFormula(text.substr(std::min(text.find_first_not_of('\''), text.size())));
+}
+
+// ---- Writing -------------------------------------------------------------------------------
 
 bool NeedsQuotes(std::string_view field) {
     if (field.find_first_of(",\"\r\n") != std::string_view::npos) return true;
@@ -134,8 +175,31 @@ std::optional<CsvRecord> CsvReader::Next(std::optional<CsvProblem>& problem) {
     }
 }
 
+// An empty line, or a row of empty cells as spreadsheets leave them (",,,,,").
 bool IsEmptyRecord(const CsvRecord& record) {
-    return record.fields.size() == 1 && record.fields[0].empty();
+    return std::all_of(record.fields.begin(), record.fields.end(),
+                       [](const std::string& field) { return field.empty(); });
+}
+
+// A problem with the whole text that would otherwise show up as a puzzling one on a row.
+std::optional<CsvProblem> TextProblem(std::string_view csv) {
+    const bool nulInFirstCharacter = csv.substr(0, 2).find('\0') != npos;
+    if (csv.starts_with("\xFF\xFE") || csv.starts_with("\xFE\xFF") || nulInFirstCharacter) {
+        return CsvProblem{1, "CSV가 UTF-16(유니코드) 텍스트입니다. UTF-8로 저장한 CSV를 주십시오."};
+    }
+    if (csv.find('\r') != npos && csv.find('\n') == npos) {
+        return CsvProblem{1, "줄 끝이 CR뿐입니다. 줄 끝이 CR LF 또는 LF인 CSV를 주십시오."};
+    }
+    if (!Utf16FromUtf8Strict(csv, kSurrogates)) {
+        const Utf16Decoding decoded = Utf16FromUtf8Replacing(csv, kSurrogates);
+        const size_t bad = decoded.text.find(u'\uFFFD');
+        const std::u16string_view before = std::u16string_view(decoded.text).substr(0, bad);
+        const int line = 1 + static_cast<int>(std::count(before.begin(), before.end(), u'\n'));
+        return CsvProblem{line,
+                          "CSV가 UTF-8이 아닙니다 (다른 코드 페이지로 저장된 파일?). "
+                          "UTF-8로 저장한 CSV를 주십시오."};
+    }
+    return std::nullopt;
 }
 
 bool IsHeader(const CsvRecord& record) {
@@ -157,7 +221,8 @@ std::variant<HoleRule, std::string> RuleFromRow(const CsvRecord& record) {
         if (field.find_first_of("\t\r\n") != std::string::npos) {
             return std::string(kColumnNames[k]) + " 열에 TAB, CR 또는 LF가 있습니다.";
         }
-        std::optional<std::u16string> text = Utf16FromUtf8Strict(field, kSurrogates);
+        std::optional<std::u16string> text =
+            Utf16FromUtf8Strict(k == 0 ? field : FromSpreadsheetSafe(field), kSurrogates);
         if (!text) return std::string(kColumnNames[k]) + " 열이 UTF-8이 아닙니다.";
         texts[k] = std::move(*text);
     }
@@ -169,17 +234,29 @@ std::variant<HoleRule, std::string> RuleFromRow(const CsvRecord& record) {
 
 }  // namespace
 
+std::string SpreadsheetSafe(std::string text) {
+    if (NeedsApostrophe(text)) text.insert(0, 1, '\'');
+    return text;
+}
+
+std::string FromSpreadsheetSafe(std::string text) {
+    if (text.starts_with('\'') && NeedsApostrophe(std::string_view(text).substr(1))) {
+        text.erase(0, 1);
+    }
+    return text;
+}
+
 std::string RulesToCsv(const RuleTable& table) {
     std::string csv(kRulesCsvHeader);
     csv += "\r\n";
     for (int32_t n = 1; n <= table.count(); ++n) {
         const HoleRule& rule = table.rule(n);
-        AppendRecord(
-            csv,
-            {rule.isDisplay != 0 ? "1" : "0", Utf8FromUtf16(rule.CodeFrom, kSurrogates),
-             Utf8FromUtf16(rule.CodeTo, kSurrogates), Utf8FromUtf16(rule.DiameterFrom, kSurrogates),
-             Utf8FromUtf16(rule.DiameterTo, kSurrogates),
-             Utf8FromUtf16(rule.DiameterModify, kSurrogates)});
+        const auto text = [](const RuleText& field) {
+            return SpreadsheetSafe(Utf8FromUtf16(field, kSurrogates));
+        };
+        AppendRecord(csv,
+                     {rule.isDisplay != 0 ? "1" : "0", text(rule.CodeFrom), text(rule.CodeTo),
+                      text(rule.DiameterFrom), text(rule.DiameterTo), text(rule.DiameterModify)});
     }
     return csv;
 }
@@ -187,6 +264,10 @@ std::string RulesToCsv(const RuleTable& table) {
 CsvRules RulesFromCsv(std::string_view csv) {
     if (csv.starts_with(kUtf8Mark)) csv.remove_prefix(kUtf8Mark.size());
     CsvRules result;
+    if (std::optional<CsvProblem> problem = TextProblem(csv)) {
+        result.problems.push_back(std::move(*problem));
+        return result;
+    }
     CsvReader reader(csv);
     bool headerSeen = false;
     bool overflowReported = false;
@@ -206,10 +287,18 @@ CsvRules RulesFromCsv(std::string_view csv) {
             }
             continue;
         }
+        if (IsHeader(*record)) {
+            result.problems.push_back({record->line,
+                                       "머리글이 한 번 더 나옵니다. 머리글은 첫 "
+                                       "줄에만 둡니다 (CSV 두 개를 이어 붙였나요?)."});
+            continue;
+        }
         auto rule = RuleFromRow(*record);
         if (auto* message = std::get_if<std::string>(&rule)) {
             result.problems.push_back({record->line, std::move(*message)});
-        } else if (!result.table.Append(std::get<HoleRule>(rule)) && !overflowReported) {
+        } else if (result.table.Append(std::get<HoleRule>(rule))) {
+            result.lines.push_back(record->line);
+        } else if (!overflowReported) {
             overflowReported = true;
             result.problems.push_back(
                 {record->line, "규칙이 " + std::to_string(RuleTable::kCapacity) +

@@ -12,8 +12,14 @@ inline constexpr std::string_view kRulesCsvHeader =
     "enabled,code_from,code_to,diameter_from,diameter_to,diameter_modify";
 
 // Records end in CR LF; a field is quoted when it holds a comma, a quote, a line break or
-// blanks at either end.
+// blanks at either end. A text that a spreadsheet would take for a formula (it starts with
+// = + - @ TAB or CR and is not a plain number) is written behind an apostrophe, as is a text
+// whose leading apostrophes come before such a start; RulesFromCsv takes that one off.
 std::string RulesToCsv(const RuleTable& table);
+
+// A text as RulesToCsv writes it (behind an apostrophe when needed), and back.
+std::string SpreadsheetSafe(std::string text);
+std::string FromSpreadsheetSafe(std::string text);
 
 struct CsvProblem {
     int line;             // 1-based line of the CSV where the record starts
@@ -22,10 +28,12 @@ struct CsvProblem {
 
 struct CsvRules {
     RuleTable table;
+    std::vector<int> lines;            // the CSV line of each rule, rule 1 first
     std::vector<CsvProblem> problems;  // the table is only meant to be used when empty
 };
 
-// Reads the header and the rows, each row's texts exactly as given; an optional UTF-8
-// byte-order mark, CR LF or LF line ends and empty lines are accepted. A text must not hold
+// Reads the header and the rows, each row's texts exactly as given (but for the apostrophe
+// above); an optional UTF-8 byte-order mark, CR LF or LF line ends, empty lines and rows of
+// empty cells are accepted. A text must not hold
 // a TAB, CR or LF, which the rule file could not keep.
 CsvRules RulesFromCsv(std::string_view csv);

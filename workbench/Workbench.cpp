@@ -7,10 +7,13 @@
 #include <iterator>
 #include <optional>
 #include <ostream>
+#include <sstream>
 
+#include "rules/RuleFileFormat.h"
 #include "workbench/Json.h"
 #include "workbench/RuleStore.h"
 #include "workbench/RulesCsv.h"
+#include "workbench/TerminalText.h"
 #include "workbench/WorkbenchCommands.h"
 
 namespace fs = std::filesystem;
@@ -71,22 +74,73 @@ void PrintExportJson(std::ostream& out, const Invocation& invocation, const Rule
     out << json.Text() << "\n";
 }
 
-void PrintImportProblems(const CommandContext& context, const std::vector<CsvProblem>& problems) {
+bool SameFile(const std::string& a, const std::string& b) {
+    std::error_code error;
+    return fs::equivalent(PathFromUtf8(a), PathFromUtf8(b), error);
+}
+
+// A faulty CSV: {"error": {"code": "bad-csv", "message", "problems": [{"line", "message"}]}}.
+int RefuseCsv(const CommandContext& context, const std::vector<CsvProblem>& problems) {
+    const std::string& csv = context.invocation.input;
     if (!context.invocation.json) {
         for (const CsvProblem& problem : problems) {
-            context.err << context.invocation.input << ":" << problem.line << ": "
-                        << problem.message << "\n";
+            context.err << csv << ":" << problem.line << ": " << problem.message << "\n";
         }
-        return;
+        return kExitErrors;
     }
-    JsonWriter json;
-    json.BeginObject().Key("errors").BeginArray();
-    for (const CsvProblem& problem : problems) {
-        json.BeginObject().Key("line").Integer(problem.line);
-        json.Key("message").String(problem.message).EndObject();
+    return Fail(context, kExitErrors, "bad-csv", csv + "에 잘못된 곳이 있어 쓰지 않았습니다.",
+                [&](JsonWriter& json) {
+                    json.Key("problems").BeginArray();
+                    for (const CsvProblem& problem : problems) {
+                        json.BeginObject().Key("line").Integer(problem.line);
+                        json.Key("message").String(problem.message).EndObject();
+                    }
+                    json.EndArray();
+                });
+}
+
+std::vector<Finding> ErrorsOf(const std::vector<Finding>& findings) {
+    std::vector<Finding> errors;
+    for (const Finding& finding : findings) {
+        if (finding.severity == Severity::Error) errors.push_back(finding);
     }
-    json.EndArray().EndObject();
-    context.out << json.Text() << "\n";
+    return errors;
+}
+
+// What check would report as errors in the file the import would write; each finding's line
+// is the CSV line of its rule.
+std::vector<Finding> ErrorsInImport(const CsvRules& imported) {
+    const std::string file = EncodeRuleFile(imported.table);
+    std::vector<Finding> errors = ErrorsOf(CheckRuleFile(ViewRuleFile(BytesOf(file))));
+    for (Finding& finding : errors) {
+        finding.line = finding.rule > 0 ? imported.lines[static_cast<size_t>(finding.rule - 1)] : 0;
+    }
+    return errors;
+}
+
+// {"error": {"code": "check-errors", "message", "findings": [{"code", "line", "rule",
+// "message"}]}}.
+int RefuseFindings(const CommandContext& context, const std::vector<Finding>& errors) {
+    const std::string& csv = context.invocation.input;
+    const std::string message = "오류가 " + std::to_string(errors.size()) +
+                                "개 있어 쓰지 않았습니다. 그래도 쓰려면 --force를 주십시오.";
+    if (!context.invocation.json) {
+        for (const Finding& finding : errors) {
+            context.err << csv << ":" << finding.line << ": [오류] " << finding.code << " 규칙 "
+                        << finding.rule << ": " << finding.message << "\n";
+        }
+        context.err << "quillet-rules: " << message << "\n";
+        return kExitErrors;
+    }
+    return Fail(context, kExitErrors, "check-errors", message, [&](JsonWriter& json) {
+        json.Key("findings").BeginArray();
+        for (const Finding& finding : errors) {
+            json.BeginObject().Key("code").String(finding.code);
+            json.Key("line").IntegerOrNull(finding.line).Key("rule").IntegerOrNull(finding.rule);
+            json.Key("message").String(finding.message).EndObject();
+        }
+        json.EndArray();
+    });
 }
 
 void PrintImported(const CommandContext& context, int32_t rules, const StoreOutcome& stored) {
@@ -120,6 +174,11 @@ int Dispatch(const CommandContext& context) {
         context.out << "quillet-rules " << kQuilletVersion << "\n";
         return kExitClean;
     }
+    if (invocation.command == Command::Codes) return RunCodes(context);
+    if (invocation.output && SameFile(invocation.input, *invocation.output)) {
+        return Fail(context, kExitUsage, "same-file",
+                    "-o가 읽는 파일과 같은 파일입니다: " + *invocation.output);
+    }
     if (invocation.command == Command::Import) return RunImport(context);
     std::string error;
     const std::optional<std::string> bytes = ReadWholeFile(invocation.input, error);
@@ -140,14 +199,16 @@ int Dispatch(const CommandContext& context) {
 }  // namespace
 
 int Fail(const CommandContext& context, int status, std::string_view code,
-         const std::string& message) {
+         const std::string& message, const std::function<void(JsonWriter&)>& details) {
     if (!context.invocation.json) {
         context.err << "quillet-rules: " << message << "\n";
         return status;
     }
     JsonWriter json;
     json.BeginObject().Key("error").BeginObject().Key("code").String(code);
-    json.Key("message").String(message).EndObject().EndObject();
+    json.Key("message").String(message);
+    if (details) details(json);
+    json.EndObject().EndObject();
     context.out << json.Text() << "\n";
     return status;
 }
@@ -183,10 +244,14 @@ int RunImport(const CommandContext& context) {
     const std::optional<std::string> csv = ReadWholeFile(invocation.input, error);
     if (!csv) return Fail(context, kExitFileFailed, "cannot-read", error);
     const CsvRules imported = RulesFromCsv(*csv);
-    if (!imported.problems.empty()) {
-        PrintImportProblems(context, imported.problems);
-        return kExitErrors;
+    if (!imported.problems.empty()) return RefuseCsv(context, imported.problems);
+    if (imported.table.count() == 0 && !invocation.allowEmpty) {
+        return Fail(
+            context, kExitErrors, "no-rules",
+            invocation.input + "에 규칙이 없습니다. 규칙 표를 비우려면 --allow-empty를 주십시오.");
     }
+    const std::vector<Finding> errors = ErrorsInImport(imported);
+    if (!errors.empty() && !invocation.force) return RefuseFindings(context, errors);
     const StoreOutcome stored = StoreRuleFile(context.files, *invocation.output, imported.table);
     if (!stored.saved) return Fail(context, kExitFileFailed, "cannot-write", stored.error);
     PrintImported(context, imported.table.count(), stored);
@@ -194,16 +259,23 @@ int RunImport(const CommandContext& context) {
 }
 
 int RunWorkbench(std::span<const std::string> args, std::ostream& out, std::ostream& err,
-                 FilePort& files) {
+                 FilePort& files, bool outIsTerminal) {
+    std::ostringstream report, diagnostics;
     auto parsed = ParseArguments(args);
+    Invocation invocation;
+    int status = kExitUsage;
     if (const auto* usage = std::get_if<UsageError>(&parsed)) {
-        Invocation invocation;
         invocation.json = usage->json;
-        const CommandContext context{invocation, out, err, files};
-        const int status = Fail(context, kExitUsage, "usage", usage->message);
-        if (!usage->json) err << kUsageText;
-        return status;
+        status = Fail({invocation, report, diagnostics, files}, kExitUsage, "usage", usage->message);
+        if (!usage->json) diagnostics << kUsageText;
+    } else {
+        invocation = std::get<Invocation>(parsed);
+        status = Dispatch({invocation, report, diagnostics, files});
     }
-    const CommandContext context{std::get<Invocation>(parsed), out, err, files};
-    return Dispatch(context);
+    // JSON is escaped already, and a CSV that is not shown on a terminal is data.
+    const bool csvData =
+        invocation.command == Command::Export && !invocation.output && !outIsTerminal;
+    out << (invocation.json || csvData ? report.str() : TerminalText(report.str()));
+    err << TerminalText(diagnostics.str());
+    return status;
 }

@@ -19,7 +19,8 @@ enum ExitStatus : int {
 };
 
 // `args` are the arguments after the program name, UTF-8. Reports go to `out`; diagnostics
-// to `err`, except that with --json every outcome is one JSON document on `out`.
+// to `err`, except that with --json every outcome is one JSON document on `out`. Text for
+// people shows control characters escaped; so does a CSV printed when `outIsTerminal`.
 // Files are read and written through `files`.
 int RunWorkbench(std::span<const std::string> args, std::ostream& out, std::ostream& err,
-                 FilePort& files);
+                 FilePort& files, bool outIsTerminal = false);

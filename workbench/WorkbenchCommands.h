@@ -1,6 +1,7 @@
 // The commands of quillet-rules behind RunWorkbench.
 #pragma once
 
+#include <functional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -22,10 +23,14 @@ int RunMap(const CommandContext& context, const RuleFileView& file);
 int RunExplain(const CommandContext& context, const RuleFileView& file);
 int RunExport(const CommandContext& context, const RuleFileView& file);
 int RunImport(const CommandContext& context);
+int RunCodes(const CommandContext& context);
 
-// Reports a failure (a JSON {"error": {"code", "message"}} with --json) and returns `status`.
+class JsonWriter;
+
+// Reports a failure (a JSON {"error": {"code", "message"}} with --json, `details` adding
+// members after the message) and returns `status`.
 int Fail(const CommandContext& context, int status, std::string_view code,
-         const std::string& message);
+         const std::string& message, const std::function<void(JsonWriter&)>& details = {});
 
 // "1, 3, 4".
 std::string NumberList(const std::vector<int>& numbers);

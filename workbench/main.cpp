@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <iostream>
 #include <string>
 #include <vector>
@@ -8,5 +10,5 @@
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     PosixFilePort files;
-    return RunWorkbench(args, std::cout, std::cerr, files);
+    return RunWorkbench(args, std::cout, std::cerr, files, isatty(STDOUT_FILENO) != 0);
 }

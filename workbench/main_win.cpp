@@ -45,7 +45,8 @@ int wmain(int argc, wchar_t** argv) {
             Utf8FromUtf16(std::u16string(arg.begin(), arg.end()), SurrogateForm::ThreeBytes));
     }
     Win32FilePort files;
-    const int status = RunWorkbench(args, std::cout, std::cerr, files);
+    const int status =
+        RunWorkbench(args, std::cout, std::cerr, files, _isatty(_fileno(stdout)) != 0);
     std::cout.flush();
     std::cerr.flush();
     return status;

@@ -125,8 +125,12 @@ ChildProcess::ChildProcess(const std::wstring& program, const std::wstring& argu
     SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
     UniqueFile output;
     if (!outputFile.empty()) {
-        output.reset(CreateFileW(outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable,
-                                 CREATE_ALWAYS, 0, nullptr));
+        // Sharing writes too: a process the child starts (Wine's desktop process, started by
+        // the first program that touches the desktop) can keep the inherited handle open,
+        // and the next run must still be able to replace the file.
+        output.reset(CreateFileW(outputFile.c_str(), GENERIC_WRITE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 &inheritable, CREATE_ALWAYS, 0, nullptr));
         startup.dwFlags = STARTF_USESTDHANDLES;
         startup.hStdOutput = startup.hStdError = output.get();
     }

@@ -294,6 +294,20 @@ TEST_F(Kephost, RefusesWhatCannotRunAndLeavesAnotherModuleAlone) {
     EXPECT_EQ(Run(L"--event 7"), 3);  // instead of waiting on a dialog nobody sees
     SetEnvironmentVariableW(kHiddenDisplay, nullptr);
 
+    EXPECT_EQ(Run(L"--workdir " + Quoted(work_) + L" --module " + Quoted(work_ / L"Quillet.dll")),
+              3);
+    EXPECT_THAT(Output(), HasSubstr("module not found"));
+
+    // Without a usable KepLib.dll beside it, kephost says so instead of failing to start.
+    const std::filesystem::path alone = scratch_.path() / L"alone";
+    std::filesystem::create_directories(alone);
+    CopyFileW(KephostPath().c_str(), (alone / L"kephost.exe").c_str(), FALSE);
+    for (const bool present : {false, true}) {
+        if (present) std::ofstream(alone / L"KepLib.dll", std::ios::binary) << "MZ cut short";
+        EXPECT_EQ(ChildProcess((alone / L"kephost.exe").wstring(), L"", output_).Wait(20000), 3);
+        EXPECT_THAT(Output(), HasSubstr("cannot load the host library"));
+    }
+
     std::filesystem::create_directories(work_);
     std::ofstream(work_ / L"Quillet.dll", std::ios::binary) << "an installed module";
     EXPECT_EQ(Run(L"--workdir " + Quoted(work_) + L" --event 0"), 3);

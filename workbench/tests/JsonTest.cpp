@@ -42,11 +42,11 @@ TEST(JsonWriter, SeparatesValuesAndEscapesTexts) {
     JsonWriter json;
     json.BeginObject().Key("a").BeginArray().Integer(1).Number(0.5).Null().EndArray();
     json.Key("b").String("\"\\\n\x01구멍").Key("c").String(std::u16string(u"x\xD800y"));
+    json.Key("f").String("a\xC0\xFF");
     json.Key("d").Number(std::numeric_limits<double>::infinity()).Key("e").IntegerOrNull(0);
     json.EndObject();
-    EXPECT_EQ(
-        json.Text(),
-        R"({"a":[1,0.5,null],"b":"\"\\\n\u0001구멍","c":"x\ud800y","d":"Infinity","e":null})");
+    EXPECT_EQ(json.Text(), R"({"a":[1,0.5,null],"b":"\"\\\n\u0001구멍","c":"x�y","f":"a��",)"
+                           R"("d":"Infinity","e":null})");
 }
 
 }  // namespace

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <regex>
 #include <string>
 
 #include "rules/RuleFileFormat.h"
+#include "platform/TextEncoding.h"
 #include "workbench/RuleFileLines.h"
 
 namespace {
@@ -13,6 +16,14 @@ RuleTable TableOf(std::initializer_list<HoleRule> rules) {
     RuleTable table;
     for (const HoleRule& rule : rules) table.Append(rule);
     return table;
+}
+
+constexpr size_t npos = std::string_view::npos;
+
+std::string Utf16Le(std::u16string_view text) {
+    std::string bytes;
+    for (const char16_t c : text) bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+    return bytes;
 }
 
 std::span<const unsigned char> BytesOf(const std::string& bytes) {
@@ -45,11 +56,34 @@ TEST(RulesCsv, ExportThenImportGivesTheSameRuleFile) {
     }
 }
 
+// Any text: its CSV cell is no formula to a spreadsheet, and import gives it back.
+TEST(RulesCsv, AnyFieldSurvivesSpreadsheetSafetyAndImport) {
+    const std::u16string alphabet = u"=+-@'0123456789.eE ,\"x구\x1B";
+    const std::regex plainNumber(R"([-+]?(\d+\.?\d*|\.\d+)([eE][-+]?\d+)?)");
+    std::mt19937 random(15);
+    for (int i = 0; i < 20000; ++i) {
+        std::u16string text(random() % 7, u' ');
+        for (char16_t& c : text) c = alphabet[random() % alphabet.size()];
+        const std::string cell = SpreadsheetSafe(Utf8FromUtf16(text, SurrogateForm::ThreeBytes));
+        const bool formula = !cell.empty() && std::string_view("=+-@").find(cell[0]) != npos &&
+                             !std::regex_match(cell, plainNumber);
+        ASSERT_FALSE(formula) << cell;
+        const RuleTable table = TableOf({{1, text, u"", text, u"", text}});
+        const CsvRules imported = RulesFromCsv(RulesToCsv(table));
+        ASSERT_TRUE(imported.problems.empty()) << cell << ": " << imported.problems[0].message;
+        ASSERT_EQ(imported.table.rule(1), table.rule(1)) << cell;
+    }
+    EXPECT_EQ(SpreadsheetSafe("=cmd|' /C calc'!A0"), "'=cmd|' /C calc'!A0");
+    EXPECT_EQ(SpreadsheetSafe("''@SUM(1)"), "'''@SUM(1)");
+    EXPECT_EQ(SpreadsheetSafe("-8.5e3"), "-8.5e3");
+}
+
 TEST(RulesCsv, ReadsWhatSpreadsheetsWrite) {
     const CsvRules imported = RulesFromCsv(
         "\xEF\xBB\xBF"
         "enabled,code_from,code_to,diameter_from,diameter_to,diameter_modify\n"
         "\n"
+        ",,,,,\n"
         "1,\"101\",199,\"8,1\",,\" 8 .5 \"\n"
         "0,201,,5,,5.2");
     ASSERT_TRUE(imported.problems.empty()) << imported.problems[0].message;
@@ -82,6 +116,8 @@ TEST(RulesCsv, ImportNamesTheLineOfEachFault) {
         {"text after closing quote", "1,\"101\"x,,8,,9\r\n", 2},
         {"quote inside a plain field", "1,1\"01,,8,,9\r\n", 2},
         {"50 rules", fiftyRules, 51},
+        {"header again", "1,101,,8,,9\r\n" + std::string(kRulesCsvHeader) + "\r\n", 3},
+        {"not UTF-8 on line 3", "1,101,,8,,9\r\n1,101,,8,,\xB9\xDA\r\n", 3},
     };
     for (const ImportErrorCase& c : cases) {
         const CsvRules imported = RulesFromCsv(std::string(kRulesCsvHeader) + "\r\n" + c.rows);
@@ -90,6 +126,15 @@ TEST(RulesCsv, ImportNamesTheLineOfEachFault) {
     }
     EXPECT_EQ(RulesFromCsv("enabled,code_from\r\n1,101,,8,,9\r\n").problems[0].line, 1);
     EXPECT_EQ(RulesFromCsv("").problems.size(), 1u);
+    const CsvRules crOnly = RulesFromCsv(std::string(kRulesCsvHeader) + "\r1,101,,8,,9\r");
+    ASSERT_EQ(crOnly.problems.size(), 1u);
+    EXPECT_NE(crOnly.problems[0].message.find("CR"), std::string::npos);
+    const std::u16string header(kRulesCsvHeader.begin(), kRulesCsvHeader.end());
+    for (const std::string& utf16 : {"\xFF\xFE" + Utf16Le(header), Utf16Le(header)}) {
+        const CsvRules imported = RulesFromCsv(utf16);
+        ASSERT_EQ(imported.problems.size(), 1u);
+        EXPECT_NE(imported.problems[0].message.find("UTF-16"), std::string::npos);
+    }
 }
 
 }  // namespace

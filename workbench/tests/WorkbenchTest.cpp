@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -11,6 +13,7 @@
 
 #include "platform/PosixFilePort.h"
 #include "rules/RuleFileFormat.h"
+#include "workbench/FindingCodes.h"
 #include "workbench/RuleFileLines.h"
 #include "workbench/RulesCsv.h"
 
@@ -157,38 +160,120 @@ TEST_F(Workbench, CheckJsonHasLinesRulesAndFindings) {
     EXPECT_EQ(out_.str(),
               R"({"encoding":"utf-16le-bom","lines":[{"line":1,"kind":"rule","rule":1},)"
               R"({"line":2,"kind":"skipped","rule":null}],"rules":[{"rule":1,"enabled":true,)"
-              R"("code_from":7,"code_to":7,"diameter_low":8.5,"diameter_high":8.5,)"
+              R"("code_from":7,"code_to":7,"diameter_from":8.5,"diameter_to":8.5,)"
               R"("new_diameter":9}],"findings":[{"code":"skipped-line","severity":"error",)"
-              R"("line":2,"rule":null,"message":"필드가 2개라 모듈이 읽지 않는 줄입니다. )"
-              R"(규칙 줄은 TAB으로 나눈 필드 6개입니다."}]})"
+              R"("line":2,"rule":null,"message":"필드가 2개라 규칙 줄(TAB으로 나눈 필드 6개)이 )"
+              R"(아닙니다. 모듈은 이 줄을 적용하지 않고, 다음 저장 때 이 줄은 규칙 파일에서 )"
+              R"(빠져 보관 사본 Quillet.def.<날짜-시각>.bak에만 남습니다."}]})"
               "\n");
 }
 
 TEST_F(Workbench, ImportWritesNothingOnAFaultAndKeepsTheOldFileAsBackup) {
     const std::string rules = Path("Quillet.def");
-    const std::string bad =
-        Write("bad.csv", std::string(kRulesCsvHeader) + "\r\n" + "2,1,,8,,9\r\n");
+    const std::string header = std::string(kRulesCsvHeader) + "\r\n";
+    const std::string bad = Write("bad.csv", header + "2,1,,8,,9\r\n");
     EXPECT_EQ(Run({"import", bad, "-o", rules}), kExitErrors);
     EXPECT_EQ(err_.str(), bad + ":2: enabled 열은 0 또는 1이어야 합니다: \"2\"\n");
     EXPECT_FALSE(fs::exists(rules));
 
-    const std::string first = Write("first.def", Utf16Le(kRule + u"0\t201\t\t 5\t\t5 .2\r\n"));
+    const std::string first = Write("first.def", Utf16Le(kRule + u"0\t201\t\t 5\t\t 5.2 \r\n"));
     ASSERT_EQ(Run({"export", first, "-o", Path("first.csv")}), kExitClean);
     ASSERT_EQ(Run({"import", Path("first.csv"), "-o", rules}), kExitClean);
     EXPECT_EQ(Read(rules), Read(first));
     EXPECT_FALSE(fs::exists(rules + ".bak"));
 
-    const std::string second = Write("second.csv", std::string(kRulesCsvHeader) + "\r\n");
-    ASSERT_EQ(Run({"import", second, "-o", rules, "--json"}), kExitClean);
+    // What check calls an error is not written without --force; no rules not without
+    // --allow-empty.
+    const std::string reversed = Write("reversed.csv", header + "\r\n1,101,,9,8,8.5\r\n");
+    EXPECT_EQ(Run({"import", reversed, "-o", rules}), kExitErrors);
+    EXPECT_TRUE(err_.str().starts_with(reversed + ":3: [오류] reversed-range 규칙 1: "));
+    const std::string empty = Write("empty.csv", header + ",,,,,\r\n");
+    EXPECT_EQ(Run({"import", empty, "-o", rules, "--json"}), kExitErrors);
+    EXPECT_TRUE(out_.str().starts_with(R"({"error":{"code":"no-rules","message":)"));
+    EXPECT_EQ(Read(rules), Read(first));
+    EXPECT_EQ(Run({"import", reversed, "-o", rules, "--force"}), kExitClean);
+    ASSERT_EQ(Run({"import", empty, "-o", rules, "--json", "--allow-empty"}), kExitClean);
     EXPECT_EQ(out_.str(), "{\"file\":\"" + rules + "\",\"rules\":0,\"backup\":\"" + rules +
                               ".bak\",\"kept_copy\":null}\n");
     EXPECT_EQ(Read(rules), "\xFF\xFE");
-    EXPECT_EQ(Read(rules + ".bak"), Read(first));
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()), 6);
 
     fs::permissions(rules, fs::perms::owner_read);
     EXPECT_EQ(Run({"import", Path("first.csv"), "-o", rules}), kExitFileFailed);
     EXPECT_EQ(Read(rules), "\xFF\xFE");
+}
+
+// Neither command writes over the file it reads, whatever name reaches it.
+TEST_F(Workbench, RefusesToWriteOverItsInput) {
+    const std::string rules = Write("Quillet.def", Utf16Le(kRule));
+    fs::create_symlink(rules, Path("link.def"));
+    EXPECT_EQ(Run({"export", rules, "-o", Path("link.def")}), kExitUsage);
+    EXPECT_EQ(Run({"export", rules, "-o", Path("./Quillet.def")}), kExitUsage);
+    EXPECT_EQ(Run({"import", rules, "-o", Path("link.def"), "--force"}), kExitUsage);
+    EXPECT_EQ(Read(rules), Utf16Le(kRule));
+}
+
+// Each finding names its code, and the list of codes (`codes`, shipped as
+// release/finding-codes.txt) has every one.
+TEST(CheckRules, ReadsOverflowAndInfinityAsTheyAreRead) {
+    RuleTable table;
+    table.Append({1, u"2147483648", u" -000002147483649", u"1e309", u"", u"8"});
+    table.Append({1, u"2147483647", u"-2147483648", u"8", u"9", u"-1e400x"});
+    std::vector<std::string> found;
+    for (const Finding& f : CheckRules(table)) {
+        if (f.code != "disabled") found.push_back(f.code + "@" + std::to_string(f.rule));
+        EXPECT_TRUE(std::ranges::any_of(AllFindingCodes(), [&](const FindingCode& code) {
+            return code.code == f.code && code.severity == f.severity;
+        })) << f.code;
+    }
+    EXPECT_EQ(found, (std::vector<std::string>{"code-overflow@1", "code-overflow@1", "not-finite@1",
+                                               "reversed-range@1", "not-finite@2",
+                                               "partial-number@2", "reversed-range@2"}));
+}
+
+TEST_F(Workbench, CodesListIsTheShippedOne) {
+    ASSERT_EQ(Run({"codes"}), kExitClean);
+    EXPECT_EQ(out_.str(), Read(QUILLET_SOURCE_DIR "/release/finding-codes.txt"));
+}
+
+TEST_F(Workbench, MapAndExplainSayWhatAShopReads) {
+    const std::string file = Write("q.def", Utf16Le(u"1\t101\t\t8.1\t8.99\t8.5\r\n"
+                                                    u"0\t101\t\t8.3\t\t7\r\n"
+                                                    u"1\t101\t\t8\t9.5\t8.6\r\n"
+                                                    u"1\t201\t\t9\t8\t1\r\n"));
+    ASSERT_EQ(Run({"map", file}), kExitClean);
+    EXPECT_EQ(out_.str(),
+              "코드 101 ~ 101\n"
+              "  지름 8 이상 8.1 미만 → 8.6 (규칙 3)\n"
+              "  지름 8.1 이상 8.99 이하 → 8.6 (규칙 1, 3)\n"
+              "  지름 8.99 초과 9.5 이하 → 8.6 (규칙 3)\n"
+              "나열되지 않은 코드와 지름은 그대로입니다.\n");
+    ASSERT_EQ(Run({"explain", file, "--code", "101", "--diameter", "8.3"}), kExitClean);
+    EXPECT_NE(out_.str().find("규칙 2: 꺼져 있어 건너뜀, 그대로 8.5\n"), std::string::npos);
+}
+
+// Bytes that are not UTF-8 in a file name, a rule text, a CSV field or a command still give
+// JSON that a strict parser reads; text for a terminal shows control characters escaped.
+TEST_F(Workbench, OutputIsValidJsonAndHarmlessText) {
+    const std::string file = Write("q\xFF.def", Utf16Le(u"1\t\x1B[2J\xD800\t\t8\t\t9\r\n"));
+    const std::string csv = Write("q.csv", std::string(kRulesCsvHeader) + "\r\n1,\xC0,,8,,9\r\n");
+    const std::vector<std::vector<std::string>> runs = {{"check", file, "--json"},
+                                                        {"export", file, "--json"},
+                                                        {"import", csv, "-o", Path("o"), "--json"},
+                                                        {"che\xE9"
+                                                         "ck",
+                                                         "--json"},
+                                                        {"check", Path("missing\xFE"), "--json"},
+                                                        {"codes", "--json"}};
+    for (const std::vector<std::string>& run : runs) {
+        Run(run);
+        EXPECT_TRUE(nlohmann::json::accept(out_.str())) << out_.str();
+    }
+    EXPECT_EQ(Run({"check", file}), kExitErrors);
+    EXPECT_EQ(out_.str().find('\x1B'), std::string::npos);
+    EXPECT_NE(out_.str().find("\\x1B[2J"), std::string::npos);
+    EXPECT_EQ(Run({"export", file, "-o", "--json"}), kExitClean);
+    EXPECT_TRUE(fs::exists("--json"));
+    fs::remove("--json");
 }
 
 }  // namespace
