@@ -1,5 +1,6 @@
 // quillet-rules.exe on a rule file that the real module wrote when the rule list was
-// confirmed: check reads it as the module does, and export then import gives the same bytes.
+// confirmed: check reads it as the module does, export then import gives the same bytes, and
+// a read-only backup stops the import as it stops the module's save.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -76,6 +77,18 @@ TEST_F(WorkbenchRun, ChecksExportsAndImportsTheFileTheModuleWrote) {
     const ProgramRun imported = RunWorkbench(
         L"import " + Quoted(csv) + L" -o " + Quoted(copy) + L" --force", folder / L"import.txt");
     EXPECT_EQ(imported.exitCode, 0) << imported.out;
+    EXPECT_EQ(BytesOf(copy), BytesOf(written));
+
+    // A read-only backup is protected like a read-only rule file: nothing changes.
+    const fs::path backup = folder / L"복사.def.bak";
+    std::ofstream(backup, std::ios::binary) << "old";
+    ASSERT_TRUE(SetFileAttributesW(backup.c_str(), FILE_ATTRIBUTE_READONLY));
+    const ProgramRun refused = RunWorkbench(
+        L"import " + Quoted(csv) + L" -o " + Quoted(copy) + L" --force", folder / L"refused.txt");
+    SetFileAttributesW(backup.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(refused.exitCode, 3) << refused.out;
+    EXPECT_NE(refused.out.find("복사.def.bak"), std::string::npos) << refused.out;
+    EXPECT_EQ(BytesOf(backup), "old");
     EXPECT_EQ(BytesOf(copy), BytesOf(written));
 }
 
