@@ -20,6 +20,9 @@ int RunMap(const CommandContext& context, const RuleFileView& file);
 int RunExplain(const CommandContext& context, const RuleFileView& file);
 int RunExport(const CommandContext& context, const RuleFileView& file);
 int RunImport(const CommandContext& context);
+// map with --svg: writes the picture, then reports as map does.
+int RunMapPicture(const CommandContext& context, const RuleFileView& file);
+int RunDiff(const CommandContext& context, const RuleFileView& before, const RuleFileView& after);
 
 // Reports a failure (a JSON {"error": {"code", "message"}} with --json) and returns `status`.
 int Fail(const CommandContext& context, int status, std::string_view code,
