@@ -1,0 +1,170 @@
+// The difference of two tables against Explain on each, and diff on the command line.
+#include "workbench/RuleDiff.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <sstream>
+
+#include "RandomTables.h"
+#include "rules/RuleFileFormat.h"
+#include "workbench/Workbench.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+bool SameBits(double a, double b) {
+    return std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b);
+}
+
+struct Probes {
+    std::vector<int32_t> codes{INT32_MIN, INT32_MAX};
+    std::vector<double> diameters{-kInf, kInf, 0.0, -0.0, std::numeric_limits<double>::quiet_NaN()};
+
+    void AddCode(int64_t code) {
+        for (int64_t c : {code - 1, code, code + 1}) {
+            codes.push_back(static_cast<int32_t>(std::clamp<int64_t>(c, INT32_MIN, INT32_MAX)));
+        }
+    }
+    void AddDiameter(double d) {
+        diameters.insert(diameters.end(), {std::nextafter(d, -kInf), d, std::nextafter(d, kInf)});
+    }
+};
+
+// Every bound of either table's rules and of the difference's pieces, with its neighbours.
+Probes ProbesOf(const RuleTable& a, const RuleTable& b, const std::vector<DiffSegment>& diff) {
+    Probes probes;
+    for (const RuleTable* table : {&a, &b}) {
+        for (const RuleNumbers& n : NumbersOf(*table)) {
+            probes.AddCode(n.codeFrom);
+            probes.AddCode(n.codeTo);
+            for (double d : {n.diameterLow, n.diameterHigh, n.newDiameter}) probes.AddDiameter(d);
+        }
+    }
+    for (const DiffSegment& segment : diff) {
+        probes.AddCode(segment.codeFrom);
+        probes.AddCode(segment.codeTo);
+        for (const DiffChange& change : segment.changes) {
+            probes.AddDiameter(change.low);
+            probes.AddDiameter(change.high);
+        }
+    }
+    std::ranges::sort(probes.codes);
+    probes.codes.erase(std::ranges::unique(probes.codes).begin(), probes.codes.end());
+    return probes;
+}
+
+StepOutcome OutcomeOf(const Explanation& explanation) {
+    StepOutcome outcome;
+    if (!explanation.changed) return outcome;
+    outcome.changed = true;
+    outcome.result = explanation.result;
+    for (const ExplainStep& step : explanation.steps) {
+        if (step.matched) outcome.rules.push_back(step.rule);
+    }
+    return outcome;
+}
+
+std::vector<const DiffChange*> Lookup(const std::vector<DiffSegment>& diff, int32_t code,
+                                      double diameter) {
+    std::vector<const DiffChange*> hits;
+    for (const DiffSegment& segment : diff) {
+        if (code < segment.codeFrom || code > segment.codeTo) continue;
+        for (const DiffChange& change : segment.changes) {
+            if (change.low <= diameter && diameter <= change.high) hits.push_back(&change);
+        }
+    }
+    return hits;
+}
+
+TEST(RuleDiff, AgreesWithExplainOnBothTablesAtEveryProbedPoint) {
+    int same = 0;
+    for (uint32_t seed = 1; seed <= 300; ++seed) {
+        RandomTables random(seed);
+        const RuleTable before = random.Table();
+        const RuleTable after = seed % 5 == 0 ? random.Table() : random.Edited(before);
+        const std::vector<DiffSegment> diff = DiffRules(before, after);
+        same += diff.empty();
+        const Probes probes = ProbesOf(before, after, diff);
+        for (int32_t code : probes.codes) {
+            for (double diameter : probes.diameters) {
+                const StepOutcome a = OutcomeOf(Explain(before, code, diameter));
+                const StepOutcome b = OutcomeOf(Explain(after, code, diameter));
+                const bool differ = a.changed != b.changed || !SameBits(a.result, b.result);
+                const auto hits = Lookup(diff, code, diameter);
+                const auto where = [&] {
+                    return "seed " + std::to_string(seed) + " code " + std::to_string(code) +
+                           " diameter " + std::to_string(diameter);
+                };
+                ASSERT_EQ(hits.size(), differ ? 1u : 0u) << where();
+                if (differ) {
+                    EXPECT_EQ(hits[0]->before, a) << where();
+                    EXPECT_EQ(hits[0]->after, b) << where();
+                }
+            }
+        }
+    }
+    // The edits leave some pairs acting alike and change others.
+    EXPECT_GT(same, 10);
+    EXPECT_LT(same, 250);
+    // The two zeros are different diameters to write.
+    RuleTable zero, negativeZero;
+    zero.Append({1, u"101", u"", u"8", u"", u"0"});
+    negativeZero.Append({1, u"101", u"", u"8", u"", u"-0"});
+    EXPECT_EQ(DiffRules(zero, negativeZero).size(), 1u);
+}
+
+std::string Read(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(RuleDiff, ReportsSameForAFileAndItsCsvRoundTrip) {
+    std::string pattern = (fs::temp_directory_path() / "rule-diff-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    const fs::path folder = pattern;
+    const auto path = [&](const char* name) { return (folder / name).string(); };
+    const auto run = [](std::vector<std::string> args, std::string* out = nullptr) {
+        std::ostringstream text, errors;
+        const int status = RunWorkbench(args, text, errors);
+        if (out) *out = text.str();
+        return status;
+    };
+    for (uint32_t seed = 1; seed <= 20; ++seed) {
+        RandomTables random(seed);
+        const RuleTable table = random.Table();
+        std::ofstream(path("old.def"), std::ios::binary) << EncodeRuleFile(table);
+        fs::remove(path("new.def"));
+        ASSERT_EQ(run({"export", path("old.def"), "-o", path("rules.csv")}), kExitClean);
+        ASSERT_EQ(run({"import", path("rules.csv"), "-o", path("new.def")}), kExitClean);
+        std::string out;
+        EXPECT_EQ(run({"diff", path("old.def"), path("new.def"), "--json"}, &out), kExitClean);
+        EXPECT_EQ(out, "{\"same\":true,\"segments\":[]}\n") << seed;
+    }
+    // A one-rule change is reported with exit 1 and says from what to what.
+    RuleTable before, after;
+    before.Append({1, u"101", u"120", u"8.1", u"8.99", u"8.5"});
+    after.Append({1, u"101", u"120", u"8.1", u"8.99", u"8.6"});
+    std::ofstream(path("old.def"), std::ios::binary) << EncodeRuleFile(before);
+    std::ofstream(path("new.def"), std::ios::binary) << EncodeRuleFile(after);
+    std::string out;
+    EXPECT_EQ(run({"diff", path("old.def"), path("new.def")}, &out), 1);
+    EXPECT_NE(out.find("코드 101 ~ 120\n  지름 8.1 이상 8.99 이하: 8.5 (규칙 1) → 8.6 (규칙 1)\n"),
+              std::string::npos)
+        << out;
+    EXPECT_EQ(run({"diff", path("old.def")}), kExitUsage);
+    EXPECT_EQ(run({"diff", path("old.def"), path("missing.def")}), kExitFileFailed);
+    EXPECT_EQ(Read(path("old.def")), EncodeRuleFile(before));
+    fs::remove_all(folder);
+}
+
+}  // namespace
