@@ -4,7 +4,6 @@
 
 #include <random>
 #include <string>
-#include <string_view>
 
 #include "rules/RuleTable.h"
 
@@ -22,48 +21,35 @@ public:
         return table;
     }
 
-    // The same table with one edit: a rule replaced, removed, added, switched or one field
-    // retyped, so that many pairs act alike on most steps and some on all.
-    RuleTable Edited(const RuleTable& table) {
-        RuleTable edited = table;
+    // The same table with one rule added, removed, switched or given another new diameter,
+    // so that many pairs act alike on most steps and some on all.
+    RuleTable Edited(RuleTable table) {
         const int n = table.count() > 0 ? Pick(1, table.count()) : 0;
-        switch (n == 0 ? 0 : Pick(0, 4)) {
-            case 0:
-                edited.Append(Rule());
-                break;
-            case 1:
-                edited.Remove(n);
-                break;
-            case 2:
-                edited.SetEnabled(n, table.rule(n).isDisplay == 0);
-                break;
-            case 3: {
-                HoleRule rule = table.rule(n);
-                rule.DiameterModify = Diameter();
-                edited.Replace(n, rule);
-                break;
-            }
-            default: {
-                HoleRule rule = table.rule(n);
-                (Pick(0, 1) == 0 ? rule.DiameterFrom : rule.CodeTo) =
-                    Pick(0, 1) == 0 ? Diameter() : Code();
-                edited.Replace(n, rule);
-            }
+        const int edit = n == 0 ? 0 : Pick(0, 3);
+        if (edit == 0) table.Append(Rule());
+        if (edit == 1) table.Remove(n);
+        if (edit == 2) table.SetEnabled(n, table.rule(n).isDisplay == 0);
+        if (edit == 3) {
+            HoleRule rule = table.rule(n);
+            rule.DiameterModify = Diameter();
+            table.Replace(n, rule);
         }
-        return edited;
+        return table;
     }
 
 private:
-    static RuleText Text(std::string_view s) { return RuleText(s.begin(), s.end()); }
     RuleText Code() {
-        static const char* const odd[] = {"", "abc", "103abc", "-5", "2147483647", "-2147483648"};
-        return Pick(0, 3) == 0 ? Text(odd[Pick(0, 5)]) : Text(std::to_string(Pick(98, 108)));
+        static const char16_t* const odd[] = {u"", u"abc", u"103abc", u"2147483647",
+                                              u"-2147483648"};
+        if (Pick(0, 3) == 0) return odd[Pick(0, 4)];
+        const std::string code = std::to_string(Pick(98, 108));
+        return RuleText(code.begin(), code.end());
     }
     RuleText Diameter() {
-        static const char* const texts[] = {"",       "0",        "-0",  "8,5", "8.1mm", "1e400",
-                                            "-1e400", "4.9e-324", "7.9", "8",   "8.1",   "8.5",
-                                            "8.99",   "9",        "10",  "-1"};
-        return Text(texts[Pick(0, 15)]);
+        static const char16_t* const texts[] = {u"",       u"0",        u"-0",  u"8,5", u"1e400",
+                                                u"-1e400", u"4.9e-324", u"7.9", u"8",   u"8.1",
+                                                u"8.5",    u"8.99",     u"9",   u"10",  u"-1"};
+        return texts[Pick(0, 14)];
     }
 
     std::mt19937 random_;

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <set>
 #include <sstream>
 
 #include "RandomTables.h"
@@ -22,45 +23,32 @@ namespace {
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
-bool SameBits(double a, double b) {
-    return std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b);
-}
-
-struct Probes {
-    std::vector<int32_t> codes{INT32_MIN, INT32_MAX};
-    std::vector<double> diameters{-kInf, kInf, 0.0, -0.0, std::numeric_limits<double>::quiet_NaN()};
-
-    void AddCode(int64_t code) {
-        for (int64_t c : {code - 1, code, code + 1}) {
-            codes.push_back(static_cast<int32_t>(std::clamp<int64_t>(c, INT32_MIN, INT32_MAX)));
-        }
-    }
-    void AddDiameter(double d) {
-        diameters.insert(diameters.end(), {std::nextafter(d, -kInf), d, std::nextafter(d, kInf)});
-    }
-};
-
 // Every bound of either table's rules and of the difference's pieces, with its neighbours.
-Probes ProbesOf(const RuleTable& a, const RuleTable& b, const std::vector<DiffSegment>& diff) {
-    Probes probes;
+std::pair<std::set<int32_t>, std::vector<double>> ProbesOf(const RuleTable& a, const RuleTable& b,
+                                                           const std::vector<DiffSegment>& diff) {
+    std::set<int32_t> codes{INT32_MIN, INT32_MAX};
+    std::vector<double> diameters{-kInf, kInf, 0.0, -0.0, std::nan("")};
+    const auto add = [&](int64_t code, std::initializer_list<double> bounds) {
+        for (const int64_t c : {code - 1, code, code + 1}) {
+            codes.insert(static_cast<int32_t>(std::clamp<int64_t>(c, INT32_MIN, INT32_MAX)));
+        }
+        for (const double d : bounds) {
+            diameters.insert(diameters.end(),
+                             {std::nextafter(d, -kInf), d, std::nextafter(d, kInf)});
+        }
+    };
     for (const RuleTable* table : {&a, &b}) {
         for (const RuleNumbers& n : NumbersOf(*table)) {
-            probes.AddCode(n.codeFrom);
-            probes.AddCode(n.codeTo);
-            for (double d : {n.diameterLow, n.diameterHigh, n.newDiameter}) probes.AddDiameter(d);
+            add(n.codeFrom, {n.diameterLow, n.diameterHigh, n.newDiameter});
+            add(n.codeTo, {});
         }
     }
     for (const DiffSegment& segment : diff) {
-        probes.AddCode(segment.codeFrom);
-        probes.AddCode(segment.codeTo);
-        for (const DiffChange& change : segment.changes) {
-            probes.AddDiameter(change.low);
-            probes.AddDiameter(change.high);
-        }
+        add(segment.codeTo, {});
+        for (const DiffChange& change : segment.changes)
+            add(segment.codeFrom, {change.low, change.high});
     }
-    std::ranges::sort(probes.codes);
-    probes.codes.erase(std::ranges::unique(probes.codes).begin(), probes.codes.end());
-    return probes;
+    return {codes, diameters};
 }
 
 StepOutcome OutcomeOf(const Explanation& explanation) {
@@ -94,12 +82,13 @@ TEST(RuleDiff, AgreesWithExplainOnBothTablesAtEveryProbedPoint) {
         const RuleTable after = seed % 5 == 0 ? random.Table() : random.Edited(before);
         const std::vector<DiffSegment> diff = DiffRules(before, after);
         same += diff.empty();
-        const Probes probes = ProbesOf(before, after, diff);
-        for (int32_t code : probes.codes) {
-            for (double diameter : probes.diameters) {
+        const auto [codes, diameters] = ProbesOf(before, after, diff);
+        for (const int32_t code : codes) {
+            for (const double diameter : diameters) {
                 const StepOutcome a = OutcomeOf(Explain(before, code, diameter));
                 const StepOutcome b = OutcomeOf(Explain(after, code, diameter));
-                const bool differ = a.changed != b.changed || !SameBits(a.result, b.result);
+                const bool differ = a.changed != b.changed || std::bit_cast<uint64_t>(a.result) !=
+                                                                  std::bit_cast<uint64_t>(b.result);
                 const auto hits = Lookup(diff, code, diameter);
                 const auto where = [&] {
                     return "seed " + std::to_string(seed) + " code " + std::to_string(code) +
@@ -121,11 +110,6 @@ TEST(RuleDiff, AgreesWithExplainOnBothTablesAtEveryProbedPoint) {
     zero.Append({1, u"101", u"", u"8", u"", u"0"});
     negativeZero.Append({1, u"101", u"", u"8", u"", u"-0"});
     EXPECT_EQ(DiffRules(zero, negativeZero).size(), 1u);
-}
-
-std::string Read(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 TEST(RuleDiff, ReportsSameForAFileAndItsCsvRoundTrip) {
@@ -163,7 +147,6 @@ TEST(RuleDiff, ReportsSameForAFileAndItsCsvRoundTrip) {
         << out;
     EXPECT_EQ(run({"diff", path("old.def")}), kExitUsage);
     EXPECT_EQ(run({"diff", path("old.def"), path("missing.def")}), kExitFileFailed);
-    EXPECT_EQ(Read(path("old.def")), EncodeRuleFile(before));
     fs::remove_all(folder);
 }
 
