@@ -88,7 +88,7 @@ std::optional<Bound> UpperBound(double high) {
 }
 
 // "8 이상 8.1 미만", "8.99 초과", "8.5".
-std::string IntervalText(double low, double high) {
+std::string IntervalWords(double low, double high) {
     if (low == high) return TextNumber(low);
     const std::optional<Bound> lower = LowerBound(low);
     const std::optional<Bound> upper = UpperBound(high);
@@ -171,7 +171,7 @@ void PrintMapText(std::ostream& out, const std::vector<MapSegment>& segments) {
     for (const MapSegment& segment : segments) {
         out << "코드 " << segment.codeFrom << " ~ " << segment.codeTo << "\n";
         for (const MapChange& change : segment.changes) {
-            out << "  지름 " << IntervalText(change.low, change.high) << " → "
+            out << "  지름 " << IntervalWords(change.low, change.high) << " → "
                 << TextNumber(change.result) << " (규칙 " << NumberList(change.rules) << ")\n";
         }
     }
@@ -292,4 +292,12 @@ int RunCodes(const CommandContext& context) {
     json.EndArray().EndObject();
     context.out << json.Text() << "\n";
     return kExitClean;
+}
+
+std::string IntervalText(double low, double high) {
+    return IntervalWords(low, high);
+}
+
+bool EndIsOpen(double bound, double outward) {
+    return std::isfinite(bound) && !ReadableBound(bound, outward).included;
 }

@@ -7,6 +7,9 @@ const std::string_view kUsageText =
     "사용법: quillet-rules <명령> [--json]\n"
     "  check FILE                          줄마다 읽히는 방식, 규칙의 숫자, 발견 사항\n"
     "  map FILE                            표 전체의 효과: 코드 구간마다 바뀌는 지름 구간\n"
+    "  map FILE --svg OUT.svg              지도를 SVG 그림으로도 쓰기\n"
+    "  diff OLD NEW [--svg OUT.svg]        두 규칙 파일이 다르게 바꾸는 코드와 지름 (같으면 "
+    "0, 다르면 1)\n"
     "  explain FILE --code N --diameter D  한 단계에 규칙을 차례로 적용한 과정\n"
     "  export FILE [-o OUT.csv]            규칙을 UTF-8 CSV로 내보내기\n"
     "  import IN.csv -o FILE               CSV의 규칙을 규칙 파일로 쓰기 (이전 파일은 "
@@ -27,6 +30,7 @@ std::optional<Command> CommandNamed(std::string_view name) {
     if (name == "export") return Command::Export;
     if (name == "import") return Command::Import;
     if (name == "codes") return Command::Codes;
+    if (name == "diff") return Command::Diff;
     if (name == "help" || name == "--help" || name == "-h") return Command::Help;
     if (name == "version" || name == "--version") return Command::Version;
     return std::nullopt;
@@ -53,7 +57,7 @@ struct OptionReader {
 };
 
 bool TakesValue(std::string_view option) {
-    return option == "-o" || option == "--code" || option == "--diameter";
+    return option == "-o" || option == "--code" || option == "--diameter" || option == "--svg";
 }
 
 bool IsOption(std::string_view arg) {
@@ -77,6 +81,8 @@ std::optional<std::string> ReadOption(std::string_view option, OptionReader& rea
     if (!value) return std::string(option) + " 뒤에 값이 있어야 합니다.";
     if (option == "-o") {
         invocation.output = *value;
+    } else if (option == "--svg") {
+        invocation.svg = *value;
     } else if (option == "--code") {
         invocation.code = WholeNumber<int32_t>(*value);
         if (!invocation.code) return "--code 값은 32비트 정수여야 합니다: " + *value;
@@ -104,6 +110,9 @@ std::optional<std::string> CheckCombination(const Invocation& invocation) {
     }
     if ((invocation.force || invocation.allowEmpty) && command != Command::Import) {
         return "--force와 --allow-empty는 import에만 씁니다.";
+    }
+    if (invocation.svg && command != Command::Map && command != Command::Diff) {
+        return "--svg는 map과 diff에만 씁니다.";
     }
     return std::nullopt;
 }
@@ -148,7 +157,14 @@ std::variant<Invocation, UsageError> ParseArguments(std::span<const std::string>
         if (auto problem = CheckCombination(invocation)) return usage(*problem);
         return invocation;
     }
-    if (operands.size() != 1) return usage("파일을 하나 주어야 합니다.");
+    if (*command == Command::Diff) {
+        if (operands.size() != 2) {
+            return usage("diff에는 규칙 파일 두 개(OLD NEW)를 주어야 합니다.");
+        }
+        invocation.secondInput = operands[1];
+    } else if (operands.size() != 1) {
+        return usage("파일을 하나 주어야 합니다.");
+    }
     invocation.input = operands[0];
     if (auto problem = CheckCombination(invocation)) return usage(*problem);
     return invocation;

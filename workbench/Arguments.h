@@ -8,14 +8,16 @@
 #include <string_view>
 #include <variant>
 
-enum class Command { Check, Map, Explain, Export, Import, Codes, Help, Version };
+enum class Command { Check, Map, Explain, Export, Import, Codes, Diff, Help, Version };
 
 struct Invocation {
     Command command = Command::Help;
-    std::string input;                  // FILE, or IN.csv for import
+    std::string input;                  // FILE, or IN.csv for import, or OLD for diff
+    std::string secondInput;            // NEW for diff
     std::optional<std::string> output;  // -o
     std::optional<int32_t> code;        // --code (explain)
     std::optional<double> diameter;     // --diameter (explain)
+    std::optional<std::string> svg;     // --svg (map, diff)
     bool json = false;
     bool force = false;       // --force (import): write even when the check finds errors
     bool allowEmpty = false;  // --allow-empty (import): write a table without rules

@@ -188,7 +188,12 @@ int Dispatch(const CommandContext& context) {
         case Command::Check:
             return RunCheck(context, file);
         case Command::Map:
-            return RunMap(context, file);
+            return invocation.svg ? RunMapPicture(context, file) : RunMap(context, file);
+        case Command::Diff: {
+            const std::optional<std::string> newer = ReadWholeFile(invocation.secondInput, error);
+            if (!newer) return Fail(context, kExitFileFailed, "cannot-read", error);
+            return RunDiff(context, file, ViewRuleFile(BytesOf(*newer)));
+        }
         case Command::Explain:
             return RunExplain(context, file);
         default:

@@ -1,4 +1,4 @@
-// quillet-rules: check, map, explain, export and import a rule table with the module's own
+// quillet-rules: check, map, explain, diff, export and import rule tables with the module's own
 // reader, writer and rule code. Text for people is Korean; --json gives one JSON document.
 #pragma once
 

@@ -24,6 +24,9 @@ int RunExplain(const CommandContext& context, const RuleFileView& file);
 int RunExport(const CommandContext& context, const RuleFileView& file);
 int RunImport(const CommandContext& context);
 int RunCodes(const CommandContext& context);
+// map with --svg: writes the picture, then reports as map does.
+int RunMapPicture(const CommandContext& context, const RuleFileView& file);
+int RunDiff(const CommandContext& context, const RuleFileView& before, const RuleFileView& after);
 
 class JsonWriter;
 
@@ -34,6 +37,12 @@ int Fail(const CommandContext& context, int status, std::string_view code,
 
 // "1, 3, 4".
 std::string NumberList(const std::vector<int>& numbers);
+
+// A closed binary64 interval as a shop reads it: "8 이상 8.1 미만", "8.99 초과", "8.5". An end
+// is named open by the neighbour beyond it when that reads shorter.
+std::string IntervalText(double low, double high);
+// Whether the end `bound` of an interval reaching no further towards `outward` reads as open.
+bool EndIsOpen(double bound, double outward);
 
 // Numbers for people: the shortest text that reads back, infinities as "∞" and "-∞".
 std::string TextNumber(double value);
