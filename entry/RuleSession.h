@@ -1,8 +1,10 @@
-// The rule table's life in the module: loaded from the rule file beside the module at each
-// start of the command, edited in the rule list, saved when the list is confirmed.
+// The rule table's life in the module: loaded from the rule file (in the folder the registry
+// names, else beside the module) at each start of the command, edited in the rule list,
+// saved when the list is confirmed.
 #pragma once
 
 #include "platform/Win32FilePort.h"
+#include "rules/RuleFolder.h"
 #include "rules/RuleTable.h"
 
 class RuleSession {
@@ -22,4 +24,5 @@ public:
 private:
     Win32FilePort files_;
     RuleTable table_;
+    RuleLocation location_;  // where the table was loaded from, and is saved to
 };

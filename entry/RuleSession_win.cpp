@@ -6,19 +6,23 @@
 #include "dialogs/RuleListText.h"
 #include "entry/RuleFileReport.h"
 #include "platform/FilePaths.h"
+#include "platform/RegistrySetting.h"
 #include "platform/WideText.h"
 #include "rules/RuleStore.h"
 
 namespace {
 
-constexpr wchar_t kRuleFileName[] = L"Quillet.def";
-
-// Any object of the module: its address names the module whose folder holds the rule file.
+// Any object of the module: its address names the module whose folder holds the rule file
+// when the registry names no other.
 const char moduleAnchor = 0;
 
-// "<folder of the module>\Quillet.def", worked out afresh each time the file is used.
-FilePath RuleFileBesideModule() {
-    return ToU16(FolderOf(ModuleFileName(ModuleContaining(&moduleAnchor))) + L"\\" + kRuleFileName);
+// Worked out afresh at each start of the command, so that a changed setting takes effect
+// without restarting the host.
+RuleLocation CurrentRuleLocation() {
+    const RuleFolderValues values{RuleFolderValue(HKEY_LOCAL_MACHINE),
+                                  RuleFolderValue(HKEY_CURRENT_USER)};
+    return ChooseRuleLocation(values,
+                              ToU16(FolderOf(ModuleFileName(ModuleContaining(&moduleAnchor)))));
 }
 
 // The host may send event 7 again from its own message handling, which runs inside the
@@ -41,7 +45,8 @@ bool RuleListIsOpen() {
 }  // namespace
 
 void RuleSession::Load() {
-    ReportRuleFileLoad(RuleStore(files_, RuleFileBesideModule()).Load(table_));
+    location_ = CurrentRuleLocation();
+    ReportRuleFileLoad(RuleStore(files_, location_.file).Load(table_));
 }
 
 void RuleSession::EditInRuleList() {
@@ -49,5 +54,5 @@ void RuleSession::EditInRuleList() {
     const int32_t countAtOpen = table_.count();
     QuilletDlg list(table_);
     if (list.DoModal() != IDOK || !ConfirmedListSaves(countAtOpen, table_.count())) return;
-    ReportRuleFileSave(RuleStore(files_, RuleFileBesideModule()).Save(table_));
+    ReportRuleFileSave(RuleStore(files_, location_.file).Save(table_));
 }
