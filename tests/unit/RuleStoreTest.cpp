@@ -170,6 +170,45 @@ TEST(RuleStore, SaveKeepsTheReplacedFileAsBackupAndFilesWithOtherLinesForGood) {
                                                {saved.keptCopy, kWithComment + "x"}}));
 }
 
+// The contents are compared in the save's own round, with what it would back up.
+TEST(RuleStore, SaveExpectingContentsReplacesOnlyThemOrNoFile) {
+    FakeFiles files;
+    const RuleStore store(files, kRules);
+    const FileContents loaded{true, kRuleLines};
+    const SaveOptions expectLoaded{&loaded};
+
+    files.entries[kRules].bytes = kWithComment;  // another writer's file: left as it is
+    FileSave saved = store.Save(NewTable(), expectLoaded);
+    EXPECT_EQ(saved.failedStep, SaveStep::CheckFound);
+    EXPECT_FALSE(saved.succeeded());
+    EXPECT_EQ(saved.found, (FileContents{true, kWithComment}));
+    EXPECT_EQ(files.Files(), (std::map<FilePath, std::string>{{kRules, kWithComment}}));
+
+    const FileContents none;  // loaded no file, and now there is one
+    EXPECT_EQ(store.Save(NewTable(), SaveOptions{&none}).failedStep, SaveStep::CheckFound);
+
+    files.entries[kRules].bytes = kRuleLines;
+    EXPECT_TRUE(store.Save(NewTable(), expectLoaded).succeeded());
+    files.entries.clear();  // gone meanwhile: nothing of it to lose
+    EXPECT_TRUE(store.Save(NewTable(), expectLoaded).succeeded());
+    EXPECT_EQ(files.Files(), (std::map<FilePath, std::string>{{kRules, kNewBytes}}));
+}
+
+TEST(RuleStore, ReplacedFilesWithRulesTheTableLacksAreKeptWhenAsked) {
+    FakeFiles files;
+    const RuleStore store(files, kRules);
+    const SaveOptions keepRules{nullptr, true};
+
+    files.entries[kRules].bytes = kNewBytes;  // the table's own rules: backup only
+    EXPECT_TRUE(store.Save(NewTable(), keepRules).keptCopy.empty());
+
+    files.entries[kRules].bytes = kRuleLines;  // a rule the table lacks
+    EXPECT_TRUE(store.Save(NewTable()).keptCopy.empty());
+    files.entries[kRules].bytes = kRuleLines;
+    EXPECT_EQ(store.Save(NewTable(), keepRules).keptCopy, kKept);
+    EXPECT_EQ(files.Bytes(kKept), kRuleLines);
+}
+
 // Whatever step fails, the rule file keeps its old bytes and nothing of the save is left.
 TEST(RuleStore, AFailureAtAnyStepLeavesTheOldFileAndNoFileOfTheSave) {
     int step = 0;
