@@ -12,6 +12,7 @@ const std::string_view kUsageText =
     "  export FILE [-o OUT.csv]            규칙을 UTF-8 CSV로 내보내기\n"
     "  import IN.csv -o FILE               CSV의 규칙을 규칙 파일로 쓰기 (이전 파일은 "
     "FILE.bak)\n"
+    "  where                               이 컴퓨터의 모듈이 쓰는 규칙 폴더와 파일 (Windows)\n"
     "  --json                              결과를 JSON 문서 하나로 출력\n"
     "  --version                           버전 표시\n"
     "종료 상태: 0 정보뿐, 1 경고, 2 오류, 3 파일을 읽거나 쓸 수 없음, 4 사용법 오류\n";
@@ -24,6 +25,7 @@ std::optional<Command> CommandNamed(std::string_view name) {
     if (name == "explain") return Command::Explain;
     if (name == "export") return Command::Export;
     if (name == "import") return Command::Import;
+    if (name == "where") return Command::Where;
     if (name == "help" || name == "--help" || name == "-h") return Command::Help;
     if (name == "version" || name == "--version") return Command::Version;
     return std::nullopt;
@@ -114,6 +116,10 @@ std::variant<Invocation, UsageError> ParseArguments(std::span<const std::string>
         }
     }
     if (*command == Command::Help || *command == Command::Version) return invocation;
+    if (*command == Command::Where) {
+        if (!operands.empty()) return usage("where에는 파일을 주지 않습니다.");
+        return invocation;
+    }
     if (operands.size() != 1) return usage("파일을 하나 주어야 합니다.");
     invocation.input = operands[0];
     if (auto problem = CheckCombination(invocation)) return usage(*problem);

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <variant>
 
-enum class Command { Check, Map, Explain, Export, Import, Help, Version };
+enum class Command { Check, Map, Explain, Export, Import, Where, Help, Version };
 
 struct Invocation {
     Command command = Command::Help;

@@ -8,6 +8,7 @@
 #include <optional>
 #include <ostream>
 
+#include "platform/TextEncoding.h"
 #include "workbench/Json.h"
 #include "workbench/RuleStore.h"
 #include "workbench/RulesCsv.h"
@@ -110,6 +111,50 @@ void PrintImported(const CommandContext& context, int32_t rules, const StoreOutc
     context.out << json.Text() << "\n";
 }
 
+const char* SourceText(RuleFolderSource source) {
+    switch (source) {
+        case RuleFolderSource::Machine:
+            return "HKLM\\SOFTWARE\\Ferrimount\\KEP\\Quillet\\RuleFolder";
+        case RuleFolderSource::User:
+            return "HKCU\\SOFTWARE\\Ferrimount\\KEP\\Quillet\\RuleFolder";
+        case RuleFolderSource::ModuleFolder:
+            break;
+    }
+    return "설정 없음: 모듈의 폴더";
+}
+
+const char* SourceName(RuleFolderSource source) {
+    switch (source) {
+        case RuleFolderSource::Machine:
+            return "machine";
+        case RuleFolderSource::User:
+            return "user";
+        case RuleFolderSource::ModuleFolder:
+            break;
+    }
+    return "module-folder";
+}
+
+int RunWhere(const CommandContext& context) {
+    if (!context.seat) {
+        return Fail(context, kExitUsage, "windows-only", "where는 Windows에서만 쓸 수 있습니다.");
+    }
+    const RuleLocation& seat = *context.seat;
+    const auto utf8 = [](const std::u16string& text) {
+        return Utf8FromUtf16(text, SurrogateForm::Replaced);
+    };
+    if (!context.invocation.json) {
+        context.out << "규칙 폴더: " << utf8(seat.folder) << "\n규칙 파일: " << utf8(seat.file)
+                    << "\n설정: " << SourceText(seat.source) << "\n";
+        return kExitClean;
+    }
+    JsonWriter json;
+    json.BeginObject().Key("folder").String(utf8(seat.folder)).Key("file").String(utf8(seat.file));
+    json.Key("source").String(SourceName(seat.source)).EndObject();
+    context.out << json.Text() << "\n";
+    return kExitClean;
+}
+
 int Dispatch(const CommandContext& context) {
     const Invocation& invocation = context.invocation;
     if (invocation.command == Command::Help) {
@@ -121,6 +166,7 @@ int Dispatch(const CommandContext& context) {
         return kExitClean;
     }
     if (invocation.command == Command::Import) return RunImport(context);
+    if (invocation.command == Command::Where) return RunWhere(context);
     std::string error;
     const std::optional<std::string> bytes = ReadWholeFile(invocation.input, error);
     if (!bytes) return Fail(context, kExitFileFailed, "cannot-read", error);
@@ -194,16 +240,16 @@ int RunImport(const CommandContext& context) {
 }
 
 int RunWorkbench(std::span<const std::string> args, std::ostream& out, std::ostream& err,
-                 FilePort& files) {
+                 FilePort& files, const RuleLocation* seat) {
     auto parsed = ParseArguments(args);
     if (const auto* usage = std::get_if<UsageError>(&parsed)) {
         Invocation invocation;
         invocation.json = usage->json;
-        const CommandContext context{invocation, out, err, files};
+        const CommandContext context{invocation, out, err, files, seat};
         const int status = Fail(context, kExitUsage, "usage", usage->message);
         if (!usage->json) err << kUsageText;
         return status;
     }
-    const CommandContext context{std::get<Invocation>(parsed), out, err, files};
+    const CommandContext context{std::get<Invocation>(parsed), out, err, files, seat};
     return Dispatch(context);
 }

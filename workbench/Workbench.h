@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/FilePort.h"
+#include "rules/RuleFolder.h"
 
 // 0: nothing above info; 1: warnings; 2: errors; 3: a file cannot be read or written;
 // 4: the command line is wrong.
@@ -20,6 +21,7 @@ enum ExitStatus : int {
 
 // `args` are the arguments after the program name, UTF-8. Reports go to `out`; diagnostics
 // to `err`, except that with --json every outcome is one JSON document on `out`.
-// Files are read and written through `files`.
+// Files are read and written through `files`. `seat` is where the module on this computer
+// keeps its rule file, for `where`; null where the program cannot tell (off Windows).
 int RunWorkbench(std::span<const std::string> args, std::ostream& out, std::ostream& err,
-                 FilePort& files);
+                 FilePort& files, const RuleLocation* seat = nullptr);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/FilePort.h"
+#include "rules/RuleFolder.h"
 #include "workbench/Arguments.h"
 #include "workbench/RuleFileLines.h"
 
@@ -15,6 +16,7 @@ struct CommandContext {
     std::ostream& out;
     std::ostream& err;
     FilePort& files;
+    const RuleLocation* seat;  // the module's rule file on this computer; null off Windows
 };
 
 int RunCheck(const CommandContext& context, const RuleFileView& file);
