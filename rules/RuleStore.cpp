@@ -183,6 +183,7 @@ private:
         if (!backedUp.ok()) {
             return StepFailure{backedUp, SaveStep::WriteBackup, BackupPathOf(target_)};
         }
+        if (auto changed = ChangedSince(found, result)) return changed;
         if (auto failure = Replace(replacement, true)) return failure;
         result.backupKept = true;
         if (kept) result.keptCopy = kept->Keep();
@@ -191,6 +192,22 @@ private:
 
     bool MayReplaceFound(const FileContents& found) const {
         return !guard_ || !guard_->options.expected || MayReplace(*guard_->options.expected, found);
+    }
+
+    // Writing the backup and the kept copy takes a few file operations, flushes among them:
+    // a file that must be as expected is read once more right before the rename, which
+    // leaves only the span of that read and the rename unchecked.
+    std::optional<StepFailure> ChangedSince(const FileContents& found, FileSave& result) {
+        if (!guard_ || !guard_->options.expected) return std::nullopt;
+        std::string bytes;
+        const FileStatus read = port_.ReadAll(target_, ReadSharing::WithSaves, bytes);
+        if (read.fault != FileFault::NotFound && !read.ok()) {
+            return StepFailure{read, SaveStep::ReadOld, target_};
+        }
+        FileContents current{read.ok(), std::move(bytes)};
+        if (MayReplace(found, current)) return std::nullopt;
+        result.found = std::move(current);
+        return StepFailure{{FileFault::Other, 0}, SaveStep::CheckFound, target_};
     }
 
     bool MustKeep(const std::string& oldBytes) const {

@@ -51,7 +51,8 @@ struct FileContents {
 
 struct SaveOptions {
     // When set, the save replaces only a file that holds these contents, or no file: the
-    // file is compared with them in the same round that backs it up and replaces it.
+    // file is compared with them in the same round that backs it up, and once more right
+    // before the rename that replaces it.
     const FileContents* expected = nullptr;
     // Also keep the replaced file for good when it holds a rule the saved table lacks.
     bool keepRulesNotInTable = false;

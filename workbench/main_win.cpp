@@ -12,8 +12,8 @@
 #include "platform/FilePaths.h"
 #include "platform/RegistrySetting.h"
 #include "platform/TextEncoding.h"
-#include "platform/Win32FilePort.h"
 #include "platform/WideText.h"
+#include "platform/Win32FilePort.h"
 #include "workbench/Workbench.h"
 
 namespace {
