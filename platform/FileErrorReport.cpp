@@ -25,3 +25,9 @@ void ShowModuleMessage(std::wstring_view text, UINT icon) {
     const std::wstring owned(text);
     MessageBoxW(GetActiveWindow(), owned.c_str(), kCaption, MB_OK | icon);
 }
+
+bool AskModuleQuestion(std::wstring_view text) {
+    const std::wstring owned(text);
+    return MessageBoxW(GetActiveWindow(), owned.c_str(), kCaption,
+                       MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+}

@@ -17,3 +17,6 @@ void ReportFileError(FileAction action, std::wstring_view path, DWORD error);
 std::wstring DescribeWin32Error(DWORD error);
 
 void ShowModuleMessage(std::wstring_view text, UINT icon = MB_ICONINFORMATION);
+
+// A question with 예 and 아니요, 아니요 being the default; true for 예.
+bool AskModuleQuestion(std::wstring_view text);

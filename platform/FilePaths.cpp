@@ -1,5 +1,7 @@
 #include "platform/FilePaths.h"
 
+#include <shlobj.h>
+
 #include <vector>
 
 namespace {
@@ -52,4 +54,31 @@ std::wstring ForFileApi(std::wstring_view path) {
     if (IsUnc(path)) return LR"(\\?\UNC\)" + std::wstring(path.substr(2));
     if (IsDriveAbsolute(path)) return LR"(\\?\)" + std::wstring(path);
     return std::wstring(path);
+}
+
+std::optional<SYSTEMTIME> LastWriteLocalTime(std::wstring_view path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(ForFileApi(path).c_str(), GetFileExInfoStandard, &data)) {
+        return std::nullopt;
+    }
+    SYSTEMTIME utc{}, local{};
+    if (!FileTimeToSystemTime(&data.ftLastWriteTime, &utc) ||
+        !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) {
+        return std::nullopt;
+    }
+    return local;
+}
+
+std::wstring LocalAppDataFolder(std::wstring_view name) {
+    PWSTR base = nullptr;
+    const HRESULT found = SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &base);
+    std::wstring folder = SUCCEEDED(found) ? std::wstring(base) : std::wstring();
+    CoTaskMemFree(base);
+    if (folder.empty()) return {};
+    folder += L"\\" + std::wstring(name);
+    if (!CreateDirectoryW(ForFileApi(folder).c_str(), nullptr) &&
+        GetLastError() != ERROR_ALREADY_EXISTS) {
+        return {};
+    }
+    return folder;
 }

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,3 +18,10 @@ std::wstring FolderOf(std::wstring_view path);
 
 // The path in the extended-length form (\\?\) when it is too long for the plain file API.
 std::wstring ForFileApi(std::wstring_view path);
+
+// When the file was last written, in local time; nullopt when that cannot be read.
+std::optional<SYSTEMTIME> LastWriteLocalTime(std::wstring_view path);
+
+// "<the user's local application data folder>\<name>", created if missing; empty when the
+// system does not say where that folder is or the folder cannot be made.
+std::wstring LocalAppDataFolder(std::wstring_view name);

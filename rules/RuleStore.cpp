@@ -88,9 +88,16 @@ struct StepFailure {
     FilePath path;
 };
 
+// What a rule file's save checks and keeps beyond writing the bytes.
+struct RuleFileGuard {
+    const SaveOptions& options;
+    const RuleTable& table;
+};
+
 class Saver {
 public:
-    Saver(FilePort& port, FilePath target) : port_(port), target_(std::move(target)) {}
+    Saver(FilePort& port, FilePath target, const RuleFileGuard* guard = nullptr)
+        : port_(port), target_(std::move(target)), guard_(guard) {}
 
     FileSave Run(std::string_view bytes, bool withBackup) {
         FileSave result;
@@ -149,17 +156,25 @@ private:
         result.keptCopy.clear();
         std::string old;
         const FileStatus read = port_.ReadAll(target_, ReadSharing::WithSaves, old);
-        if (read.fault == FileFault::NotFound) return Replace(replacement, false);
-        if (!read.ok()) return StepFailure{read, SaveStep::ReadOld, target_};
+        if (read.fault != FileFault::NotFound && !read.ok()) {
+            return StepFailure{read, SaveStep::ReadOld, target_};
+        }
+        FileContents found{read.ok(), std::move(old)};
+        if (!MayReplaceFound(found)) {
+            result.found = std::move(found);
+            return StepFailure{{FileFault::Other, 0}, SaveStep::CheckFound, target_};
+        }
+        if (!found.exists) return Replace(replacement, false);
         if (!withBackup) return Replace(replacement, true);
+        const std::string& oldBytes = found.bytes;
 
-        OwnFile backup(port_, target_, old);
+        OwnFile backup(port_, target_, oldBytes);
         if (!backup.status().ok()) {
             return StepFailure{backup.status(), SaveStep::WriteBackup, BackupPathOf(target_)};
         }
         std::optional<KeptCopy> kept;
-        if (HoldsLinesNotCarried(AsBytes(old))) {
-            kept.emplace(port_, target_, old);
+        if (MustKeep(oldBytes)) {
+            kept.emplace(port_, target_, oldBytes);
             if (!kept->status().ok()) {
                 return StepFailure{kept->status(), SaveStep::KeepCopy, kept->path()};
             }
@@ -168,10 +183,37 @@ private:
         if (!backedUp.ok()) {
             return StepFailure{backedUp, SaveStep::WriteBackup, BackupPathOf(target_)};
         }
+        if (auto changed = ChangedSince(found, result)) return changed;
         if (auto failure = Replace(replacement, true)) return failure;
         result.backupKept = true;
         if (kept) result.keptCopy = kept->Keep();
         return std::nullopt;
+    }
+
+    bool MayReplaceFound(const FileContents& found) const {
+        return !guard_ || !guard_->options.expected || MayReplace(*guard_->options.expected, found);
+    }
+
+    // Writing the backup and the kept copy takes a few file operations, flushes among them:
+    // a file that must be as expected is read once more right before the rename, which
+    // leaves only the span of that read and the rename unchecked.
+    std::optional<StepFailure> ChangedSince(const FileContents& found, FileSave& result) {
+        if (!guard_ || !guard_->options.expected) return std::nullopt;
+        std::string bytes;
+        const FileStatus read = port_.ReadAll(target_, ReadSharing::WithSaves, bytes);
+        if (read.fault != FileFault::NotFound && !read.ok()) {
+            return StepFailure{read, SaveStep::ReadOld, target_};
+        }
+        FileContents current{read.ok(), std::move(bytes)};
+        if (MayReplace(found, current)) return std::nullopt;
+        result.found = std::move(current);
+        return StepFailure{{FileFault::Other, 0}, SaveStep::CheckFound, target_};
+    }
+
+    bool MustKeep(const std::string& oldBytes) const {
+        if (HoldsLinesNotCarried(AsBytes(oldBytes))) return true;
+        return guard_ && guard_->options.keepRulesNotInTable &&
+               HoldsRulesNotIn(AsBytes(oldBytes), guard_->table);
     }
 
     std::optional<StepFailure> Replace(OwnFile& replacement, bool replace) {
@@ -219,6 +261,7 @@ private:
 
     FilePort& port_;
     FilePath target_;
+    const RuleFileGuard* guard_;
 };
 
 }  // namespace
@@ -247,18 +290,34 @@ bool HoldsLinesNotCarried(std::span<const unsigned char> bytes) {
     return false;
 }
 
+bool HoldsRulesNotIn(std::span<const unsigned char> bytes, const RuleTable& table) {
+    RuleTable held;
+    DecodeRuleFile(bytes, held);
+    for (int32_t n = 1; n <= held.count(); ++n) {
+        bool found = false;
+        for (int32_t m = 1; m <= table.count() && !found; ++m)
+            found = table.rule(m) == held.rule(n);
+        if (!found) return true;
+    }
+    return false;
+}
+
+bool MayReplace(const FileContents& expected, const FileContents& found) {
+    return !found.exists || found == expected;
+}
+
 RuleFileLoad RuleStore::Load(RuleTable& table) const {
     table.Clear();
     RuleFileLoad result;
     result.path = path_;
-    std::string bytes;
-    result.status = port_.ReadAll(path_, ReadSharing::Exclusive, bytes);
-    if (result.succeeded()) result.lines = DecodeRuleFile(AsBytes(bytes), table);
+    result.status = port_.ReadAll(path_, ReadSharing::Exclusive, result.bytes);
+    if (result.succeeded()) result.lines = DecodeRuleFile(AsBytes(result.bytes), table);
     return result;
 }
 
-FileSave RuleStore::Save(const RuleTable& table) const {
-    Saver saver(port_, port_.FollowLinks(path_));
+FileSave RuleStore::Save(const RuleTable& table, const SaveOptions& options) const {
+    const RuleFileGuard guard{options, table};
+    Saver saver(port_, port_.FollowLinks(path_), &guard);
     FileSave result = saver.Run(EncodeRuleFile(table), true);
     result.path = path_;
     return result;

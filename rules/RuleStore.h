@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 #include <utility>
 
@@ -22,6 +23,7 @@ struct RuleFileLoad {
     FilePath path;
     FileStatus status;         // why the file could not be read; ok when it was
     RuleFileReadResult lines;  // what the file held, when it was read
+    std::string bytes;         // the file's bytes, when it was read
 
     bool succeeded() const { return status.ok(); }
 };
@@ -36,6 +38,24 @@ enum class SaveStep : uint8_t {
     WriteBackup,  // the backup could not be written or put in place
     KeepCopy,     // the kept copy could not be written
     Replace,      // the new contents could not take the file's place
+    CheckFound,   // the file is not the one the save expected to replace
+};
+
+// What a file held: its bytes, or no file at all.
+struct FileContents {
+    bool exists = false;
+    std::string bytes;
+
+    bool operator==(const FileContents&) const = default;
+};
+
+struct SaveOptions {
+    // When set, the save replaces only a file that holds these contents, or no file: the
+    // file is compared with them in the same round that backs it up, and once more right
+    // before the rename that replaces it.
+    const FileContents* expected = nullptr;
+    // Also keep the replaced file for good when it holds a rule the saved table lacks.
+    bool keepRulesNotInTable = false;
 };
 
 struct FileSave {
@@ -45,6 +65,7 @@ struct FileSave {
     FilePath failedPath;      // the file the failed step was about
     bool backupKept = false;  // "<file>.bak" now holds the file that was replaced
     FilePath keptCopy;        // where the replaced file is kept for good, if it was
+    FileContents found;       // with CheckFound: what the file held instead
 
     bool succeeded() const { return status.ok(); }
 };
@@ -58,6 +79,13 @@ FilePath KeptCopyPathOf(const FilePath& path, const LocalTime& time, unsigned at
 // rule, a rule past the table's capacity, or text that does not decode exactly.
 bool HoldsLinesNotCarried(std::span<const unsigned char> bytes);
 
+// True when a rule read from these bytes is not in the table (in any slot).
+bool HoldsRulesNotIn(std::span<const unsigned char> bytes, const RuleTable& table);
+
+// Whether a save that expects `expected` may replace what it found. A file gone meanwhile
+// may be made anew: nothing of it is lost.
+bool MayReplace(const FileContents& expected, const FileContents& found);
+
 class RuleStore {
 public:
     RuleStore(FilePort& port, FilePath path) : port_(port), path_(std::move(path)) {}
@@ -67,7 +95,7 @@ public:
     // Clears the table and fills it from the file; the table stays empty when the file
     // cannot be read. Nobody else may open the file while it is read.
     RuleFileLoad Load(RuleTable& table) const;
-    FileSave Save(const RuleTable& table) const;
+    FileSave Save(const RuleTable& table, const SaveOptions& options = {}) const;
 
 private:
     FilePort& port_;

@@ -30,6 +30,9 @@ public:
     MessageBoxWatcher(const MessageBoxWatcher&) = delete;
     MessageBoxWatcher& operator=(const MessageBoxWatcher&) = delete;
 
+    // Boxes with this button are ended with it from now on; 0 for the usual choice.
+    void PreferButton(int id) { preferred_ = id; }
+
     std::vector<SeenMessageBox> Seen() const;
     size_t Count() const;
     // Waits until at least count boxes were seen; false after the timeout.
@@ -46,5 +49,6 @@ private:
     std::vector<SeenMessageBox> seen_;
     std::vector<void*> handled_;  // boxes already recorded and told to close
     std::atomic<bool> stop_{false};
+    std::atomic<int> preferred_{0};
     std::thread thread_;
 };

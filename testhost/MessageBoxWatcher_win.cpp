@@ -35,9 +35,11 @@ bool IsDialogOfThisProcess(HWND window) {
            IsWindowVisible(window);
 }
 
-// Presses the box's button the way a user would end it: OK when there is one.
-void Close(HWND box) {
-    constexpr std::array kButtons = {IDOK, IDYES, IDCANCEL, IDNO, IDRETRY, IDABORT, IDIGNORE};
+// Presses the preferred button when the box has it, else the one a user would end it with:
+// OK when there is one.
+void Close(HWND box, int preferred) {
+    const std::array kButtons = {preferred, IDOK,    IDYES,   IDCANCEL,
+                                 IDNO,      IDRETRY, IDABORT, IDIGNORE};
     for (int id : kButtons) {
         HWND button = GetDlgItem(box, id);
         if (button && IsWindowVisible(button)) {
@@ -107,7 +109,7 @@ void MessageBoxWatcher::Poll() {
             seen_.push_back(std::move(box));
         }
         handled_.push_back(window);
-        Close(window);
+        Close(window, preferred_);
     }
 }
 

@@ -17,6 +17,7 @@ const std::string_view kUsageText =
     "        [--force]                     check가 오류를 찾아도 쓰기\n"
     "        [--allow-empty]               규칙이 없는 CSV도 쓰기 (표를 비움)\n"
     "  codes                               발견 사항 코드와 심각도, 설명 목록\n"
+    "  where                               이 컴퓨터의 모듈이 쓰는 규칙 폴더와 파일 (Windows)\n"
     "  --json                              결과를 JSON 문서 하나로 출력\n"
     "  --version                           버전 표시\n"
     "종료 상태: 0 정보뿐, 1 경고, 2 오류, 3 파일을 읽거나 쓸 수 없음, 4 사용법 오류\n";
@@ -31,6 +32,7 @@ std::optional<Command> CommandNamed(std::string_view name) {
     if (name == "import") return Command::Import;
     if (name == "codes") return Command::Codes;
     if (name == "diff") return Command::Diff;
+    if (name == "where") return Command::Where;
     if (name == "help" || name == "--help" || name == "-h") return Command::Help;
     if (name == "version" || name == "--version") return Command::Version;
     return std::nullopt;
@@ -152,6 +154,10 @@ std::variant<Invocation, UsageError> ParseArguments(std::span<const std::string>
         }
     }
     if (*command == Command::Help || *command == Command::Version) return invocation;
+    if (*command == Command::Where) {
+        if (!operands.empty()) return usage("where에는 파일을 주지 않습니다.");
+        return invocation;
+    }
     if (*command == Command::Codes) {
         if (!operands.empty()) return usage("codes에는 파일을 주지 않습니다.");
         if (auto problem = CheckCombination(invocation)) return usage(*problem);

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <variant>
 
-enum class Command { Check, Map, Explain, Export, Import, Codes, Diff, Help, Version };
+enum class Command { Check, Map, Explain, Export, Import, Codes, Diff, Where, Help, Version };
 
 struct Invocation {
     Command command = Command::Help;

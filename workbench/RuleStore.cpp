@@ -29,6 +29,8 @@ const char* StepText(SaveStep step) {
             return "보관 사본을 쓸 수 없습니다";
         case SaveStep::Replace:
             return "파일을 바꿀 수 없습니다";
+        case SaveStep::CheckFound:
+            return "그사이 다른 곳에서 파일이 바뀌었습니다";
         case SaveStep::None:
             break;
     }

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "rules/RuleFileFormat.h"
+#include "platform/TextEncoding.h"
 #include "workbench/Json.h"
 #include "workbench/RuleStore.h"
 #include "workbench/RulesCsv.h"
@@ -164,6 +165,50 @@ void PrintImported(const CommandContext& context, int32_t rules, const StoreOutc
     context.out << json.Text() << "\n";
 }
 
+const char* SourceText(RuleFolderSource source) {
+    switch (source) {
+        case RuleFolderSource::Machine:
+            return "HKLM\\SOFTWARE\\Ferrimount\\KEP\\Quillet\\RuleFolder";
+        case RuleFolderSource::User:
+            return "HKCU\\SOFTWARE\\Ferrimount\\KEP\\Quillet\\RuleFolder";
+        case RuleFolderSource::ModuleFolder:
+            break;
+    }
+    return "설정 없음: 모듈의 폴더";
+}
+
+const char* SourceName(RuleFolderSource source) {
+    switch (source) {
+        case RuleFolderSource::Machine:
+            return "machine";
+        case RuleFolderSource::User:
+            return "user";
+        case RuleFolderSource::ModuleFolder:
+            break;
+    }
+    return "module-folder";
+}
+
+int RunWhere(const CommandContext& context) {
+    if (!context.seat) {
+        return Fail(context, kExitUsage, "windows-only", "where는 Windows에서만 쓸 수 있습니다.");
+    }
+    const RuleLocation& seat = *context.seat;
+    const auto utf8 = [](const std::u16string& text) {
+        return Utf8FromUtf16(text, SurrogateForm::Replaced);
+    };
+    if (!context.invocation.json) {
+        context.out << "규칙 폴더: " << utf8(seat.folder) << "\n규칙 파일: " << utf8(seat.file)
+                    << "\n설정: " << SourceText(seat.source) << "\n";
+        return kExitClean;
+    }
+    JsonWriter json;
+    json.BeginObject().Key("folder").String(utf8(seat.folder)).Key("file").String(utf8(seat.file));
+    json.Key("source").String(SourceName(seat.source)).EndObject();
+    context.out << json.Text() << "\n";
+    return kExitClean;
+}
+
 int Dispatch(const CommandContext& context) {
     const Invocation& invocation = context.invocation;
     if (invocation.command == Command::Help) {
@@ -180,6 +225,7 @@ int Dispatch(const CommandContext& context) {
                     "-o가 읽는 파일과 같은 파일입니다: " + *invocation.output);
     }
     if (invocation.command == Command::Import) return RunImport(context);
+    if (invocation.command == Command::Where) return RunWhere(context);
     std::string error;
     const std::optional<std::string> bytes = ReadWholeFile(invocation.input, error);
     if (!bytes) return Fail(context, kExitFileFailed, "cannot-read", error);
@@ -264,18 +310,18 @@ int RunImport(const CommandContext& context) {
 }
 
 int RunWorkbench(std::span<const std::string> args, std::ostream& out, std::ostream& err,
-                 FilePort& files, bool outIsTerminal) {
+                 FilePort& files, bool outIsTerminal, const RuleLocation* seat) {
     std::ostringstream report, diagnostics;
     auto parsed = ParseArguments(args);
     Invocation invocation;
     int status = kExitUsage;
     if (const auto* usage = std::get_if<UsageError>(&parsed)) {
         invocation.json = usage->json;
-        status = Fail({invocation, report, diagnostics, files}, kExitUsage, "usage", usage->message);
+        status = Fail({invocation, report, diagnostics, files, seat}, kExitUsage, "usage", usage->message);
         if (!usage->json) diagnostics << kUsageText;
     } else {
         invocation = std::get<Invocation>(parsed);
-        status = Dispatch({invocation, report, diagnostics, files});
+        status = Dispatch({invocation, report, diagnostics, files, seat});
     }
     // JSON is escaped already, and a CSV that is not shown on a terminal is data.
     const bool csvData =

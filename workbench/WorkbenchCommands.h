@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/FilePort.h"
+#include "rules/RuleFolder.h"
 #include "workbench/Arguments.h"
 #include "workbench/RuleFileLines.h"
 
@@ -16,6 +17,7 @@ struct CommandContext {
     std::ostream& out;
     std::ostream& err;
     FilePort& files;
+    const RuleLocation* seat;  // the module's rule file on this computer; null off Windows
 };
 
 int RunCheck(const CommandContext& context, const RuleFileView& file);

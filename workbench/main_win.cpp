@@ -9,7 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/FilePaths.h"
+#include "platform/RegistrySetting.h"
 #include "platform/TextEncoding.h"
+#include "platform/WideText.h"
 #include "platform/Win32FilePort.h"
 #include "workbench/Workbench.h"
 
@@ -32,6 +35,13 @@ private:
     UINT previous_;
 };
 
+// The program is installed beside the module, so its own folder is the module's.
+RuleLocation ModuleRuleLocation() {
+    const RuleFolderValues values{RuleFolderValue(HKEY_LOCAL_MACHINE),
+                                  RuleFolderValue(HKEY_CURRENT_USER)};
+    return ChooseRuleLocation(values, ToU16(FolderOf(ModuleFileName(nullptr))));
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -45,8 +55,9 @@ int wmain(int argc, wchar_t** argv) {
             Utf8FromUtf16(std::u16string(arg.begin(), arg.end()), SurrogateForm::ThreeBytes));
     }
     Win32FilePort files;
-    const int status =
-        RunWorkbench(args, std::cout, std::cerr, files, _isatty(_fileno(stdout)) != 0);
+    const RuleLocation seat = ModuleRuleLocation();
+    const int status = RunWorkbench(args, std::cout, std::cerr, files,
+                                    _isatty(_fileno(stdout)) != 0, &seat);
     std::cout.flush();
     std::cerr.flush();
     return status;

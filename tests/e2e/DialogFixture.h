@@ -96,6 +96,9 @@ private:
 protected:
     // Tests that expect message boxes say how many.
     void ExpectMessageBoxes(size_t count) { expectedBoxes_ = count; }
+    // Message boxes with this button (IDYES, IDNO) are answered with it from now on.
+    void AnswerMessageBoxesWith(int button) { boxes_.PreferButton(button); }
+    std::filesystem::path ModuleFolder() const { return folder_.path(); }
 };
 
 // The diameters of the probe drawing's steps as the host now holds them.

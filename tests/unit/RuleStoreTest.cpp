@@ -37,6 +37,8 @@ public:
     FileStatus failure{FileFault::Other, 5};
     int steps = 0;
     int pauses = 0;
+    int changeAt = -1;  // before this step, another writer saves `changed`
+    std::pair<FilePath, std::string> changed;
 
     FileStatus ReadAll(const FilePath& path, ReadSharing, std::string& bytes) override {
         if (auto failed = Step()) return *failed;
@@ -89,6 +91,7 @@ public:
 private:
     std::optional<FileStatus> Step() {
         const int step = steps++;
+        if (step == changeAt) entries[changed.first].bytes = changed.second;
         if (failAt >= 0 && step >= failAt && step < failAt + failTimes) return failure;
         return std::nullopt;
     }
@@ -168,6 +171,43 @@ TEST(RuleStore, SaveKeepsTheReplacedFileAsBackupAndFilesWithOtherLinesForGood) {
                                                {kBackup, kWithComment + "x"},
                                                {kKept, kWithComment},
                                                {saved.keptCopy, kWithComment + "x"}}));
+}
+
+TEST(RuleStore, SaveExpectingContentsReplacesOnlyThemOrNoFile) {
+    FakeFiles files;
+    const RuleStore store(files, kRules);
+    const FileContents loaded{true, kRuleLines}, none;
+    files.entries[kRules].bytes = kWithComment;  // another writer's file is left as it is
+    for (const FileContents* expected : {&loaded, &none}) {
+        const FileSave saved = store.Save(NewTable(), {expected});
+        EXPECT_EQ(saved.failedStep, SaveStep::CheckFound);
+        EXPECT_EQ(saved.found, (FileContents{true, kWithComment}));
+        EXPECT_EQ(files.Files(), (std::map<FilePath, std::string>{{kRules, kWithComment}}));
+    }
+    // Changed after the first comparison, before the backup took the file's place: the
+    // backup holds what was expected, the file what the other writer saved.
+    files.entries[kRules].bytes = kRuleLines;
+    files.changeAt = files.steps + 3;
+    files.changed = {kRules, kWithComment};
+    EXPECT_EQ(store.Save(NewTable(), {&loaded}).failedStep, SaveStep::CheckFound);
+    EXPECT_EQ(files.Files(),
+              (std::map<FilePath, std::string>{{kRules, kWithComment}, {kBackup, kRuleLines}}));
+    files.changeAt = -1;
+    files.entries[kRules].bytes = kRuleLines;
+    EXPECT_TRUE(store.Save(NewTable(), {&loaded}).succeeded());
+    files.entries.clear();  // gone meanwhile: nothing of it to lose
+    EXPECT_TRUE(store.Save(NewTable(), {&loaded}).succeeded());
+}
+
+TEST(RuleStore, ReplacedFilesWithRulesTheTableLacksAreKeptWhenAsked) {
+    FakeFiles files;
+    const RuleStore store(files, kRules);
+    files.entries[kRules].bytes = kNewBytes;  // only the table's own rules
+    EXPECT_TRUE(store.Save(NewTable(), {nullptr, true}).keptCopy.empty());
+    files.entries[kRules].bytes = kRuleLines;
+    EXPECT_TRUE(store.Save(NewTable()).keptCopy.empty());
+    files.entries[kRules].bytes = kRuleLines;
+    EXPECT_EQ(store.Save(NewTable(), {nullptr, true}).keptCopy, kKept);
 }
 
 // Whatever step fails, the rule file keeps its old bytes and nothing of the save is left.

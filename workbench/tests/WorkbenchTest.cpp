@@ -116,10 +116,10 @@ protected:
         if (!in) return std::nullopt;
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
-    int Run(std::vector<std::string> args) {
+    int Run(std::vector<std::string> args, const RuleLocation* seat = nullptr) {
         out_.str("");
         err_.str("");
-        return RunWorkbench(args, out_, err_, files_);
+        return RunWorkbench(args, out_, err_, files_, false, seat);
     }
 
     fs::path folder_;
@@ -146,12 +146,22 @@ TEST_F(Workbench, ExitStatusTellsTheWorstOutcome) {
              {"explain", clean, "--code", "101"},
              {"explain", clean, "--code", "1.5", "--diameter", "8"},
              {"import", clean},
-             {"map", clean, "-o", clean}}) {
+             {"map", clean, "-o", clean},
+             {"where"},  // off Windows the program cannot tell
+             {"where", clean}}) {
         EXPECT_EQ(Run(usage), kExitUsage) << ::testing::PrintToString(usage);
     }
     EXPECT_EQ(Run({"map", "--json"}), kExitUsage);
     EXPECT_EQ(out_.str(),
               "{\"error\":{\"code\":\"usage\",\"message\":\"파일을 하나 주어야 합니다.\"}}\n");
+}
+
+TEST_F(Workbench, WhereNamesTheSeatsRuleFileAndTheSettingThatChoseIt) {
+    const RuleLocation seat = ChooseRuleLocation({std::nullopt, u"\\\\srv\\cam\\"}, u"C:\\m");
+    EXPECT_EQ(Run({"where", "--json"}, &seat), kExitClean);
+    EXPECT_EQ(out_.str(),
+              "{\"folder\":\"\\\\\\\\srv\\\\cam\",\"file\":\"\\\\\\\\srv\\\\cam\\\\Quillet.def\","
+              "\"source\":\"user\"}\n");
 }
 
 TEST_F(Workbench, CheckJsonHasLinesRulesAndFindings) {

@@ -1,0 +1,126 @@
+// The rule file in a folder named by the RuleFolder registry value: which value wins, a UNC
+// folder, a file another seat changed before 확인, and a folder out of reach at the start.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <iterator>
+
+#include "DialogFixture.h"
+#include "E2eSupport.h"
+#include "dialogs/resource.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void SetRuleFolder(HKEY root, const std::wstring& folder, DWORD type = REG_SZ) {
+    ASSERT_EQ(RegSetKeyValueW(root, kEditorKey, L"RuleFolder", type, folder.c_str(),
+                              static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t))),
+              ERROR_SUCCESS);
+}
+
+void WriteFileIn(const fs::path& folder, const Bytes& bytes) {
+    fs::create_directories(folder);
+    WriteBytes((folder / L"Quillet.def").wstring(), bytes);
+}
+
+// One rule per file, so that the rows tell the files apart.
+Bytes RuleFileWith(std::u16string_view code, bool enabled = true) {
+    return RuleFileOf(std::u16string(enabled ? u"1\t" : u"0\t") + std::u16string(code) +
+                      u"\t\t1\t2\t3\r\n");
+}
+std::vector<ShownRule> RowOf(const wchar_t* code, bool enabled = true) {
+    return {{enabled, code, L"1-2", L"3"}};
+}
+
+class SharedFolder : public DialogTest {
+protected:
+    void SetUp() override {
+        DialogTest::SetUp();
+        ClearValues();
+    }
+    void TearDown() override {
+        DialogTest::TearDown();
+        ClearValues();
+        fs::remove_all(fs::path(_wgetenv(L"LOCALAPPDATA")) / L"Quillet");
+    }
+    static void ClearValues() {
+        for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+            RegDeleteKeyValueW(root, kEditorKey, L"RuleFolder");
+        }
+    }
+    // The user's value names `folder` as `value`; its rule file holds one rule.
+    fs::path StartInFolder(const fs::path& folder, const std::wstring& value,
+                           std::u16string_view code) {
+        WriteFileIn(folder, RuleFileWith(code));
+        SetRuleFolder(HKEY_CURRENT_USER, value);
+        StartWith(std::nullopt);
+        return folder / L"Quillet.def";
+    }
+    void ConfirmReversed() {
+        RunRuleList([](HWND dialog, const ListView&) {
+            Press(dialog, IDC_REVERSE);
+            Press(dialog, IDOK);
+        });
+    }
+
+    ScratchFolder shared_{L"shared"};
+};
+
+TEST_F(SharedFolder, MachineValueWinsOverUserValueAndWithoutValuesTheModulesFolderIsUsed) {
+    WriteFileIn(shared_.path() / L"machine", RuleFileWith(u"111"));
+    SetEnvironmentVariableW(L"QUILLET_TEST_SHARE", shared_.path().c_str());
+    SetRuleFolder(HKEY_LOCAL_MACHINE, L"%QUILLET_TEST_SHARE%\\machine\\", REG_EXPAND_SZ);
+    SetRuleFolder(HKEY_CURRENT_USER, shared_.path().wstring());  // holds no rule file
+    StartWith(RuleFileWith(u"333"));
+    EXPECT_EQ(RowsOnReopen(), RowOf(L"111"));
+    ClearValues();
+    Restart();
+    EXPECT_EQ(RowsOnReopen(), RowOf(L"333"));
+}
+
+// Another seat's save lands between this seat's load and its 확인. The folder is a UNC
+// path, which Wine serves from the prefix's dosdevices\unc\server\share.
+TEST_F(SharedFolder, FileChangedElsewhereIsReplacedOnlyWhenTheUserSaysYes) {
+    std::wstring prefix = std::wstring(L"Z:") + _wgetenv(L"WINEPREFIX");
+    std::ranges::replace(prefix, L'/', L'\\');
+    const std::wstring name = shared_.path().filename().wstring();
+    const fs::path served = fs::path(prefix) / L"dosdevices\\unc\\server\\share" / name;
+    const fs::path file = StartInFolder(served, L"\\\\server\\share\\" + name, u"555");
+    const Bytes otherSeat = RuleFileOf(u"1\t555\t\t1\t2\t3\r\n1\t666\t\t1\t2\t3\r\n");
+    WriteFileIn(served, otherSeat);
+
+    AnswerMessageBoxesWith(IDNO);
+    ConfirmReversed();
+    ASSERT_EQ(MessageBoxes().size(), 1u);
+    EXPECT_NE(MessageBoxes()[0].text.find("바뀐 시각: 20"), std::string::npos);
+    EXPECT_EQ(FileBytes(file), otherSeat);
+    EXPECT_EQ(RowsOnReopen(), RowOf(L"555", false));
+
+    AnswerMessageBoxesWith(IDYES);
+    RunRuleList([](HWND dialog, const ListView&) { Press(dialog, IDOK); });
+    EXPECT_EQ(FileBytes(file), RuleFileWith(u"555", false));
+    EXPECT_EQ(FileBytes(file.wstring() + L".bak"), otherSeat);
+    // Rule 666 is in no table now: the other seat's file is also kept for good, beside the
+    // new file and its backup.
+    EXPECT_EQ(std::distance(fs::directory_iterator(served), {}), 3);
+    fs::remove_all(served);
+    ExpectMessageBoxes(2);
+}
+
+TEST_F(SharedFolder, FolderOutOfReachAtStartGivesTheLastCopyReadAndOneMessage) {
+    const fs::path folder = shared_.path() / L"cam";
+    StartInFolder(folder, folder.wstring(), u"777");
+    fs::rename(folder, shared_.path() / L"away");
+    Restart();
+    ASSERT_EQ(MessageBoxes().size(), 1u);
+    EXPECT_NE(MessageBoxes()[0].text.find("연결할 수 없습니다"), std::string::npos);
+    EXPECT_EQ(RowsOnReopen(), RowOf(L"777"));
+    ConfirmReversed();  // fails as any save does, with its message
+    EXPECT_FALSE(fs::exists(folder));
+    ExpectMessageBoxes(2);
+}
+
+}  // namespace
