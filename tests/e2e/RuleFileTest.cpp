@@ -62,27 +62,6 @@ protected:
 using RuleFileSave = RuleFileTest;
 using RuleFileLoad = RuleFileTest;
 
-TEST_F(RuleFileSave, WritesEveryRuleAsOneUtf16LineWithByteOrderMark) {
-    const RuleTable table = TableOf({{1, u"101", u"199", u"8.1", u"8.99", u"8.5"},
-                                     {7, u"구멍", u"", u"5.0", u"", u"5.2"},
-                                     {0, u"", u"", u"", u"", u""}});
-    ASSERT_TRUE(SaveRuleFileTo(path_, table).succeeded());
-    EXPECT_EQ(ReadBytes(path_), Utf16Le(u"1\t101\t199\t8.1\t8.99\t8.5\r\n"
-                                        u"1\t구멍\t\t5.0\t\t5.2\r\n"
-                                        u"0\t\t\t\t\t\r\n"));
-    EXPECT_EQ(FileNamesIn(folder_.path()), std::vector<std::wstring>{L"Quillet.def"});
-}
-
-TEST_F(RuleFileSave, SeparatorsInsideAFieldAreWrittenAsSpacesSoTheRuleReloads) {
-    ASSERT_TRUE(SaveRuleFileTo(path_, TableOf({{1, u"1\t2", u"3\r4", u"5\n6", u"7", u"8 .\t5"}}))
-                    .succeeded());
-    EXPECT_EQ(ReadBytes(path_), Utf16Le(u"1\t1 2\t3 4\t5 6\t7\t8 . 5\r\n"));
-    RuleTable reloaded;
-    ASSERT_TRUE(LoadRuleFileFrom(path_, reloaded).succeeded());
-    ASSERT_EQ(reloaded.count(), 1);
-    EXPECT_EQ(reloaded.rule(1), (HoleRule{1, u"1 2", u"3 4", u"5 6", u"7", u"8.5"}));
-}
-
 // The backup is the old file byte for byte, whatever it holds, and replaces an older one.
 TEST_F(RuleFileSave, ReplacesTheOldFileCompletelyAndKeepsItAsTheBackup) {
     Bytes oldFile = Utf16Le(u"# kept by hand\r\n1\t101\t199\t8.1\t8.99\t8.5\tnote\r\n");
@@ -93,19 +72,6 @@ TEST_F(RuleFileSave, ReplacesTheOldFileCompletelyAndKeepsItAsTheBackup) {
     EXPECT_EQ(ReadBytes(path_), Utf16Le(u"1\t301\t\t10\t\t10.2\r\n"));
     EXPECT_EQ(ReadBytes(backup_), oldFile);
     EXPECT_EQ(FileNamesIn(folder_.path()), RuleFileAndBackup());
-}
-
-TEST_F(RuleFileSave, AFullTableLoadsBackUnchanged) {
-    RuleTable table;
-    for (int n = 1; n <= RuleTable::kCapacity; ++n) {
-        const std::u16string code = ToU16(std::to_wstring(100 + n));
-        table.Append({n % 3 == 0 ? 0 : 1, code, code + u"9", u" 8.1", u"8.99 ", u"8.5"});
-    }
-    ASSERT_TRUE(SaveRuleFileTo(path_, table).succeeded());
-    RuleTable reloaded;
-    ASSERT_TRUE(LoadRuleFileFrom(path_, reloaded).succeeded());
-    ASSERT_EQ(reloaded.count(), table.count());
-    for (int n = 1; n <= table.count(); ++n) EXPECT_EQ(reloaded.rule(n), table.rule(n)) << n;
 }
 
 TEST_F(RuleFileSave, TargetHeldOpenByAnotherHandleStaysWholeAndIsReported) {
@@ -150,6 +116,7 @@ TEST_F(RuleFileSave, TemporaryNamesInUseElsewhereAreSkippedAndLeftAlone) {
     }
     EXPECT_EQ(ReadBytes(path_), Utf16Le(u"1\t301\t\t10\t\t10.2\r\n"));
     for (const std::wstring& other : others) EXPECT_EQ(ReadBytes(other), Bytes{'x'});
+    EXPECT_FALSE(FileExists(backup_));  // there was no rule file to keep
 }
 
 TEST_F(RuleFileSave, MissingFolderIsReported) {
@@ -290,48 +257,12 @@ TEST_F(RuleFileLoad, ReadOnlyFileIsRead) {
     EXPECT_EQ(table.count(), 1);
 }
 
-TEST_F(RuleFileLoad, ReadsFilesWithAndWithoutByteOrderMark) {
-    const std::u16string text = u"1\t101\t199\t8.1\t8.99\t8 .5\r\n0\t7\t\t1\t\t2\n1\tx\t\t\t\t3";
-    for (bool bom : {true, false}) {
-        WriteBytes(path_, Utf16Le(text, bom));
-        RuleTable table;
-        ASSERT_TRUE(LoadRuleFileFrom(path_, table).succeeded()) << "bom " << bom;
-        ASSERT_EQ(table.count(), 3) << "bom " << bom;
-        EXPECT_EQ(table.rule(1), (HoleRule{1, u"101", u"199", u"8.1", u"8.99", u"8.5"}));
-        EXPECT_EQ(table.rule(2), (HoleRule{0, u"7", u"", u"1", u"", u"2"}));
-        EXPECT_EQ(table.rule(3), (HoleRule{1, u"x", u"", u"", u"", u"3"}));
-    }
-}
-
-TEST_F(RuleFileLoad, EmptyFilesGiveAnEmptyTableWithoutMessage) {
-    for (const Bytes& bytes : {Bytes{}, Bytes{0xFF, 0xFE}, Utf16Le(u"\r\n\r\n")}) {
-        WriteBytes(path_, bytes);
-        RuleTable table = NewRules();
-        EXPECT_TRUE(LoadRuleFileFrom(path_, table).succeeded());
-        EXPECT_EQ(table.count(), 0);
-    }
-}
-
-std::u16string NumberedRuleLines(int count) {
-    std::u16string text;
-    for (int n = 1; n <= count; ++n) {
-        text += u"1\t" + ToU16(std::to_wstring(n)) + u"\t\t1\t\t2\r\n";
-    }
-    return text;
-}
-
-TEST_F(RuleFileLoad, LinesBeyondTheFullTableAreCountedAsIgnored) {
-    for (int extra : {0, 3}) {
-        WriteBytes(path_, Utf16Le(NumberedRuleLines(RuleTable::kCapacity + extra)));
-        RuleTable table;
-        const RuleFileLoadResult loaded = LoadRuleFileFrom(path_, table);
-        ASSERT_TRUE(loaded.succeeded());
-        EXPECT_EQ(loaded.lines.ignoredLines, extra);
-        ASSERT_EQ(table.count(), RuleTable::kCapacity);
-        for (int n = 1; n <= table.count(); ++n) {
-            EXPECT_EQ(table.rule(n).CodeFrom, ToU16(std::to_wstring(n)));
-        }
-    }
+// Reading no bytes at all is no error.
+TEST_F(RuleFileLoad, EmptyFileGivesAnEmptyTable) {
+    WriteBytes(path_, Bytes{});
+    RuleTable table = NewRules();
+    EXPECT_TRUE(LoadRuleFileFrom(path_, table).succeeded());
+    EXPECT_EQ(table.count(), 0);
 }
 
 // The modes in which a test above runs this program as a child process.
