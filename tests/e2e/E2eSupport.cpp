@@ -125,8 +125,14 @@ ChildProcess::ChildProcess(const std::wstring& program, const std::wstring& argu
     SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
     UniqueFile output;
     if (!outputFile.empty()) {
-        output.reset(CreateFileW(outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable,
-                                 CREATE_ALWAYS, 0, nullptr));
+        // Under Wine a finished console program's handles can outlive its exit for a moment;
+        // sharing write access lets the next run replace the file all the same.
+        output.reset(CreateFileW(outputFile.c_str(), GENERIC_WRITE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable, CREATE_ALWAYS, 0,
+                                 nullptr));
+        if (!output) {
+            throw std::runtime_error("cannot create the output file " + Utf8FromWide(outputFile));
+        }
         startup.dwFlags = STARTF_USESTDHANDLES;
         startup.hStdOutput = startup.hStdError = output.get();
     }
