@@ -3,7 +3,8 @@
 SHELL := /bin/bash
 XVFB := xvfb-run -a -s "-screen 0 1024x768x24"
 
-.PHONY: all bootstrap native native-asan fuzz-targets fuzz windows test test-native test-asan test-fuzz test-windows demo bench package clean
+.PHONY: all bootstrap native native-asan fuzz-targets fuzz windows test test-native test-asan \
+        test-fuzz test-windows test-lane-windows test-lane-portable demo bench package clean
 
 all: native windows
 
@@ -32,7 +33,7 @@ windows: bootstrap
 	cmake --preset windows >/dev/null
 	cmake --build --preset windows
 
-# The test presets run two tests at a time.
+# One suite at a time; the test presets run two tests at a time.
 test-native: native
 	ctest --preset native
 
@@ -52,7 +53,28 @@ fuzz: fuzz-targets
 test-windows: windows
 	$(XVFB) ctest --preset windows
 
-test: test-native test-asan test-fuzz test-windows
+# `make test` runs two lanes at once: the Windows build, and the native, sanitizer and
+# fuzzing builds each followed by its tests. The builds join this make's job server, so the
+# two lanes together compile two files at a time, never more; the lanes' tests run one at a
+# time and hold one of the two slots meanwhile. The Wine tests come last, on their own.
+test: bootstrap
+	$(MAKE) --no-print-directory -j2 --output-sync=target test-lane-windows test-lane-portable
+	$(XVFB) ctest --preset windows
+
+test-lane-windows:
+	cmake --preset windows >/dev/null
+	+cmake --build build/windows
+
+test-lane-portable:
+	cmake --preset native >/dev/null
+	+cmake --build build/native
+	ctest --preset native -j1
+	cmake --preset native-asan >/dev/null
+	+cmake --build build/native-asan
+	ctest --preset native-asan -j1
+	cmake --preset fuzz -DFUZZ_SECONDS=$(FUZZ_SMOKE_SECONDS) >/dev/null
+	+cmake --build build/fuzz
+	ctest --preset fuzz -j1
 
 demo: bootstrap
 	cmake --preset windows >/dev/null
