@@ -3,7 +3,8 @@
 SHELL := /bin/bash
 XVFB := xvfb-run -a -s "-screen 0 1024x768x24"
 
-.PHONY: all bootstrap native native-asan fuzz windows test test-native test-asan test-fuzz test-windows demo bench package clean
+.PHONY: all bootstrap native native-asan fuzz-targets fuzz windows test test-native test-asan \
+        test-fuzz test-windows test-lane-windows test-lane-portable demo bench package clean
 
 all: native windows
 
@@ -18,7 +19,13 @@ native-asan: bootstrap
 	cmake --preset native-asan >/dev/null
 	cmake --build --preset native-asan
 
-fuzz: bootstrap
+# Each fuzz target runs for FUZZ_SECONDS: a smoke run in `make test`, the long run in
+# `make fuzz` (e.g. `make fuzz FUZZ_SECONDS=3600`). The seconds are a configure setting, so
+# switching between the two rebuilds nothing.
+FUZZ_SMOKE_SECONDS := 10
+FUZZ_SECONDS ?= 600
+
+fuzz-targets: bootstrap
 	cmake --preset fuzz >/dev/null
 	cmake --build --preset fuzz
 
@@ -26,21 +33,48 @@ windows: bootstrap
 	cmake --preset windows >/dev/null
 	cmake --build --preset windows
 
+# One suite at a time; the test presets run two tests at a time.
 test-native: native
 	ctest --preset native
 
 test-asan: native-asan
 	ctest --preset native-asan
 
-# Each fuzz target runs for a bounded time (FUZZ_SECONDS in fuzz/CMakeLists.txt).
-test-fuzz: fuzz
+test-fuzz: fuzz-targets
+	cmake --preset fuzz -DFUZZ_SECONDS=$(FUZZ_SMOKE_SECONDS) >/dev/null
 	ctest --preset fuzz
 
-# One Xvfb for the whole Wine run; the wine fixture starts and stops the prefix's server.
-test-windows: windows
-	cd build/windows && $(XVFB) ctest --output-on-failure --timeout 180
+fuzz: fuzz-targets
+	cmake --preset fuzz -DFUZZ_SECONDS=$(FUZZ_SECONDS) >/dev/null
+	ctest --preset fuzz
 
-test: test-native test-asan test-fuzz test-windows
+# One Xvfb for the whole Wine run; the wine fixture starts and stops the prefix's server, and
+# resource locks keep the tests that show windows apart (tests/e2e/CMakeLists.txt).
+test-windows: windows
+	$(XVFB) ctest --preset windows
+
+# `make test` runs two lanes at once: the Windows build, and the native, sanitizer and
+# fuzzing builds each followed by its tests. The builds join this make's job server, so the
+# two lanes together compile two files at a time, never more; the lanes' tests run one at a
+# time and hold one of the two slots meanwhile. The Wine tests come last, on their own.
+test: bootstrap
+	$(MAKE) --no-print-directory -j2 --output-sync=target test-lane-windows test-lane-portable
+	$(XVFB) ctest --preset windows
+
+test-lane-windows:
+	cmake --preset windows >/dev/null
+	+cmake --build build/windows
+
+test-lane-portable:
+	cmake --preset native >/dev/null
+	+cmake --build build/native
+	ctest --preset native -j1
+	cmake --preset native-asan >/dev/null
+	+cmake --build build/native-asan
+	ctest --preset native-asan -j1
+	cmake --preset fuzz -DFUZZ_SECONDS=$(FUZZ_SMOKE_SECONDS) >/dev/null
+	+cmake --build build/fuzz
+	ctest --preset fuzz -j1
 
 demo: bootstrap
 	cmake --preset windows >/dev/null

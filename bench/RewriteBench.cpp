@@ -1,7 +1,7 @@
-// The event-0 rewrite through the in-process stand-in host, beside the literal reference
-// (linear duplicate search, rules parsed per hole). A selection of N entries covers N/3
-// holes of ten steps each; the 49 enabled rules rewrite diameters into their own ranges, so
-// every run does the same work.
+// The event-0 rewrite through the in-process stand-in host, beside the step-by-step
+// reference rewrite (linear duplicate search, rules parsed per hole). A selection of N
+// entries covers N/3 holes of ten steps each; the 49 enabled rules rewrite diameters into
+// their own ranges, so every run does the same work.
 #include <benchmark/benchmark.h>
 
 #include <map>
@@ -11,7 +11,7 @@
 
 #include "command/HoleCommand.h"
 #include "standin/Drawing.h"
-#include "tests/reference/LiteralRewrite.h"
+#include "tests/reference/StepwiseRewrite.h"
 
 namespace {
 
@@ -73,8 +73,8 @@ void BM_Rewrite(benchmark::State& state) {
     state.counters["entries"] = static_cast<double>(state.range(0));
 }
 
-void LiteralRewrite(HoleHost& host, const RuleTable& rules) {
-    LiteralRewriteSelectedHoles(host, rules);
+void StepwiseRewrite(HoleHost& host, const RuleTable& rules) {
+    StepwiseRewriteSelectedHoles(host, rules);
 }
 
 BENCHMARK(BM_Rewrite<RewriteSelectedHoles>)
@@ -82,8 +82,8 @@ BENCHMARK(BM_Rewrite<RewriteSelectedHoles>)
     ->RangeMultiplier(10)
     ->Range(1'000, 1'000'000)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Rewrite<LiteralRewrite>)
-    ->Name("Rewrite/literal")
+BENCHMARK(BM_Rewrite<StepwiseRewrite>)
+    ->Name("Rewrite/stepwise")
     ->RangeMultiplier(10)
     ->Range(1'000, 100'000)
     ->Unit(benchmark::kMillisecond);

@@ -28,6 +28,11 @@ import_test_settings() {
 }
 
 prepare() {
+    # Programs started at once in a new build tree (ctest -j2 without the fixture, scripts)
+    # would otherwise create the prefix twice over each other.
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    exec 9>"$WINEPREFIX.lock"
+    flock 9
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         echo "wine-prefix: creating the Wine prefix $WINEPREFIX (about half a minute)" >&2
         wineboot -i >/dev/null 2>&1 </dev/null
@@ -37,6 +42,7 @@ prepare() {
     cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
     import_test_settings
     touch "$WINEPREFIX/.prepared"
+    exec 9>&-
 }
 
 case "${1:-}" in

@@ -1,4 +1,4 @@
-// Our modal dialog base in place of the GUI class library's: the template comes from the
+// The modal dialog base of the module's dialogs: the template comes from the
 // module's resources (in the module's resource context for the run), DoDataExchange moves
 // values between controls and members, and the dialog procedure routes messages to the
 // overridable handlers below. A dialog opens centred on its owner.

@@ -1,4 +1,4 @@
-// Our application class in place of the GUI class library's: one object per module,
+// The module's application object: one per module,
 // constructed with the module's static objects. The module's start-up (DllMain) hands it
 // the module's HINSTANCE and runs InitInstance once.
 #pragma once

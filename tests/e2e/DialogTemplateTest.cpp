@@ -1,5 +1,6 @@
 // The dialog templates inside the built Quillet.dll, loaded as a resource module and parsed
-// from their DLGTEMPLATEEX bytes: every control's id, class, caption, position and style.
+// from their DLGTEMPLATEEX bytes: every control's id, class, caption and style in tab order,
+// and a layout in which each control lies inside the dialog and overlaps no other one.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -138,7 +139,6 @@ struct ExpectedControl {
     DWORD id;
     NameOrOrdinal className;
     std::wstring caption;
-    short x, y, cx, cy;
     DWORD style;
 };
 
@@ -166,12 +166,43 @@ void ExpectControls(const Template& t, const std::vector<ExpectedControl>& expec
         EXPECT_TRUE(SameClass(c.className, e.className))
             << Describe(c.className) << " vs " << Describe(e.className);
         EXPECT_EQ(Describe(c.caption), Utf8FromWide(e.caption));
-        EXPECT_EQ(c.x, e.x);
-        EXPECT_EQ(c.y, e.y);
-        EXPECT_EQ(c.cx, e.cx);
-        EXPECT_EQ(c.cy, e.cy);
         EXPECT_EQ(c.style, e.style) << std::hex << c.style << " vs " << e.style;
         EXPECT_EQ(c.exStyle, 0u);
+    }
+}
+
+bool Contains(const Control& outer, const Control& inner) {
+    return inner.x >= outer.x && inner.y >= outer.y && inner.x + inner.cx <= outer.x + outer.cx &&
+           inner.y + inner.cy <= outer.y + outer.cy;
+}
+
+bool Overlap(const Control& a, const Control& b) {
+    return a.x < b.x + b.cx && b.x < a.x + a.cx && a.y < b.y + b.cy && b.y < a.y + a.cy;
+}
+
+bool IsGroupBox(const Control& c) {
+    return (c.style & BS_TYPEMASK) == BS_GROUPBOX && SameClass(c.className, kButton);
+}
+
+// Every control has a size and lies inside the dialog; controls overlap only where a group
+// box frames what lies wholly inside it.
+void ExpectLaidOut(const Template& t) {
+    Control frame{};
+    frame.cx = t.cx;
+    frame.cy = t.cy;
+    for (size_t i = 0; i < t.controls.size(); ++i) {
+        const Control& c = t.controls[i];
+        SCOPED_TRACE("control " + std::to_string(i) + " (" + Describe(c.caption) + ")");
+        EXPECT_GT(c.cx, 0);
+        EXPECT_GT(c.cy, 0);
+        EXPECT_TRUE(Contains(frame, c));
+        for (size_t j = i + 1; j < t.controls.size(); ++j) {
+            const Control& other = t.controls[j];
+            if (!Overlap(c, other)) continue;
+            EXPECT_TRUE((IsGroupBox(c) && Contains(c, other)) ||
+                        (IsGroupBox(other) && Contains(other, c)))
+                << "overlaps control " << j << " (" << Describe(other.caption) << ")";
+        }
     }
 }
 
@@ -212,13 +243,9 @@ protected:
 constexpr DWORD kDialogStyle =
     WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | DS_FIXEDSYS;
 
-void ExpectFrame(const Template& t, const wchar_t* caption, short cx, short cy) {
+void ExpectFrame(const Template& t, const wchar_t* caption) {
     EXPECT_EQ(t.style, kDialogStyle) << std::hex << t.style;
     EXPECT_EQ(t.exStyle, 0u);
-    EXPECT_EQ(t.x, 0);
-    EXPECT_EQ(t.y, 0);
-    EXPECT_EQ(t.cx, cx);
-    EXPECT_EQ(t.cy, cy);
     EXPECT_EQ(Describe(t.menu), "");
     EXPECT_EQ(Describe(t.className), "");
     EXPECT_EQ(t.caption, caption);
@@ -228,21 +255,21 @@ void ExpectFrame(const Template& t, const wchar_t* caption, short cx, short cy) 
 
 TEST_F(DialogTemplates, HoleDiameterListsItsControlsInOrder) {
     const Template t = Load(IDD_HOLE_DIAMETER);
-    ExpectFrame(t, L"Hole Diameter", 516, 226);
+    ExpectFrame(t, L"Hole Diameter");
     const DWORD push = kChild | WS_TABSTOP | BS_PUSHBUTTON;
     const DWORD text = kChild | WS_GROUP | SS_LEFT;
     std::vector<ExpectedControl> expected{
-        {IDOK, kButton, L"확인", 206, 200, 50, 14, kChild | WS_TABSTOP | BS_DEFPUSHBUTTON},
-        {IDCANCEL, kButton, L"취소", 260, 200, 50, 14, push},
-        {12018, std::wstring(L"SysListView32"), L"", 60, 24, 230, 161,
+        {IDOK, kButton, L"확인", kChild | WS_TABSTOP | BS_DEFPUSHBUTTON},
+        {IDCANCEL, kButton, L"취소", push},
+        {12018, std::wstring(L"SysListView32"), L"",
          kChild | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_ALIGNLEFT},
-        {12022, kButton, L"ON", 9, 24, 50, 14, push},
-        {12023, kButton, L"OFF", 9, 38, 50, 14, push},
-        {12024, kButton, L"REV", 9, 52, 50, 14, push},
-        {12000, std::wstring(L"MfcButton"), L"ADD", 59, 9, 59, 14, push},
-        {12001, std::wstring(L"MfcButton"), L"DEL", 119, 9, 59, 14, push},
-        {12002, std::wstring(L"MfcButton"), L"MODIFY", 231, 9, 59, 14, push},
-        {kStaticId, kButton, L"Help", 295, 20, 214, 165, kChild | BS_GROUPBOX},
+        {12022, kButton, L"ON", push},
+        {12023, kButton, L"OFF", push},
+        {12024, kButton, L"REV", push},
+        {12000, std::wstring(L"MfcButton"), L"ADD", push},
+        {12001, std::wstring(L"MfcButton"), L"DEL", push},
+        {12002, std::wstring(L"MfcButton"), L"MODIFY", push},
+        {kStaticId, kButton, L"Help", kChild | BS_GROUPBOX},
     };
     const wchar_t* help[] = {
         L"1. ADD(추가)",
@@ -257,35 +284,35 @@ TEST_F(DialogTemplates, HoleDiameterListsItsControlsInOrder) {
         L"4. ON/OFF/REV : 적용 on/off 기능",
     };
     for (short k = 0; k < 10; ++k) {
-        expected.push_back(
-            {kStaticId, kStatic, help[k], 313, static_cast<short>(35 + 13 * k), 177, 8, text});
+        expected.push_back({kStaticId, kStatic, help[k], text});
     }
     ExpectControls(t, expected);
+    ExpectLaidOut(t);
 }
 
 TEST_F(DialogTemplates, MasterSettingListsItsControlsInOrder) {
     const Template t = Load(IDD_MASTER_SETTING);
-    ExpectFrame(t, L"Master Setting", 187, 118);
+    ExpectFrame(t, L"Master Setting");
     const DWORD push = kChild | WS_TABSTOP | BS_PUSHBUTTON;
     const DWORD text = kChild | WS_GROUP | SS_LEFT;
     const DWORD edit = kChild | WS_BORDER | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL;
-    ExpectControls(
-        t, {
-               {IDCANCEL, kButton, L"취소", 94, 94, 50, 14, push},
-               {kStaticId, kStatic, L"가공코드 :", 15, 25, 46, 8, text},
-               {kStaticId, kStatic, L"구멍경(대상) :", 15, 42, 55, 8, text},
-               {IDOK, kButton, L"적용", 42, 94, 50, 14, push},
-               {12001, kEdit, L"", 73, 22, 40, 14, edit},
-               {12002, kEdit, L"", 132, 22, 40, 14, edit},
-               {kStaticId, kStatic, L"~", 120, 25, 8, 8, text},
-               {kStaticId, kStatic, L"구멍경(수정) :", 15, 58, 57, 8, text},
-               {12004, kEdit, L"", 73, 54, 40, 14, edit},
-               {12006, kButton, L"적용유무", 15, 8, 49, 10, kChild | WS_TABSTOP | BS_AUTOCHECKBOX},
-               {12003, kEdit, L"", 73, 38, 40, 14, edit},
-               {12011, kEdit, L"", 132, 38, 40, 14, edit},
-               {kStaticId, kStatic, L"~", 120, 41, 8, 8, text},
-               {kStaticId, kButton, L"", 4, 0, 179, 91, kChild | BS_GROUPBOX},
-           });
+    ExpectControls(t, {
+                          {IDCANCEL, kButton, L"취소", push},
+                          {kStaticId, kStatic, L"가공코드 :", text},
+                          {kStaticId, kStatic, L"구멍경(대상) :", text},
+                          {IDOK, kButton, L"적용", push},
+                          {12001, kEdit, L"", edit},
+                          {12002, kEdit, L"", edit},
+                          {kStaticId, kStatic, L"~", text},
+                          {kStaticId, kStatic, L"구멍경(수정) :", text},
+                          {12004, kEdit, L"", edit},
+                          {12006, kButton, L"적용유무", kChild | WS_TABSTOP | BS_AUTOCHECKBOX},
+                          {12003, kEdit, L"", edit},
+                          {12011, kEdit, L"", edit},
+                          {kStaticId, kStatic, L"~", text},
+                          {kStaticId, kButton, L"", kChild | BS_GROUPBOX},
+                      });
+    ExpectLaidOut(t);
 }
 
 }  // namespace

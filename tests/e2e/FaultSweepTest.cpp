@@ -1,7 +1,8 @@
 // Every host call that the command can see fail is made to fail once, at each point where
-// the command makes it. The real module under Wine must then do exactly what the literal
-// reference does over an in-process drawing with the same failure: the same host calls in
-// the same order, the same messages, the same pick answers, the same holes afterwards.
+// the command makes it. The real module under Wine must then do exactly what the
+// step-by-step reference rewrite does over an in-process drawing with the same failure: the
+// same host calls in the same order, the same messages, the same pick answers, the same
+// holes afterwards.
 #include <gtest/gtest.h>
 
 #include <span>
@@ -12,7 +13,7 @@
 #include "rules/RuleFileFormat.h"
 #include "standin/DrawingFile.h"
 #include "standin/KepTest.h"
-#include "tests/reference/LiteralRewrite.h"
+#include "tests/reference/StepwiseRewrite.h"
 
 namespace {
 
@@ -55,8 +56,8 @@ struct Outcome {
     std::vector<HoleState> holes;
 };
 
-// The pick filter as first written down, for the reference.
-int32_t LiteralPick(HoleHost& host, int32_t kind, int32_t number) {
+// The pick filter step by step, for the reference.
+int32_t StepwisePick(HoleHost& host, int32_t kind, int32_t number) {
     const int32_t segment = host.KepElmGetSegment(kind, number);
     ElementRef ref{};
     ref.element = number;
@@ -77,9 +78,9 @@ Outcome Reference(const std::string& failing, int32_t nth) {
     if (!failing.empty()) drawing.FailCall(failing, nth);
 
     Outcome outcome;
-    for (int32_t element : kPicked) outcome.picks.push_back(LiteralPick(drawing, 1, element));
+    for (int32_t element : kPicked) outcome.picks.push_back(StepwisePick(drawing, 1, element));
     drawing.SelectAll();
-    LiteralRewriteSelectedHoles(drawing, rules);
+    StepwiseRewriteSelectedHoles(drawing, rules);
     outcome.log = drawing.Log();
     for (int32_t id : kHoles) {
         const HoleRecord* record = drawing.FindHole(id);

@@ -132,6 +132,7 @@ TEST_F(RuleStoreSave, TemporaryNamesInUseElsewhereAreSkippedAndLeftAlone) {
     }
     EXPECT_EQ(ReadBytes(path_), Utf16Le(u"1\t301\t\t10\t\t10.2\r\n"));
     for (const std::wstring& other : others) EXPECT_EQ(ReadBytes(other), Bytes{'x'});
+    EXPECT_FALSE(FileExists(backup_));  // there was no rule file to keep
 }
 
 TEST_F(RuleStoreSave, MissingFolderIsReported) {
@@ -257,6 +258,14 @@ TEST_F(RuleStoreLoad, ReadOnlyFileIsRead) {
     SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_TRUE(loaded.succeeded());
     EXPECT_EQ(table.count(), 1);
+}
+
+// Reading no bytes at all is no error.
+TEST_F(RuleStoreLoad, EmptyFileGivesAnEmptyTable) {
+    WriteBytes(path_, Bytes{});
+    RuleTable table = NewRules();
+    EXPECT_TRUE(Load(path_, table).succeeded());
+    EXPECT_EQ(table.count(), 0);
 }
 
 // The modes in which a test above runs this program as a child process.

@@ -1,4 +1,4 @@
-// The module's rewrite against the literal reference on many random rule tables and
+// The module's rewrite against the step-by-step reference on many random rule tables and
 // drawings: the same host calls in the same order, the same messages, the same records.
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 
 #include "command/HoleCommand.h"
 #include "standin/Drawing.h"
-#include "tests/reference/LiteralRewrite.h"
+#include "tests/reference/StepwiseRewrite.h"
 
 namespace {
 
@@ -76,32 +76,32 @@ private:
     std::mt19937 random_;
 };
 
-void ExpectSameHoles(const Drawing& module, const Drawing& literal) {
-    ASSERT_EQ(module.HoleIds(), literal.HoleIds());
+void ExpectSameHoles(const Drawing& module, const Drawing& reference) {
+    ASSERT_EQ(module.HoleIds(), reference.HoleIds());
     for (int32_t id : module.HoleIds()) {
         const HoleRecord* a = module.FindHole(id);
-        const HoleRecord* b = literal.FindHole(id);
+        const HoleRecord* b = reference.FindHole(id);
         ASSERT_EQ(std::memcmp(a, b, offsetof(HoleRecord, steps)), 0) << id;
-        ASSERT_EQ(module.AmendCount(id), literal.AmendCount(id)) << id;
+        ASSERT_EQ(module.AmendCount(id), reference.AmendCount(id)) << id;
         for (int32_t s = 0; s < a->stepCount; ++s) {
             ASSERT_EQ(std::memcmp(&a->steps[s], &b->steps[s], sizeof(HoleStep)), 0) << id;
         }
     }
 }
 
-TEST(DifferentialRewrite, ModuleAndLiteralAgreeOnRandomTablesAndDrawings) {
+TEST(DifferentialRewrite, ModuleAndReferenceAgreeOnRandomTablesAndDrawings) {
     for (uint32_t seed = 1; seed <= 20000; ++seed) {
         RandomCase forTable(seed);
         const RuleTable rules = forTable.Rules();
-        Drawing module, literal;
+        Drawing module, reference;
         RandomCase(seed * 7919).Fill(module);
-        RandomCase(seed * 7919).Fill(literal);
+        RandomCase(seed * 7919).Fill(reference);
 
         RewriteSelectedHoles(module, rules);
-        LiteralRewriteSelectedHoles(literal, rules);
+        StepwiseRewriteSelectedHoles(reference, rules);
 
-        ASSERT_EQ(module.Log(), literal.Log()) << "seed " << seed;
-        ExpectSameHoles(module, literal);
+        ASSERT_EQ(module.Log(), reference.Log()) << "seed " << seed;
+        ExpectSameHoles(module, reference);
         if (HasFatalFailure()) FAIL() << "seed " << seed;
     }
 }

@@ -1,4 +1,4 @@
-#include "tests/reference/LiteralRewrite.h"
+#include "tests/reference/StepwiseRewrite.h"
 
 #include <climits>
 #include <cstdlib>
@@ -25,8 +25,8 @@ double DiameterOf(const RuleText& text) {
     return std::wcstod(Wide(text).c_str(), nullptr);
 }
 
-bool LiteralApplyRulesToHole(HoleHost& host, const RuleTable& table, int32_t holeId, bool& changed,
-                             HoleRecord& record) {
+bool StepwiseApplyRulesToHole(HoleHost& host, const RuleTable& table, int32_t holeId, bool& changed,
+                              HoleRecord& record) {
     changed = false;
     if (record.excluded != 0) return true;
     if (table.count() == 0) return true;
@@ -58,7 +58,7 @@ bool LiteralApplyRulesToHole(HoleHost& host, const RuleTable& table, int32_t hol
 
 }  // namespace
 
-int32_t LiteralRewriteSelectedHoles(HoleHost& host, const RuleTable& table) {
+int32_t StepwiseRewriteSelectedHoles(HoleHost& host, const RuleTable& table) {
     std::vector<uint32_t> holeList;
     void* selection = host.KepIddOpenSelIdData(1);
     if (selection != nullptr) {
@@ -96,7 +96,7 @@ int32_t LiteralRewriteSelectedHoles(HoleHost& host, const RuleTable& table) {
             return 0;
         }
         bool changed = false;
-        if (!LiteralApplyRulesToHole(host, table, static_cast<int32_t>(id), changed, record)) {
+        if (!StepwiseApplyRulesToHole(host, table, static_cast<int32_t>(id), changed, record)) {
             host.KepDlgMessageBox(hole_messages::kErrorOccurred);
             return 0;
         }
