@@ -9,6 +9,7 @@
 
 #include "platform/FilePaths.h"
 #include "platform/Handles.h"
+#include "rules/LegacyCodePage.h"
 #include "rules/RuleFileFormat.h"
 #ifdef QUILLET_RULE_FILE_TEST_SEAM
 #include "rules/RuleFileTestSeam.h"
@@ -204,7 +205,7 @@ RuleFileLoadResult LoadRuleFileFrom(const std::wstring& path, RuleTable& table) 
     result.path = path;
     Bytes bytes;
     result.error = ReadWholeFile(path, kShareNothing, bytes);
-    if (result.succeeded()) result.lines = DecodeRuleFile(bytes, table);
+    if (result.succeeded()) result.lines = DecodeRuleFile(bytes, table, SystemCodePageDecoder());
     return result;
 }
 

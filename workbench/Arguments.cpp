@@ -12,6 +12,9 @@ const std::string_view kUsageText =
     "  export FILE [-o OUT.csv]            규칙을 UTF-8 CSV로 내보내기\n"
     "  import IN.csv -o FILE               CSV의 규칙을 규칙 파일로 쓰기 (이전 파일은 "
     "FILE.bak)\n"
+    "  --code-page N                       바이트 순서 표시 없이 UTF-16도 UTF-8도 아닌 규칙\n"
+    "                                      파일(ANSI)을 읽을 코드 페이지 (기본: Windows에서는\n"
+    "                                      시스템의 ANSI 코드 페이지, 그 밖에서는 949)\n"
     "  --json                              결과를 JSON 문서 하나로 출력\n"
     "  --version                           버전 표시\n"
     "종료 상태: 0 정보뿐, 1 경고, 2 오류, 3 파일을 읽거나 쓸 수 없음, 4 사용법 오류\n";
@@ -55,7 +58,7 @@ std::optional<std::string> ReadOption(std::string_view option, OptionReader& rea
         invocation.json = true;
         return std::nullopt;
     }
-    if (option != "-o" && option != "--code" && option != "--diameter") {
+    if (option != "-o" && option != "--code" && option != "--diameter" && option != "--code-page") {
         return "알 수 없는 옵션입니다: " + std::string(option);
     }
     const std::optional<std::string> value = reader.Value();
@@ -65,6 +68,11 @@ std::optional<std::string> ReadOption(std::string_view option, OptionReader& rea
     } else if (option == "--code") {
         invocation.code = WholeNumber<int32_t>(*value);
         if (!invocation.code) return "--code 값은 32비트 정수여야 합니다: " + *value;
+    } else if (option == "--code-page") {
+        invocation.codePage = WholeNumber<uint32_t>(*value);
+        if (!invocation.codePage || *invocation.codePage == 0 || *invocation.codePage > 65535) {
+            return "--code-page 값은 1에서 65535 사이의 코드 페이지 번호여야 합니다: " + *value;
+        }
     } else {
         invocation.diameter = WholeNumber<double>(*value);
         if (!invocation.diameter) return "--diameter 값은 숫자여야 합니다: " + *value;
@@ -86,6 +94,9 @@ std::optional<std::string> CheckCombination(const Invocation& invocation) {
     }
     if (invocation.output && command != Command::Export && command != Command::Import) {
         return "-o는 export와 import에만 씁니다.";
+    }
+    if (invocation.codePage && command == Command::Import) {
+        return "--code-page는 규칙 파일을 읽는 check, map, explain, export에만 씁니다.";
     }
     return std::nullopt;
 }

@@ -16,6 +16,7 @@ struct Invocation {
     std::optional<std::string> output;  // -o
     std::optional<int32_t> code;        // --code (explain)
     std::optional<double> diameter;     // --diameter (explain)
+    std::optional<uint32_t> codePage;   // --code-page: a rule file's legacy code page
     bool json = false;
 };
 

@@ -8,6 +8,7 @@
 #include <optional>
 #include <ostream>
 
+#include "rules/LegacyCodePage.h"
 #include "workbench/Json.h"
 #include "workbench/RuleStore.h"
 #include "workbench/RulesCsv.h"
@@ -122,10 +123,18 @@ int Dispatch(const CommandContext& context) {
         return kExitClean;
     }
     if (invocation.command == Command::Import) return RunImport(context);
+    const uint32_t codePage = invocation.codePage.value_or(SystemCodePage());
+    const std::optional<LegacyTextDecoder> legacy =
+        invocation.codePage ? CodePageDecoder(codePage) : SystemCodePageDecoder();
+    if (!legacy) {
+        return Fail(
+            context, kExitUsage, "usage",
+            "이 시스템은 코드 페이지 " + std::to_string(codePage) + "을(를) 읽을 수 없습니다.");
+    }
     std::string error;
     const std::optional<std::string> bytes = ReadWholeFile(invocation.input, error);
     if (!bytes) return Fail(context, kExitFileFailed, "cannot-read", error);
-    const RuleFileView file = ViewRuleFile(BytesOf(*bytes));
+    const RuleFileView file = ViewRuleFile(BytesOf(*bytes), *legacy, codePage);
     switch (invocation.command) {
         case Command::Check:
             return RunCheck(context, file);
