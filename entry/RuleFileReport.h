@@ -4,8 +4,9 @@
 
 #include "rules/RuleFile.h"
 
-// The file error, or the rules beyond the full table and where a save keeps them; nothing
-// when the whole file was read.
+// The file error, or one message for the lines read but not applied (rules beyond the full
+// table, lines with a TAB that gave no rule, rules not in force) and where a save keeps
+// them; nothing when every line with a TAB was applied.
 void ReportRuleFileLoad(const RuleFileLoadResult& load);
 
 // The file error of a save that failed; nothing after a save that succeeded.

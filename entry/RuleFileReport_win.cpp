@@ -3,7 +3,9 @@
 #include <string>
 #include <string_view>
 
+#include "dialogs/RuleFileNotice.h"
 #include "platform/FileErrorReport.h"
+#include "platform/WideText.h"
 
 namespace {
 
@@ -12,13 +14,11 @@ std::wstring FileNameOf(std::wstring_view path) {
     return std::wstring(backslash == std::wstring_view::npos ? path : path.substr(backslash + 1));
 }
 
-void ReportIgnoredLines(const std::wstring& path, int32_t ignoredLines) {
-    const std::wstring capacity = std::to_wstring(RuleTable::kCapacity);
-    ShowModuleMessage(L"규칙 파일의 규칙이 " + capacity + L"개를 넘습니다: " + path + L"\r\n처음 " +
-                          capacity + L"개만 읽고 나머지 " + std::to_wstring(ignoredLines) +
-                          L"줄은 무시하였습니다." + L"\r\n규칙을 저장하면 지금 파일 전체가 \"" +
-                          FileNameOf(BackupPathOf(path)) + L"\"에 그대로 보관됩니다.",
-                      MB_ICONWARNING);
+// One message for everything read but not applied; nothing when all of it is.
+void ReportLinesNotApplied(const std::wstring& path, const RuleFileReadResult& lines) {
+    const std::u16string notice =
+        RuleFileLoadNotice(ToU16(path), lines, ToU16(FileNameOf(BackupPathOf(path))));
+    if (!notice.empty()) ShowModuleMessage(ToWide(notice), MB_ICONWARNING);
 }
 
 }  // namespace
@@ -26,8 +26,8 @@ void ReportIgnoredLines(const std::wstring& path, int32_t ignoredLines) {
 void ReportRuleFileLoad(const RuleFileLoadResult& load) {
     if (!load.succeeded()) {
         ReportFileError(FileAction::Open, load.path, load.error);
-    } else if (load.lines.ignoredLines > 0) {
-        ReportIgnoredLines(load.path, load.lines.ignoredLines);
+    } else {
+        ReportLinesNotApplied(load.path, load.lines);
     }
 }
 
