@@ -26,6 +26,8 @@ add_dependencies(keplib keplib_import)
 target_link_libraries(keplib INTERFACE ${KEPLIB_IMPORT})
 
 # GoogleTest for the end-to-end tests, built from Debian's sources with this toolchain.
-set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
-set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
-add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+if(NOT QUILLET_MODULE_ONLY)
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+    add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+endif()

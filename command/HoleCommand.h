@@ -1,5 +1,5 @@
 // The hole command over the host interface: the pick filter and the rewrite of the
-// selected holes' step diameters by the enabled rules.
+// selected holes' step diameters by the rules in force (rules/CompiledRules.h).
 #pragma once
 
 #include <cstdint>

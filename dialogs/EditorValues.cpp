@@ -1,5 +1,10 @@
 #include "dialogs/EditorValues.h"
 
+#include <cmath>
+
+#include "rules/CompiledRules.h"
+#include "rules/RuleText.h"
+
 namespace {
 
 // The rule's texts in the order of kEditorValueRows; row 0 is the flag.
@@ -50,4 +55,75 @@ std::u16string DecodeRegistryText(std::span<const unsigned char> bytes) {
         text.push_back(unit);
     }
     return text;
+}
+
+namespace {
+
+struct FieldRule {
+    EditorField field;
+    RuleText HoleRule::*text;
+    const char16_t* name;
+    bool isCode;
+};
+
+constexpr FieldRule kCheckedFields[] = {
+    {EditorField::CodeFrom, &HoleRule::CodeFrom, u"가공코드 시작 값", true},
+    {EditorField::CodeTo, &HoleRule::CodeTo, u"가공코드 끝 값", true},
+    {EditorField::DiameterFrom, &HoleRule::DiameterFrom, u"구멍경(대상) 시작 값", false},
+    {EditorField::DiameterTo, &HoleRule::DiameterTo, u"구멍경(대상) 끝 값", false},
+    {EditorField::DiameterModify, &HoleRule::DiameterModify, u"구멍경(수정)", false},
+};
+
+// The white space the number readers skip before a number.
+bool IsBlank(std::u16string_view text) {
+    return text.find_first_not_of(u" \t\n\v\f\r") == std::u16string_view::npos;
+}
+
+std::u16string Quoted(std::u16string_view name, std::u16string_view text) {
+    return std::u16string(name) + u" \"" + std::u16string(text) + u"\"";
+}
+
+EditorRefusal Refuse(const FieldRule& rule, std::u16string message) {
+    return {rule.field, std::move(message)};
+}
+
+std::optional<EditorRefusal> CheckField(const FieldRule& rule, std::u16string_view text) {
+    const bool isNewDiameter = rule.field == EditorField::DiameterModify;
+    if (IsBlank(text)) {
+        if (!isNewDiameter) return std::nullopt;
+        return Refuse(rule, std::u16string(rule.name) +
+                                u"이(가) 비어 있습니다.\r\n구멍에 쓸 지름을 0보다 큰 숫자로 "
+                                u"입력하십시오.");
+    }
+    const size_t length =
+        rule.isCode ? ReadCodePrefix(text).length : ReadDiameterPrefix(text).length;
+    if (length == 0 || !IsBlank(text.substr(length))) {
+        return Refuse(rule, Quoted(rule.name, text) +
+                                (rule.isCode ? u"을(를) 숫자로 읽을 수 없습니다.\r\n가공코드는 "
+                                               u"정수로 입력하십시오."
+                                             : u"을(를) 숫자로 읽을 수 없습니다.\r\n지름은 "
+                                               u"숫자로 입력하십시오. 소수점은 마침표(.)입니다."));
+    }
+    if (!isNewDiameter) return std::nullopt;
+    const double diameter = ReadDiameterPrefix(text).value;
+    if (std::isinf(diameter)) {
+        return Refuse(rule, Quoted(rule.name, text) +
+                                u"은(는) 너무 커서 지름으로 쓸 수 없습니다.\r\n0보다 큰 "
+                                u"지름을 입력하십시오.");
+    }
+    if (!IsUsableNewDiameter(diameter)) {
+        return Refuse(rule, Quoted(rule.name, text) +
+                                u"은(는) 0보다 크지 않아 지름으로 쓸 수 없습니다.\r\n0보다 큰 "
+                                u"지름을 입력하십시오.");
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<EditorRefusal> CheckEditorValues(const HoleRule& values) {
+    for (const FieldRule& rule : kCheckedFields) {
+        if (auto refusal = CheckField(rule, values.*rule.text)) return refusal;
+    }
+    return std::nullopt;
 }

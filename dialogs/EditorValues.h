@@ -1,10 +1,12 @@
 // The rule editor's remembered values: the registry key that holds them, their names and
-// defaults, their stored texts, and the decoding of the bytes read back.
+// defaults, their stored texts, and the decoding of the bytes read back; and what the
+// editor refuses to take on 적용.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -46,3 +48,18 @@ HoleRule DefaultEditorValues();
 // The text in registry data as read: the whole UTF-16LE code units among the bytes, up to
 // the first null unit or the end of the bytes.
 std::u16string DecodeRegistryText(std::span<const unsigned char> bytes);
+
+// The editor's five texts, in the order in which 적용 checks them (as they stand on screen).
+enum class EditorField { CodeFrom, CodeTo, DiameterFrom, DiameterTo, DiameterModify };
+
+struct EditorRefusal {
+    EditorField field;
+    std::u16string message;  // Korean; names the field and the text as typed
+};
+
+// What 적용 refuses, for the first field in EditorField order that has a fault: a field that
+// is not blank and does not read entirely as a number (a code as an integer, a diameter as a
+// decimal number with a point; white space before and after aside), and a new diameter that
+// is blank, not finite or not above 0. A blank "to" field is the single-value form and is
+// taken, as is a blank "from" field. Nothing when every value is taken.
+std::optional<EditorRefusal> CheckEditorValues(const HoleRule& values);

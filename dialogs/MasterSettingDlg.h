@@ -1,6 +1,8 @@
 // "Master Setting": the editor of one rule. It starts from the values remembered in the
 // registry for a new rule (RuleIndex -1) or from the rule itself, never changes the rule
-// table, and hands the values back through its members after IDOK.
+// table, and hands the values back through its members after IDOK. 적용 ends it only with
+// values it can read (CheckEditorValues); otherwise it says which field it cannot take and
+// puts the focus there.
 #pragma once
 
 #include <cstdint>
@@ -34,6 +36,7 @@ public:
 protected:
     BOOL OnInitDialog() override;
     void DoDataExchange(bool saveAndValidate) override;
+    void OnOK() override;
     void OnCommand(int controlId, int notifyCode) override;
 
 private:

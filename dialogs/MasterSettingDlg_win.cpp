@@ -3,6 +3,28 @@
 #include "dialogs/EditorRegistry.h"
 #include "dialogs/EditorValues.h"
 #include "dialogs/resource.h"
+#include "platform/FileErrorReport.h"
+#include "platform/WideText.h"
+
+namespace {
+
+int ControlOf(EditorField field) {
+    switch (field) {
+        case EditorField::CodeFrom:
+            return IDC_CODE_FROM;
+        case EditorField::CodeTo:
+            return IDC_CODE_TO;
+        case EditorField::DiameterFrom:
+            return IDC_DIAMETER_FROM;
+        case EditorField::DiameterTo:
+            return IDC_DIAMETER_TO;
+        case EditorField::DiameterModify:
+            return IDC_DIAMETER_MODIFY;
+    }
+    return IDOK;
+}
+
+}  // namespace
 
 MasterSettingDlg::MasterSettingDlg(const RuleTable& rules, int32_t ruleIndex)
     : ModalDialog(IDD_MASTER_SETTING),
@@ -27,6 +49,20 @@ void MasterSettingDlg::DoDataExchange(bool saveAndValidate) {
     ExchangeText(saveAndValidate, IDC_DIAMETER_FROM, DiameterFrom);
     ExchangeText(saveAndValidate, IDC_DIAMETER_TO, DiameterTo);
     ExchangeText(saveAndValidate, IDC_DIAMETER_MODIFY, DiameterModify);
+}
+
+// Values the rule could not use keep the editor open: nothing reaches the table or the
+// registry, which the caller writes only after IDOK.
+void MasterSettingDlg::OnOK() {
+    UpdateData(true);
+    if (const std::optional<EditorRefusal> refusal = CheckEditorValues(Rule())) {
+        ShowModuleMessage(ToWide(refusal->message), MB_ICONWARNING);
+        // As the dialog manager moves the focus: the field's text comes selected.
+        SendMessageW(hwnd(), WM_NEXTDLGCTL,
+                     reinterpret_cast<WPARAM>(Item(ControlOf(refusal->field))), TRUE);
+        return;
+    }
+    ModalDialog::OnOK();
 }
 
 void MasterSettingDlg::OnCommand(int controlId, int notifyCode) {

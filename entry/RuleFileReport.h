@@ -9,8 +9,9 @@
 
 #include "rules/RuleStore.h"
 
-// The file error, or the rules beyond the full table and where a save keeps them; nothing
-// when the whole file was read.
+// The file error, or one message for the lines read but not applied (rules beyond the full
+// table, lines with a TAB that gave no rule, rules not in force) and where a save keeps
+// them; nothing when every line with a TAB was applied.
 void ReportRuleFileLoad(const RuleFileLoad& load);
 
 // The file error of a save that failed, naming the file the failed step was about; nothing

@@ -8,6 +8,7 @@
 #include "platform/FilePaths.h"
 #include "platform/RegistrySetting.h"
 #include "platform/WideText.h"
+#include "rules/LegacyCodePage.h"
 #include "rules/RuleStore.h"
 
 namespace {
@@ -52,7 +53,7 @@ std::optional<FileContents> ContentsAtLoad(RuleFileLoad& load) {
 
 void RuleSession::Load() {
     location_ = CurrentRuleLocation();
-    RuleFileLoad load = RuleStore(files_, location_.file).Load(table_);
+    RuleFileLoad load = RuleStore(files_, location_.file).Load(table_, SystemCodePageDecoder());
     if (load.succeeded() && location_.configured()) {
         if (const std::wstring copy = LocalCopyPath(); !copy.empty()) {
             WriteFileAtomically(files_, ToU16(copy), load.bytes);
@@ -76,7 +77,7 @@ std::wstring RuleSession::LocalCopyPath() const {
 bool RuleSession::LoadLocalCopy() {
     const std::wstring copy = LocalCopyPath();
     if (copy.empty() || files_.KindOf(ToU16(copy)) != FileKind::File) return false;
-    RuleFileLoad load = RuleStore(files_, ToU16(copy)).Load(table_);
+    RuleFileLoad load = RuleStore(files_, ToU16(copy)).Load(table_, SystemCodePageDecoder());
     if (!load.succeeded()) return false;
     ReportLocalCopyInUse(location_.folder, LastWriteLocalTime(copy));
     // The folder's file, once back, is taken to be what the copy holds.

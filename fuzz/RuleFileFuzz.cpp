@@ -9,9 +9,13 @@
 #include <string_view>
 #include <utility>
 
+#include "rules/LegacyCodePage.h"
 #include "rules/RuleFileFormat.h"
 
 namespace {
+
+// Bytes without a mark that are neither UTF-16 nor UTF-8 go through iconv's code page 949.
+const LegacyTextDecoder kLegacy = SystemCodePageDecoder();
 
 std::span<const unsigned char> Bytes(const std::string& s) {
     return {reinterpret_cast<const unsigned char*>(s.data()), s.size()};
@@ -31,13 +35,14 @@ void Check(bool condition) {
 
 void CheckSavesAndReloads(std::span<const unsigned char> bytes) {
     RuleTable table;
-    const auto result = DecodeRuleFile(bytes, table);
+    const auto result = DecodeRuleFile(bytes, table, kLegacy);
     Check(table.count() >= 0 && table.count() <= RuleTable::kCapacity);
     Check(result.acceptedLines - result.ignoredLines == table.count());
 
     const std::string saved = EncodeRuleFile(table);
     RuleTable reloaded;
-    Check(DecodeRuleFile(Bytes(saved), reloaded).encoding == RuleFileEncoding::Utf16LeWithMark);
+    Check(DecodeRuleFile(Bytes(saved), reloaded, kLegacy).encoding ==
+          RuleFileEncoding::Utf16LeWithMark);
     Check(reloaded.count() == table.count());
     for (int32_t n = 1; n <= table.count(); ++n) {
         const HoleRule& a = table.rule(n);
@@ -71,13 +76,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckSavesAndReloads({data, size});
 
     const std::string utf8 = WithMark("\xEF\xBB\xBF", data, size);
-    Check(DecodeRuleFileText(Bytes(utf8)).encoding == Utf8WithMark);
+    Check(DecodeRuleFileText(Bytes(utf8), kLegacy).encoding == Utf8WithMark);
     CheckSavesAndReloads(Bytes(utf8));
 
     const std::string utf16Le = WithMark("\xFF\xFE", data, size);
     const std::string utf16Be = Utf16BeTwin(utf16Le);
-    const RuleFileText le = DecodeRuleFileText(Bytes(utf16Le));
-    const RuleFileText be = DecodeRuleFileText(Bytes(utf16Be));
+    const RuleFileText le = DecodeRuleFileText(Bytes(utf16Le), kLegacy);
+    const RuleFileText be = DecodeRuleFileText(Bytes(utf16Be), kLegacy);
     Check(le.encoding == Utf16LeWithMark && be.encoding == Utf16BeWithMark);
     Check(le.text == be.text);
     CheckSavesAndReloads(Bytes(utf16Be));

@@ -7,11 +7,14 @@
 #include <string>
 #include <string_view>
 
+#include "rules/LegacyCodePage.h"
 #include "rules/RuleFileFormat.h"
 #include "workbench/RuleFileLines.h"
 #include "workbench/RulesCsv.h"
 
 namespace {
+
+const LegacyTextDecoder kLegacy = SystemCodePageDecoder();
 
 std::span<const unsigned char> Bytes(const std::string& s) {
     return {reinterpret_cast<const unsigned char*>(s.data()), s.size()};
@@ -32,7 +35,7 @@ bool SameRows(const RuleTable& a, const RuleTable& b) {
 // The rule file written for `table`, exported and imported again; returns the exported rows.
 RuleTable CheckFileRoundTrip(const RuleTable& table) {
     const std::string file = EncodeRuleFile(table);
-    const RuleFileView view = ViewRuleFile(Bytes(file));
+    const RuleFileView view = ViewRuleFile(Bytes(file), kLegacy, kDefaultLegacyCodePage);
     const CsvRules imported = RulesFromCsv(RulesToCsv(view.asWritten));
     Check(imported.problems.empty());
     Check(SameRows(imported.table, view.asWritten));
@@ -48,6 +51,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(imported.table.count() <= RuleTable::kCapacity);
     if (imported.problems.empty())
         Check(SameRows(CheckFileRoundTrip(imported.table), imported.table));
-    CheckFileRoundTrip(ViewRuleFile({data, size}).table);
+    CheckFileRoundTrip(ViewRuleFile({data, size}, kLegacy, kDefaultLegacyCodePage).table);
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "rules/CompiledRules.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "rules/RuleText.h"
 
@@ -16,16 +17,24 @@ CompiledRule CompileRule(const HoleRule& rule) {
     return compiled;
 }
 
-std::vector<CompiledRule> CompileEnabledRules(const RuleTable& table) {
+bool IsUsableNewDiameter(double diameter) {
+    return std::isfinite(diameter) && diameter > 0.0;
+}
+
+bool IsInForce(const HoleRule& rule) {
+    return rule.isDisplay != 0 && IsUsableNewDiameter(ParseDiameter(rule.DiameterModify));
+}
+
+std::vector<CompiledRule> CompileRulesInForce(const RuleTable& table) {
     std::vector<CompiledRule> rules;
     rules.reserve(static_cast<size_t>(table.count()));
     for (int32_t n = 1; n <= table.count(); ++n) {
-        if (table.rule(n).isDisplay != 0) rules.push_back(CompileRule(table.rule(n)));
+        if (IsInForce(table.rule(n))) rules.push_back(CompileRule(table.rule(n)));
     }
     return rules;
 }
 
-RuleMatcher::RuleMatcher(const RuleTable& table) : rules_(CompileEnabledRules(table)) {
+RuleMatcher::RuleMatcher(const RuleTable& table) : rules_(CompileRulesInForce(table)) {
     for (const CompiledRule& rule : rules_) {
         if (rule.codeFrom > rule.codeTo) continue;  // a reversed range matches nothing
         bandStarts_.push_back(rule.codeFrom);

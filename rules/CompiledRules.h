@@ -23,9 +23,18 @@ struct CompiledRule {
 
 // A CodeTo of 0 means the range ends at CodeFrom; a DiameterTo of 0.0 likewise.
 CompiledRule CompileRule(const HoleRule& rule);
-std::vector<CompiledRule> CompileEnabledRules(const RuleTable& table);
 
-// Applies the enabled rules of a table to one machining step at a time. A step's new
+// Only a finite number above 0 may be written into a hole as its new diameter.
+bool IsUsableNewDiameter(double diameter);
+// A rule is in force when it is enabled and its new diameter (DiameterModify) reads as a
+// usable one. The rewrite passes over every other rule as over a disabled one: a rule whose
+// new diameter is empty, unreadable, 0, negative or too large for a double never changes a
+// hole, and later rules may still match.
+bool IsInForce(const HoleRule& rule);
+// The rules in force, in rule order.
+std::vector<CompiledRule> CompileRulesInForce(const RuleTable& table);
+
+// Applies the rules in force of a table to one machining step at a time. A step's new
 // diameter depends only on that step and on the rules in rule order, so applying every
 // rule to one step before the next step gives exactly what rule-by-rule passes over all
 // steps give.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/TextEncoding.h"
+#include "rules/CompiledRules.h"
 #include "rules/RuleText.h"
 
 namespace {
@@ -40,6 +41,28 @@ std::string_view AsChars(std::span<const unsigned char> bytes) {
     return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
 }
 
+// UTF-16LE of the characters a rule file holds (digits, points, TABs, line ends) has a NUL
+// in every high byte, at the odd offsets; Hangul in UTF-16LE has none there. A UTF-8 or
+// code-page file has a NUL at most by accident, such as one stray NUL at its end.
+bool LooksLikeUtf16Le(std::span<const unsigned char> bytes) {
+    const size_t oddBytes = bytes.size() / 2;
+    size_t oddNuls = 0;
+    for (size_t i = 1; i < bytes.size(); i += 2) {
+        if (bytes[i] == 0) ++oddNuls;
+    }
+    return oddNuls > 0 && oddNuls * 4 >= oddBytes;
+}
+
+std::span<const unsigned char> WithoutFinalNuls(std::span<const unsigned char> bytes) {
+    size_t size = bytes.size();
+    while (size > 0 && bytes[size - 1] == 0) --size;
+    return bytes.first(size);
+}
+
+bool HasTab(std::u16string_view line) {
+    return line.find(kTab) != std::u16string_view::npos;
+}
+
 // The last field loses every CR, LF and space.
 RuleText CleanDiameterModify(std::u16string_view field) {
     RuleText cleaned;
@@ -62,7 +85,13 @@ void AppendField(std::string& bytes, std::u16string_view field) {
 
 }  // namespace
 
-RuleFileText DecodeRuleFileText(std::span<const unsigned char> bytes) {
+void LineNumbers::Add(int32_t line) {
+    ++count;
+    if (first.size() < kKept) first.push_back(line);
+}
+
+RuleFileText DecodeRuleFileText(std::span<const unsigned char> bytes,
+                                const LegacyTextDecoder& legacy) {
     using enum RuleFileEncoding;
     if (StartsWith(bytes, kUtf16LeMark)) {
         return {Utf16LeWithMark, DecodeUtf16(bytes.subspan(2), ByteOrder::LittleEndian)};
@@ -73,22 +102,23 @@ RuleFileText DecodeRuleFileText(std::span<const unsigned char> bytes) {
     if (StartsWith(bytes, kUtf8Mark)) {
         return {Utf8WithMark, Utf16FromUtf8Replacing(AsChars(bytes.subspan(3)), kSurrogates).text};
     }
-    // UTF-16 of the characters a rule file holds nearly always has NUL bytes; UTF-8 never.
-    if (std::find(bytes.begin(), bytes.end(), 0) == bytes.end()) {
-        Utf16Decoding utf8 = Utf16FromUtf8Replacing(AsChars(bytes), kSurrogates);
-        if (utf8.wellFormed) return {Utf8, std::move(utf8.text)};
+    if (LooksLikeUtf16Le(bytes)) {
+        return {Utf16LeWithoutMark, DecodeUtf16(bytes, ByteOrder::LittleEndian)};
     }
-    return {Utf16LeWithoutMark, DecodeUtf16(bytes, ByteOrder::LittleEndian)};
+    const std::span<const unsigned char> text = WithoutFinalNuls(bytes);
+    Utf16Decoding utf8 = Utf16FromUtf8Replacing(AsChars(text), kSurrogates);
+    if (utf8.wellFormed) return {Utf8, std::move(utf8.text)};
+    return {LegacyCodePage, legacy(text)};
 }
 
 std::vector<std::u16string_view> SplitRuleFileLines(std::u16string_view text) {
-    const char16_t lineEnd = text.find(kLf) == std::u16string_view::npos ? kCr : kLf;
     std::vector<std::u16string_view> lines;
     size_t start = 0;
     while (start < text.size()) {
-        const size_t end = std::min(text.find(lineEnd, start), text.size());
+        const size_t end = std::min(text.find_first_of(u"\r\n", start), text.size());
         lines.push_back(text.substr(start, end - start));
         start = end + 1;
+        if (end + 1 < text.size() && text[end] == kCr && text[end + 1] == kLf) ++start;
     }
     return lines;
 }
@@ -123,14 +153,25 @@ std::optional<std::u16string_view> ExtractField(std::u16string_view line, int k)
     return line.substr(start, end - start);
 }
 
-RuleFileReadResult DecodeRuleFile(std::span<const unsigned char> bytes, RuleTable& table) {
+RuleFileReadResult DecodeRuleFile(std::span<const unsigned char> bytes, RuleTable& table,
+                                  const LegacyTextDecoder& legacy) {
     table.Clear();
-    const RuleFileText decoded = DecodeRuleFileText(bytes);
-    RuleFileReadResult result{.encoding = decoded.encoding};
+    const RuleFileText decoded = DecodeRuleFileText(bytes, legacy);
+    RuleFileReadResult result;
+    result.encoding = decoded.encoding;
+    int32_t number = 0;
     for (const std::u16string_view line : SplitRuleFileLines(decoded.text)) {
-        if (auto rule = RuleFromLine(line)) {
-            ++result.acceptedLines;
-            if (!table.Append(*rule)) ++result.ignoredLines;
+        ++number;
+        const std::optional<HoleRule> rule = RuleFromLine(line);
+        if (!rule) {
+            if (HasTab(line)) result.skippedLines.Add(number);
+            continue;
+        }
+        ++result.acceptedLines;
+        if (!table.Append(*rule)) {
+            ++result.ignoredLines;
+        } else if (rule->isDisplay != 0 && !IsInForce(*rule)) {
+            result.rulesNotInForce.Add(number);
         }
     }
     return result;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -18,22 +19,31 @@ enum class RuleFileEncoding {
     Utf16BeWithMark,
     Utf8WithMark,
     Utf8,
-    Utf16LeWithoutMark
+    Utf16LeWithoutMark,
+    LegacyCodePage,  // no mark, neither UTF-16 nor UTF-8: what Windows calls "ANSI"
 };
+
+// Text in a legacy code page as UTF-16. The platform supplies it (rules/LegacyCodePage.h):
+// the portable reader never calls the system itself.
+using LegacyTextDecoder = std::function<std::u16string(std::span<const unsigned char> bytes)>;
 
 struct RuleFileText {
     RuleFileEncoding encoding;
     std::u16string text;
 };
 
-// FF FE: UTF-16LE; FE FF: UTF-16BE; EF BB BF: UTF-8; no mark: UTF-8 when the bytes hold no
-// NUL and are valid UTF-8 (so an empty file reports Utf8), else UTF-16LE from the first byte.
-// An odd last byte of UTF-16 is dropped; invalid UTF-8 after the EF BB BF mark becomes
-// U+FFFD; code points above U+FFFF become surrogate pairs.
-RuleFileText DecodeRuleFileText(std::span<const unsigned char> bytes);
+// FF FE: UTF-16LE; FE FF: UTF-16BE; EF BB BF: UTF-8. Without a mark: UTF-16LE when NUL
+// bytes stand at odd offsets as in ASCII-like UTF-16LE text (at least a quarter of the bytes
+// at odd offsets are NUL); otherwise UTF-8 when the bytes, less NUL bytes at the very end,
+// are valid UTF-8 (so an empty file reports Utf8); otherwise the legacy code page, which
+// decodes the bytes less those final NUL bytes. An odd last byte of UTF-16 is dropped;
+// invalid UTF-8 after the EF BB BF mark becomes U+FFFD; code points above U+FFFF become
+// surrogate pairs.
+RuleFileText DecodeRuleFileText(std::span<const unsigned char> bytes,
+                                const LegacyTextDecoder& legacy);
 
-// Lines end at LF (a CR before it stays in the line); a text with CR but no LF at all has
-// its lines ended by CR. No line after a final line end; the last line needs no end.
+// CR LF, LF and a lone CR each end a line, in any mix; the line end is not part of the line.
+// No line after a final line end; the last line needs no end.
 std::vector<std::u16string_view> SplitRuleFileLines(std::u16string_view text);
 
 // Field k (from 0) of a line split at every TAB, or nothing when the line has no field k.
@@ -43,14 +53,33 @@ std::optional<std::u16string_view> ExtractField(std::u16string_view line, int k)
 // DiameterModify without CR, LF and space); nothing for any other line.
 std::optional<HoleRule> RuleFromLine(std::u16string_view line);
 
+// Lines of one kind, numbered from 1 as the file's lines: how many, and the first few.
+struct LineNumbers {
+    static constexpr size_t kKept = 5;
+
+    int32_t count = 0;
+    std::vector<int32_t> first;  // at most kKept, in file order
+
+    void Add(int32_t line);
+    bool empty() const { return count == 0; }
+    bool operator==(const LineNumbers&) const = default;
+};
+
 struct RuleFileReadResult {
     int32_t acceptedLines = 0;  // six-field lines found
     int32_t ignoredLines = 0;   // accepted lines that did not fit into the table
     RuleFileEncoding encoding = RuleFileEncoding::Utf16LeWithMark;
+    // Lines that hold a TAB but not six fields, so no rule was read from them. Lines without
+    // a TAB (comments, blank lines) are not counted.
+    LineNumbers skippedLines;
+    // The lines of enabled rules in the table that are not in force because their new
+    // diameter is not a finite number above 0 (rules/CompiledRules.h).
+    LineNumbers rulesNotInForce;
 };
 
 // Clears the table and fills it from the file's bytes.
-RuleFileReadResult DecodeRuleFile(std::span<const unsigned char> bytes, RuleTable& table);
+RuleFileReadResult DecodeRuleFile(std::span<const unsigned char> bytes, RuleTable& table,
+                                  const LegacyTextDecoder& legacy);
 
 // The complete file for the table. A TAB, CR or LF inside a field is written as a space so
 // that every rule reloads as one six-field line.

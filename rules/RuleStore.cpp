@@ -28,6 +28,12 @@ FilePath TemporaryPathOf(const FilePath& path, const std::u16string& processTag,
     return path + u"." + processTag + u"-" + Ascii(std::to_string(attempt)) + u".tmp";
 }
 
+// The store's own judgements need no legacy text: a file in a legacy code page is always
+// kept for good, since the module writes it back as UTF-16.
+std::u16string NoLegacyText(std::span<const unsigned char> /*bytes*/) {
+    return {};
+}
+
 // The text decodes to exactly what the bytes say: a writer of the same encoding would give
 // the same bytes back.
 bool DecodesExactly(std::span<const unsigned char> bytes, const RuleFileText& decoded) {
@@ -43,6 +49,8 @@ bool DecodesExactly(std::span<const unsigned char> bytes, const RuleFileText& de
         case RuleFileEncoding::Utf16BeWithMark:
         case RuleFileEncoding::Utf16LeWithoutMark:
             return bytes.size() % 2 == 0;
+        case RuleFileEncoding::LegacyCodePage:
+            return false;
     }
     return false;
 }
@@ -280,7 +288,7 @@ FilePath KeptCopyPathOf(const FilePath& path, const LocalTime& time, unsigned at
 }
 
 bool HoldsLinesNotCarried(std::span<const unsigned char> bytes) {
-    const RuleFileText decoded = DecodeRuleFileText(bytes);
+    const RuleFileText decoded = DecodeRuleFileText(bytes, NoLegacyText);
     if (!DecodesExactly(bytes, decoded)) return true;
     int32_t rules = 0;
     for (const std::u16string_view line : SplitRuleFileLines(decoded.text)) {
@@ -292,7 +300,7 @@ bool HoldsLinesNotCarried(std::span<const unsigned char> bytes) {
 
 bool HoldsRulesNotIn(std::span<const unsigned char> bytes, const RuleTable& table) {
     RuleTable held;
-    DecodeRuleFile(bytes, held);
+    DecodeRuleFile(bytes, held, NoLegacyText);
     for (int32_t n = 1; n <= held.count(); ++n) {
         bool found = false;
         for (int32_t m = 1; m <= table.count() && !found; ++m)
@@ -306,12 +314,12 @@ bool MayReplace(const FileContents& expected, const FileContents& found) {
     return !found.exists || found == expected;
 }
 
-RuleFileLoad RuleStore::Load(RuleTable& table) const {
+RuleFileLoad RuleStore::Load(RuleTable& table, const LegacyTextDecoder& legacy) const {
     table.Clear();
     RuleFileLoad result;
     result.path = path_;
     result.status = port_.ReadAll(path_, ReadSharing::Exclusive, result.bytes);
-    if (result.succeeded()) result.lines = DecodeRuleFile(AsBytes(result.bytes), table);
+    if (result.succeeded()) result.lines = DecodeRuleFile(AsBytes(result.bytes), table, legacy);
     return result;
 }
 

@@ -92,9 +92,10 @@ public:
 
     const FilePath& path() const { return path_; }
 
-    // Clears the table and fills it from the file; the table stays empty when the file
-    // cannot be read. Nobody else may open the file while it is read.
-    RuleFileLoad Load(RuleTable& table) const;
+    // Clears the table and fills it from the file, text in a legacy code page through
+    // `legacy`; the table stays empty when the file cannot be read. Nobody else may open the
+    // file while it is read.
+    RuleFileLoad Load(RuleTable& table, const LegacyTextDecoder& legacy) const;
     FileSave Save(const RuleTable& table, const SaveOptions& options = {}) const;
 
 private:

@@ -7,7 +7,7 @@ packages=(
     cmake make g++ pkg-config
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev clang-format
-    mingw-w64 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+    mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64
     wine wine64 fonts-wine xvfb xauth x11-utils imagemagick librsvg2-bin fonts-nanum
     zip unzip xxd
     nlohmann-json3-dev

@@ -14,6 +14,9 @@ const std::string_view kUsageText =
     "  export FILE [-o OUT.csv]            규칙을 UTF-8 CSV로 내보내기\n"
     "  import IN.csv -o FILE               CSV의 규칙을 규칙 파일로 쓰기 (이전 파일은 "
     "FILE.bak)\n"
+    "  --code-page N                       바이트 순서 표시 없이 UTF-16도 UTF-8도 아닌 규칙\n"
+    "                                      파일(ANSI)을 읽을 코드 페이지 (기본: Windows에서는\n"
+    "                                      시스템의 ANSI 코드 페이지, 그 밖에서는 949)\n"
     "        [--force]                     check가 오류를 찾아도 쓰기\n"
     "        [--allow-empty]               규칙이 없는 CSV도 쓰기 (표를 비움)\n"
     "  codes                               발견 사항 코드와 심각도, 설명 목록\n"
@@ -59,7 +62,8 @@ struct OptionReader {
 };
 
 bool TakesValue(std::string_view option) {
-    return option == "-o" || option == "--code" || option == "--diameter" || option == "--svg";
+    return option == "-o" || option == "--code" || option == "--diameter" || option == "--svg" ||
+           option == "--code-page";
 }
 
 bool IsOption(std::string_view arg) {
@@ -88,6 +92,11 @@ std::optional<std::string> ReadOption(std::string_view option, OptionReader& rea
     } else if (option == "--code") {
         invocation.code = WholeNumber<int32_t>(*value);
         if (!invocation.code) return "--code 값은 32비트 정수여야 합니다: " + *value;
+    } else if (option == "--code-page") {
+        invocation.codePage = WholeNumber<uint32_t>(*value);
+        if (!invocation.codePage || *invocation.codePage == 0 || *invocation.codePage > 65535) {
+            return "--code-page 값은 1에서 65535 사이의 코드 페이지 번호여야 합니다: " + *value;
+        }
     } else {
         invocation.diameter = WholeNumber<double>(*value);
         if (!invocation.diameter) return "--diameter 값은 숫자여야 합니다: " + *value;
@@ -115,6 +124,9 @@ std::optional<std::string> CheckCombination(const Invocation& invocation) {
     }
     if (invocation.svg && command != Command::Map && command != Command::Diff) {
         return "--svg는 map과 diff에만 씁니다.";
+    }
+    if (invocation.codePage && command == Command::Import) {
+        return "--code-page는 규칙 파일을 읽는 check, map, explain, export에만 씁니다.";
     }
     return std::nullopt;
 }

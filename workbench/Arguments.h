@@ -18,6 +18,7 @@ struct Invocation {
     std::optional<int32_t> code;        // --code (explain)
     std::optional<double> diameter;     // --diameter (explain)
     std::optional<std::string> svg;     // --svg (map, diff)
+    std::optional<uint32_t> codePage;   // --code-page: a rule file's legacy code page
     bool json = false;
     bool force = false;       // --force (import): write even when the check finds errors
     bool allowEmpty = false;  // --allow-empty (import): write a table without rules

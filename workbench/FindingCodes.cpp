@@ -16,8 +16,9 @@ constexpr std::array kCodes = {
     FindingCode{"no-number", Severity::Error, "숫자가 없어 0으로 읽는 값."},
     FindingCode{"not-finite", Severity::Error,
                 "무한대로 읽는 지름 (\"1e309\"처럼 binary64를 넘는 수)."},
-    FindingCode{"zero-new-diameter", Severity::Error,
-                "구멍경(수정)이 0이라 맞는 구멍의 지름을 0으로 바꾸는 규칙."},
+    FindingCode{"not-in-force", Severity::Error,
+                "구멍경(수정)이 0보다 큰 유한한 수가 아니라 (0, 음수, 빈 칸, \"1e309\") 모듈이 "
+                "적용하지 않는 규칙."},
     FindingCode{"reversed-range", Severity::Error,
                 "From이 To보다 커서 어떤 구멍에도 맞지 않는 범위."},
     FindingCode{"code-overflow", Severity::Warning,
@@ -30,6 +31,10 @@ constexpr std::array kCodes = {
     FindingCode{"not-utf16", Severity::Info,
                 "UTF-16LE(BOM)가 아닌 파일. 모듈은 읽고, 처음 저장할 때 UTF-16LE(BOM)로 "
                 "바꿉니다."},
+    FindingCode{"legacy-code-page", Severity::Info,
+                "바이트 순서 표시 없이 UTF-16도 UTF-8도 아닌 파일(ANSI). 모듈은 시스템 코드 "
+                "페이지로 읽고, 처음 저장할 때 UTF-16LE(BOM)로 바꾸며 원래 파일을 보관 사본에 "
+                "남깁니다."},
     FindingCode{"disabled", Severity::Info, "꺼져 있어 적용되지 않는 규칙."},
 };
 

@@ -25,10 +25,11 @@ struct EnabledRule {
     CompiledRule numbers;
 };
 
+// The rules the module's rewrite applies: enabled, with a new diameter in force.
 std::vector<EnabledRule> EnabledRulesOf(const RuleTable& table) {
     std::vector<EnabledRule> rules;
     for (int n = 1; n <= table.count(); ++n) {
-        if (table.rule(n).isDisplay != 0) rules.push_back({n, CompileRule(table.rule(n))});
+        if (IsInForce(table.rule(n))) rules.push_back({n, CompileRule(table.rule(n))});
     }
     return rules;
 }
@@ -158,6 +159,12 @@ std::string Number(double value) {
     return std::string(buffer.data(), result.ptr);
 }
 
+// A number as read, infinities as "∞" and "-∞".
+std::string ReadingOf(double value) {
+    if (std::isinf(value)) return value > 0 ? "∞" : "-∞";
+    return Number(value);
+}
+
 std::string CodeRange(int32_t from, int32_t to) {
     return from == to ? std::to_string(from) : std::to_string(from) + "~" + std::to_string(to);
 }
@@ -261,10 +268,12 @@ void CheckRuleTexts(int n, const HoleRule& rule, FindingList& findings) {
     for (const RuleField& field : fields) CheckField(field, n, findings);
 
     const CompiledRule numbers = CompileRule(rule);
-    if (numbers.diameterModify == 0.0) {
-        findings.AddError("zero-new-diameter", n,
-                          "구멍경(수정) " + Quoted(rule.DiameterModify) +
-                              "이(가) 0이라 맞는 구멍의 지름을 0으로 바꿉니다");
+    if (!IsUsableNewDiameter(numbers.diameterModify)) {
+        findings.AddError("not-in-force", n,
+                          "구멍경(수정) " + Quoted(rule.DiameterModify) + "을(를) " +
+                              ReadingOf(numbers.diameterModify) +
+                              "(으)로 읽어 0보다 큰 유한한 수가 아니므로 이 규칙은 적용되지 "
+                              "않습니다");
     }
     if (CodeRangeIsReversed(numbers)) {
         findings.AddError("reversed-range", n,
@@ -372,8 +381,9 @@ Explanation Explain(const RuleTable& table, int32_t code, double diameter) {
     for (int n = 1; n <= table.count(); ++n) {
         const bool enabled = table.rule(n).isDisplay != 0;
         const CompiledRule numbers = CompileRule(table.rule(n));
-        const bool matched =
-            enabled && numbers.MatchesCode(code) && numbers.MatchesDiameter(explanation.result);
+        // A rule not in force (its new diameter no finite number above 0) never matches.
+        const bool matched = IsInForce(table.rule(n)) && numbers.MatchesCode(code) &&
+                             numbers.MatchesDiameter(explanation.result);
         if (matched) explanation.result = numbers.diameterModify;
         explanation.changed = explanation.changed || matched;
         explanation.steps.push_back({n, enabled, matched, explanation.result});

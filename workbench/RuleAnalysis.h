@@ -29,9 +29,11 @@ struct RuleNumbers {
 std::vector<RuleNumbers> NumbersOf(const RuleTable& table);
 
 // Findings about the rules themselves: partial-number, no-number, not-finite,
-// code-overflow, zero-new-diameter, reversed-range, never-applies, chained, duplicate,
-// disabled (the caller adds the file-level
-// ones: skipped-line, beyond-49, not-utf16). Ordered by rule, then by code word.
+// code-overflow, not-in-force (a new diameter that is not a finite number above 0),
+// reversed-range, never-applies, chained, duplicate, disabled (the caller adds the
+// file-level ones: skipped-line, beyond-49, not-utf16, legacy-code-page). Ordered by rule,
+// then by code word. Rules that are not in force take no part in the map, reach and
+// duplicates, as in the rewrite.
 std::vector<Finding> CheckRules(const RuleTable& table);
 
 struct ExplainStep {
@@ -45,7 +47,7 @@ struct Explanation {
     double result;
     bool changed;
 };
-// Every rule in order, the disabled ones passed over.
+// Every rule in order; disabled rules and rules not in force are passed over, never matching.
 Explanation Explain(const RuleTable& table, int32_t code, double diameter);
 
 // Closed binary64 intervals [low, high]; rules = the rule numbers that match, in order.

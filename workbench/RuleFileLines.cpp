@@ -56,9 +56,10 @@ Finding FileLineFinding(const FileLine& line) {
 
 }  // namespace
 
-RuleFileView ViewRuleFile(std::span<const unsigned char> bytes) {
-    const RuleFileText decoded = DecodeRuleFileText(bytes);
-    RuleFileView view{decoded.encoding, {}, {}, {}};
+RuleFileView ViewRuleFile(std::span<const unsigned char> bytes, const LegacyTextDecoder& legacy,
+                          uint32_t codePage) {
+    const RuleFileText decoded = DecodeRuleFileText(bytes, legacy);
+    RuleFileView view{decoded.encoding, codePage, {}, {}, {}};
     int number = 0;
     for (const std::u16string_view text : SplitRuleFileLines(decoded.text)) {
         view.lines.push_back(ClassifyLine(++number, text, view));
@@ -68,7 +69,14 @@ RuleFileView ViewRuleFile(std::span<const unsigned char> bytes) {
 
 std::vector<Finding> CheckRuleFile(const RuleFileView& file) {
     std::vector<Finding> findings;
-    if (file.encoding != RuleFileEncoding::Utf16LeWithMark) {
+    if (file.encoding == RuleFileEncoding::LegacyCodePage) {
+        findings.push_back({"legacy-code-page", Severity::Info, 0, 0,
+                            "파일에 바이트 순서 표시가 없고 UTF-16도 UTF-8도 아니라 코드 페이지 " +
+                                std::to_string(file.codePage) +
+                                "(으)로 읽었습니다. 모듈은 Windows의 ANSI 코드 페이지(한국어 "
+                                "Windows에서 949)로 읽고, 처음 저장할 때 UTF-16LE(BOM)로 "
+                                "바꿉니다."});
+    } else if (file.encoding != RuleFileEncoding::Utf16LeWithMark) {
         findings.push_back({"not-utf16", Severity::Info, 0, 0,
                             "파일이 " + std::string(EncodingName(file.encoding)) +
                                 "입니다. 모듈은 읽을 수 있고, 처음 저장할 때 UTF-16LE(BOM)로 "
@@ -102,6 +110,8 @@ std::string_view EncodingName(RuleFileEncoding encoding) {
             return "utf-8";
         case RuleFileEncoding::Utf16LeWithoutMark:
             return "utf-16le";
+        case RuleFileEncoding::LegacyCodePage:
+            return "legacy-code-page";
     }
     return "unknown";
 }

@@ -2,6 +2,7 @@
 // the rules alone cannot show.
 #pragma once
 
+#include <cstdint>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -20,17 +21,21 @@ struct FileLine {
 
 struct RuleFileView {
     RuleFileEncoding encoding;
-    RuleTable table;  // the same table DecodeRuleFile fills
+    uint32_t codePage = 0;  // the legacy code page a LegacyCodePage file was read with
+    RuleTable table;        // the same table DecodeRuleFile fills
     // The same rules with their texts as the file holds them: the new diameter keeps the
     // blanks that the module drops when it reads it (CR and LF are left out).
     RuleTable asWritten;
     std::vector<FileLine> lines;
 };
 
-RuleFileView ViewRuleFile(std::span<const unsigned char> bytes);
+// A file without a mark that is neither UTF-16 nor UTF-8 is read with `legacy`, the decoder
+// of code page `codePage` (rules/LegacyCodePage.h).
+RuleFileView ViewRuleFile(std::span<const unsigned char> bytes, const LegacyTextDecoder& legacy,
+                          uint32_t codePage);
 
-// skipped-line, beyond-49 and not-utf16, then CheckRules with the rules' lines filled in;
-// not-utf16 first, the others by line.
+// skipped-line, beyond-49 and not-utf16 or legacy-code-page, then CheckRules with the rules'
+// lines filled in; the file's encoding first, the others by line.
 std::vector<Finding> CheckRuleFile(const RuleFileView& file);
 
 std::string_view EncodingName(RuleFileEncoding encoding);  // "utf-16le-bom", ...

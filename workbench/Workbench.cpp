@@ -9,8 +9,9 @@
 #include <ostream>
 #include <sstream>
 
-#include "rules/RuleFileFormat.h"
 #include "platform/TextEncoding.h"
+#include "rules/LegacyCodePage.h"
+#include "rules/RuleFileFormat.h"
 #include "workbench/Json.h"
 #include "workbench/RuleStore.h"
 #include "workbench/RulesCsv.h"
@@ -112,7 +113,12 @@ std::vector<Finding> ErrorsOf(const std::vector<Finding>& findings) {
 // is the CSV line of its rule.
 std::vector<Finding> ErrorsInImport(const CsvRules& imported) {
     const std::string file = EncodeRuleFile(imported.table);
-    std::vector<Finding> errors = ErrorsOf(CheckRuleFile(ViewRuleFile(BytesOf(file))));
+    // The file holds UTF-16 only: no legacy text to decode.
+    const LegacyTextDecoder noLegacyText = [](std::span<const unsigned char>) {
+        return std::u16string();
+    };
+    std::vector<Finding> errors =
+        ErrorsOf(CheckRuleFile(ViewRuleFile(BytesOf(file), noLegacyText, SystemCodePage())));
     for (Finding& finding : errors) {
         finding.line = finding.rule > 0 ? imported.lines[static_cast<size_t>(finding.rule - 1)] : 0;
     }
@@ -226,10 +232,18 @@ int Dispatch(const CommandContext& context) {
     }
     if (invocation.command == Command::Import) return RunImport(context);
     if (invocation.command == Command::Where) return RunWhere(context);
+    const uint32_t codePage = invocation.codePage.value_or(SystemCodePage());
+    const std::optional<LegacyTextDecoder> legacy =
+        invocation.codePage ? CodePageDecoder(codePage) : SystemCodePageDecoder();
+    if (!legacy) {
+        return Fail(
+            context, kExitUsage, "usage",
+            "이 시스템은 코드 페이지 " + std::to_string(codePage) + "을(를) 읽을 수 없습니다.");
+    }
     std::string error;
     const std::optional<std::string> bytes = ReadWholeFile(invocation.input, error);
     if (!bytes) return Fail(context, kExitFileFailed, "cannot-read", error);
-    const RuleFileView file = ViewRuleFile(BytesOf(*bytes));
+    const RuleFileView file = ViewRuleFile(BytesOf(*bytes), *legacy, codePage);
     switch (invocation.command) {
         case Command::Check:
             return RunCheck(context, file);
@@ -238,7 +252,7 @@ int Dispatch(const CommandContext& context) {
         case Command::Diff: {
             const std::optional<std::string> newer = ReadWholeFile(invocation.secondInput, error);
             if (!newer) return Fail(context, kExitFileFailed, "cannot-read", error);
-            return RunDiff(context, file, ViewRuleFile(BytesOf(*newer)));
+            return RunDiff(context, file, ViewRuleFile(BytesOf(*newer), *legacy, codePage));
         }
         case Command::Explain:
             return RunExplain(context, file);
@@ -317,7 +331,8 @@ int RunWorkbench(std::span<const std::string> args, std::ostream& out, std::ostr
     int status = kExitUsage;
     if (const auto* usage = std::get_if<UsageError>(&parsed)) {
         invocation.json = usage->json;
-        status = Fail({invocation, report, diagnostics, files, seat}, kExitUsage, "usage", usage->message);
+        status = Fail({invocation, report, diagnostics, files, seat}, kExitUsage, "usage",
+                      usage->message);
         if (!usage->json) diagnostics << kUsageText;
     } else {
         invocation = std::get<Invocation>(parsed);

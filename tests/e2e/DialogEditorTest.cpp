@@ -2,6 +2,8 @@
 // under HKEY_CURRENT_USER\SOFTWARE\Ferrimount\KEP\Quillet (cleared before each test).
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "DialogFixture.h"
 #include "dialogs/resource.h"
 
@@ -149,17 +151,49 @@ TEST_F(RuleEditor, FieldsConfirmedEmptyStayEmpty) {
     RunRuleList([](HWND dialog, const ListView& list) {
         WithEditorFromAdd(dialog, [](HWND editor) {
             SetItemText(editor, IDC_CODE_TO, L"");
-            SetItemText(editor, IDC_DIAMETER_MODIFY, L"");
+            SetItemText(editor, IDC_DIAMETER_TO, L"");
             Press(editor, IDOK);
         });
-        EXPECT_EQ(ShownRules(list)[0], (ShownRule{true, L"101", L"8.1-8.99", L""}));
+        EXPECT_EQ(ShownRules(list)[0], (ShownRule{true, L"101", L"8.1", L"8.5"}));
         WithEditorFromAdd(dialog, [](HWND editor) {
-            EXPECT_EQ(ReadEditor(editor), (EditorFields{true, L"101", L"", L"8.1", L"8.99", L""}));
+            EXPECT_EQ(ReadEditor(editor), (EditorFields{true, L"101", L"", L"8.1", L"", L"8.5"}));
             Press(editor, IDCANCEL);
         });
         Press(dialog, IDCANCEL);
     });
-    EXPECT_EQ(EditorValues(), (std::vector<std::wstring>{L"1", L"101", L"", L"8.1", L"8.99", L""}));
+    EXPECT_EQ(EditorValues(), (std::vector<std::wstring>{L"1", L"101", L"", L"8.1", L"", L"8.5"}));
+}
+
+// 적용 with a text the rule could not use keeps the editor open, names the field and the
+// text, and puts the focus there; nothing reaches the list or the registry until it succeeds.
+TEST_F(RuleEditor, ApplyRefusesWhatItCannotReadAndTakesItOnceCorrected) {
+    const std::tuple<int, const wchar_t*, const char*> refused[] = {
+        {IDC_DIAMETER_FROM, L"9,95", "구멍경(대상) 시작 값 \"9,95\""},
+        {IDC_DIAMETER_FROM, L"8.5mm", "구멍경(대상) 시작 값 \"8.5mm\""},
+        {IDC_DIAMETER_MODIFY, L"", "구멍경(수정)이(가) 비어 있습니다"},
+        {IDC_DIAMETER_MODIFY, L"1e309", "구멍경(수정) \"1e309\""}};
+    ExpectMessageBoxes(std::size(refused));
+    StartWithRules(u"");
+    RunRuleList([&](HWND dialog, const ListView& list) {
+        WithEditorFromAdd(dialog, [&](HWND editor) {
+            for (const auto& [field, text, told] : refused) {
+                FillEditor(editor, {true, L"101", L"", L"9", L"", L"10"});
+                SetItemText(editor, field, text);
+                Press(editor, IDOK);
+                Settle(editor);
+                ASSERT_FALSE(MessageBoxes().empty()) << told;
+                EXPECT_NE(MessageBoxes().back().text.find(told), std::string::npos) << told;
+                EXPECT_TRUE(IsWindowVisible(editor)) << told;
+                EXPECT_EQ(FocusOf(editor), GetDlgItem(editor, field)) << told;
+                EXPECT_EQ(EditorValues(), kDefaultValues) << told;
+            }
+            FillEditor(editor, {true, L"101", L"", L"9.95", L"", L"10"});
+            Press(editor, IDOK);
+        });
+        EXPECT_EQ(ShownRules(list), (std::vector<ShownRule>{{true, L"101", L"9.95", L"10"}}));
+        Press(dialog, IDCANCEL);
+    });
+    EXPECT_EQ(EditorValues(), (std::vector<std::wstring>{L"1", L"101", L"", L"9.95", L"", L"10"}));
 }
 
 TEST_F(RuleEditor, EachRememberedValueFallsBackToItsDefaultByItself) {

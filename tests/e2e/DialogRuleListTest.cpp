@@ -97,6 +97,7 @@ TEST_F(RuleList, ShowsEveryRuleWithItsBoxAndRangeTexts) {
 TEST_F(RuleList, EmptyTableShowsNoRowsAndConfirmingKeepsTheFile) {
     // A file whose only line is no rule: the table is empty, the file is not.
     const Bytes file = RuleFileOf(u"1\t101\t199\t8.1\t8.99\r\n");
+    ExpectMessageBoxes(1);  // the line that gave no rule
     StartWith(file);
     RunRuleList([](HWND dialog, const ListView& list) {
         EXPECT_EQ(list.RowCount(), 0);
@@ -343,6 +344,7 @@ TEST_F(RuleList, MissingRuleFileIsReportedAndConfirmingRulesCreatesIt) {
 // Whatever the table could not take stays in the backup, byte for byte: lines that are no
 // six-field rule, and rules beyond the 49th.
 TEST_F(RuleList, ConfirmingKeepsTheOldFileWholeAsTheBackup) {
+    ExpectMessageBoxes(1);  // the two lines with a TAB that gave no rule
     StartWithRules(
         u"# 공장 규칙\r\n"
         u"1\t101\t199\t8.1\t8.99\t8.5\t드릴 교체\r\n"

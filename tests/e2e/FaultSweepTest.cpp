@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ModuleFixture.h"
+#include "rules/LegacyCodePage.h"
 #include "rules/RuleFileFormat.h"
 #include "standin/DrawingFile.h"
 #include "standin/KepTest.h"
@@ -74,7 +75,7 @@ Outcome Reference(const std::string& failing, int32_t nth) {
     EXPECT_FALSE(LoadDrawingText(kDrawing, drawing).has_value());
     RuleTable rules;
     const Bytes ruleBytes = Utf16Le(kRules);
-    DecodeRuleFile(ruleBytes, rules);
+    DecodeRuleFile(ruleBytes, rules, SystemCodePageDecoder());
     if (!failing.empty()) drawing.FailCall(failing, nth);
 
     Outcome outcome;

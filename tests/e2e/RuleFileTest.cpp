@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -15,11 +16,14 @@
 #include "platform/Handles.h"
 #include "platform/WideText.h"
 #include "platform/Win32FilePort.h"
+#include "rules/LegacyCodePage.h"
 #include "rules/RuleFileFormat.h"
 #include "rules/RuleStore.h"
 #include "rules/RuleText.h"
 
 namespace {
+
+using namespace std::string_view_literals;
 
 constexpr wchar_t kSaveRaceMode[] = L"--save-race";
 
@@ -36,7 +40,7 @@ FileSave Save(const std::wstring& path, const RuleTable& table) {
 
 RuleFileLoad Load(const std::wstring& path, RuleTable& table) {
     Win32FilePort files;
-    return RuleStore(files, ToU16(path)).Load(table);
+    return RuleStore(files, ToU16(path)).Load(table, SystemCodePageDecoder());
 }
 
 RuleTable NewRules() {
@@ -182,7 +186,7 @@ Saver SaverOf(const std::wstring& path) {
     }
     bytes.resize(read);
     RuleTable table;
-    DecodeRuleFile(bytes, table);
+    DecodeRuleFile(bytes, table, SystemCodePageDecoder());
     if (table.count() == 0) return {};
     const Saver saver{ParseCode(table.rule(1).CodeFrom), ParseCode(table.rule(1).CodeTo)};
     const std::string whole = EncodeRuleFile(RaceRules(saver));
@@ -266,6 +270,27 @@ TEST_F(RuleStoreLoad, EmptyFileGivesAnEmptyTable) {
     RuleTable table = NewRules();
     EXPECT_TRUE(Load(path_, table).succeeded());
     EXPECT_EQ(table.count(), 0);
+}
+
+// Files of other editors without a mark: "ANSI" from Notepad on a Korean Windows (code page
+// 949, lines pasted from several editors: CR LF, LF, a lone CR), and UTF-8 with a stray NUL
+// at its end. The code page is the system's: ctest runs this with QUILLET_WINE_LOCALE set.
+TEST_F(RuleStoreLoad, UnmarkedFilesOfOtherEditorsGiveTheirRules) {
+    ASSERT_EQ(GetACP(), 949u) << "run with QUILLET_WINE_LOCALE=ko_KR.UTF-8, as ctest does";
+    const std::string_view files[] = {
+        "# \xB0\xF8\xC0\xE5\r\n1\t101\t199\t8.1\t8.99\t8.5\n0\t\xB1\xB8\xB8\xDB\t\t5\t\t5.2\r"
+        "1\t301\t\t10\t\t10.2"sv,
+        "1\t101\t199\t8.1\t8.99\t8.5\r\n0\t\xEA\xB5\xAC\xEB\xA9\x8D\t\t5\t\t5.2\r\n"
+        "1\t301\t\t10\t\t10.2\r\n\0"sv};
+    for (const std::string_view file : files) {
+        WriteBytes(path_, Bytes(file.begin(), file.end()));
+        RuleTable table;
+        ASSERT_TRUE(Load(path_, table).succeeded());
+        ASSERT_EQ(table.count(), 3) << file;
+        EXPECT_EQ(table.rule(1), (HoleRule{1, u"101", u"199", u"8.1", u"8.99", u"8.5"}));
+        EXPECT_EQ(table.rule(2), (HoleRule{0, u"구멍", u"", u"5", u"", u"5.2"}));
+        EXPECT_EQ(table.rule(3), (HoleRule{1, u"301", u"", u"10", u"", u"10.2"}));
+    }
 }
 
 // The modes in which a test above runs this program as a child process.

@@ -46,6 +46,7 @@ std::wstring Quoted(const fs::path& path) {
 using WorkbenchRun = DialogTest;
 
 TEST_F(WorkbenchRun, ChecksExportsAndImportsTheFileTheModuleWrote) {
+    ExpectMessageBoxes(1);  // line 2 gave no rule
     StartWithRules(
         u"0\t101\t199\t8,5\t8.99\t8.5\r\n"
         u"1\t2\r\n"

@@ -1,6 +1,7 @@
 #include "tests/reference/StepwiseRewrite.h"
 
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <cwchar>
 #include <string>
@@ -33,6 +34,9 @@ bool StepwiseApplyRulesToHole(HoleHost& host, const RuleTable& table, int32_t ho
     for (int32_t n = 1; n <= table.count(); ++n) {
         const HoleRule& rule = table.rule(n);
         if (rule.isDisplay == 0) continue;
+        // A new diameter that is not a finite number above 0 puts the rule out of force.
+        const double modify = DiameterOf(rule.DiameterModify);
+        if (!(modify > 0.0) || std::isinf(modify)) continue;
         const int32_t from = CodeOf(rule.CodeFrom);
         int32_t to = CodeOf(rule.CodeTo);
         if (to == 0) to = from;
@@ -44,7 +48,7 @@ bool StepwiseApplyRulesToHole(HoleHost& host, const RuleTable& table, int32_t ho
             HoleStep& step = record.steps[i];
             if (from <= step.code && step.code <= to && low <= step.diameter &&
                 step.diameter <= high) {
-                step.diameter = DiameterOf(rule.DiameterModify);
+                step.diameter = modify;
                 changed = true;
             }
         }

@@ -1,7 +1,7 @@
 // The step-by-step reference rewrite, for the benchmark and the differential tests: the
 // simplest code that does what the command does. The hole list is searched linearly for
-// duplicates, every
-// enabled rule's texts are parsed again for every hole, and the numbers come from the C
+// duplicates, every enabled rule's texts are parsed again for every hole (a rule whose new
+// diameter is not a finite number above 0 is passed over), and the numbers come from the C
 // library's wide conversions (C locale, a code taken as a 32-bit long).
 #pragma once
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -104,6 +105,42 @@ TEST(EditorValues, FullBufferWithoutNullGivesItsWholeUnits) {
     const std::u16string text = DecodeRegistryText(bytes);
     EXPECT_EQ(text.size(), 127u);
     EXPECT_EQ(text, std::u16string(127, u'\x3131'));
+}
+
+// 적용 takes a value only when the whole text reads as a number; the new diameter must
+// also be there and be a finite number above 0. The first field at fault is named.
+TEST(CheckEditorValues, RefusesTheFirstFieldItCannotRead) {
+    using enum EditorField;
+    struct Case {
+        RuleText HoleRule::*member;
+        std::u16string text;
+        std::optional<EditorField> refused;
+    };
+    const Case cases[] = {
+        {&HoleRule::DiameterFrom, u" 9.95 ", std::nullopt},
+        {&HoleRule::DiameterTo, u" ", std::nullopt},  // the single-value form
+        {&HoleRule::CodeFrom, u"101.5", CodeFrom},
+        {&HoleRule::DiameterModify, u"-0", DiameterModify},
+        {&HoleRule::DiameterModify, u"1e-300", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        HoleRule values = DefaultEditorValues();
+        values.*c.member = c.text;
+        const std::optional<EditorRefusal> refusal = CheckEditorValues(values);
+        ASSERT_EQ(refusal.has_value(), c.refused.has_value()) << c.text.size();
+        if (refusal) {
+            EXPECT_EQ(refusal->field, *c.refused) << c.text.size();
+        }
+    }
+    HoleRule twoFaults = DefaultEditorValues();
+    twoFaults.CodeTo = u"x";
+    twoFaults.DiameterModify = u"";
+    EXPECT_EQ(CheckEditorValues(twoFaults)->field, CodeTo);
+    twoFaults.DiameterFrom = u"9,95";
+    twoFaults.CodeTo = u"";
+    EXPECT_EQ(CheckEditorValues(twoFaults)->message,
+              u"구멍경(대상) 시작 값 \"9,95\"을(를) 숫자로 읽을 수 없습니다.\r\n"
+              u"지름은 숫자로 입력하십시오. 소수점은 마침표(.)입니다.");
 }
 
 }  // namespace

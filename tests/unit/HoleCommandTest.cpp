@@ -152,6 +152,11 @@ TEST_F(RewriteTest, RuleSemantics) {
         {"reversed diameters", {1, u"101", u"199", u"9", u"8", u"1"}, 8.3},
         {"letters read as zero", {1, u"abc", u"101", u"8", u"9", u"1"}, 1.0},
         {"units after numbers", {1, u"101mm", u"", u"8.3mm", u"", u"2.5mm"}, 2.5},
+        // A new diameter that is not a finite number above 0: the rule is not in force.
+        {"new diameter 1e309", {1, u"101", u"", u"8", u"9", u"1e309"}, 8.3},
+        {"new diameter 0", {1, u"101", u"", u"8", u"9", u"0"}, 8.3},
+        {"new diameter empty", {1, u"101", u"", u"8", u"9", u""}, 8.3},
+        {"new diameter negative", {1, u"101", u"", u"8", u"9", u"-8.5"}, 8.3},
     };
     for (const Case& c : cases) {
         Drawing fresh;
@@ -173,6 +178,14 @@ TEST_F(RewriteTest, LaterRulesSeeEarlierRewritesAndEqualValuesStillCount) {
     RewriteSelectedHoles(host, Rules({{1, u"101", u"", u"9", u"", u"9"}}));
     EXPECT_THAT(RecordCalls(host), ElementsAre("KepHolGetHoleData(2)", "KepHolAmendHoleData(2)"));
     EXPECT_THAT(Messages(host), ElementsAre(BoxLine(ChangedHolesMessage(1))));
+}
+
+// A rule not in force is passed over as a disabled one: a later rule still matches.
+TEST_F(RewriteTest, RulesNotInForceArePassedOver) {
+    host.Select(2, 21);
+    RewriteSelectedHoles(host, Rules({{1, u"101", u"", u"8.3", u"", u"1e309"},
+                                      {1, u"101", u"", u"8.3", u"", u"8.4"}}));
+    EXPECT_EQ(Diameter(host, 2, 0), 8.4);
 }
 
 TEST_F(RewriteTest, FailedReadStopsWithBothMessagesAndKeepsEarlierHoles) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "rules/LegacyCodePage.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,18 +22,24 @@ std::vector<unsigned char> Utf16(std::u16string_view text, bool bom = true) {
     return bytes;
 }
 
+// Natively the legacy code page is 949, through iconv.
+const LegacyTextDecoder kCodePage949 = SystemCodePageDecoder();
+
+std::span<const unsigned char> BytesOf(std::string_view bytes) {
+    return {reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()};
+}
+
 RuleTable Decode(std::u16string_view text, bool bom = true) {
     RuleTable table;
     const auto bytes = Utf16(text, bom);
-    DecodeRuleFile(bytes, table);
+    DecodeRuleFile(bytes, table, kCodePage949);
     return table;
 }
 
 RuleTable SavedAndReloaded(const RuleTable& table) {
     const std::string bytes = EncodeRuleFile(table);
     RuleTable reloaded;
-    DecodeRuleFile(std::span(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()),
-                   reloaded);
+    DecodeRuleFile(BytesOf(bytes), reloaded, kCodePage949);
     return reloaded;
 }
 
@@ -46,7 +54,9 @@ TEST(ExtractField, SplitsAtEveryTab) {
     EXPECT_FALSE(ExtractField(u"a", -1));
 }
 
-TEST(DecodeRuleFileText, PicksTheEncodingByTheFirstBytes) {
+// Marks first; without one, UTF-16LE when NUL bytes stand at odd offsets (at least a quarter
+// of them), else UTF-8 less NUL bytes at the very end, else the legacy code page.
+TEST(DecodeRuleFileText, DecidesTheEncodingByMarkOrElseByTheBytes) {
     using enum RuleFileEncoding;
     const struct {
         std::string_view bytes;
@@ -71,32 +81,36 @@ TEST(DecodeRuleFileText, PicksTheEncodingByTheFirstBytes) {
          u"a\xFFFD"
          "b\xFFFD"
          "c\xFFFD\xFFFD\xFFFD\xFFFD\xFFFD\xFFFD"},
-        {"1\t\xEA\xB5\xAC\xF0\x9F\x98\x80\r\n"sv, Utf8, u"1\t구\xD83D\xDE00\r\n"},
+        // No mark: ASCII-like UTF-16LE, also with Hangul among it.
+        {"1\0\t\0\x36\0"sv, Utf16LeWithoutMark, u"1\t6"},
+        {"\x6C\xAD\x6C\xAD\x6C\xAD\x41\0"sv, Utf16LeWithoutMark, u"구구구A"},
+        // No mark, UTF-8 (a NUL at the end or inside is no sign of UTF-16).
         {"AB"sv, Utf8, u"AB"},
-        // A NUL byte means UTF-16 even when the bytes are valid UTF-8.
-        {"AB\0C"sv, Utf16LeWithoutMark, u"\x4241\x4300"},
-        {"\x6C\xAD\x41\0"sv, Utf16LeWithoutMark, u"구A"},
-        // Not UTF-8 (a stray continuation byte), so UTF-16LE; the odd last byte is dropped.
-        {"\x6C\xAD\x2C"sv, Utf16LeWithoutMark, u"구"},
-        {"\xEF\xBB"sv, Utf16LeWithoutMark, u"\xBBEF"},
+        {"1\t\xEA\xB5\xAC\xF0\x9F\x98\x80\r\n"sv, Utf8, u"1\t구\xD83D\xDE00\r\n"},
+        {"1\t101\t\t8\t\t9\r\n\0"sv, Utf8, u"1\t101\t\t8\t\t9\r\n"},
+        {"AB\0CDEF"sv, Utf8, u"AB\0CDEF"sv},
+        // No mark, neither: the legacy code page (949 here), less the NUL bytes at the end.
+        {"1\t101\r\n# \xB1\xB8\xB8\xDB\r\n\0"sv, LegacyCodePage, u"1\t101\r\n# 구멍\r\n"},
+        // Bytes that are no character of the code page become U+FFFD.
+        {"\x6C\xAD\x2C"sv, LegacyCodePage, u"l\xFFFD,"},
+        {"\xB1"sv, LegacyCodePage, u"\xFFFD"},
     };
     for (const auto& c : cases) {
-        const auto decoded = DecodeRuleFileText(
-            std::span(reinterpret_cast<const unsigned char*>(c.bytes.data()), c.bytes.size()));
+        const auto decoded = DecodeRuleFileText(BytesOf(c.bytes), kCodePage949);
         EXPECT_EQ(decoded.encoding, c.encoding) << testing::PrintToString(c.bytes);
         EXPECT_EQ(decoded.text, c.text) << testing::PrintToString(c.bytes);
     }
 }
 
-TEST(SplitRuleFileLines, EndsLinesAtLfOrElseAtCr) {
+TEST(SplitRuleFileLines, EndsLinesAtCrLfLfOrALoneCrInAnyMix) {
     using Lines = std::vector<std::u16string_view>;
     EXPECT_EQ(SplitRuleFileLines(u""), Lines{});
     EXPECT_EQ(SplitRuleFileLines(u"a"), Lines{u"a"});
     EXPECT_EQ(SplitRuleFileLines(u"\n"), Lines{u""});
-    EXPECT_EQ(SplitRuleFileLines(u"a\r\nb\r\n"), (Lines{u"a\r", u"b\r"}));
-    EXPECT_EQ(SplitRuleFileLines(u"a\n\nb"), (Lines{u"a", u"", u"b"}));
+    EXPECT_EQ(SplitRuleFileLines(u"\r"), Lines{u""});
     EXPECT_EQ(SplitRuleFileLines(u"a\r\rb\r"), (Lines{u"a", u"", u"b"}));
-    EXPECT_EQ(SplitRuleFileLines(u"a\rb\nc\r"), (Lines{u"a\rb", u"c\r"}));
+    EXPECT_EQ(SplitRuleFileLines(u"a\rb\nc\r\nd\re"), (Lines{u"a", u"b", u"c", u"d", u"e"}));
+    EXPECT_EQ(SplitRuleFileLines(u"a\n\rb\r\r\n"), (Lines{u"a", u"", u"b", u""}));
 }
 
 TEST(DecodeRuleFile, ReadsSixFieldLinesInOrder) {
@@ -139,7 +153,7 @@ TEST(DecodeRuleFile, EmptyFilesGiveAnEmptyTable) {
                               std::vector<unsigned char>{0xFF}}) {
         RuleTable table;
         table.Append(HoleRule{1, u"x", u"", u"", u"", u""});
-        const auto result = DecodeRuleFile(bytes, table);
+        const auto result = DecodeRuleFile(bytes, table, kCodePage949);
         EXPECT_EQ(table.count(), 0);
         EXPECT_EQ(result.acceptedLines, 0);
     }
@@ -151,12 +165,32 @@ TEST(DecodeRuleFile, KeepsTheFirst49RulesAndCountsTheRest) {
         const std::string code = std::to_string(i);
         text += u"1\t" + std::u16string(code.begin(), code.end()) + u"\t\t1\t\t2\r\n";
     }
+    text += u"1\t54\t\t1\t\t0\r\n";  // beyond the table: not counted as out of force
     RuleTable table;
-    const auto result = DecodeRuleFile(Utf16(text), table);
+    const auto result = DecodeRuleFile(Utf16(text), table, kCodePage949);
     EXPECT_EQ(table.count(), 49);
     EXPECT_EQ(table.rule(49).CodeFrom, u"49");
-    EXPECT_EQ(result.acceptedLines, 53);
-    EXPECT_EQ(result.ignoredLines, 4);
+    EXPECT_EQ(result.acceptedLines, 54);
+    EXPECT_EQ(result.ignoredLines, 5);
+    EXPECT_TRUE(result.rulesNotInForce.empty());
+}
+
+// Lines with a TAB but not six fields, and enabled rules not in force, are numbered (the
+// first five); comments, blank lines and disabled rules are not.
+TEST(DecodeRuleFile, NumbersTheLinesThatAreNotApplied) {
+    RuleTable table;
+    const RuleFileReadResult result =
+        DecodeRuleFile(Utf16(u"# 공장 규칙\r\n"                             // 1: no TAB
+                             u"1\t101\t120\t10.1\t10.6\t10.5\t메모\r\n"     // 2: seven fields
+                             u"\r\n"                                        // 3
+                             u"1\t101\t\t8\t\t1e309\n"                      // 4: not in force
+                             u"0\t101\t\t8\t\t\r"                           // 5: disabled anyway
+                             u"1\t101\t\t8\t\tabc\r\n"                      // 6: reads as 0
+                             u"1\t2\r\n1\t2\r\n1\t2\r\n1\t2\r\n1\t2\r\n"),  // 7 to 11: two fields
+                       table, kCodePage949);
+    EXPECT_EQ(table.count(), 3);
+    EXPECT_EQ(result.skippedLines, (LineNumbers{6, {2, 7, 8, 9, 10}}));
+    EXPECT_EQ(result.rulesNotInForce, (LineNumbers{2, {4, 6}}));
 }
 
 TEST(EncodeRuleFile, WritesByteOrderMarkTabsAndCrLf) {

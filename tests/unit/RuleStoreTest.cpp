@@ -97,6 +97,10 @@ private:
     }
 };
 
+std::u16string NoLegacy(std::span<const unsigned char>) {
+    return u"?";
+}
+
 const FilePath kRules = u"C:\\cam\\Quillet.def";
 const FilePath kBackup = u"C:\\cam\\Quillet.def.bak";
 const FilePath kKept = u"C:\\cam\\Quillet.def.20260304-050607.bak";
@@ -276,12 +280,12 @@ TEST(RuleStore, LoadFillsTheTableOrLeavesItEmptyWithTheReason) {
     FakeFiles files;
     RuleTable table = NewTable();
     const RuleStore store(files, kRules);
-    RuleFileLoad loaded = store.Load(table);
+    RuleFileLoad loaded = store.Load(table, NoLegacy);
     EXPECT_EQ(loaded.status.fault, FileFault::NotFound);
     EXPECT_EQ(table.count(), 0);
 
     files.entries[kRules].bytes = kWithComment;
-    loaded = store.Load(table);
+    loaded = store.Load(table, NoLegacy);
     ASSERT_TRUE(loaded.succeeded());
     ASSERT_EQ(table.count(), 1);
     EXPECT_EQ(table.rule(1).CodeFrom, u"101");

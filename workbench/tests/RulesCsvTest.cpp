@@ -6,8 +6,9 @@
 #include <regex>
 #include <string>
 
-#include "rules/RuleFileFormat.h"
 #include "platform/TextEncoding.h"
+#include "rules/LegacyCodePage.h"
+#include "rules/RuleFileFormat.h"
 #include "workbench/RuleFileLines.h"
 
 namespace {
@@ -50,7 +51,9 @@ TEST(RulesCsv, ExportThenImportGivesTheSameRuleFile) {
     };
     for (const RuleTable& table : tables) {
         const std::string file = EncodeRuleFile(table);
-        const CsvRules imported = RulesFromCsv(RulesToCsv(ViewRuleFile(BytesOf(file)).asWritten));
+        const CsvRules imported = RulesFromCsv(
+            RulesToCsv(ViewRuleFile(BytesOf(file), SystemCodePageDecoder(), kDefaultLegacyCodePage)
+                           .asWritten));
         ASSERT_TRUE(imported.problems.empty()) << imported.problems[0].message;
         EXPECT_EQ(EncodeRuleFile(imported.table), file);
     }

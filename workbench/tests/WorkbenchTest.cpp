@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/PosixFilePort.h"
+#include "rules/LegacyCodePage.h"
 #include "rules/RuleFileFormat.h"
 #include "workbench/FindingCodes.h"
 #include "workbench/RuleFileLines.h"
@@ -32,6 +33,10 @@ std::string Utf16Le(std::u16string_view text, bool mark = true) {
 
 std::span<const unsigned char> BytesOf(const std::string& bytes) {
     return {reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()};
+}
+
+RuleFileView View(const std::string& bytes) {
+    return ViewRuleFile(BytesOf(bytes), SystemCodePageDecoder(), kDefaultLegacyCodePage);
 }
 
 const std::u16string kRule = u"1\t101\t199\t8.1\t8.99\t8.5\r\n";
@@ -64,11 +69,16 @@ TEST(CheckRuleFile, ClassifiesEveryLineAndReportsWhatTheModuleIgnores) {
          {"skipped"},
          {"not-utf16@0", "skipped-line@1"}},
         {"UTF-16LE without mark", Utf16Le(kRule, false), {"rule"}, {"not-utf16@0"}},
+        // Code page 949, never called UTF-16.
+        {"ANSI",
+         "# \xB1\xB8\xB8\xDB\r\n1\t101\t199\t8.1\t8.99\t8.5\r\n",
+         {"skipped", "rule"},
+         {"legacy-code-page@0", "skipped-line@1"}},
     };
     for (const FileCase& c : cases) {
-        const RuleFileView file = ViewRuleFile(BytesOf(c.bytes));
+        const RuleFileView file = View(c.bytes);
         RuleTable decoded;
-        DecodeRuleFile(BytesOf(c.bytes), decoded);
+        DecodeRuleFile(BytesOf(c.bytes), decoded, SystemCodePageDecoder());
         EXPECT_EQ(file.table.count(), decoded.count()) << c.what;
         if (!c.kinds.empty()) {
             std::vector<std::string> kinds;
@@ -77,7 +87,8 @@ TEST(CheckRuleFile, ClassifiesEveryLineAndReportsWhatTheModuleIgnores) {
         }
         std::vector<std::string> findings;
         for (const Finding& f : CheckRuleFile(file)) {
-            if (f.code == "skipped-line" || f.code == "beyond-49" || f.code == "not-utf16") {
+            if (f.code == "skipped-line" || f.code == "beyond-49" || f.code == "not-utf16" ||
+                f.code == "legacy-code-page") {
                 findings.push_back(f.code + "@" + std::to_string(f.line));
             }
         }
@@ -88,7 +99,7 @@ TEST(CheckRuleFile, ClassifiesEveryLineAndReportsWhatTheModuleIgnores) {
 TEST(CheckRuleFile, PutsTheRulesLineOnTheirFindings) {
     const std::string bytes = Utf16Le(u"\r\n" + kRule + u"0\t201\t\t5\t\t5.2\r\n");
     bool seen = false;
-    for (const Finding& f : CheckRuleFile(ViewRuleFile(BytesOf(bytes)))) {
+    for (const Finding& f : CheckRuleFile(View(bytes))) {
         if (f.code != "disabled") continue;
         seen = true;
         EXPECT_EQ(f.rule, 2);
@@ -148,7 +159,10 @@ TEST_F(Workbench, ExitStatusTellsTheWorstOutcome) {
              {"import", clean},
              {"map", clean, "-o", clean},
              {"where"},  // off Windows the program cannot tell
-             {"where", clean}}) {
+             {"where", clean},
+
+             {"check", clean, "--code-page", "0"},
+             {"import", clean, "-o", clean, "--code-page", "949"}}) {
         EXPECT_EQ(Run(usage), kExitUsage) << ::testing::PrintToString(usage);
     }
     EXPECT_EQ(Run({"map", "--json"}), kExitUsage);
@@ -176,6 +190,16 @@ TEST_F(Workbench, CheckJsonHasLinesRulesAndFindings) {
               R"(아닙니다. 모듈은 이 줄을 적용하지 않고, 다음 저장 때 이 줄은 규칙 파일에서 )"
               R"(빠져 보관 사본 Quillet.def.<날짜-시각>.bak에만 남습니다."}]})"
               "\n");
+}
+
+// An "ANSI" file is read in code page 949 unless --code-page names another that iconv has.
+TEST_F(Workbench, ReadsAnAnsiFileInTheCodePageGiven) {
+    const std::string ansi = Write("ansi.def", "1\t\xB1\xB8\t\t8\t\t9\r\n");
+    EXPECT_EQ(Run({"export", ansi}), kExitClean);
+    EXPECT_NE(out_.str().find("\r\n1,구,,8,,9"), std::string::npos) << out_.str();
+    EXPECT_EQ(Run({"export", ansi, "--code-page", "1252"}), kExitClean);
+    EXPECT_NE(out_.str().find("\r\n1,±¸,,8,,9"), std::string::npos) << out_.str();
+    EXPECT_EQ(Run({"check", ansi, "--code-page", "12345"}), kExitUsage);
 }
 
 TEST_F(Workbench, ImportWritesNothingOnAFaultAndKeepsTheOldFileAsBackup) {
@@ -236,7 +260,7 @@ TEST(CheckRules, ReadsOverflowAndInfinityAsTheyAreRead) {
         })) << f.code;
     }
     EXPECT_EQ(found, (std::vector<std::string>{"code-overflow@1", "code-overflow@1", "not-finite@1",
-                                               "reversed-range@1", "not-finite@2",
+                                               "reversed-range@1", "not-finite@2", "not-in-force@2",
                                                "partial-number@2", "reversed-range@2"}));
 }
 
