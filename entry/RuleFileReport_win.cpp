@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "dialogs/RuleFileNotice.h"
-#include "platform/FileErrorReport.h"
+#include "dialogs/ModuleMessages.h"
 #include "platform/WideText.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "dialogs/QuilletDlg.h"
+#include "dialogs/RuleListDialog.h"
 #include "dialogs/RuleListText.h"
 #include "entry/RuleFileReport.h"
 #include "platform/FilePaths.h"
@@ -35,7 +35,7 @@ bool RuleListIsOpen() {
     EnumThreadWindows(
         GetCurrentThreadId(),
         [](HWND window, LPARAM found) -> BOOL {
-            if (dynamic_cast<QuilletDlg*>(ModalDialog::FromWindow(window)) == nullptr) return TRUE;
+            if (dynamic_cast<RuleListDialog*>(ModalDialog::FromWindow(window)) == nullptr) return TRUE;
             *reinterpret_cast<bool*>(found) = true;
             return FALSE;
         },
@@ -88,7 +88,7 @@ bool RuleSession::LoadLocalCopy() {
 void RuleSession::EditInRuleList() {
     if (RuleListIsOpen()) return;
     const int32_t countAtOpen = table_.count();
-    QuilletDlg list(table_);
+    RuleListDialog list(table_);
     if (list.DoModal() != IDOK || !ConfirmedListSaves(countAtOpen, table_.count())) return;
     SaveConfirmed();
 }

@@ -16,7 +16,7 @@ WinApp::~WinApp() {
     if (currentApp == this) currentApp = nullptr;
 }
 
-BOOL WinApp::InitInstance() {
+BOOL WinApp::OnModuleLoaded() {
     return TRUE;
 }
 
@@ -25,7 +25,7 @@ BOOL WinApp::StartModule(HINSTANCE instance) {
     currentApp->instance_ = instance;
     if (currentApp->started_) return TRUE;
     currentApp->started_ = true;
-    return currentApp->InitInstance();
+    return currentApp->OnModuleLoaded();
 }
 
 HINSTANCE ModuleInstance() {

@@ -1,6 +1,6 @@
 // The module's application object: one per module,
 // constructed with the module's static objects. The module's start-up (DllMain) hands it
-// the module's HINSTANCE and runs InitInstance once.
+// the module's HINSTANCE and runs OnModuleLoaded once.
 #pragma once
 
 #include <windows.h>
@@ -12,11 +12,11 @@ public:
     WinApp(const WinApp&) = delete;
     WinApp& operator=(const WinApp&) = delete;
 
-    virtual BOOL InitInstance();
+    virtual BOOL OnModuleLoaded();
 
     HINSTANCE instance() const { return instance_; }
 
-    // For DllMain on DLL_PROCESS_ATTACH. Returns FALSE, failing the load, when InitInstance
+    // For DllMain on DLL_PROCESS_ATTACH. Returns FALSE, failing the load, when OnModuleLoaded
     // does.
     static BOOL StartModule(HINSTANCE instance);
 

@@ -358,7 +358,7 @@ TEST_F(RuleList, ConfirmingKeepsTheOldFileWholeAsTheBackup) {
 TEST_F(RuleList, LinesTheTableCannotCarryOutliveRepeatedSaves) {
     ExpectMessageBoxes(1);  // the rules beyond the 49th
     StartWithRules(u"# 공장 규칙\r\n1\t101\t199\t8.1\t8.99\t8.5\t드릴 교체\r\n" + ManyRules(60));
-    const Bytes original = *RuleFileBytes();
+    const Bytes asTheShopKeptIt = *RuleFileBytes();
     for (int save = 0; save < 3; ++save) {
         RunRuleList([](HWND dialog, const ListView&) {
             Press(dialog, IDC_REVERSE);
@@ -374,8 +374,8 @@ TEST_F(RuleList, LinesTheTableCannotCarryOutliveRepeatedSaves) {
         }
     }
     ASSERT_EQ(kept.size(), 1u);
-    EXPECT_EQ(FileBytes(kept[0]), original);
-    EXPECT_NE(FileBytes(BackupPath()), original);
+    EXPECT_EQ(FileBytes(kept[0]), asTheShopKeptIt);
+    EXPECT_NE(FileBytes(BackupPath()), asTheShopKeptIt);
 }
 
 }  // namespace

@@ -1,12 +1,12 @@
-#include "entry/QuilletApp_win.h"
+#include "entry/ModuleApp_win.h"
 
 // The one application object of the module, constructed when the module is loaded.
-CQuilletApp theApp;
+ModuleApp theModuleApp;
 
 // The module's start-up must not fail on account of the base class: the module has nothing
 // of its own to set up here.
-BOOL CQuilletApp::InitInstance() {
-    WinApp::InitInstance();
+BOOL ModuleApp::OnModuleLoaded() {
+    WinApp::OnModuleLoaded();
     return TRUE;
 }
 

@@ -5,16 +5,16 @@
 
 #include <functional>
 
-#include "controls/CiStCListCtrl.h"
+#include "controls/ReportListControl.h"
 #include "platform/ModalDialog.h"
 #include "rules/RuleTable.h"
 
-class QuilletDlg final : public ModalDialog {
+class RuleListDialog final : public ModalDialog {
 public:
-    explicit QuilletDlg(RuleTable& rules);
+    explicit RuleListDialog(RuleTable& rules);
 
     RuleTable& Rules;
-    CiStCListCtrl RuleList;
+    ReportListControl RuleList;
 
 protected:
     BOOL OnInitDialog() override;

@@ -1,5 +1,5 @@
-// Message boxes of the module itself (caption "Quillet"), owned by the active window of the
-// calling thread, if any.
+// The module's own message boxes, with the caption "Quillet", and the words it uses for file
+// errors.
 #pragma once
 
 #include <windows.h>

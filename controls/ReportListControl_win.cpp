@@ -1,4 +1,4 @@
-#include "controls/CiStCListCtrl.h"
+#include "controls/ReportListControl.h"
 
 #include <windowsx.h>
 
@@ -41,7 +41,7 @@ UniqueImageList DrawCheckBoxImages(HWND list, SIZE box) {
 
 }  // namespace
 
-LRESULT CiStCListCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT ReportListControl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_HSCROLL:
         case WM_VSCROLL:
@@ -58,7 +58,7 @@ LRESULT CiStCListCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 
 // A click off every cell is swallowed: no selection or focus change, no box toggled and
 // no NM_CLICK, so the dialog only ever hears of clicks on real rows.
-LRESULT CiStCListCtrl::OnLButtonDown(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT ReportListControl::OnLButtonDown(UINT message, WPARAM wParam, LPARAM lParam) {
     int row = -1;
     int column = -1;
     const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
@@ -66,14 +66,14 @@ LRESULT CiStCListCtrl::OnLButtonDown(UINT message, WPARAM wParam, LPARAM lParam)
     return Default(message, wParam, lParam);
 }
 
-LRESULT CiStCListCtrl::OnScroll(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT ReportListControl::OnScroll(UINT message, WPARAM wParam, LPARAM lParam) {
     if (GetFocus() != hwnd()) SetFocus(hwnd());
     return Default(message, wParam, lParam);
 }
 
 // Columns are summed in index order from the row's left edge; the header's display order
 // is not consulted.
-bool CiStCListCtrl::HitTestCell(POINT point, int& row, int& column) const {
+bool ReportListControl::HitTestCell(POINT point, int& row, int& column) const {
     row = HitTest(point);
     column = 0;
     if ((GetWindowLongW(hwnd(), GWL_STYLE) & LVS_TYPEMASK) != LVS_REPORT) return false;
@@ -90,12 +90,12 @@ bool CiStCListCtrl::HitTestCell(POINT point, int& row, int& column) const {
     return true;
 }
 
-int CiStCListCtrl::InsertScaledColumn(int column, std::wstring_view header, int designWidth,
+int ReportListControl::InsertScaledColumn(int column, std::wstring_view header, int designWidth,
                                       int format) {
     return InsertColumn(column, header, ScaleForDpi(designWidth, kDesignDpi, LayoutDpi()), format);
 }
 
-int CiStCListCtrl::LayoutDpi() {
+int ReportListControl::LayoutDpi() {
     if (layoutDpi_ == 0) {
         const int dpi = WindowDpi(hwnd());
         layoutDpi_ = dpi > 0 ? dpi : kDesignDpi;
@@ -104,7 +104,7 @@ int CiStCListCtrl::LayoutDpi() {
 }
 
 // Each column keeps its share of the list, also a width the user dragged.
-void CiStCListCtrl::FollowDpi(int dpi) {
+void ReportListControl::FollowDpi(int dpi) {
     const int fromDpi = LayoutDpi();
     if (dpi <= 0 || dpi == fromDpi) return;
     for (int column = 0; column < GetColumnCount(); ++column) {
@@ -116,7 +116,7 @@ void CiStCListCtrl::FollowDpi(int dpi) {
 
 // The list view draws its check boxes once, at the DPI it was created at; after a change
 // the boxes are drawn again at the new size.
-void CiStCListCtrl::ScaleCheckBoxImages(int fromDpi, int toDpi) {
+void ReportListControl::ScaleCheckBoxImages(int fromDpi, int toDpi) {
     HIMAGELIST current = GetImageList(LVSIL_STATE);
     int width = 0;
     int height = 0;

@@ -1,5 +1,6 @@
-#include "platform/FileErrorReport.h"
+#include "dialogs/ModuleMessages.h"
 
+#include "platform/MessageBoxes.h"
 #include "platform/SystemErrorText.h"
 
 namespace {
@@ -22,12 +23,9 @@ void ReportFileError(FileAction action, std::wstring_view path, DWORD error) {
 }
 
 void ShowModuleMessage(std::wstring_view text, UINT icon) {
-    const std::wstring owned(text);
-    MessageBoxW(GetActiveWindow(), owned.c_str(), kCaption, MB_OK | icon);
+    ShowMessageBox(kCaption, text, icon);
 }
 
 bool AskModuleQuestion(std::wstring_view text) {
-    const std::wstring owned(text);
-    return MessageBoxW(GetActiveWindow(), owned.c_str(), kCaption,
-                       MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+    return AskYesOrNo(kCaption, text);
 }

@@ -1,9 +1,9 @@
-#include "dialogs/MasterSettingDlg.h"
+#include "dialogs/RuleEditorDialog.h"
 
 #include "dialogs/EditorRegistry.h"
 #include "dialogs/EditorValues.h"
 #include "dialogs/resource.h"
-#include "platform/FileErrorReport.h"
+#include "dialogs/ModuleMessages.h"
 #include "platform/WideText.h"
 
 namespace {
@@ -26,15 +26,15 @@ int ControlOf(EditorField field) {
 
 }  // namespace
 
-MasterSettingDlg::MasterSettingDlg(const RuleTable& rules, int32_t ruleIndex)
+RuleEditorDialog::RuleEditorDialog(const RuleTable& rules, EditedRule rule)
     : ModalDialog(IDD_MASTER_SETTING),
       SubKeyName(kEditorSubKeyName),
-      RuleIndex(ruleIndex),
+      EditedRuleNumber(rule),
       Rules(rules) {}
 
-BOOL MasterSettingDlg::OnInitDialog() {
+BOOL RuleEditorDialog::OnInitDialog() {
     ModalDialog::OnInitDialog();
-    if (RuleIndex == -1) {
+    if (EditedRuleNumber == kNewRule) {
         LoadFromRegistry();
     } else {
         LoadFromRule();
@@ -42,7 +42,7 @@ BOOL MasterSettingDlg::OnInitDialog() {
     return TRUE;
 }
 
-void MasterSettingDlg::DoDataExchange(bool saveAndValidate) {
+void RuleEditorDialog::DoDataExchange(bool saveAndValidate) {
     ExchangeCheck(saveAndValidate, IDC_ENABLED, isDisplay);
     ExchangeText(saveAndValidate, IDC_CODE_FROM, CodeFrom);
     ExchangeText(saveAndValidate, IDC_CODE_TO, CodeTo);
@@ -53,7 +53,7 @@ void MasterSettingDlg::DoDataExchange(bool saveAndValidate) {
 
 // Values the rule could not use keep the editor open: nothing reaches the table or the
 // registry, which the caller writes only after IDOK.
-void MasterSettingDlg::OnOK() {
+void RuleEditorDialog::OnOK() {
     UpdateData(true);
     if (const std::optional<EditorRefusal> refusal = CheckEditorValues(Rule())) {
         ShowModuleMessage(ToWide(refusal->message), MB_ICONWARNING);
@@ -65,7 +65,7 @@ void MasterSettingDlg::OnOK() {
     ModalDialog::OnOK();
 }
 
-void MasterSettingDlg::OnCommand(int controlId, int notifyCode) {
+void RuleEditorDialog::OnCommand(int controlId, int notifyCode) {
     switch (controlId) {
         case IDC_ENABLED:
             if (notifyCode == BN_CLICKED) OnClickedEnable();
@@ -82,16 +82,16 @@ void MasterSettingDlg::OnCommand(int controlId, int notifyCode) {
     }
 }
 
-void MasterSettingDlg::OnClickedEnable() {
+void RuleEditorDialog::OnClickedEnable() {
     isDisplay = isDisplay == 0 ? 1 : 0;
 }
 
 // The members follow the controls while the user types.
-void MasterSettingDlg::OnChangeField() {
+void RuleEditorDialog::OnChangeField() {
     UpdateData(true);
 }
 
-void MasterSettingDlg::LoadFromRegistry() {
+void RuleEditorDialog::LoadFromRegistry() {
     const std::u16string keyPath = MakeKeyPath(SubKeyName);
     HoleRule values;
     for (size_t row = 0; row < kEditorValueRows.size(); ++row) {
@@ -106,21 +106,22 @@ void MasterSettingDlg::LoadFromRegistry() {
     ShowValues(values);
 }
 
-void MasterSettingDlg::SaveToRegistry() const {
+void RuleEditorDialog::SaveToRegistry() const {
     const HoleRule values = Rule();
     for (size_t row = 0; row < kEditorValueRows.size(); ++row) {
         WriteSetting(SubKeyName, kEditorValueRows[row].name, StoredText(values, row));
     }
 }
 
-void MasterSettingDlg::LoadFromRule() {
-    if (RuleIndex < 1 || RuleIndex > Rules.count()) return;
-    HoleRule values = Rules.rule(RuleIndex);
+void RuleEditorDialog::LoadFromRule() {
+    const int32_t n = EditedRuleNumber.value_or(0);
+    if (n < 1 || n > Rules.count()) return;
+    HoleRule values = Rules.rule(n);
     values.isDisplay = values.isDisplay != 0 ? 1 : 0;
     ShowValues(values);
 }
 
-void MasterSettingDlg::ShowValues(const HoleRule& values) {
+void RuleEditorDialog::ShowValues(const HoleRule& values) {
     isDisplay = values.isDisplay;
     CodeFrom = values.CodeFrom;
     CodeTo = values.CodeTo;
@@ -130,6 +131,6 @@ void MasterSettingDlg::ShowValues(const HoleRule& values) {
     UpdateData(false);
 }
 
-HoleRule MasterSettingDlg::Rule() const {
+HoleRule RuleEditorDialog::Rule() const {
     return HoleRule{isDisplay, CodeFrom, CodeTo, DiameterFrom, DiameterTo, DiameterModify};
 }

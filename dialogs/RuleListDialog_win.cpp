@@ -1,8 +1,8 @@
-#include "dialogs/QuilletDlg.h"
+#include "dialogs/RuleListDialog.h"
 
 #include <utility>
 
-#include "dialogs/MasterSettingDlg.h"
+#include "dialogs/RuleEditorDialog.h"
 #include "dialogs/RuleListText.h"
 #include "dialogs/resource.h"
 #include "platform/WideText.h"
@@ -42,13 +42,13 @@ private:
 
 }  // namespace
 
-QuilletDlg::QuilletDlg(RuleTable& rules) : ModalDialog(IDD_HOLE_DIAMETER), Rules(rules) {}
+RuleListDialog::RuleListDialog(RuleTable& rules) : ModalDialog(IDD_HOLE_DIAMETER), Rules(rules) {}
 
-void QuilletDlg::DoDataExchange(bool /*saveAndValidate*/) {
+void RuleListDialog::DoDataExchange(bool /*saveAndValidate*/) {
     if (RuleList.hwnd() == nullptr) RuleList.SubclassWindow(Item(IDC_RULE_LIST));
 }
 
-BOOL QuilletDlg::OnInitDialog() {
+BOOL RuleListDialog::OnInitDialog() {
     ModalDialog::OnInitDialog();
     RuleList.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
     int column = 0;
@@ -59,7 +59,7 @@ BOOL QuilletDlg::OnInitDialog() {
     return TRUE;
 }
 
-void QuilletDlg::OnCommand(int controlId, int notifyCode) {
+void RuleListDialog::OnCommand(int controlId, int notifyCode) {
     if (notifyCode != BN_CLICKED) return;
     switch (controlId) {
         case IDC_ALL_ON:
@@ -85,7 +85,7 @@ void QuilletDlg::OnCommand(int controlId, int notifyCode) {
     }
 }
 
-LRESULT QuilletDlg::OnNotify(const NMHDR& header) {
+LRESULT RuleListDialog::OnNotify(const NMHDR& header) {
     if (header.idFrom != IDC_RULE_LIST) return 0;
     switch (header.code) {
         case NM_CLICK:
@@ -102,11 +102,11 @@ LRESULT QuilletDlg::OnNotify(const NMHDR& header) {
 
 // Moved to a monitor of another scaling: the columns follow (the dialog manager resizes the
 // dialog itself).
-void QuilletDlg::OnDpiChanged(int dpi) {
+void RuleListDialog::OnDpiChanged(int dpi) {
     RuleList.FollowDpi(dpi);
 }
 
-void QuilletDlg::FillList() {
+void RuleListDialog::FillList() {
     {
         FlagScope updating(updatingList_);
         RuleList.DeleteAllItems();
@@ -119,7 +119,7 @@ void QuilletDlg::FillList() {
     RefreshButtons();
 }
 
-void QuilletDlg::ShowRuleInRow(int row) {
+void RuleListDialog::ShowRuleInRow(int row) {
     const HoleRule& rule = Rules.rule(RuleOfRow(row));
     RuleList.SetCheckState(row, rule.isDisplay != 0);
     RuleList.SetItemText(row, 1, ToWide(RangeText(rule.CodeFrom, rule.CodeTo)));
@@ -127,7 +127,7 @@ void QuilletDlg::ShowRuleInRow(int row) {
     RuleList.SetItemText(row, 3, ToWide(rule.DiameterModify));
 }
 
-void QuilletDlg::RefreshButtons() {
+void RuleListDialog::RefreshButtons() {
     const UINT selected = RuleList.GetSelectedCount();
     EnableWindow(Item(IDC_DELETE), selected != 0);
     EnableWindow(Item(IDC_MODIFY), selected == 1);
@@ -136,25 +136,25 @@ void QuilletDlg::RefreshButtons() {
 }
 
 // A full table takes no further rule, so ADD is offered only while there is room.
-void QuilletDlg::EnableAddWhileRoomLeft() {
+void RuleListDialog::EnableAddWhileRoomLeft() {
     EnableWindow(Item(IDC_ADD), !Rules.IsFull());
 }
 
-void QuilletDlg::FocusList() {
+void RuleListDialog::FocusList() {
     SetFocus(RuleList.hwnd());
 }
 
 // The list only sends this for clicks on a cell (its click filter drops the others). The
 // flag itself follows the box in OnItemChanged: the box changes only after this
 // notification, and a click beside the box in column 0 changes nothing.
-void QuilletDlg::OnClickList() {
+void RuleListDialog::OnClickList() {
     InvalidateRect(hwnd(), nullptr, TRUE);
     RefreshButtons();
 }
 
 // Every change of a box by the user, by mouse or by the space key, reaches the rule's
 // flag, so flag and box never disagree.
-void QuilletDlg::OnItemChanged(const NMLISTVIEW& change) {
+void RuleListDialog::OnItemChanged(const NMLISTVIEW& change) {
     if (updatingList_ || (change.uChanged & LVIF_STATE) == 0) return;
     if (((change.uOldState ^ change.uNewState) & LVIS_STATEIMAGEMASK) == 0) return;
     const int32_t n = RuleOfRow(change.iItem);
@@ -163,21 +163,21 @@ void QuilletDlg::OnItemChanged(const NMLISTVIEW& change) {
     if (image == 1 || image == 2) Rules.SetEnabled(n, image == 2);
 }
 
-void QuilletDlg::OnAllOn() {
+void RuleListDialog::OnAllOn() {
     SetEveryBox([](bool) { return true; });
 }
 
-void QuilletDlg::OnAllOff() {
+void RuleListDialog::OnAllOff() {
     SetEveryBox([](bool) { return false; });
 }
 
-void QuilletDlg::OnReverse() {
+void RuleListDialog::OnReverse() {
     SetEveryBox([](bool ticked) { return !ticked; });
 }
 
 // The row count is read again before each row, and each rule's new flag is read back from
 // its box rather than derived from the old flag.
-void QuilletDlg::SetEveryBox(const std::function<bool(bool)>& newState) {
+void RuleListDialog::SetEveryBox(const std::function<bool(bool)>& newState) {
     {
         FlagScope updating(updatingList_);
         for (int row = 0; row < RuleList.GetItemCount(); ++row) {
@@ -188,9 +188,9 @@ void QuilletDlg::SetEveryBox(const std::function<bool(bool)>& newState) {
     FocusList();
 }
 
-void QuilletDlg::OnAdd() {
+void RuleListDialog::OnAdd() {
     if (!Rules.IsFull()) {
-        MasterSettingDlg editor(Rules, -1);
+        RuleEditorDialog editor(Rules, kNewRule);
         if (editor.DoModal() == IDOK) {
             editor.SaveToRegistry();
             Rules.Append(editor.Rule());
@@ -203,7 +203,7 @@ void QuilletDlg::OnAdd() {
 // Walks from the last row up, so that the rows still to visit keep their numbers, and
 // their rules too, while rules are removed. DEL and MODIFY keep their state until the
 // next click or fill.
-void QuilletDlg::OnDelete() {
+void RuleListDialog::OnDelete() {
     {
         FlagScope updating(updatingList_);
         const int rows = RuleList.GetItemCount();
@@ -217,10 +217,10 @@ void QuilletDlg::OnDelete() {
     FocusList();
 }
 
-void QuilletDlg::OnModify() {
+void RuleListDialog::OnModify() {
     const int row = RuleList.GetSelectedCount() == 1 ? RuleList.GetNextSelectedItem(-1) : -1;
     if (row >= 0) {
-        MasterSettingDlg editor(Rules, RuleOfRow(row));
+        RuleEditorDialog editor(Rules, RuleOfRow(row));
         if (editor.DoModal() == IDOK) {
             editor.SaveToRegistry();
             Rules.Replace(RuleOfRow(row), editor.Rule());

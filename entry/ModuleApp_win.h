@@ -3,7 +3,7 @@
 
 #include "platform/WinApp.h"
 
-class CQuilletApp final : public WinApp {
+class ModuleApp final : public WinApp {
 public:
-    BOOL InitInstance() override;
+    BOOL OnModuleLoaded() override;
 };

@@ -7,7 +7,7 @@
 
 #include "platform/ListCtrl.h"
 
-class CiStCListCtrl final : public ListCtrl {
+class ReportListControl final : public ListCtrl {
 public:
     // The cell under a point in client coordinates. The caller sets row and column to -1.
     bool HitTestCell(POINT point, int& row, int& column) const;

@@ -1,19 +1,24 @@
 // "Master Setting": the editor of one rule. It starts from the values remembered in the
-// registry for a new rule (RuleIndex -1) or from the rule itself, never changes the rule
+// registry for a new rule (kNewRule) or from the rule it edits, never changes the rule
 // table, and hands the values back through its members after IDOK. 적용 ends it only with
 // values it can read (CheckEditorValues); otherwise it says which field it cannot take and
 // puts the focus there.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "platform/ModalDialog.h"
 #include "rules/RuleTable.h"
 
-class MasterSettingDlg final : public ModalDialog {
+// The rule an editor works on: a rule number of the table, or a new rule.
+using EditedRule = std::optional<int32_t>;
+inline constexpr EditedRule kNewRule = std::nullopt;
+
+class RuleEditorDialog final : public ModalDialog {
 public:
-    MasterSettingDlg(const RuleTable& rules, int32_t ruleIndex);
+    RuleEditorDialog(const RuleTable& rules, EditedRule rule);
 
     // Reads the remembered values into the members and controls; a value that cannot be
     // read takes its default, which is written back at once.
@@ -24,7 +29,7 @@ public:
     HoleRule Rule() const;
 
     const std::u16string SubKeyName;
-    const int32_t RuleIndex;
+    const EditedRule EditedRuleNumber;
     const RuleTable& Rules;
     int32_t isDisplay = 0;
     RuleText CodeFrom;
