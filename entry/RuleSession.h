@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/Win32FilePort.h"
+#include "platform/SystemFilePort.h"
 #include "rules/RuleFolder.h"
 #include "rules/RuleStore.h"
 #include "rules/RuleTable.h"
@@ -33,7 +33,7 @@ private:
     std::wstring LocalCopyPath() const;
     bool LoadLocalCopy();
 
-    Win32FilePort files_;
+    SystemFilePort files_;
     RuleTable table_;
     RuleLocation location_;  // where the table was loaded from, and is saved to
     // What the rule file held when the table was loaded (or last saved); nullopt when the

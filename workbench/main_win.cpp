@@ -13,7 +13,7 @@
 #include "platform/RegistrySetting.h"
 #include "platform/TextEncoding.h"
 #include "platform/WideText.h"
-#include "platform/Win32FilePort.h"
+#include "platform/SystemFilePort.h"
 #include "workbench/Workbench.h"
 
 namespace {
@@ -54,7 +54,7 @@ int wmain(int argc, wchar_t** argv) {
         args.push_back(
             Utf8FromUtf16(std::u16string(arg.begin(), arg.end()), SurrogateForm::ThreeBytes));
     }
-    Win32FilePort files;
+    SystemFilePort files;
     const RuleLocation seat = ModuleRuleLocation();
     const int status = RunWorkbench(args, std::cout, std::cerr, files,
                                     _isatty(_fileno(stdout)) != 0, &seat);

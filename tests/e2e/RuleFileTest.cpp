@@ -15,7 +15,7 @@
 #include "E2eSupport.h"
 #include "platform/Handles.h"
 #include "platform/WideText.h"
-#include "platform/Win32FilePort.h"
+#include "platform/SystemFilePort.h"
 #include "rules/LegacyCodePage.h"
 #include "rules/RuleFileFormat.h"
 #include "rules/RuleStore.h"
@@ -34,12 +34,12 @@ RuleTable TableOf(std::initializer_list<HoleRule> rules) {
 }
 
 FileSave Save(const std::wstring& path, const RuleTable& table) {
-    Win32FilePort files;
+    SystemFilePort files;
     return RuleStore(files, ToU16(path)).Save(table);
 }
 
 RuleFileLoad Load(const std::wstring& path, RuleTable& table) {
-    Win32FilePort files;
+    SystemFilePort files;
     return RuleStore(files, ToU16(path)).Load(table, SystemCodePageDecoder());
 }
 

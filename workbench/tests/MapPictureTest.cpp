@@ -1,5 +1,5 @@
 // The pictures as XML: well-formed, self-contained, one rectangle per piece with its numbers.
-#include "platform/PosixFilePort.h"
+#include "platform/SystemFilePort.h"
 #include "workbench/MapPicture.h"
 
 #include <gtest/gtest.h>
@@ -231,7 +231,7 @@ TEST(MapPicture, MapWritesThePictureBesideTheInputAndNeverOverIt) {
     fs::last_write_time(rules, fs::file_time_type(file_clock::from_sys(written)));
     const auto run = [](std::vector<std::string> args) {
         std::ostringstream out, err;
-        PosixFilePort files;
+        SystemFilePort files;
         return RunWorkbench(args, out, err, files);
     };
 

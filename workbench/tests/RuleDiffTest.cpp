@@ -14,7 +14,7 @@
 #include <sstream>
 
 #include "RandomTables.h"
-#include "platform/PosixFilePort.h"
+#include "platform/SystemFilePort.h"
 #include "rules/RuleFileFormat.h"
 #include "workbench/Workbench.h"
 
@@ -123,7 +123,7 @@ TEST(RuleDiff, ReportsSameForAFileAndItsCsvRoundTrip) {
     const auto path = [&](const char* name) { return (folder / name).string(); };
     const auto run = [](std::vector<std::string> args, std::string* out = nullptr) {
         std::ostringstream text, errors;
-        PosixFilePort files;
+        SystemFilePort files;
         const int status = RunWorkbench(args, text, errors, files);
         if (out) *out = text.str();
         return status;

@@ -11,7 +11,7 @@
 #include <sstream>
 #include <vector>
 
-#include "platform/PosixFilePort.h"
+#include "platform/SystemFilePort.h"
 #include "rules/LegacyCodePage.h"
 #include "rules/RuleFileFormat.h"
 #include "workbench/FindingCodes.h"
@@ -135,7 +135,7 @@ protected:
 
     fs::path folder_;
     std::ostringstream out_, err_;
-    PosixFilePort files_;
+    SystemFilePort files_;
 };
 
 TEST_F(Workbench, ExitStatusTellsTheWorstOutcome) {

@@ -1,4 +1,4 @@
-#include "platform/PosixFilePort.h"
+#include "platform/SystemFilePort.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -14,13 +14,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class PosixFilePortTest : public ::testing::Test {
+class SystemFilePortTest : public ::testing::Test {
 protected:
-    PosixFilePortTest() {
+    SystemFilePortTest() {
         std::string pattern = (fs::temp_directory_path() / "file-port-XXXXXX").string();
         folder_ = mkdtemp(pattern.data());
     }
-    ~PosixFilePortTest() override { fs::remove_all(folder_); }
+    ~SystemFilePortTest() override { fs::remove_all(folder_); }
 
     FilePath Path(const std::string& name) const {
         const std::string full = (folder_ / name).string();
@@ -35,10 +35,10 @@ protected:
     }
 
     fs::path folder_;
-    PosixFilePort files_;
+    SystemFilePort files_;
 };
 
-TEST_F(PosixFilePortTest, RenameWithoutReplaceNeverTakesAnExistingName) {
+TEST_F(SystemFilePortTest, RenameWithoutReplaceNeverTakesAnExistingName) {
     Write("a", "A");
     Write("b", "B");
     EXPECT_EQ(files_.Rename(Path("a"), Path("b"), false).fault, FileFault::NameTaken);
@@ -51,7 +51,7 @@ TEST_F(PosixFilePortTest, RenameWithoutReplaceNeverTakesAnExistingName) {
 }
 
 // Kinds the store refuses to replace, as a process running as root also sees them.
-TEST_F(PosixFilePortTest, TellsReadOnlyFilesAndFoldersApart) {
+TEST_F(SystemFilePortTest, TellsReadOnlyFilesAndFoldersApart) {
     Write("file", "x");
     Write("locked", "x");
     fs::permissions(folder_ / "locked", fs::perms::owner_read);
@@ -64,7 +64,7 @@ TEST_F(PosixFilePortTest, TellsReadOnlyFilesAndFoldersApart) {
 
 // A link given as the file to write is followed, also when it points nowhere yet; the link
 // itself stays.
-TEST_F(PosixFilePortTest, WritesThroughLinksAndKeepsThem) {
+TEST_F(SystemFilePortTest, WritesThroughLinksAndKeepsThem) {
     fs::create_symlink("target.csv", folder_ / "link.csv");
     ASSERT_TRUE(WriteFileAtomically(files_, Path("link.csv"), "one").succeeded());
     EXPECT_TRUE(fs::is_symlink(folder_ / "link.csv"));

@@ -1,4 +1,4 @@
-#include "platform/Win32FilePort.h"
+#include "platform/SystemFilePort.h"
 
 #include <windows.h>
 
@@ -62,7 +62,7 @@ FileStatus WriteAll(HANDLE file, std::string_view bytes) {
 
 }  // namespace
 
-FileStatus Win32FilePort::ReadAll(const FilePath& path, ReadSharing sharing, std::string& bytes) {
+FileStatus SystemFilePort::ReadAll(const FilePath& path, ReadSharing sharing, std::string& bytes) {
     const UniqueFile file(CreateFileW(ApiPath(path).c_str(), GENERIC_READ, ShareModeFor(sharing),
                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return LastError();
@@ -77,7 +77,7 @@ FileStatus Win32FilePort::ReadAll(const FilePath& path, ReadSharing sharing, std
 }
 
 // Windows keeps no permissions that a new file should copy from the one it replaces.
-FileStatus Win32FilePort::CreateNew(const FilePath& path, std::string_view bytes,
+FileStatus SystemFilePort::CreateNew(const FilePath& path, std::string_view bytes,
                                     const FilePath& /*permissionsOf*/) {
     const std::wstring name = ApiPath(path);
     FileStatus status;
@@ -91,17 +91,17 @@ FileStatus Win32FilePort::CreateNew(const FilePath& path, std::string_view bytes
     return status;
 }
 
-FileStatus Win32FilePort::Rename(const FilePath& from, const FilePath& to, bool replace) {
+FileStatus SystemFilePort::Rename(const FilePath& from, const FilePath& to, bool replace) {
     const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
     if (!MoveFileExW(ApiPath(from).c_str(), ApiPath(to).c_str(), flags)) return LastError();
     return {};
 }
 
-FileStatus Win32FilePort::Remove(const FilePath& path) {
+FileStatus SystemFilePort::Remove(const FilePath& path) {
     return DeleteFileW(ApiPath(path).c_str()) ? FileStatus{} : LastError();
 }
 
-FileKind Win32FilePort::KindOf(const FilePath& path) {
+FileKind SystemFilePort::KindOf(const FilePath& path) {
     const DWORD attributes = GetFileAttributesW(ApiPath(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return FileKind::Missing;
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return FileKind::Folder;
@@ -111,7 +111,7 @@ FileKind Win32FilePort::KindOf(const FilePath& path) {
 
 // The file API itself writes through links on Windows: a rename replaces the link, so a
 // link is resolved to the file it names.
-FilePath Win32FilePort::FollowLinks(const FilePath& path) {
+FilePath SystemFilePort::FollowLinks(const FilePath& path) {
     const DWORD attributes = GetFileAttributesW(ApiPath(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
         return path;
@@ -128,24 +128,24 @@ FilePath Win32FilePort::FollowLinks(const FilePath& path) {
     return ToU16(target);
 }
 
-uint32_t Win32FilePort::DeniedCode() const {
+uint32_t SystemFilePort::DeniedCode() const {
     return ERROR_ACCESS_DENIED;
 }
 
-std::string Win32FilePort::DescribeError(uint32_t code) const {
+std::string SystemFilePort::DescribeError(uint32_t code) const {
     return Utf8FromUtf16(ToU16(SystemErrorText(code)), SurrogateForm::Replaced);
 }
 
-std::u16string Win32FilePort::ProcessTag() const {
+std::u16string SystemFilePort::ProcessTag() const {
     return ToU16(std::to_wstring(GetCurrentProcessId()));
 }
 
-LocalTime Win32FilePort::Now() const {
+LocalTime SystemFilePort::Now() const {
     SYSTEMTIME now{};
     GetLocalTime(&now);
     return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
 }
 
-void Win32FilePort::Pause(unsigned milliseconds) {
+void SystemFilePort::Pause(unsigned milliseconds) {
     Sleep(milliseconds);
 }

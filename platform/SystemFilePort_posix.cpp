@@ -1,4 +1,4 @@
-#include "platform/PosixFilePort.h"
+#include "platform/SystemFilePort.h"
 
 #include <fcntl.h>
 #include <stdio.h>
@@ -99,7 +99,7 @@ void SyncFolderOf(const std::string& path) {
 }  // namespace
 
 // POSIX has no mandatory locks, so sharing is what other programs agree to.
-FileStatus PosixFilePort::ReadAll(const FilePath& path, ReadSharing /*sharing*/,
+FileStatus SystemFilePort::ReadAll(const FilePath& path, ReadSharing /*sharing*/,
                                   std::string& bytes) {
     const Descriptor file(::open(SystemPath(path).c_str(), O_RDONLY | O_CLOEXEC));
     if (!file.valid()) return Status(errno);
@@ -116,7 +116,7 @@ FileStatus PosixFilePort::ReadAll(const FilePath& path, ReadSharing /*sharing*/,
     }
 }
 
-FileStatus PosixFilePort::CreateNew(const FilePath& path, std::string_view bytes,
+FileStatus SystemFilePort::CreateNew(const FilePath& path, std::string_view bytes,
                                     const FilePath& permissionsOf) {
     const std::string name = SystemPath(path);
     Descriptor file(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
@@ -133,7 +133,7 @@ FileStatus PosixFilePort::CreateNew(const FilePath& path, std::string_view bytes
     return Status(error);
 }
 
-FileStatus PosixFilePort::Rename(const FilePath& from, const FilePath& to, bool replace) {
+FileStatus SystemFilePort::Rename(const FilePath& from, const FilePath& to, bool replace) {
     const std::string source = SystemPath(from);
     const std::string target = SystemPath(to);
     if (replace) {
@@ -149,11 +149,11 @@ FileStatus PosixFilePort::Rename(const FilePath& from, const FilePath& to, bool 
     return {};
 }
 
-FileStatus PosixFilePort::Remove(const FilePath& path) {
+FileStatus SystemFilePort::Remove(const FilePath& path) {
     return Status(::unlink(SystemPath(path).c_str()) == 0 ? 0 : errno);
 }
 
-FileKind PosixFilePort::KindOf(const FilePath& path) {
+FileKind SystemFilePort::KindOf(const FilePath& path) {
     const std::string name = SystemPath(path);
     struct stat info {};
     if (::stat(name.c_str(), &info) != 0) return FileKind::Missing;
@@ -161,7 +161,7 @@ FileKind PosixFilePort::KindOf(const FilePath& path) {
     return (info.st_mode & 0222) == 0 ? FileKind::ReadOnlyFile : FileKind::File;
 }
 
-FilePath PosixFilePort::FollowLinks(const FilePath& path) {
+FilePath SystemFilePort::FollowLinks(const FilePath& path) {
     std::string current = SystemPath(path);
     for (int link = 0; link < kMostLinks; ++link) {
         struct stat info {};
@@ -175,20 +175,20 @@ FilePath PosixFilePort::FollowLinks(const FilePath& path) {
     return FromSystemPath(current);
 }
 
-uint32_t PosixFilePort::DeniedCode() const {
+uint32_t SystemFilePort::DeniedCode() const {
     return EACCES;
 }
 
-std::string PosixFilePort::DescribeError(uint32_t code) const {
+std::string SystemFilePort::DescribeError(uint32_t code) const {
     return std::strerror(static_cast<int>(code));
 }
 
-std::u16string PosixFilePort::ProcessTag() const {
+std::u16string SystemFilePort::ProcessTag() const {
     const std::string pid = std::to_string(::getpid());
     return std::u16string(pid.begin(), pid.end());
 }
 
-LocalTime PosixFilePort::Now() const {
+LocalTime SystemFilePort::Now() const {
     const time_t now = ::time(nullptr);
     struct tm local {};
     ::localtime_r(&now, &local);
@@ -196,6 +196,6 @@ LocalTime PosixFilePort::Now() const {
             local.tm_hour,        local.tm_min,     local.tm_sec};
 }
 
-void PosixFilePort::Pause(unsigned milliseconds) {
+void SystemFilePort::Pause(unsigned milliseconds) {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }

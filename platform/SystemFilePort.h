@@ -1,9 +1,11 @@
-// The file port on POSIX systems. Paths are passed to the system as UTF-8.
+// The file port of the system the program runs on: Win32 (SystemFilePort_win.cpp; paths too
+// long for the plain file API go in their extended-length form) or POSIX
+// (SystemFilePort_posix.cpp; paths go to the system as UTF-8).
 #pragma once
 
 #include "platform/FilePort.h"
 
-class PosixFilePort final : public FilePort {
+class SystemFilePort final : public FilePort {
 public:
     FileStatus ReadAll(const FilePath& path, ReadSharing sharing, std::string& bytes) override;
     FileStatus CreateNew(const FilePath& path, std::string_view bytes,
