@@ -85,8 +85,8 @@ TEST(MessageBoxWatcher, RecordsAndClosesMessageBoxesInOrder) {
 TEST(MessageBoxWatcher, LeavesTheModulesOwnDialogsAlone) {
     MessageBoxWatcher watcher;
     BoxSafetyNet net(L"Hole Diameter", 500ms);
-    MessageBoxW(nullptr, L"not for the watcher", L"Hole Diameter", MB_OK);
-    EXPECT_TRUE(net.fired());
+    const int answer = MessageBoxW(nullptr, L"not for the watcher", L"Hole Diameter", MB_OK);
+    EXPECT_TRUE(net.fired()) << "the box ended with " << answer << " before the net closed it";
     EXPECT_EQ(watcher.Count(), 0u);
 }
 
