@@ -34,6 +34,19 @@ bool IsInForce(const HoleRule& rule);
 // The rules in force, in rule order.
 std::vector<CompiledRule> CompileRulesInForce(const RuleTable& table);
 
+// A piece of the code axis on which the same rules match: from..to, both inclusive, and the
+// rules (indices into the compiled rules, in rule order) whose code range holds all of it.
+struct CodeBand {
+    int64_t from;
+    int64_t to;
+    std::vector<size_t> rules;
+};
+
+// Cuts the code axis wherever a rule's code range starts or ends (a reversed range matches
+// nothing and makes no cut) and returns the pieces between the first and the last cut in
+// order, those no rule covers included.
+std::vector<CodeBand> CodeBandsOf(std::span<const CompiledRule> rules);
+
 // Applies the rules in force of a table to one machining step at a time. A step's new
 // diameter depends only on that step and on the rules in rule order, so applying every
 // rule to one step before the next step gives exactly what rule-by-rule passes over all
