@@ -122,9 +122,9 @@ void QuilletDlg::FillList() {
 void QuilletDlg::ShowRuleInRow(int row) {
     const HoleRule& rule = Rules.rule(RuleOfRow(row));
     RuleList.SetCheckState(row, rule.isDisplay != 0);
-    RuleList.SetItemText(row, 1, ToWide(RangeText(rule.CodeFrom, rule.CodeTo)));
-    RuleList.SetItemText(row, 2, ToWide(RangeText(rule.DiameterFrom, rule.DiameterTo)));
-    RuleList.SetItemText(row, 3, ToWide(rule.DiameterModify));
+    for (int column = 1; column <= kRuleListTextColumns; ++column) {
+        RuleList.SetItemText(row, column, ToWide(RuleListColumnText(rule, column)));
+    }
 }
 
 void QuilletDlg::RefreshButtons() {

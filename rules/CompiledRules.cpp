@@ -55,6 +55,9 @@ std::vector<CodeBand> CodeBandsOf(std::span<const CompiledRule> rules) {
 }
 
 RuleMatcher::RuleMatcher(const RuleTable& table) : rules_(CompileRulesInForce(table)) {
+    for (int32_t n = 1; n <= table.count(); ++n) {
+        if (IsInForce(table.rule(n))) ruleNumbers_.push_back(n);
+    }
     const std::vector<CodeBand> bands = CodeBandsOf(rules_);
     bandOffsets_.push_back(0);
     for (const CodeBand& band : bands) {
@@ -83,4 +86,15 @@ bool RuleMatcher::Apply(int32_t code, double& diameter) const {
         }
     }
     return matched;
+}
+
+std::vector<RuleMatcher::Match> RuleMatcher::Trace(int32_t code, double diameter) const {
+    std::vector<Match> matches;
+    for (uint8_t r : RulesForCode(code)) {
+        if (rules_[r].MatchesDiameter(diameter)) {
+            diameter = rules_[r].diameterModify;
+            matches.push_back({ruleNumbers_[r], diameter});
+        }
+    }
+    return matches;
 }

@@ -59,10 +59,19 @@ public:
     // Rewrites the diameter by every matching rule in rule order; true when any matched.
     bool Apply(int32_t code, double& diameter) const;
 
+    // What Apply does, rule by rule: the table's number of each rule that matches, in rule
+    // order, with the diameter it writes.
+    struct Match {
+        int32_t rule;
+        double diameter;
+    };
+    std::vector<Match> Trace(int32_t code, double diameter) const;
+
 private:
     std::span<const uint8_t> RulesForCode(int32_t code) const;
 
     std::vector<CompiledRule> rules_;
+    std::vector<int32_t> ruleNumbers_;  // the table's number of each of rules_
     // The code axis cut where some rule's range starts or ends: bandStarts_[i] begins band
     // i, which ends where band i + 1 begins; bandRules_ lists, in rule order, the rules whose
     // range covers the whole band (bandOffsets_ delimits each band's list).

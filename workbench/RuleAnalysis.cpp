@@ -356,16 +356,13 @@ std::vector<Finding> CheckRules(const RuleTable& table) {
 }
 
 Explanation Explain(const RuleTable& table, int32_t code, double diameter) {
-    Explanation explanation{{}, diameter, false};
+    const std::vector<RuleMatcher::Match> matches = RuleMatcher(table).Trace(code, diameter);
+    Explanation explanation{{}, diameter, !matches.empty()};
+    auto match = matches.begin();
     for (int n = 1; n <= table.count(); ++n) {
-        const bool enabled = table.rule(n).isDisplay != 0;
-        const CompiledRule numbers = CompileRule(table.rule(n));
-        // A rule not in force (its new diameter no finite number above 0) never matches.
-        const bool matched = IsInForce(table.rule(n)) && numbers.MatchesCode(code) &&
-                             numbers.MatchesDiameter(explanation.result);
-        if (matched) explanation.result = numbers.diameterModify;
-        explanation.changed = explanation.changed || matched;
-        explanation.steps.push_back({n, enabled, matched, explanation.result});
+        const bool matched = match != matches.end() && match->rule == n;
+        if (matched) explanation.result = (match++)->diameter;
+        explanation.steps.push_back({n, table.rule(n).isDisplay != 0, matched, explanation.result});
     }
     return explanation;
 }
