@@ -28,8 +28,8 @@ struct RuleFieldInfo {
     bool emptyMeansSingleValue;
     RuleText HoleRule::*text;  // nothing for the flag, which is not a text
 
-    size_t position() const { return static_cast<size_t>(field); }
-    bool IsCode() const { return kind == RuleFieldKind::Code; }
+    constexpr size_t position() const { return static_cast<size_t>(field); }
+    constexpr bool IsCode() const { return kind == RuleFieldKind::Code; }
 };
 
 inline constexpr std::array<RuleFieldInfo, 6> kRuleFields{{

@@ -16,6 +16,21 @@ constexpr size_t kColumns = kRuleFieldCount;
 // Any rule text, lone surrogates included, comes back from its CSV unchanged.
 constexpr SurrogateForm kSurrogates = SurrogateForm::ThreeBytes;
 
+// The header names the fields' columns in order, separated by commas.
+constexpr bool HeaderNamesTheFields() {
+    std::string_view rest = kRulesCsvHeader;
+    for (const RuleFieldInfo& field : kRuleFields) {
+        if (field.position() > 0) {
+            if (!rest.starts_with(',')) return false;
+            rest.remove_prefix(1);
+        }
+        if (!rest.starts_with(field.csvColumn)) return false;
+        rest.remove_prefix(field.csvColumn.size());
+    }
+    return rest.empty();
+}
+static_assert(HeaderNamesTheFields());
+
 // ---- Spreadsheet safety ----------------------------------------------------------------
 // A spreadsheet reads a cell that starts with = + - @ TAB or CR as a formula. Such a text,
 // unless it is a plain number, is written behind an apostrophe, which spreadsheets take as
