@@ -7,15 +7,14 @@
 
 namespace {
 
-// The rule's texts in the order of kEditorValueRows; row 0 is the flag.
-constexpr std::array<RuleText HoleRule::*, kEditorValueRows.size()> kTextMembers{
-    nullptr,
-    &HoleRule::CodeFrom,
-    &HoleRule::CodeTo,
-    &HoleRule::DiameterFrom,
-    &HoleRule::DiameterTo,
-    &HoleRule::DiameterModify,
-};
+// The rows follow the rule fields one for one.
+constexpr bool RowsFollowTheFields() {
+    for (size_t row = 0; row < kEditorValueRows.size(); ++row) {
+        if (kEditorValueRows[row].field != kRuleFields[row].field) return false;
+    }
+    return true;
+}
+static_assert(RowsFollowTheFields());
 
 }  // namespace
 
@@ -26,16 +25,11 @@ std::u16string MakeKeyPath(std::u16string_view subKeyName) {
 }
 
 std::u16string StoredText(const HoleRule& values, size_t row) {
-    if (row == 0) return values.isDisplay != 0 ? u"1" : u"0";
-    return row < kTextMembers.size() ? values.*kTextMembers[row] : std::u16string();
+    return row < kRuleFields.size() ? FieldText(values, kRuleFields[row]) : std::u16string();
 }
 
 void TakeStoredText(HoleRule& values, size_t row, std::u16string_view text) {
-    if (row == 0) {
-        values.isDisplay = text == u"1" ? 1 : 0;
-        return;
-    }
-    if (row < kTextMembers.size()) (values.*kTextMembers[row]).assign(text);
+    if (row < kRuleFields.size()) SetFieldText(values, kRuleFields[row], text);
 }
 
 HoleRule DefaultEditorValues() {
@@ -61,17 +55,8 @@ namespace {
 
 struct FieldRule {
     EditorField field;
-    RuleText HoleRule::*text;
-    const char16_t* name;
+    std::u16string_view name;
     bool isCode;
-};
-
-constexpr FieldRule kCheckedFields[] = {
-    {EditorField::CodeFrom, &HoleRule::CodeFrom, u"가공코드 시작 값", true},
-    {EditorField::CodeTo, &HoleRule::CodeTo, u"가공코드 끝 값", true},
-    {EditorField::DiameterFrom, &HoleRule::DiameterFrom, u"구멍경(대상) 시작 값", false},
-    {EditorField::DiameterTo, &HoleRule::DiameterTo, u"구멍경(대상) 끝 값", false},
-    {EditorField::DiameterModify, &HoleRule::DiameterModify, u"구멍경(수정)", false},
 };
 
 // The white space the number readers skip before a number.
@@ -122,8 +107,9 @@ std::optional<EditorRefusal> CheckField(const FieldRule& rule, std::u16string_vi
 }  // namespace
 
 std::optional<EditorRefusal> CheckEditorValues(const HoleRule& values) {
-    for (const FieldRule& rule : kCheckedFields) {
-        if (auto refusal = CheckField(rule, values.*rule.text)) return refusal;
+    for (const RuleFieldInfo& field : RuleTextFields()) {
+        const FieldRule rule{field.field, kEditorValueRows[field.position()].label, field.IsCode()};
+        if (auto refusal = CheckField(rule, values.*field.text)) return refusal;
     }
     return std::nullopt;
 }

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "rules/RuleFields.h"
 #include "rules/RuleTable.h"
 
 inline constexpr char16_t kEditorKeyPrefix[] = u"SOFTWARE\\Ferrimount\\KEP\\";
@@ -20,19 +21,24 @@ inline constexpr char16_t kEditorSubKeyName[] = u"Quillet";
 // more than this, as the value is queried with this size.
 inline constexpr size_t kEditorValueMaxBytes = 255;
 
+// The editor's side of a rule field: the registry value that remembers it, the text it takes
+// when nothing is remembered, and its name in the editor's messages (none for the flag).
 struct EditorValueRow {
+    RuleField field;
     std::u16string_view name;
     std::u16string_view defaultText;
+    std::u16string_view label;
 };
 
-// In the order in which the values are read and written.
-inline constexpr std::array<EditorValueRow, 6> kEditorValueRows{{
-    {u"isDisplay", u"1"},
-    {u"CodeFrom", u"101"},
-    {u"CodeTo", u"199"},
-    {u"DiameterFrom", u"8.1"},
-    {u"DiameterTo", u"8.99"},
-    {u"DiameterModify", u"8.5"},
+// In the order of kRuleFields, which is the order in which the values are read and written
+// and in which 적용 checks the texts (as they stand on screen).
+inline constexpr std::array<EditorValueRow, kRuleFieldCount> kEditorValueRows{{
+    {RuleField::Enabled, u"isDisplay", u"1", u""},
+    {RuleField::CodeFrom, u"CodeFrom", u"101", u"가공코드 시작 값"},
+    {RuleField::CodeTo, u"CodeTo", u"199", u"가공코드 끝 값"},
+    {RuleField::DiameterFrom, u"DiameterFrom", u"8.1", u"구멍경(대상) 시작 값"},
+    {RuleField::DiameterTo, u"DiameterTo", u"8.99", u"구멍경(대상) 끝 값"},
+    {RuleField::DiameterModify, u"DiameterModify", u"8.5", u"구멍경(수정)"},
 }};
 
 std::u16string MakeKeyPath(std::u16string_view subKeyName);
@@ -49,8 +55,8 @@ HoleRule DefaultEditorValues();
 // the first null unit or the end of the bytes.
 std::u16string DecodeRegistryText(std::span<const unsigned char> bytes);
 
-// The editor's five texts, in the order in which 적용 checks them (as they stand on screen).
-enum class EditorField { CodeFrom, CodeTo, DiameterFrom, DiameterTo, DiameterModify };
+// The field 적용 refuses: one of the five texts.
+using EditorField = RuleField;
 
 struct EditorRefusal {
     EditorField field;

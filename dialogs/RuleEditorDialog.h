@@ -1,6 +1,6 @@
 // "Master Setting": the editor of one rule. It starts from the values remembered in the
 // registry for a new rule (kNewRule) or from the rule it edits, never changes the rule
-// table, and hands the values back through its members after IDOK. 적용 ends it only with
+// table, and hands the values back through Rule() after IDOK. 적용 ends it only with
 // values it can read (CheckEditorValues); otherwise it says which field it cannot take and
 // puts the focus there.
 #pragma once
@@ -31,12 +31,7 @@ public:
     const std::u16string SubKeyName;
     const EditedRule EditedRuleNumber;
     const RuleTable& Rules;
-    int32_t isDisplay = 0;
-    RuleText CodeFrom;
-    RuleText CodeTo;
-    RuleText DiameterFrom;
-    RuleText DiameterTo;
-    RuleText DiameterModify;
+    HoleRule Values;  // as the controls show them
 
 protected:
     BOOL OnInitDialog() override;

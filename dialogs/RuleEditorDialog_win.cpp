@@ -1,27 +1,28 @@
 #include "dialogs/RuleEditorDialog.h"
 
+#include <algorithm>
+#include <array>
+
 #include "dialogs/EditorRegistry.h"
 #include "dialogs/EditorValues.h"
-#include "dialogs/resource.h"
 #include "dialogs/ModuleMessages.h"
+#include "dialogs/resource.h"
 #include "platform/WideText.h"
 
 namespace {
 
-int ControlOf(EditorField field) {
-    switch (field) {
-        case EditorField::CodeFrom:
-            return IDC_CODE_FROM;
-        case EditorField::CodeTo:
-            return IDC_CODE_TO;
-        case EditorField::DiameterFrom:
-            return IDC_DIAMETER_FROM;
-        case EditorField::DiameterTo:
-            return IDC_DIAMETER_TO;
-        case EditorField::DiameterModify:
-            return IDC_DIAMETER_MODIFY;
-    }
-    return IDOK;
+// The control that shows each rule field, in the order of kRuleFields.
+constexpr std::array<int, kRuleFieldCount> kFieldControls{IDC_ENABLED,     IDC_CODE_FROM,
+                                                          IDC_CODE_TO,     IDC_DIAMETER_FROM,
+                                                          IDC_DIAMETER_TO, IDC_DIAMETER_MODIFY};
+
+int ControlOf(RuleField field) {
+    return kFieldControls[InfoOf(field).position()];
+}
+
+bool IsTextControl(int controlId) {
+    return controlId != IDC_ENABLED &&
+           std::ranges::find(kFieldControls, controlId) != kFieldControls.end();
 }
 
 }  // namespace
@@ -43,12 +44,10 @@ BOOL RuleEditorDialog::OnInitDialog() {
 }
 
 void RuleEditorDialog::DoDataExchange(bool saveAndValidate) {
-    ExchangeCheck(saveAndValidate, IDC_ENABLED, isDisplay);
-    ExchangeText(saveAndValidate, IDC_CODE_FROM, CodeFrom);
-    ExchangeText(saveAndValidate, IDC_CODE_TO, CodeTo);
-    ExchangeText(saveAndValidate, IDC_DIAMETER_FROM, DiameterFrom);
-    ExchangeText(saveAndValidate, IDC_DIAMETER_TO, DiameterTo);
-    ExchangeText(saveAndValidate, IDC_DIAMETER_MODIFY, DiameterModify);
+    ExchangeCheck(saveAndValidate, ControlOf(RuleField::Enabled), Values.enabled);
+    for (const RuleFieldInfo& field : RuleTextFields()) {
+        ExchangeText(saveAndValidate, ControlOf(field.field), Values.*field.text);
+    }
 }
 
 // Values the rule could not use keep the editor open: nothing reaches the table or the
@@ -66,24 +65,15 @@ void RuleEditorDialog::OnOK() {
 }
 
 void RuleEditorDialog::OnCommand(int controlId, int notifyCode) {
-    switch (controlId) {
-        case IDC_ENABLED:
-            if (notifyCode == BN_CLICKED) OnClickedEnable();
-            break;
-        case IDC_CODE_FROM:
-        case IDC_CODE_TO:
-        case IDC_DIAMETER_FROM:
-        case IDC_DIAMETER_TO:
-        case IDC_DIAMETER_MODIFY:
-            if (notifyCode == EN_CHANGE) OnChangeField();
-            break;
-        default:
-            break;
+    if (controlId == IDC_ENABLED) {
+        if (notifyCode == BN_CLICKED) OnClickedEnable();
+    } else if (IsTextControl(controlId)) {
+        if (notifyCode == EN_CHANGE) OnChangeField();
     }
 }
 
 void RuleEditorDialog::OnClickedEnable() {
-    isDisplay = isDisplay == 0 ? 1 : 0;
+    Values.enabled = Values.enabled == 0 ? 1 : 0;
 }
 
 // The members follow the controls while the user types.
@@ -117,20 +107,15 @@ void RuleEditorDialog::LoadFromRule() {
     const int32_t n = EditedRuleNumber.value_or(0);
     if (n < 1 || n > Rules.count()) return;
     HoleRule values = Rules.rule(n);
-    values.isDisplay = values.isDisplay != 0 ? 1 : 0;
+    values.enabled = values.enabled != 0 ? 1 : 0;
     ShowValues(values);
 }
 
 void RuleEditorDialog::ShowValues(const HoleRule& values) {
-    isDisplay = values.isDisplay;
-    CodeFrom = values.CodeFrom;
-    CodeTo = values.CodeTo;
-    DiameterFrom = values.DiameterFrom;
-    DiameterTo = values.DiameterTo;
-    DiameterModify = values.DiameterModify;
+    Values = values;
     UpdateData(false);
 }
 
 HoleRule RuleEditorDialog::Rule() const {
-    return HoleRule{isDisplay, CodeFrom, CodeTo, DiameterFrom, DiameterTo, DiameterModify};
+    return Values;
 }

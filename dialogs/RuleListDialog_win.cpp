@@ -121,10 +121,10 @@ void RuleListDialog::FillList() {
 
 void RuleListDialog::ShowRuleInRow(int row) {
     const HoleRule& rule = Rules.rule(RuleOfRow(row));
-    RuleList.SetCheckState(row, rule.isDisplay != 0);
-    RuleList.SetItemText(row, 1, ToWide(RangeText(rule.CodeFrom, rule.CodeTo)));
-    RuleList.SetItemText(row, 2, ToWide(RangeText(rule.DiameterFrom, rule.DiameterTo)));
-    RuleList.SetItemText(row, 3, ToWide(rule.DiameterModify));
+    RuleList.SetCheckState(row, rule.enabled != 0);
+    for (int column = 1; column <= kRuleListTextColumns; ++column) {
+        RuleList.SetItemText(row, column, ToWide(RuleListColumnText(rule, column)));
+    }
 }
 
 void RuleListDialog::RefreshButtons() {

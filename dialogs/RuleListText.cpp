@@ -24,6 +24,17 @@ std::u16string RangeText(std::u16string_view from, std::u16string_view to) {
     return text;
 }
 
+std::u16string RuleListColumnText(const HoleRule& rule, int column) {
+    std::array<std::u16string, 2> texts;
+    size_t shown = 0;
+    for (const RuleFieldInfo& field : RuleTextFields()) {
+        if (kRuleListColumnOf[field.position()] == column && shown < texts.size()) {
+            texts[shown++] = FieldText(rule, field);
+        }
+    }
+    return shown == 2 ? RangeText(texts[0], texts[1]) : texts[0];
+}
+
 bool ConfirmedListSaves(int32_t countAtOpen, int32_t countNow) {
     return countNow > 0 || countAtOpen > 0;
 }

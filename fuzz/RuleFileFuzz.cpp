@@ -47,7 +47,7 @@ void CheckSavesAndReloads(std::span<const unsigned char> bytes) {
     for (int32_t n = 1; n <= table.count(); ++n) {
         const HoleRule& a = table.rule(n);
         const HoleRule& b = reloaded.rule(n);
-        Check(a.isDisplay == b.isDisplay);
+        Check(a.enabled == b.enabled);
         Check(SavedForm(a.CodeFrom) == b.CodeFrom && SavedForm(a.CodeTo) == b.CodeTo);
         Check(SavedForm(a.DiameterFrom) == b.DiameterFrom);
         Check(SavedForm(a.DiameterTo) == b.DiameterTo);

@@ -22,7 +22,7 @@ bool IsUsableNewDiameter(double diameter) {
 }
 
 bool IsInForce(const HoleRule& rule) {
-    return rule.isDisplay != 0 && IsUsableNewDiameter(ParseDiameter(rule.DiameterModify));
+    return rule.enabled != 0 && IsUsableNewDiameter(ParseDiameter(rule.DiameterModify));
 }
 
 std::vector<CompiledRule> CompileRulesInForce(const RuleTable& table) {
@@ -34,24 +34,38 @@ std::vector<CompiledRule> CompileRulesInForce(const RuleTable& table) {
     return rules;
 }
 
-RuleMatcher::RuleMatcher(const RuleTable& table) : rules_(CompileRulesInForce(table)) {
-    for (const CompiledRule& rule : rules_) {
-        if (rule.codeFrom > rule.codeTo) continue;  // a reversed range matches nothing
-        bandStarts_.push_back(rule.codeFrom);
-        bandStarts_.push_back(int64_t{rule.codeTo} + 1);
+std::vector<CodeBand> CodeBandsOf(std::span<const CompiledRule> rules) {
+    std::vector<int64_t> cuts;
+    for (const CompiledRule& rule : rules) {
+        if (rule.codeFrom > rule.codeTo) continue;
+        cuts.push_back(rule.codeFrom);
+        cuts.push_back(int64_t{rule.codeTo} + 1);
     }
-    std::sort(bandStarts_.begin(), bandStarts_.end());
-    bandStarts_.erase(std::unique(bandStarts_.begin(), bandStarts_.end()), bandStarts_.end());
-    bandOffsets_.push_back(0);
-    for (size_t band = 0; band + 1 < bandStarts_.size(); ++band) {
-        for (size_t r = 0; r < rules_.size(); ++r) {
-            if (rules_[r].codeFrom <= bandStarts_[band] &&
-                bandStarts_[band + 1] - 1 <= rules_[r].codeTo) {
-                bandRules_.push_back(static_cast<uint8_t>(r));
-            }
+    std::sort(cuts.begin(), cuts.end());
+    cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
+    std::vector<CodeBand> bands;
+    for (size_t i = 0; i + 1 < cuts.size(); ++i) {
+        CodeBand& band = bands.emplace_back(CodeBand{cuts[i], cuts[i + 1] - 1, {}});
+        for (size_t r = 0; r < rules.size(); ++r) {
+            // Bands start inside the int32 range: the one cut beyond it, INT32_MAX + 1, is last.
+            if (rules[r].MatchesCode(static_cast<int32_t>(band.from))) band.rules.push_back(r);
         }
+    }
+    return bands;
+}
+
+RuleMatcher::RuleMatcher(const RuleTable& table) : rules_(CompileRulesInForce(table)) {
+    for (int32_t n = 1; n <= table.count(); ++n) {
+        if (IsInForce(table.rule(n))) ruleNumbers_.push_back(n);
+    }
+    const std::vector<CodeBand> bands = CodeBandsOf(rules_);
+    bandOffsets_.push_back(0);
+    for (const CodeBand& band : bands) {
+        bandStarts_.push_back(band.from);
+        for (const size_t r : band.rules) bandRules_.push_back(static_cast<uint8_t>(r));
         bandOffsets_.push_back(static_cast<uint32_t>(bandRules_.size()));
     }
+    if (!bands.empty()) bandStarts_.push_back(bands.back().to + 1);
 }
 
 std::span<const uint8_t> RuleMatcher::RulesForCode(int32_t code) const {
@@ -72,4 +86,15 @@ bool RuleMatcher::Apply(int32_t code, double& diameter) const {
         }
     }
     return matched;
+}
+
+std::vector<RuleMatcher::Match> RuleMatcher::Trace(int32_t code, double diameter) const {
+    std::vector<Match> matches;
+    for (uint8_t r : RulesForCode(code)) {
+        if (rules_[r].MatchesDiameter(diameter)) {
+            diameter = rules_[r].diameterModify;
+            matches.push_back({ruleNumbers_[r], diameter});
+        }
+    }
+    return matches;
 }

@@ -34,6 +34,19 @@ bool IsInForce(const HoleRule& rule);
 // The rules in force, in rule order.
 std::vector<CompiledRule> CompileRulesInForce(const RuleTable& table);
 
+// A piece of the code axis on which the same rules match: from..to, both inclusive, and the
+// rules (indices into the compiled rules, in rule order) whose code range holds all of it.
+struct CodeBand {
+    int64_t from;
+    int64_t to;
+    std::vector<size_t> rules;
+};
+
+// Cuts the code axis wherever a rule's code range starts or ends (a reversed range matches
+// nothing and makes no cut) and returns the pieces between the first and the last cut in
+// order, those no rule covers included.
+std::vector<CodeBand> CodeBandsOf(std::span<const CompiledRule> rules);
+
 // Applies the rules in force of a table to one machining step at a time. A step's new
 // diameter depends only on that step and on the rules in rule order, so applying every
 // rule to one step before the next step gives exactly what rule-by-rule passes over all
@@ -46,10 +59,19 @@ public:
     // Rewrites the diameter by every matching rule in rule order; true when any matched.
     bool Apply(int32_t code, double& diameter) const;
 
+    // What Apply does, rule by rule: the table's number of each rule that matches, in rule
+    // order, with the diameter it writes.
+    struct Match {
+        int32_t rule;
+        double diameter;
+    };
+    std::vector<Match> Trace(int32_t code, double diameter) const;
+
 private:
     std::span<const uint8_t> RulesForCode(int32_t code) const;
 
     std::vector<CompiledRule> rules_;
+    std::vector<int32_t> ruleNumbers_;  // the table's number of each of rules_
     // The code axis cut where some rule's range starts or ends: bandStarts_[i] begins band
     // i, which ends where band i + 1 begins; bandRules_ lists, in rule order, the rules whose
     // range covers the whole band (bandOffsets_ delimits each band's list).

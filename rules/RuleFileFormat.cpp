@@ -1,9 +1,11 @@
 #include "rules/RuleFileFormat.h"
 
 #include <algorithm>
+#include <array>
 
 #include "platform/TextEncoding.h"
 #include "rules/CompiledRules.h"
+#include "rules/RuleFields.h"
 #include "rules/RuleText.h"
 
 namespace {
@@ -11,7 +13,7 @@ namespace {
 constexpr char16_t kTab = u'\t';
 constexpr char16_t kCr = u'\r';
 constexpr char16_t kLf = u'\n';
-constexpr int kFieldsPerLine = 6;
+constexpr int kFieldsPerLine = static_cast<int>(kRuleFieldCount);
 // The rule file's UTF-8 is read as Unicode defines it: surrogates in three-byte form are
 // ill-formed.
 constexpr SurrogateForm kSurrogates = SurrogateForm::Replaced;
@@ -73,6 +75,37 @@ RuleText CleanDiameterModify(std::u16string_view field) {
     return cleaned;
 }
 
+using LineFields = std::array<std::u16string_view, kRuleFieldCount>;
+
+// The fields of a line of exactly six fields; nothing for any other line.
+std::optional<LineFields> SplitRuleLine(std::u16string_view line) {
+    LineFields fields;
+    for (const RuleFieldInfo& field : kRuleFields) {
+        const auto text = ExtractField(line, static_cast<int>(field.position()));
+        if (!text) return std::nullopt;
+        fields[field.position()] = *text;
+    }
+    if (ExtractField(line, kFieldsPerLine)) return std::nullopt;
+    return fields;
+}
+
+enum class FieldReading { Cleaned, AsWritten };
+
+HoleRule RuleFromFields(const LineFields& fields, FieldReading reading) {
+    HoleRule rule;
+    for (const RuleFieldInfo& field : kRuleFields) {
+        const std::u16string_view text = fields[field.position()];
+        if (field.kind == RuleFieldKind::Flag) {
+            SetFieldText(rule, field, ParseCode(text) == 1 ? u"1" : u"0");
+        } else if (field.field == RuleField::DiameterModify && reading == FieldReading::Cleaned) {
+            SetFieldText(rule, field, CleanDiameterModify(text));
+        } else {
+            SetFieldText(rule, field, text);
+        }
+    }
+    return rule;
+}
+
 void AppendUnit(std::string& bytes, char16_t unit) {
     bytes.push_back(static_cast<char>(unit & 0xFF));
     bytes.push_back(static_cast<char>(unit >> 8));
@@ -124,21 +157,22 @@ std::vector<std::u16string_view> SplitRuleFileLines(std::u16string_view text) {
 }
 
 std::optional<HoleRule> RuleFromLine(std::u16string_view line) {
-    std::u16string_view fields[kFieldsPerLine];
-    for (int k = 0; k < kFieldsPerLine; ++k) {
-        auto field = ExtractField(line, k);
-        if (!field) return std::nullopt;
-        fields[k] = *field;
+    const std::optional<LineFields> fields = SplitRuleLine(line);
+    if (!fields) return std::nullopt;
+    return RuleFromFields(*fields, FieldReading::Cleaned);
+}
+
+std::vector<RuleFileLine> ReadRuleFileLines(std::u16string_view text) {
+    std::vector<RuleFileLine> lines;
+    int32_t number = 0;
+    for (const std::u16string_view line : SplitRuleFileLines(text)) {
+        RuleFileLine& read = lines.emplace_back(RuleFileLine{++number, line, {}, {}});
+        if (const std::optional<LineFields> fields = SplitRuleLine(line)) {
+            read.rule = RuleFromFields(*fields, FieldReading::Cleaned);
+            read.asWritten = RuleFromFields(*fields, FieldReading::AsWritten);
+        }
     }
-    if (ExtractField(line, kFieldsPerLine)) return std::nullopt;
-    HoleRule rule;
-    rule.isDisplay = ParseCode(fields[0]) == 1 ? 1 : 0;
-    rule.CodeFrom = RuleText(fields[1]);
-    rule.CodeTo = RuleText(fields[2]);
-    rule.DiameterFrom = RuleText(fields[3]);
-    rule.DiameterTo = RuleText(fields[4]);
-    rule.DiameterModify = CleanDiameterModify(fields[5]);
-    return rule;
+    return lines;
 }
 
 std::optional<std::u16string_view> ExtractField(std::u16string_view line, int k) {
@@ -159,19 +193,16 @@ RuleFileReadResult DecodeRuleFile(std::span<const unsigned char> bytes, RuleTabl
     const RuleFileText decoded = DecodeRuleFileText(bytes, legacy);
     RuleFileReadResult result;
     result.encoding = decoded.encoding;
-    int32_t number = 0;
-    for (const std::u16string_view line : SplitRuleFileLines(decoded.text)) {
-        ++number;
-        const std::optional<HoleRule> rule = RuleFromLine(line);
-        if (!rule) {
-            if (HasTab(line)) result.skippedLines.Add(number);
+    for (const RuleFileLine& line : ReadRuleFileLines(decoded.text)) {
+        if (!line.rule) {
+            if (HasTab(line.text)) result.skippedLines.Add(line.number);
             continue;
         }
         ++result.acceptedLines;
-        if (!table.Append(*rule)) {
+        if (!table.Append(*line.rule)) {
             ++result.ignoredLines;
-        } else if (rule->isDisplay != 0 && !IsInForce(*rule)) {
-            result.rulesNotInForce.Add(number);
+        } else if (line.rule->enabled != 0 && !IsInForce(*line.rule)) {
+            result.rulesNotInForce.Add(line.number);
         }
     }
     return result;
@@ -181,11 +212,9 @@ std::string EncodeRuleFile(const RuleTable& table) {
     std::string bytes = "\xFF\xFE";
     for (int32_t n = 1; n <= table.count(); ++n) {
         const HoleRule& rule = table.rule(n);
-        AppendUnit(bytes, rule.isDisplay != 0 ? u'1' : u'0');
-        for (const RuleText* field : {&rule.CodeFrom, &rule.CodeTo, &rule.DiameterFrom,
-                                      &rule.DiameterTo, &rule.DiameterModify}) {
-            AppendUnit(bytes, kTab);
-            AppendField(bytes, *field);
+        for (const RuleFieldInfo& field : kRuleFields) {
+            if (field.position() > 0) AppendUnit(bytes, kTab);
+            AppendField(bytes, FieldText(rule, field));
         }
         AppendUnit(bytes, kCr);
         AppendUnit(bytes, kLf);

@@ -53,6 +53,19 @@ std::optional<std::u16string_view> ExtractField(std::u16string_view line, int k)
 // DiameterModify without CR, LF and space); nothing for any other line.
 std::optional<HoleRule> RuleFromLine(std::u16string_view line);
 
+// One line of a rule file's text as the reader takes it.
+struct RuleFileLine {
+    int32_t number;  // from 1
+    std::u16string_view text;
+    std::optional<HoleRule> rule;  // as RuleFromLine reads it
+    // The same rule with every text as the line holds it: the new diameter keeps the blanks
+    // that the reading drops.
+    std::optional<HoleRule> asWritten;
+};
+
+// Every line of the text, in order, with the rule read from it where it holds one.
+std::vector<RuleFileLine> ReadRuleFileLines(std::u16string_view text);
+
 // Lines of one kind, numbered from 1 as the file's lines: how many, and the first few.
 struct LineNumbers {
     static constexpr size_t kKept = 5;

@@ -22,5 +22,5 @@ void RuleTable::Remove(int32_t n) {
 
 void RuleTable::SetEnabled(int32_t n, bool enabled) {
     if (n < 1 || n > count_) return;
-    slots_[static_cast<size_t>(n)].isDisplay = enabled ? 1 : 0;
+    slots_[static_cast<size_t>(n)].enabled = enabled ? 1 : 0;
 }

@@ -9,7 +9,7 @@
 using RuleText = std::u16string;
 
 struct HoleRule {
-    int32_t isDisplay = 0;  // 1 on, 0 off; any nonzero value counts as on
+    int32_t enabled = 0;  // 1 on, 0 off; any nonzero value counts as on
     RuleText CodeFrom;
     RuleText CodeTo;
     RuleText DiameterFrom;

@@ -4,6 +4,7 @@
 #include <limits>
 #include <optional>
 
+#include "rules/RuleFields.h"
 #include "workbench/FindingCodes.h"
 #include "workbench/Json.h"
 #include "workbench/Workbench.h"
@@ -150,10 +151,15 @@ void PrintCheckJson(std::ostream& out, const RuleFileView& file,
     }
     json.EndArray().Key("rules").BeginArray();
     for (const RuleNumbers& rule : numbers) {
-        json.BeginObject().Key("rule").Integer(rule.rule).Key("enabled").Bool(rule.enabled);
-        json.Key("code_from").Integer(rule.codeFrom).Key("code_to").Integer(rule.codeTo);
-        json.Key("diameter_from").Number(rule.diameterLow);
-        json.Key("diameter_to").Number(rule.diameterHigh);
+        // The rule's numbers under the keys of the texts they are read from; the new
+        // diameter, a number rather than the text, has a key of its own.
+        const auto key = [](RuleField field) { return InfoOf(field).csvColumn; };
+        json.BeginObject().Key("rule").Integer(rule.rule);
+        json.Key(key(RuleField::Enabled)).Bool(rule.enabled);
+        json.Key(key(RuleField::CodeFrom)).Integer(rule.codeFrom);
+        json.Key(key(RuleField::CodeTo)).Integer(rule.codeTo);
+        json.Key(key(RuleField::DiameterFrom)).Number(rule.diameterLow);
+        json.Key(key(RuleField::DiameterTo)).Number(rule.diameterHigh);
         json.Key("new_diameter").Number(rule.newDiameter).EndObject();
     }
     json.EndArray().Key("findings").BeginArray();

@@ -10,8 +10,8 @@
 #include <string_view>
 #include <utility>
 
-#include "rules/CompiledRules.h"
 #include "platform/TextEncoding.h"
+#include "rules/CompiledRules.h"
 #include "workbench/Json.h"
 #include "workbench/WorkbenchCommands.h"
 
@@ -89,7 +89,7 @@ std::string RuleTexts(const RuleTable& table, int n) {
     const auto quoted = [](const RuleText& text) {
         return "\"" + Utf8FromUtf16(text, SurrogateForm::Replaced) + "\"";
     };
-    return "규칙 " + std::to_string(n) + (rule.isDisplay != 0 ? "" : " (꺼짐)") + ": 가공코드 " +
+    return "규칙 " + std::to_string(n) + (rule.enabled != 0 ? "" : " (꺼짐)") + ": 가공코드 " +
            quoted(rule.CodeFrom) + "~" + quoted(rule.CodeTo) + ", 구멍경 " +
            quoted(rule.DiameterFrom) + "~" + quoted(rule.DiameterTo) + " → " +
            quoted(rule.DiameterModify);

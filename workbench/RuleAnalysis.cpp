@@ -14,6 +14,7 @@
 
 #include "platform/TextEncoding.h"
 #include "rules/CompiledRules.h"
+#include "rules/RuleFields.h"
 #include "rules/RuleText.h"
 
 namespace {
@@ -49,32 +50,20 @@ bool SameBits(double a, double b) {
 // ---- The map -------------------------------------------------------------------------------
 
 // A code interval and the enabled rules whose code range holds all of it, in rule order.
-struct CodeBand {
+struct RuleBand {
     int64_t from, to;
     std::vector<const EnabledRule*> rules;
 };
 
-// Cuts the code axis wherever an enabled rule's range starts or ends, so that on each band
-// the set of rules is constant; bands no rule covers are left out.
-std::vector<CodeBand> CodeBands(const std::vector<EnabledRule>& rules) {
-    std::vector<int64_t> cuts;
-    for (const EnabledRule& rule : rules) {
-        if (CodeRangeIsReversed(rule.numbers)) continue;
-        cuts.push_back(rule.numbers.codeFrom);
-        cuts.push_back(int64_t{rule.numbers.codeTo} + 1);
-    }
-    std::sort(cuts.begin(), cuts.end());
-    cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
-    std::vector<CodeBand> bands;
-    for (size_t i = 0; i + 1 < cuts.size(); ++i) {
-        CodeBand band{cuts[i], cuts[i + 1] - 1, {}};
-        for (const EnabledRule& rule : rules) {
-            // Bands start inside the int32 range: the one cut beyond it, INT32_MAX + 1, is last.
-            if (rule.numbers.MatchesCode(static_cast<int32_t>(band.from))) {
-                band.rules.push_back(&rule);
-            }
-        }
-        if (!band.rules.empty()) bands.push_back(std::move(band));
+// The code bands the matcher uses; bands no rule covers are left out.
+std::vector<RuleBand> CodeBands(const std::vector<EnabledRule>& rules) {
+    std::vector<CompiledRule> numbers;
+    for (const EnabledRule& rule : rules) numbers.push_back(rule.numbers);
+    std::vector<RuleBand> bands;
+    for (const CodeBand& band : CodeBandsOf(numbers)) {
+        if (band.rules.empty()) continue;
+        RuleBand& covered = bands.emplace_back(RuleBand{band.from, band.to, {}});
+        for (const size_t r : band.rules) covered.rules.push_back(&rules[r]);
     }
     return bands;
 }
@@ -139,7 +128,7 @@ std::vector<MapChange> DiameterChanges(std::span<const EnabledRule* const> rules
 
 std::vector<MapSegment> MapOf(const std::vector<EnabledRule>& rules) {
     std::vector<MapSegment> segments;
-    for (const CodeBand& band : CodeBands(rules)) {
+    for (const RuleBand& band : CodeBands(rules)) {
         segments.push_back({band.from, band.to, DiameterChanges(band.rules)});
     }
     return segments;
@@ -198,13 +187,6 @@ private:
     std::vector<Finding> findings_;
 };
 
-struct RuleField {
-    const char* name;
-    const RuleText& text;
-    bool isCode;
-    bool emptyMeansSingleValue;  // the To fields: no number reads 0, which means "same as From"
-};
-
 bool IsBlank(std::u16string_view text) {
     return std::all_of(text.begin(), text.end(),
                        [](char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); });
@@ -223,11 +205,12 @@ bool CodeOverflows(std::u16string_view prefix) {
     return digits.size() > limit.size() || (digits.size() == limit.size() && digits > limit);
 }
 
-void CheckField(const RuleField& field, int rule, FindingList& findings) {
-    const std::u16string_view text = field.text;
+void CheckField(const RuleFieldInfo& field, std::u16string_view text, int rule,
+                FindingList& findings) {
+    const bool isCode = field.IsCode();
     size_t length = 0;
     std::string value;
-    if (field.isCode) {
+    if (isCode) {
         const NumberPrefix<int32_t> prefix = ReadCodePrefix(text);
         length = prefix.length;
         value = std::to_string(prefix.value);
@@ -236,12 +219,12 @@ void CheckField(const RuleField& field, int rule, FindingList& findings) {
         length = prefix.length;
         value = Number(prefix.value);
     }
-    const std::string named = std::string(field.name) + " " + Quoted(text);
-    if (const double read = ReadDiameterPrefix(text).value; !field.isCode && !std::isfinite(read)) {
+    const std::string named = std::string(field.label) + " " + Quoted(text);
+    if (const double read = ReadDiameterPrefix(text).value; !isCode && !std::isfinite(read)) {
         findings.AddError("not-finite", rule,
                           named + ": 너무 커서 " + (read > 0 ? "∞" : "-∞") + "(으)로 읽습니다");
     }
-    if (field.isCode && CodeOverflows(text.substr(0, length))) {
+    if (isCode && CodeOverflows(text.substr(0, length))) {
         findings.AddWarning("code-overflow", rule,
                             named + ": 32비트를 넘어 " + value + "(으)로 읽습니다");
     }
@@ -258,19 +241,15 @@ void CheckField(const RuleField& field, int rule, FindingList& findings) {
 }
 
 void CheckRuleTexts(int n, const HoleRule& rule, FindingList& findings) {
-    const RuleField fields[] = {
-        {"가공코드 From", rule.CodeFrom, true, false},
-        {"가공코드 To", rule.CodeTo, true, true},
-        {"구멍경(대상) From", rule.DiameterFrom, false, false},
-        {"구멍경(대상) To", rule.DiameterTo, false, true},
-        {"구멍경(수정)", rule.DiameterModify, false, false},
-    };
-    for (const RuleField& field : fields) CheckField(field, n, findings);
+    for (const RuleFieldInfo& field : RuleTextFields()) {
+        CheckField(field, rule.*field.text, n, findings);
+    }
 
     const CompiledRule numbers = CompileRule(rule);
     if (!IsUsableNewDiameter(numbers.diameterModify)) {
         findings.AddError("not-in-force", n,
-                          "구멍경(수정) " + Quoted(rule.DiameterModify) + "을(를) " +
+                          std::string(InfoOf(RuleField::DiameterModify).label) + " " +
+                              Quoted(rule.DiameterModify) + "을(를) " +
                               ReadingOf(numbers.diameterModify) +
                               "(으)로 읽어 0보다 큰 유한한 수가 아니므로 이 규칙은 적용되지 "
                               "않습니다");
@@ -356,7 +335,7 @@ std::vector<RuleNumbers> NumbersOf(const RuleTable& table) {
     std::vector<RuleNumbers> numbers;
     for (int n = 1; n <= table.count(); ++n) {
         const CompiledRule compiled = CompileRule(table.rule(n));
-        numbers.push_back({n, table.rule(n).isDisplay != 0, compiled.codeFrom, compiled.codeTo,
+        numbers.push_back({n, table.rule(n).enabled != 0, compiled.codeFrom, compiled.codeTo,
                            compiled.diameterLow, compiled.diameterHigh, compiled.diameterModify});
     }
     return numbers;
@@ -366,7 +345,7 @@ std::vector<Finding> CheckRules(const RuleTable& table) {
     FindingList findings;
     for (int n = 1; n <= table.count(); ++n) {
         CheckRuleTexts(n, table.rule(n), findings);
-        if (table.rule(n).isDisplay == 0) {
+        if (table.rule(n).enabled == 0) {
             findings.Add("disabled", Severity::Info, n, "꺼져 있어 적용되지 않습니다");
         }
     }
@@ -377,16 +356,13 @@ std::vector<Finding> CheckRules(const RuleTable& table) {
 }
 
 Explanation Explain(const RuleTable& table, int32_t code, double diameter) {
-    Explanation explanation{{}, diameter, false};
+    const std::vector<RuleMatcher::Match> matches = RuleMatcher(table).Trace(code, diameter);
+    Explanation explanation{{}, diameter, !matches.empty()};
+    auto match = matches.begin();
     for (int n = 1; n <= table.count(); ++n) {
-        const bool enabled = table.rule(n).isDisplay != 0;
-        const CompiledRule numbers = CompileRule(table.rule(n));
-        // A rule not in force (its new diameter no finite number above 0) never matches.
-        const bool matched = IsInForce(table.rule(n)) && numbers.MatchesCode(code) &&
-                             numbers.MatchesDiameter(explanation.result);
-        if (matched) explanation.result = numbers.diameterModify;
-        explanation.changed = explanation.changed || matched;
-        explanation.steps.push_back({n, enabled, matched, explanation.result});
+        const bool matched = match != matches.end() && match->rule == n;
+        if (matched) explanation.result = (match++)->diameter;
+        explanation.steps.push_back({n, table.rule(n).enabled != 0, matched, explanation.result});
     }
     return explanation;
 }

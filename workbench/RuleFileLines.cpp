@@ -13,25 +13,17 @@ int FieldCount(std::u16string_view line) {
     return static_cast<int>(std::count(line.begin(), line.end(), u'\t')) + 1;
 }
 
-HoleRule AsWritten(HoleRule rule, std::u16string_view line) {
-    rule.DiameterModify.clear();
-    for (const char16_t c : ExtractField(line, 5).value_or(std::u16string_view())) {
-        if (c != u'\r' && c != u'\n') rule.DiameterModify.push_back(c);
-    }
-    return rule;
-}
-
-FileLine ClassifyLine(int number, std::u16string_view text, RuleFileView& view) {
-    FileLine line{number, LineKind::Skipped, 0, FieldCount(text)};
-    if (const std::optional<HoleRule> rule = RuleFromLine(text)) {
-        if (view.table.Append(*rule)) {
-            view.asWritten.Append(AsWritten(*rule, text));
+FileLine ClassifyLine(const RuleFileLine& read, RuleFileView& view) {
+    FileLine line{read.number, LineKind::Skipped, 0, FieldCount(read.text)};
+    if (read.rule) {
+        if (view.table.Append(*read.rule)) {
+            view.asWritten.Append(*read.asWritten);
             line.kind = LineKind::Rule;
             line.rule = view.table.count();
         } else {
             line.kind = LineKind::Beyond49;
         }
-    } else if (IsBlank(text)) {
+    } else if (IsBlank(read.text)) {
         line.kind = LineKind::Blank;
     }
     return line;
@@ -60,9 +52,8 @@ RuleFileView ViewRuleFile(std::span<const unsigned char> bytes, const LegacyText
                           uint32_t codePage) {
     const RuleFileText decoded = DecodeRuleFileText(bytes, legacy);
     RuleFileView view{decoded.encoding, codePage, {}, {}, {}};
-    int number = 0;
-    for (const std::u16string_view text : SplitRuleFileLines(decoded.text)) {
-        view.lines.push_back(ClassifyLine(++number, text, view));
+    for (const RuleFileLine& line : ReadRuleFileLines(decoded.text)) {
+        view.lines.push_back(ClassifyLine(line, view));
     }
     return view;
 }

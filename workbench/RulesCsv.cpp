@@ -6,16 +6,30 @@
 #include <variant>
 
 #include "platform/TextEncoding.h"
+#include "rules/RuleFields.h"
 
 namespace {
 
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 constexpr size_t npos = std::string_view::npos;
-constexpr size_t kColumns = 6;
+constexpr size_t kColumns = kRuleFieldCount;
 // Any rule text, lone surrogates included, comes back from its CSV unchanged.
 constexpr SurrogateForm kSurrogates = SurrogateForm::ThreeBytes;
-constexpr std::array<std::string_view, kColumns> kColumnNames = {
-    "enabled", "code_from", "code_to", "diameter_from", "diameter_to", "diameter_modify"};
+
+// The header names the fields' columns in order, separated by commas.
+constexpr bool HeaderNamesTheFields() {
+    std::string_view rest = kRulesCsvHeader;
+    for (const RuleFieldInfo& field : kRuleFields) {
+        if (field.position() > 0) {
+            if (!rest.starts_with(',')) return false;
+            rest.remove_prefix(1);
+        }
+        if (!rest.starts_with(field.csvColumn)) return false;
+        rest.remove_prefix(field.csvColumn.size());
+    }
+    return rest.empty();
+}
+static_assert(HeaderNamesTheFields());
 
 // ---- Spreadsheet safety ----------------------------------------------------------------
 // A spreadsheet reads a cell that starts with = + - @ TAB or CR as a formula. Such a text,
@@ -204,10 +218,9 @@ std::optional<CsvProblem> TextProblem(std::string_view csv) {
 
 bool IsHeader(const CsvRecord& record) {
     if (record.fields.size() != kColumns) return false;
-    for (size_t k = 0; k < kColumns; ++k) {
-        if (record.fields[k] != kColumnNames[k]) return false;
-    }
-    return true;
+    return std::ranges::all_of(kRuleFields, [&](const RuleFieldInfo& field) {
+        return record.fields[field.position()] == field.csvColumn;
+    });
 }
 
 // The row's rule with its texts exactly as given, or its problem.
@@ -215,21 +228,25 @@ std::variant<HoleRule, std::string> RuleFromRow(const CsvRecord& record) {
     if (record.fields.size() != kColumns) {
         return "열이 " + std::to_string(record.fields.size()) + "개입니다. 6개여야 합니다.";
     }
-    std::array<std::u16string, kColumns> texts;
-    for (size_t k = 0; k < kColumns; ++k) {
-        const std::string& field = record.fields[k];
+    HoleRule rule;
+    std::u16string flag;
+    for (const RuleFieldInfo& column : kRuleFields) {
+        const std::string& field = record.fields[column.position()];
         if (field.find_first_of("\t\r\n") != std::string::npos) {
-            return std::string(kColumnNames[k]) + " 열에 TAB, CR 또는 LF가 있습니다.";
+            return std::string(column.csvColumn) + " 열에 TAB, CR 또는 LF가 있습니다.";
         }
+        const bool isFlag = column.kind == RuleFieldKind::Flag;
         std::optional<std::u16string> text =
-            Utf16FromUtf8Strict(k == 0 ? field : FromSpreadsheetSafe(field), kSurrogates);
-        if (!text) return std::string(kColumnNames[k]) + " 열이 UTF-8이 아닙니다.";
-        texts[k] = std::move(*text);
+            Utf16FromUtf8Strict(isFlag ? field : FromSpreadsheetSafe(field), kSurrogates);
+        if (!text) return std::string(column.csvColumn) + " 열이 UTF-8이 아닙니다.";
+        if (isFlag) flag = *text;
+        SetFieldText(rule, column, *text);
     }
-    if (texts[0] != u"0" && texts[0] != u"1") {
-        return "enabled 열은 0 또는 1이어야 합니다: \"" + record.fields[0] + "\"";
+    if (flag != u"0" && flag != u"1") {
+        return std::string(InfoOf(RuleField::Enabled).csvColumn) +
+               " 열은 0 또는 1이어야 합니다: \"" + record.fields[0] + "\"";
     }
-    return HoleRule{texts[0] == u"1" ? 1 : 0, texts[1], texts[2], texts[3], texts[4], texts[5]};
+    return rule;
 }
 
 }  // namespace
@@ -250,13 +267,13 @@ std::string RulesToCsv(const RuleTable& table) {
     std::string csv(kRulesCsvHeader);
     csv += "\r\n";
     for (int32_t n = 1; n <= table.count(); ++n) {
-        const HoleRule& rule = table.rule(n);
-        const auto text = [](const RuleText& field) {
-            return SpreadsheetSafe(Utf8FromUtf16(field, kSurrogates));
-        };
-        AppendRecord(csv,
-                     {rule.isDisplay != 0 ? "1" : "0", text(rule.CodeFrom), text(rule.CodeTo),
-                      text(rule.DiameterFrom), text(rule.DiameterTo), text(rule.DiameterModify)});
+        std::array<std::string, kColumns> fields;
+        for (const RuleFieldInfo& column : kRuleFields) {
+            const std::string text = Utf8FromUtf16(FieldText(table.rule(n), column), kSurrogates);
+            fields[column.position()] =
+                column.kind == RuleFieldKind::Flag ? text : SpreadsheetSafe(text);
+        }
+        AppendRecord(csv, fields);
     }
     return csv;
 }

@@ -11,6 +11,7 @@
 
 #include "platform/TextEncoding.h"
 #include "rules/LegacyCodePage.h"
+#include "rules/RuleFields.h"
 #include "rules/RuleFileFormat.h"
 #include "workbench/Json.h"
 #include "workbench/RuleStore.h"
@@ -64,11 +65,16 @@ void PrintExportJson(std::ostream& out, const Invocation& invocation, const Rule
     json.Key("rules").BeginArray();
     for (int32_t n = 1; n <= file.asWritten.count(); ++n) {
         const HoleRule& rule = file.asWritten.rule(n);
-        json.BeginObject().Key("rule").Integer(n).Key("enabled").Bool(rule.isDisplay != 0);
-        json.Key("code_from").String(rule.CodeFrom).Key("code_to").String(rule.CodeTo);
-        json.Key("diameter_from").String(rule.DiameterFrom);
-        json.Key("diameter_to").String(rule.DiameterTo);
-        json.Key("diameter_modify").String(rule.DiameterModify).EndObject();
+        json.BeginObject().Key("rule").Integer(n);
+        for (const RuleFieldInfo& field : kRuleFields) {
+            json.Key(field.csvColumn);
+            if (field.kind == RuleFieldKind::Flag) {
+                json.Bool(rule.enabled != 0);
+            } else {
+                json.String(FieldText(rule, field));
+            }
+        }
+        json.EndObject();
     }
     json.EndArray().Key("lines_not_read").BeginArray();
     for (const int line : notRead) json.Integer(line);

@@ -33,7 +33,7 @@ bool StepwiseApplyRulesToHole(HoleHost& host, const RuleTable& table, int32_t ho
     if (table.count() == 0) return true;
     for (int32_t n = 1; n <= table.count(); ++n) {
         const HoleRule& rule = table.rule(n);
-        if (rule.isDisplay == 0) continue;
+        if (rule.enabled == 0) continue;
         // A new diameter that is not a finite number above 0 puts the rule out of force.
         const double modify = DiameterOf(rule.DiameterModify);
         if (!(modify > 0.0) || std::isinf(modify)) continue;

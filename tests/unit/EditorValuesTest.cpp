@@ -42,9 +42,9 @@ TEST(EditorValues, EmptyTextsAreStoredAndTakenAsEmpty) {
 
 TEST(EditorValues, FlagIsStoredAsOneOrZeroAndOnlyExactlyOneReadsAsEnabled) {
     HoleRule rule;
-    rule.isDisplay = 5;
+    rule.enabled = 5;
     EXPECT_EQ(StoredText(rule, 0), u"1");
-    rule.isDisplay = 0;
+    rule.enabled = 0;
     EXPECT_EQ(StoredText(rule, 0), u"0");
 
     struct Case {
@@ -54,9 +54,9 @@ TEST(EditorValues, FlagIsStoredAsOneOrZeroAndOnlyExactlyOneReadsAsEnabled) {
     const Case cases[] = {{u"1", 1},  {u"0", 0},  {u"", 0},   {u" 1", 0},
                           {u"1 ", 0}, {u"01", 0}, {u"+1", 0}, {u"2", 0}};
     for (const Case& c : cases) {
-        rule.isDisplay = 7;
+        rule.enabled = 7;
         TakeStoredText(rule, 0, c.text);
-        EXPECT_EQ(rule.isDisplay, c.flag) << std::string(c.text.begin(), c.text.end());
+        EXPECT_EQ(rule.enabled, c.flag) << std::string(c.text.begin(), c.text.end());
     }
 }
 

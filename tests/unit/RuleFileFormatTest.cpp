@@ -136,7 +136,7 @@ TEST(DecodeRuleFile, FlagIsOnOnlyForAnIntegerEqualToOne) {
         u"01x\tf\t\t\t\t1\n-1\tg\t\t\t\t1\n");
     ASSERT_EQ(table.count(), 7);
     const int32_t expected[] = {0, 0, 0, 1, 1, 1, 0};
-    for (int n = 1; n <= 7; ++n) EXPECT_EQ(table.rule(n).isDisplay, expected[n - 1]) << n;
+    for (int n = 1; n <= 7; ++n) EXPECT_EQ(table.rule(n).enabled, expected[n - 1]) << n;
 }
 
 TEST(DecodeRuleFile, CleansOnlyTheLastField) {

@@ -32,6 +32,14 @@ TEST(RuleListText, RangeTextShowsFromAloneWhenToAddsNothing) {
     }
 }
 
+// Each column shows its own fields: a swapped column or range end shows here.
+TEST(RuleListText, ColumnsShowTheCodeRangeTheDiameterRangeAndTheNewDiameter) {
+    const HoleRule rule{0, u"101", u"199", u"8.1", u"8.99", u"8.5"};
+    EXPECT_EQ(RuleListColumnText(rule, 1), u"101-199");
+    EXPECT_EQ(RuleListColumnText(rule, 2), u"8.1-8.99");
+    EXPECT_EQ(RuleListColumnText(rule, 3), u"8.5");
+}
+
 TEST(RuleListText, CaseIsIgnoredForLatinLettersOnly) {
     EXPECT_TRUE(EqualsIgnoringCase(u"LabelNew", u"labelnew"));
     EXPECT_TRUE(EqualsIgnoringCase(u"LABELNEW", u"LabelNew"));

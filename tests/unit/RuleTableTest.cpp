@@ -53,7 +53,7 @@ TEST(RuleTable, ReplaceAndSetEnabledTouchOnlyExistingRules) {
     EXPECT_EQ(table.count(), 1);
     EXPECT_EQ(table.rule(1), Rule("Z", 0));
     table.SetEnabled(1, true);
-    EXPECT_EQ(table.rule(1).isDisplay, 1);
+    EXPECT_EQ(table.rule(1).enabled, 1);
 }
 
 }  // namespace

@@ -28,7 +28,7 @@ public:
         const int edit = n == 0 ? 0 : Pick(0, 3);
         if (edit == 0) table.Append(Rule());
         if (edit == 1) table.Remove(n);
-        if (edit == 2) table.SetEnabled(n, table.rule(n).isDisplay == 0);
+        if (edit == 2) table.SetEnabled(n, table.rule(n).enabled == 0);
         if (edit == 3) {
             HoleRule rule = table.rule(n);
             rule.DiameterModify = Diameter();
