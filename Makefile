@@ -57,15 +57,15 @@ test-windows: windows
 # each followed by its tests. The native unit tests run in the sanitizer tree only: the plain
 # tree (`make test-native`) compiles the same tests again and would catch nothing more. The
 # builds join this make's job server, so the two lanes together compile two files at a time,
-# never more; the lanes' tests run one at a time and hold one of the two slots meanwhile. The
-# Wine tests come last, on their own.
+# never more. The Wine tests follow the Windows build in its lane, while the other lane may
+# still be fuzzing.
 test: bootstrap
 	$(MAKE) --no-print-directory -j2 --output-sync=target test-lane-windows test-lane-portable
-	$(XVFB) ctest --preset windows
 
 test-lane-windows:
 	cmake --preset windows >/dev/null
 	+cmake --build build/windows
+	$(XVFB) ctest --preset windows
 
 test-lane-portable:
 	cmake --preset native-asan >/dev/null
