@@ -91,7 +91,7 @@ bool ReportListControl::HitTestCell(POINT point, int& row, int& column) const {
 }
 
 int ReportListControl::InsertScaledColumn(int column, std::wstring_view header, int designWidth,
-                                      int format) {
+                                          int format) {
     return InsertColumn(column, header, ScaleForDpi(designWidth, kDesignDpi, LayoutDpi()), format);
 }
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "dialogs/RuleFileNotice.h"
 #include "dialogs/ModuleMessages.h"
+#include "dialogs/RuleFileNotice.h"
 #include "platform/WideText.h"
 
 namespace {

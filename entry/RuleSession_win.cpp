@@ -35,7 +35,8 @@ bool RuleListIsOpen() {
     EnumThreadWindows(
         GetCurrentThreadId(),
         [](HWND window, LPARAM found) -> BOOL {
-            if (dynamic_cast<RuleListDialog*>(ModalDialog::FromWindow(window)) == nullptr) return TRUE;
+            if (dynamic_cast<RuleListDialog*>(ModalDialog::FromWindow(window)) == nullptr)
+                return TRUE;
             *reinterpret_cast<bool*>(found) = true;
             return FALSE;
         },

@@ -100,7 +100,7 @@ void SyncFolderOf(const std::string& path) {
 
 // POSIX has no mandatory locks, so sharing is what other programs agree to.
 FileStatus SystemFilePort::ReadAll(const FilePath& path, ReadSharing /*sharing*/,
-                                  std::string& bytes) {
+                                   std::string& bytes) {
     const Descriptor file(::open(SystemPath(path).c_str(), O_RDONLY | O_CLOEXEC));
     if (!file.valid()) return Status(errno);
     struct stat info {};
@@ -117,7 +117,7 @@ FileStatus SystemFilePort::ReadAll(const FilePath& path, ReadSharing /*sharing*/
 }
 
 FileStatus SystemFilePort::CreateNew(const FilePath& path, std::string_view bytes,
-                                    const FilePath& permissionsOf) {
+                                     const FilePath& permissionsOf) {
     const std::string name = SystemPath(path);
     Descriptor file(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
     if (!file.valid()) return Status(errno);

@@ -78,7 +78,7 @@ FileStatus SystemFilePort::ReadAll(const FilePath& path, ReadSharing sharing, st
 
 // Windows keeps no permissions that a new file should copy from the one it replaces.
 FileStatus SystemFilePort::CreateNew(const FilePath& path, std::string_view bytes,
-                                    const FilePath& /*permissionsOf*/) {
+                                     const FilePath& /*permissionsOf*/) {
     const std::wstring name = ApiPath(path);
     FileStatus status;
     {

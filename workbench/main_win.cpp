@@ -11,9 +11,9 @@
 
 #include "platform/FilePaths.h"
 #include "platform/RegistrySetting.h"
+#include "platform/SystemFilePort.h"
 #include "platform/TextEncoding.h"
 #include "platform/WideText.h"
-#include "platform/SystemFilePort.h"
 #include "workbench/Workbench.h"
 
 namespace {
@@ -56,8 +56,8 @@ int wmain(int argc, wchar_t** argv) {
     }
     SystemFilePort files;
     const RuleLocation seat = ModuleRuleLocation();
-    const int status = RunWorkbench(args, std::cout, std::cerr, files,
-                                    _isatty(_fileno(stdout)) != 0, &seat);
+    const int status =
+        RunWorkbench(args, std::cout, std::cerr, files, _isatty(_fileno(stdout)) != 0, &seat);
     std::cout.flush();
     std::cerr.flush();
     return status;

@@ -129,8 +129,8 @@ ChildProcess::ChildProcess(const std::wstring& program, const std::wstring& argu
         // the first program that touches the desktop) can keep the inherited handle open,
         // and the next run must still be able to replace the file.
         output.reset(CreateFileW(outputFile.c_str(), GENERIC_WRITE,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inheritable, CREATE_ALWAYS, 0,
-                                 nullptr));
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 &inheritable, CREATE_ALWAYS, 0, nullptr));
         if (!output) {
             throw std::runtime_error("cannot create the output file " + Utf8FromWide(outputFile));
         }

@@ -14,8 +14,8 @@
 
 #include "E2eSupport.h"
 #include "platform/Handles.h"
-#include "platform/WideText.h"
 #include "platform/SystemFilePort.h"
+#include "platform/WideText.h"
 #include "rules/LegacyCodePage.h"
 #include "rules/RuleFileFormat.h"
 #include "rules/RuleStore.h"
