@@ -17,10 +17,6 @@ namespace {
 
 constexpr int kExitTablesDiffer = 1;
 
-fs::path PathOf(const std::string& utf8) {
-    return fs::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
 struct PictureWrite {
     bool written = false;
     std::string error;  // Korean, UTF-8
@@ -30,10 +26,8 @@ struct PictureWrite {
 // sees half a picture; a target that is one of the `inputs` is refused.
 PictureWrite WritePictureFile(FilePort& files, const std::string& target, const std::string& svg,
                               std::initializer_list<std::string> inputs) {
-    const fs::path path = PathOf(target);
     for (const std::string& input : inputs) {
-        std::error_code ignored;
-        if (fs::equivalent(path, PathOf(input), ignored)) {
+        if (SameFile(target, input)) {
             return {false, "읽은 규칙 파일 위에 그림을 쓰지 않습니다: " + target};
         }
     }
@@ -44,7 +38,7 @@ PictureWrite WritePictureFile(FilePort& files, const std::string& target, const 
 // When the file was last written, in UTC so that the picture says the same everywhere.
 std::string FileTime(const std::string& name) {
     std::error_code error;
-    const fs::file_time_type written = fs::last_write_time(PathOf(name), error);
+    const fs::file_time_type written = fs::last_write_time(PathFromUtf8(name), error);
     if (error) return {};
     using namespace std::chrono;
     const auto time = floor<minutes>(file_clock::to_sys(written));

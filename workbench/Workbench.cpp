@@ -23,10 +23,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path PathFromUtf8(const std::string& utf8) {
-    return fs::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
 // The whole file, or nothing with `error` set.
 std::optional<std::string> ReadWholeFile(const std::string& name, std::string& error) {
     const auto fail = [&](const char* why) -> std::optional<std::string> {
@@ -80,11 +76,6 @@ void PrintExportJson(std::ostream& out, const Invocation& invocation, const Rule
     for (const int line : notRead) json.Integer(line);
     json.EndArray().EndObject();
     out << json.Text() << "\n";
-}
-
-bool SameFile(const std::string& a, const std::string& b) {
-    std::error_code error;
-    return fs::equivalent(PathFromUtf8(a), PathFromUtf8(b), error);
 }
 
 // A faulty CSV: {"error": {"code": "bad-csv", "message", "problems": [{"line", "message"}]}}.
@@ -327,6 +318,15 @@ int RunImport(const CommandContext& context) {
     if (!stored.saved) return Fail(context, kExitFileFailed, "cannot-write", stored.error);
     PrintImported(context, imported.table.count(), stored);
     return kExitClean;
+}
+
+fs::path PathFromUtf8(const std::string& utf8) {
+    return fs::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    std::error_code error;
+    return fs::equivalent(PathFromUtf8(a), PathFromUtf8(b), error);
 }
 
 int RunWorkbench(std::span<const std::string> args, std::ostream& out, std::ostream& err,
