@@ -1,7 +1,5 @@
 #include "dialogs/EditorValues.h"
 
-#include <cmath>
-
 #include "rules/CompiledRules.h"
 #include "rules/RuleText.h"
 
@@ -59,11 +57,6 @@ struct FieldRule {
     bool isCode;
 };
 
-// The white space the number readers skip before a number.
-bool IsBlank(std::u16string_view text) {
-    return text.find_first_not_of(u" \t\n\v\f\r") == std::u16string_view::npos;
-}
-
 std::u16string Quoted(std::u16string_view name, std::u16string_view text) {
     return std::u16string(name) + u" \"" + std::u16string(text) + u"\"";
 }
@@ -72,36 +65,44 @@ EditorRefusal Refuse(const FieldRule& rule, std::u16string message) {
     return {rule.field, std::move(message)};
 }
 
-std::optional<EditorRefusal> CheckField(const FieldRule& rule, std::u16string_view text) {
-    const bool isNewDiameter = rule.field == EditorField::DiameterModify;
-    if (IsBlank(text)) {
-        if (!isNewDiameter) return std::nullopt;
-        return Refuse(rule, std::u16string(rule.name) +
-                                u"이(가) 비어 있습니다.\r\n구멍에 쓸 지름을 0보다 큰 숫자로 "
-                                u"입력하십시오.");
+EditorRefusal NotANumber(const FieldRule& rule, std::u16string_view text) {
+    return Refuse(rule, Quoted(rule.name, text) +
+                            (rule.isCode ? u"을(를) 숫자로 읽을 수 없습니다.\r\n가공코드는 "
+                                           u"정수로 입력하십시오."
+                                         : u"을(를) 숫자로 읽을 수 없습니다.\r\n지름은 "
+                                           u"숫자로 입력하십시오. 소수점은 마침표(.)입니다."));
+}
+
+// The range fields: blank (the single-value form for a To field) or one number.
+std::optional<EditorRefusal> CheckRangeField(const FieldRule& rule, std::u16string_view text) {
+    const TextReading reading = rule.isCode ? ReadCode(text).reading : ReadDiameter(text).reading;
+    if (reading == TextReading::Number || reading == TextReading::Blank) return std::nullopt;
+    return NotANumber(rule, text);
+}
+
+// The new diameter: one number, which the rewrite puts in force.
+std::optional<EditorRefusal> CheckNewDiameter(const FieldRule& rule, std::u16string_view text) {
+    if (ReadDiameter(text).reading == TextReading::PartialNumber) return NotANumber(rule, text);
+    switch (ReadNewDiameter(text).fault) {
+        case NewDiameterFault::None:
+            return std::nullopt;
+        case NewDiameterFault::Blank:
+            return Refuse(rule, std::u16string(rule.name) +
+                                    u"이(가) 비어 있습니다.\r\n구멍에 쓸 지름을 0.0001부터 "
+                                    u"100000까지의 숫자로 입력하십시오.");
+        case NewDiameterFault::NoNumber:
+        case NewDiameterFault::PartialNumber:
+            return NotANumber(rule, text);
+        case NewDiameterFault::NotFinite:
+            return Refuse(rule, Quoted(rule.name, text) +
+                                    u"은(는) 너무 커서 지름으로 쓸 수 없습니다.\r\n0.0001부터 "
+                                    u"100000까지의 지름을 입력하십시오.");
+        case NewDiameterFault::Implausible:
+            break;
     }
-    const size_t length =
-        rule.isCode ? ReadCodePrefix(text).length : ReadDiameterPrefix(text).length;
-    if (length == 0 || !IsBlank(text.substr(length))) {
-        return Refuse(rule, Quoted(rule.name, text) +
-                                (rule.isCode ? u"을(를) 숫자로 읽을 수 없습니다.\r\n가공코드는 "
-                                               u"정수로 입력하십시오."
-                                             : u"을(를) 숫자로 읽을 수 없습니다.\r\n지름은 "
-                                               u"숫자로 입력하십시오. 소수점은 마침표(.)입니다."));
-    }
-    if (!isNewDiameter) return std::nullopt;
-    const double diameter = ReadDiameterPrefix(text).value;
-    if (std::isinf(diameter)) {
-        return Refuse(rule, Quoted(rule.name, text) +
-                                u"은(는) 너무 커서 지름으로 쓸 수 없습니다.\r\n0보다 큰 "
-                                u"지름을 입력하십시오.");
-    }
-    if (!IsUsableNewDiameter(diameter)) {
-        return Refuse(rule, Quoted(rule.name, text) +
-                                u"은(는) 0보다 크지 않아 지름으로 쓸 수 없습니다.\r\n0보다 큰 "
-                                u"지름을 입력하십시오.");
-    }
-    return std::nullopt;
+    return Refuse(rule, Quoted(rule.name, text) +
+                            u"은(는) 구멍 지름일 수 없어 쓸 수 없습니다.\r\n0.0001부터 "
+                            u"100000까지의 지름을 입력하십시오.");
 }
 
 }  // namespace
@@ -109,7 +110,10 @@ std::optional<EditorRefusal> CheckField(const FieldRule& rule, std::u16string_vi
 std::optional<EditorRefusal> CheckEditorValues(const HoleRule& values) {
     for (const RuleFieldInfo& field : RuleTextFields()) {
         const FieldRule rule{field.field, kEditorValueRows[field.position()].label, field.IsCode()};
-        if (auto refusal = CheckField(rule, values.*field.text)) return refusal;
+        const std::u16string_view text = values.*field.text;
+        auto refusal = field.field == EditorField::DiameterModify ? CheckNewDiameter(rule, text)
+                                                                  : CheckRangeField(rule, text);
+        if (refusal) return refusal;
     }
     return std::nullopt;
 }

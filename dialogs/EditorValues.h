@@ -63,9 +63,12 @@ struct EditorRefusal {
     std::u16string message;  // Korean; names the field and the text as typed
 };
 
-// What 적용 refuses, for the first field in EditorField order that has a fault: a field that
-// is not blank and does not read entirely as a number (a code as an integer, a diameter as a
-// decimal number with a point; white space before and after aside), and a new diameter that
-// is blank, not finite or not above 0. A blank "to" field is the single-value form and is
-// taken, as is a blank "from" field. Nothing when every value is taken.
+// What 적용 refuses, for the first field in EditorField order that has a fault, as the rule
+// file's reader judges the texts (rules/RuleText.h, rules/CompiledRules.h): a range field
+// that is not blank and does not read entirely as a number (a code as an integer, a diameter
+// as a decimal number with a point; white space before and after aside), and a new diameter
+// that is not one number or that the rewrite would not put in force (blank, not from 0.0001
+// to 100000).
+// A blank "to" field is the single-value form and is taken, as is a blank "from" field.
+// Nothing when every value is taken.
 std::optional<EditorRefusal> CheckEditorValues(const HoleRule& values);

@@ -40,8 +40,10 @@ std::u16string RuleFileLoadNotice(std::u16string_view path, const RuleFileReadRe
                 Number(lines.skippedLines.count) + u"개: " + LineList(lines.skippedLines);
     }
     if (!lines.rulesNotInForce.empty()) {
-        text += u"\r\n- 구멍경(수정)이 0보다 큰 유한한 숫자가 아니어서 적용하지 않는 규칙 " +
-                Number(lines.rulesNotInForce.count) + u"개: " + LineList(lines.rulesNotInForce);
+        text +=
+            u"\r\n- 구멍경(수정)이 0.0001부터 100000까지의 숫자 하나가 아니어서(빈 칸, "
+            u"\"8.5 9\"처럼 숫자 둘, 0, 너무 작거나 큰 수) 적용하지 않는 규칙 " +
+            Number(lines.rulesNotInForce.count) + u"개: " + LineList(lines.rulesNotInForce);
     }
     text += u"\r\n이 줄들은 구멍에 적용하지 않습니다. 파일에는 그대로 남아 있습니다.";
     // Lines the table does not carry are not written back by a save; the file as it is now is.

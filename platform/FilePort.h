@@ -29,8 +29,8 @@ struct FileStatus {
 enum class FileKind : uint8_t { Missing, File, ReadOnlyFile, Folder };
 
 enum class ReadSharing : uint8_t {
-    Exclusive,  // nobody else may open the file while it is read
-    WithSaves,  // others may read it, and saves may rename over it meanwhile
+    WithSaves,   // others may read it, and saves may rename over it meanwhile
+    WithAnyone,  // besides, others may hold it open for writing, or open it so meanwhile
 };
 
 // A local calendar time, to the second.

@@ -45,8 +45,10 @@ FileStatus LastError() {
 }
 
 DWORD ShareModeFor(ReadSharing sharing) {
-    // Saves copy the file for their backup while others read it, and rename over it.
-    return sharing == ReadSharing::Exclusive ? 0 : FILE_SHARE_READ | FILE_SHARE_DELETE;
+    // Saves copy the file for their backup while others read it, and rename over it; a load
+    // also reads a file that an editor or a backup program holds open for writing.
+    const DWORD withSaves = FILE_SHARE_READ | FILE_SHARE_DELETE;
+    return sharing == ReadSharing::WithAnyone ? withSaves | FILE_SHARE_WRITE : withSaves;
 }
 
 FileStatus WriteAll(HANDLE file, std::string_view bytes) {

@@ -1,5 +1,7 @@
 #include "platform/TextEncoding.h"
 
+#include <cstdint>
+#include <cstring>
 #include <utility>
 
 namespace {
@@ -25,14 +27,17 @@ void AppendUtf8(std::string& out, char32_t cp) {
     }
 }
 
-void AppendUtf16(std::u16string& out, char32_t cp) {
+void WriteUtf16(Utf16Builder& out, char32_t cp) {
+    char16_t* room = out.Room(2);
     if (cp < 0x10000) {
-        out.push_back(static_cast<char16_t>(cp));
+        room[0] = static_cast<char16_t>(cp);
+        out.Advance(1);
         return;
     }
     cp -= 0x10000;
-    out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-    out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+    room[0] = static_cast<char16_t>(0xD800 + (cp >> 10));
+    room[1] = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+    out.Advance(2);
 }
 
 // The length of the well-formed sequence a lead byte starts and the range its second byte
@@ -75,11 +80,36 @@ std::string Utf8FromUtf16(std::u16string_view text, SurrogateForm lone) {
     return out;
 }
 
-Utf16Decoding Utf16FromUtf8Replacing(std::string_view bytes, SurrogateForm surrogates) {
-    Utf16Decoding out;
-    out.text.reserve(bytes.size());
+namespace {
+
+// Copies a run of ASCII bytes from `from` on, eight at a time where it can; returns where
+// the run ends.
+size_t CopyAscii(std::string_view bytes, size_t from, Utf16Builder& out) {
+    constexpr uint64_t kHighBits = 0x8080808080808080;
+    for (uint64_t eight = 0; from + 8 <= bytes.size(); from += 8) {
+        std::memcpy(&eight, bytes.data() + from, sizeof eight);
+        if ((eight & kHighBits) != 0) break;
+        char16_t* room = out.Room(8);
+        for (size_t k = 0; k < 8; ++k) room[k] = static_cast<unsigned char>(bytes[from + k]);
+        out.Advance(8);
+    }
+    for (; from < bytes.size() && static_cast<unsigned char>(bytes[from]) < 0x80; ++from) {
+        *out.Room(1) = static_cast<unsigned char>(bytes[from]);
+        out.Advance(1);
+    }
+    return from;
+}
+
+enum class IllFormed { Replace, Stop };
+
+// Stops at the first ill-formed part when told to, with wellFormed false and the text so far.
+Utf16Decoding Utf16FromUtf8(std::string_view bytes, SurrogateForm surrogates, IllFormed illFormed) {
+    Utf16Builder text(bytes.size());
+    bool wellFormed = true;
     size_t i = 0;
     while (i < bytes.size()) {
+        i = CopyAscii(bytes, i, text);
+        if (i == bytes.size()) break;
         const auto first = static_cast<unsigned char>(bytes[i]);
         const Utf8Lead lead = LeadOf(first, surrogates);
         char32_t cp = lead.length == 1 ? first : first & (0x7F >> lead.length);
@@ -91,20 +121,26 @@ Utf16Decoding Utf16FromUtf8Replacing(std::string_view bytes, SurrogateForm surro
             if (next < low || next > high) break;
             cp = (cp << 6) | (next & 0x3F);
         }
-        if (lead.length != 0 && taken == lead.length) {
-            AppendUtf16(out.text, cp);
-        } else {
-            AppendUtf16(out.text, kReplacementCharacter);
-            out.wellFormed = false;
+        if (lead.length == 0 || taken != lead.length) {
+            cp = kReplacementCharacter;
+            wellFormed = false;
+            if (illFormed == IllFormed::Stop) break;
         }
+        WriteUtf16(text, cp);
         i += taken;
     }
-    return out;
+    return {std::move(text).Take(), wellFormed};
+}
+
+}  // namespace
+
+Utf16Decoding Utf16FromUtf8Replacing(std::string_view bytes, SurrogateForm surrogates) {
+    return Utf16FromUtf8(bytes, surrogates, IllFormed::Replace);
 }
 
 std::optional<std::u16string> Utf16FromUtf8Strict(std::string_view bytes,
                                                   SurrogateForm surrogates) {
-    Utf16Decoding decoded = Utf16FromUtf8Replacing(bytes, surrogates);
+    Utf16Decoding decoded = Utf16FromUtf8(bytes, surrogates, IllFormed::Stop);
     if (!decoded.wellFormed) return std::nullopt;
     return std::move(decoded.text);
 }

@@ -3,9 +3,12 @@
 // of one, since readers of messages need valid UTF-8 while stored texts must round-trip.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 enum class SurrogateForm {
     // Writing puts U+FFFD for a lone surrogate, so the bytes are always valid UTF-8; reading
@@ -22,6 +25,37 @@ constexpr bool IsLeadSurrogate(char32_t unit) {
 constexpr bool IsTrailSurrogate(char32_t unit) {
     return unit >= 0xDC00 && unit <= 0xDFFF;
 }
+
+// Builds a UTF-16 text in blocks. Appending unit by unit, or filling a string first and
+// writing over it, costs a comparison per unit; a block costs one per block.
+class Utf16Builder {
+public:
+    static constexpr size_t kBlock = 256;
+
+    explicit Utf16Builder(size_t expectedUnits) { text_.reserve(expectedUnits); }
+
+    // Room for `units` (at most kBlock) more; Advance takes as many as were written there.
+    char16_t* Room(size_t units) {
+        if (used_ + units > kBlock) Flush();
+        return block_.data() + used_;
+    }
+    void Advance(size_t units) { used_ += units; }
+
+    std::u16string Take() && {
+        Flush();
+        return std::move(text_);
+    }
+
+private:
+    void Flush() {
+        text_.append(block_.data(), used_);
+        used_ = 0;
+    }
+
+    std::array<char16_t, kBlock> block_;  // written before it is read
+    size_t used_ = 0;
+    std::u16string text_;
+};
 
 // A surrogate pair is written as the code point it stands for.
 std::string Utf8FromUtf16(std::u16string_view text, SurrogateForm lone);

@@ -1,7 +1,6 @@
 #include "rules/CompiledRules.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "rules/RuleText.h"
 
@@ -13,16 +12,47 @@ CompiledRule CompileRule(const HoleRule& rule) {
     compiled.diameterLow = ParseDiameter(rule.DiameterFrom);
     compiled.diameterHigh = ParseDiameter(rule.DiameterTo);
     if (compiled.diameterHigh == 0.0) compiled.diameterHigh = compiled.diameterLow;
-    compiled.diameterModify = ParseDiameter(rule.DiameterModify);
+    compiled.diameterModify = ReadNewDiameter(rule.DiameterModify).value;
     return compiled;
 }
 
-bool IsUsableNewDiameter(double diameter) {
-    return std::isfinite(diameter) && diameter > 0.0;
+namespace {
+
+bool HasDigit(std::u16string_view text) {
+    for (const char16_t c : text) {
+        if (c >= u'0' && c <= u'9') return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+NewDiameter ReadNewDiameter(std::u16string_view text) {
+    const FieldNumber<double> number = ReadDiameter(text);
+    const auto fault = [&] {
+        switch (number.reading) {
+            case TextReading::Blank:
+                return NewDiameterFault::Blank;
+            case TextReading::NoNumber:
+                return NewDiameterFault::NoNumber;
+            case TextReading::PartialNumber:
+                // "8.5mm" means 8.5, but which number "8.5 9" or "8,5" means is anyone's guess.
+                if (HasDigit(text.substr(number.length))) return NewDiameterFault::PartialNumber;
+                break;
+            case TextReading::Number:
+                break;
+        }
+        if (number.outOfRange) return NewDiameterFault::NotFinite;
+        if (!(number.value >= kSmallestNewDiameter && number.value <= kLargestNewDiameter)) {
+            return NewDiameterFault::Implausible;
+        }
+        return NewDiameterFault::None;
+    };
+    return {number.value, fault()};
 }
 
 bool IsInForce(const HoleRule& rule) {
-    return rule.enabled != 0 && IsUsableNewDiameter(ParseDiameter(rule.DiameterModify));
+    return rule.enabled != 0 && ReadNewDiameter(rule.DiameterModify).usable();
 }
 
 std::vector<CompiledRule> CompileRulesInForce(const RuleTable& table) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string_view>
 #include <vector>
 
 #include "rules/RuleTable.h"
@@ -24,12 +25,35 @@ struct CompiledRule {
 // A CodeTo of 0 means the range ends at CodeFrom; a DiameterTo of 0.0 likewise.
 CompiledRule CompileRule(const HoleRule& rule);
 
-// Only a finite number above 0 may be written into a hole as its new diameter.
-bool IsUsableNewDiameter(double diameter);
-// A rule is in force when it is enabled and its new diameter (DiameterModify) reads as a
-// usable one. The rewrite passes over every other rule as over a disabled one: a rule whose
-// new diameter is empty, unreadable, 0, negative or too large for a double never changes a
-// hole, and later rules may still match.
+// The new diameters a rule may write into a hole: every unit a drawing uses, from a tenth of
+// a micrometre in millimetres to a hundred metres.
+inline constexpr double kSmallestNewDiameter = 0.0001;
+inline constexpr double kLargestNewDiameter = 100000;
+
+// Why a new diameter (DiameterModify) cannot be written into a hole.
+enum class NewDiameterFault : uint8_t {
+    None,
+    Blank,          // nothing but white space
+    NoNumber,       // no number at its start ("abc")
+    PartialNumber,  // a number, something else and more digits ("8.5 9", "8 .5", "8,5")
+    NotFinite,      // beyond binary64 ("1e309")
+    Implausible,    // a number outside kSmallestNewDiameter..kLargestNewDiameter
+};
+
+struct NewDiameter {
+    double value;  // what the text's number reads as (0 when it has none)
+    NewDiameterFault fault;
+
+    bool usable() const { return fault == NewDiameterFault::None; }
+};
+
+// The text's number must be from kSmallestNewDiameter to kLargestNewDiameter, and no digit
+// may follow it after something else: "8.5mm" is 8.5, "8.5 9" is no usable diameter.
+NewDiameter ReadNewDiameter(std::u16string_view text);
+
+// A rule is in force when it is enabled and its new diameter is usable. The rewrite passes
+// over every other rule as over a disabled one: such a rule never changes a hole, and later
+// rules may still match.
 bool IsInForce(const HoleRule& rule);
 // The rules in force, in rule order.
 std::vector<CompiledRule> CompileRulesInForce(const RuleTable& table);

@@ -1,19 +1,18 @@
 #include "rules/RuleFileFormat.h"
 
 #include <algorithm>
-#include <array>
+#include <bit>
+#include <cstring>
 
 #include "platform/TextEncoding.h"
-#include "rules/CompiledRules.h"
 #include "rules/RuleFields.h"
-#include "rules/RuleText.h"
+#include "rules/RuleLines.h"
 
 namespace {
 
 constexpr char16_t kTab = u'\t';
 constexpr char16_t kCr = u'\r';
 constexpr char16_t kLf = u'\n';
-constexpr int kFieldsPerLine = static_cast<int>(kRuleFieldCount);
 // The rule file's UTF-8 is read as Unicode defines it: surrogates in three-byte form are
 // ill-formed.
 constexpr SurrogateForm kSurrogates = SurrogateForm::Replaced;
@@ -28,15 +27,26 @@ bool StartsWith(std::span<const unsigned char> bytes, std::span<const unsigned c
 
 enum class ByteOrder { LittleEndian, BigEndian };
 
-// Pairs of bytes as code units; an odd last byte is dropped.
+// Pairs of bytes as code units; an odd last byte is dropped. The units are copied as they
+// are when the file's byte order is the machine's, as it is for every file the module writes.
 std::u16string DecodeUtf16(std::span<const unsigned char> bytes, ByteOrder order) {
-    const int lowByte = order == ByteOrder::LittleEndian ? 0 : 1;
-    std::u16string text;
-    text.reserve(bytes.size() / 2);
-    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        text.push_back(static_cast<char16_t>(bytes[i + lowByte] | (bytes[i + 1 - lowByte] << 8)));
+    const ByteOrder native =
+        std::endian::native == std::endian::little ? ByteOrder::LittleEndian : ByteOrder::BigEndian;
+    Utf16Builder text(bytes.size() / 2);
+    for (size_t left = bytes.size() / 2; left > 0;) {
+        const size_t units = std::min(left, Utf16Builder::kBlock);
+        char16_t* room = text.Room(units);
+        std::memcpy(room, bytes.data(), units * sizeof(char16_t));
+        if (order != native) {
+            for (size_t k = 0; k < units; ++k) {
+                room[k] = static_cast<char16_t>((room[k] << 8) | (room[k] >> 8));
+            }
+        }
+        text.Advance(units);
+        bytes = bytes.subspan(units * sizeof(char16_t));
+        left -= units;
     }
-    return text;
+    return std::move(text).Take();
 }
 
 std::string_view AsChars(std::span<const unsigned char> bytes) {
@@ -46,13 +56,13 @@ std::string_view AsChars(std::span<const unsigned char> bytes) {
 // UTF-16LE of the characters a rule file holds (digits, points, TABs, line ends) has a NUL
 // in every high byte, at the odd offsets; Hangul in UTF-16LE has none there. A UTF-8 or
 // code-page file has a NUL at most by accident, such as one stray NUL at its end.
-bool LooksLikeUtf16Le(std::span<const unsigned char> bytes) {
-    const size_t oddBytes = bytes.size() / 2;
-    size_t oddNuls = 0;
-    for (size_t i = 1; i < bytes.size(); i += 2) {
-        if (bytes[i] == 0) ++oddNuls;
-    }
-    return oddNuls > 0 && oddNuls * 4 >= oddBytes;
+// UTF-16BE has them at the even offsets.
+bool NulsStandAt(std::span<const unsigned char> bytes, ByteOrder order) {
+    const size_t first = order == ByteOrder::LittleEndian ? 1 : 0;
+    const size_t offsets = (bytes.size() + 1 - first) / 2;
+    size_t nuls = 0;
+    for (size_t i = first; i < bytes.size(); i += 2) nuls += bytes[i] == 0 ? 1 : 0;
+    return nuls > 0 && nuls * 4 >= offsets;
 }
 
 std::span<const unsigned char> WithoutFinalNuls(std::span<const unsigned char> bytes) {
@@ -61,60 +71,22 @@ std::span<const unsigned char> WithoutFinalNuls(std::span<const unsigned char> b
     return bytes.first(size);
 }
 
-bool HasTab(std::u16string_view line) {
-    return line.find(kTab) != std::u16string_view::npos;
-}
-
-// The last field loses every CR, LF and space.
-RuleText CleanDiameterModify(std::u16string_view field) {
-    RuleText cleaned;
-    cleaned.reserve(field.size());
-    for (char16_t c : field) {
-        if (c != kCr && c != kLf && c != u' ') cleaned.push_back(c);
+// Writes UTF-16LE code units into bytes sized for them beforehand.
+class Utf16LeWriter {
+public:
+    explicit Utf16LeWriter(char* out) : out_(out) {}
+    void Unit(char16_t unit) {
+        *out_++ = static_cast<char>(unit & 0xFF);
+        *out_++ = static_cast<char>(unit >> 8);
     }
-    return cleaned;
-}
-
-using LineFields = std::array<std::u16string_view, kRuleFieldCount>;
-
-// The fields of a line of exactly six fields; nothing for any other line.
-std::optional<LineFields> SplitRuleLine(std::u16string_view line) {
-    LineFields fields;
-    for (const RuleFieldInfo& field : kRuleFields) {
-        const auto text = ExtractField(line, static_cast<int>(field.position()));
-        if (!text) return std::nullopt;
-        fields[field.position()] = *text;
+    // Separators inside a field would split or join lines on the next read.
+    void Field(std::u16string_view field) {
+        for (const char16_t c : field) Unit((c == kTab || c == kCr || c == kLf) ? u' ' : c);
     }
-    if (ExtractField(line, kFieldsPerLine)) return std::nullopt;
-    return fields;
-}
 
-enum class FieldReading { Cleaned, AsWritten };
-
-HoleRule RuleFromFields(const LineFields& fields, FieldReading reading) {
-    HoleRule rule;
-    for (const RuleFieldInfo& field : kRuleFields) {
-        const std::u16string_view text = fields[field.position()];
-        if (field.kind == RuleFieldKind::Flag) {
-            SetFieldText(rule, field, ParseCode(text) == 1 ? u"1" : u"0");
-        } else if (field.field == RuleField::DiameterModify && reading == FieldReading::Cleaned) {
-            SetFieldText(rule, field, CleanDiameterModify(text));
-        } else {
-            SetFieldText(rule, field, text);
-        }
-    }
-    return rule;
-}
-
-void AppendUnit(std::string& bytes, char16_t unit) {
-    bytes.push_back(static_cast<char>(unit & 0xFF));
-    bytes.push_back(static_cast<char>(unit >> 8));
-}
-
-// Separators inside a field would split or join lines on the next read.
-void AppendField(std::string& bytes, std::u16string_view field) {
-    for (char16_t c : field) AppendUnit(bytes, (c == kTab || c == kCr || c == kLf) ? u' ' : c);
-}
+private:
+    char* out_;
+};
 
 }  // namespace
 
@@ -135,44 +107,19 @@ RuleFileText DecodeRuleFileText(std::span<const unsigned char> bytes,
     if (StartsWith(bytes, kUtf8Mark)) {
         return {Utf8WithMark, Utf16FromUtf8Replacing(AsChars(bytes.subspan(3)), kSurrogates).text};
     }
-    if (LooksLikeUtf16Le(bytes)) {
+    if (NulsStandAt(bytes, ByteOrder::LittleEndian)) {
         return {Utf16LeWithoutMark, DecodeUtf16(bytes, ByteOrder::LittleEndian)};
     }
+    // UTF-16BE text ends in a low byte, a line end's, never in a NUL: NUL bytes at the end
+    // are a UTF-8 file's stray ones and no sign of UTF-16BE.
     const std::span<const unsigned char> text = WithoutFinalNuls(bytes);
-    Utf16Decoding utf8 = Utf16FromUtf8Replacing(AsChars(text), kSurrogates);
-    if (utf8.wellFormed) return {Utf8, std::move(utf8.text)};
+    if (NulsStandAt(text, ByteOrder::BigEndian)) {
+        return {Utf16BeWithoutMark, DecodeUtf16(bytes, ByteOrder::BigEndian)};
+    }
+    if (std::optional<std::u16string> utf8 = Utf16FromUtf8Strict(AsChars(text), kSurrogates)) {
+        return {Utf8, std::move(*utf8)};
+    }
     return {LegacyCodePage, legacy(text)};
-}
-
-std::vector<std::u16string_view> SplitRuleFileLines(std::u16string_view text) {
-    std::vector<std::u16string_view> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        const size_t end = std::min(text.find_first_of(u"\r\n", start), text.size());
-        lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-        if (end + 1 < text.size() && text[end] == kCr && text[end + 1] == kLf) ++start;
-    }
-    return lines;
-}
-
-std::optional<HoleRule> RuleFromLine(std::u16string_view line) {
-    const std::optional<LineFields> fields = SplitRuleLine(line);
-    if (!fields) return std::nullopt;
-    return RuleFromFields(*fields, FieldReading::Cleaned);
-}
-
-std::vector<RuleFileLine> ReadRuleFileLines(std::u16string_view text) {
-    std::vector<RuleFileLine> lines;
-    int32_t number = 0;
-    for (const std::u16string_view line : SplitRuleFileLines(text)) {
-        RuleFileLine& read = lines.emplace_back(RuleFileLine{++number, line, {}, {}});
-        if (const std::optional<LineFields> fields = SplitRuleLine(line)) {
-            read.rule = RuleFromFields(*fields, FieldReading::Cleaned);
-            read.asWritten = RuleFromFields(*fields, FieldReading::AsWritten);
-        }
-    }
-    return lines;
 }
 
 std::optional<std::u16string_view> ExtractField(std::u16string_view line, int k) {
@@ -189,35 +136,56 @@ std::optional<std::u16string_view> ExtractField(std::u16string_view line, int k)
 
 RuleFileReadResult DecodeRuleFile(std::span<const unsigned char> bytes, RuleTable& table,
                                   const LegacyTextDecoder& legacy) {
-    table.Clear();
-    const RuleFileText decoded = DecodeRuleFileText(bytes, legacy);
+    return ReadRuleFileText(DecodeRuleFileText(bytes, legacy), table);
+}
+
+RuleFileReadResult ReadRuleFileText(const RuleFileText& decoded, RuleTable& table) {
     RuleFileReadResult result;
     result.encoding = decoded.encoding;
-    for (const RuleFileLine& line : ReadRuleFileLines(decoded.text)) {
-        if (!line.rule) {
-            if (HasTab(line.text)) result.skippedLines.Add(line.number);
-            continue;
-        }
-        ++result.acceptedLines;
-        if (!table.Append(*line.rule)) {
-            ++result.ignoredLines;
-        } else if (line.rule->enabled != 0 && !IsInForce(*line.rule)) {
-            result.rulesNotInForce.Add(line.number);
+    RuleLineReader reader(decoded.text, table);
+    for (RuleLine line; reader.Next(line);) {
+        switch (line.kind) {
+            case RuleLineKind::Beyond49:
+                ++result.ignoredLines;
+                [[fallthrough]];
+            case RuleLineKind::Rule:
+                ++result.acceptedLines;
+                break;
+            case RuleLineKind::RuleNotInForce:
+                ++result.acceptedLines;
+                result.rulesNotInForce.Add(line.number);
+                break;
+            case RuleLineKind::OtherFieldCount:
+                result.skippedLines.Add(line.number);
+                break;
+            case RuleLineKind::Blank:
+            case RuleLineKind::Comment:
+                break;
         }
     }
     return result;
 }
 
 std::string EncodeRuleFile(const RuleTable& table) {
-    std::string bytes = "\xFF\xFE";
+    // A flag, five TABs and CR LF per line besides the texts.
+    size_t units = 1;
+    for (int32_t n = 1; n <= table.count(); ++n) {
+        units += 8;
+        for (const RuleFieldInfo& field : RuleTextFields())
+            units += (table.rule(n).*field.text).size();
+    }
+    std::string bytes(units * 2, '\0');
+    Utf16LeWriter out(bytes.data());
+    out.Unit(u'\xFEFF');
     for (int32_t n = 1; n <= table.count(); ++n) {
         const HoleRule& rule = table.rule(n);
-        for (const RuleFieldInfo& field : kRuleFields) {
-            if (field.position() > 0) AppendUnit(bytes, kTab);
-            AppendField(bytes, FieldText(rule, field));
+        out.Unit(rule.enabled != 0 ? u'1' : u'0');
+        for (const RuleFieldInfo& field : RuleTextFields()) {
+            out.Unit(kTab);
+            out.Field(rule.*field.text);
         }
-        AppendUnit(bytes, kCr);
-        AppendUnit(bytes, kLf);
+        out.Unit(kCr);
+        out.Unit(kLf);
     }
     return bytes;
 }

@@ -20,6 +20,7 @@ enum class RuleFileEncoding {
     Utf8WithMark,
     Utf8,
     Utf16LeWithoutMark,
+    Utf16BeWithoutMark,
     LegacyCodePage,  // no mark, neither UTF-16 nor UTF-8: what Windows calls "ANSI"
 };
 
@@ -34,7 +35,8 @@ struct RuleFileText {
 
 // FF FE: UTF-16LE; FE FF: UTF-16BE; EF BB BF: UTF-8. Without a mark: UTF-16LE when NUL
 // bytes stand at odd offsets as in ASCII-like UTF-16LE text (at least a quarter of the bytes
-// at odd offsets are NUL); otherwise UTF-8 when the bytes, less NUL bytes at the very end,
+// at odd offsets are NUL), UTF-16BE when they stand so at even offsets; otherwise UTF-8 when
+// the bytes, less NUL bytes at the very end,
 // are valid UTF-8 (so an empty file reports Utf8); otherwise the legacy code page, which
 // decodes the bytes less those final NUL bytes. An odd last byte of UTF-16 is dropped;
 // invalid UTF-8 after the EF BB BF mark becomes U+FFFD; code points above U+FFFF become
@@ -42,29 +44,8 @@ struct RuleFileText {
 RuleFileText DecodeRuleFileText(std::span<const unsigned char> bytes,
                                 const LegacyTextDecoder& legacy);
 
-// CR LF, LF and a lone CR each end a line, in any mix; the line end is not part of the line.
-// No line after a final line end; the last line needs no end.
-std::vector<std::u16string_view> SplitRuleFileLines(std::u16string_view text);
-
 // Field k (from 0) of a line split at every TAB, or nothing when the line has no field k.
 std::optional<std::u16string_view> ExtractField(std::u16string_view line, int k);
-
-// A line of exactly six fields as a rule (flag 1 only when field 0 parses to 1;
-// DiameterModify without CR, LF and space); nothing for any other line.
-std::optional<HoleRule> RuleFromLine(std::u16string_view line);
-
-// One line of a rule file's text as the reader takes it.
-struct RuleFileLine {
-    int32_t number;  // from 1
-    std::u16string_view text;
-    std::optional<HoleRule> rule;  // as RuleFromLine reads it
-    // The same rule with every text as the line holds it: the new diameter keeps the blanks
-    // that the reading drops.
-    std::optional<HoleRule> asWritten;
-};
-
-// Every line of the text, in order, with the rule read from it where it holds one.
-std::vector<RuleFileLine> ReadRuleFileLines(std::u16string_view text);
 
 // Lines of one kind, numbered from 1 as the file's lines: how many, and the first few.
 struct LineNumbers {
@@ -78,6 +59,7 @@ struct LineNumbers {
     bool operator==(const LineNumbers&) const = default;
 };
 
+// What the load tells at the start, by the kinds of rules/RuleLines.h.
 struct RuleFileReadResult {
     int32_t acceptedLines = 0;  // six-field lines found
     int32_t ignoredLines = 0;   // accepted lines that did not fit into the table
@@ -85,12 +67,14 @@ struct RuleFileReadResult {
     // Lines that hold a TAB but not six fields, so no rule was read from them. Lines without
     // a TAB (comments, blank lines) are not counted.
     LineNumbers skippedLines;
-    // The lines of enabled rules in the table that are not in force because their new
-    // diameter is not a finite number above 0 (rules/CompiledRules.h).
+    // The lines of rules switched on that are not in force: their new diameter is not one
+    // number from 0.0001 to 100000 (rules/CompiledRules.h).
     LineNumbers rulesNotInForce;
 };
 
-// Clears the table and fills it from the file's bytes.
+// Clears the table and fills it from the file's text, through RuleLineReader.
+RuleFileReadResult ReadRuleFileText(const RuleFileText& decoded, RuleTable& table);
+// The same from the file's bytes.
 RuleFileReadResult DecodeRuleFile(std::span<const unsigned char> bytes, RuleTable& table,
                                   const LegacyTextDecoder& legacy);
 

@@ -5,14 +5,16 @@
 #include <string>
 
 #include "platform/TextEncoding.h"
+#include "rules/RuleLines.h"
 
 namespace {
 
 // A name is taken by this save's other file, or by another save only by chance (a reused
 // process id, another machine on a shared folder), so a few attempts find a free one.
 constexpr unsigned kNameAttempts = 100;
-// Rounds of backup and replace while other programs are in the way, and the pause between
-// them: a rule file held open for longer fails the save within a fifth of a second.
+// Rounds of backup and replace (or of reading, for a load) while other programs are in the
+// way, and the pause between them: a rule file held open for longer fails the save or the
+// load within a fifth of a second.
 constexpr unsigned kReplaceRounds = 10;
 constexpr unsigned kPauseBetweenRoundsMs = 20;
 
@@ -26,6 +28,12 @@ FilePath Ascii(const std::string& text) {
 
 FilePath TemporaryPathOf(const FilePath& path, const std::u16string& processTag, unsigned attempt) {
     return path + u"." + processTag + u"-" + Ascii(std::to_string(attempt)) + u".tmp";
+}
+
+// Another save or load that has the file open, or another save that has just created or
+// replaced it, is done in a moment.
+bool MayPassSoon(FileFault fault) {
+    return fault == FileFault::NameTaken || fault == FileFault::InUse || fault == FileFault::Denied;
 }
 
 // The store's own judgements need no legacy text: a file in a legacy code page is always
@@ -48,6 +56,7 @@ bool DecodesExactly(std::span<const unsigned char> bytes, const RuleFileText& de
         case RuleFileEncoding::Utf16LeWithMark:
         case RuleFileEncoding::Utf16BeWithMark:
         case RuleFileEncoding::Utf16LeWithoutMark:
+        case RuleFileEncoding::Utf16BeWithoutMark:
             return bytes.size() % 2 == 0;
         case RuleFileEncoding::LegacyCodePage:
             return false;
@@ -110,14 +119,18 @@ public:
     FileSave Run(std::string_view bytes, bool withBackup) {
         FileSave result;
         result.path = target_;
+        if (HoldsAlready(bytes)) {
+            result.unchanged = true;
+            return result;
+        }
         if (auto refusal = CheckReplaceable(withBackup)) return Failed(result, *refusal);
         OwnFile replacement(port_, target_, bytes);
         if (!replacement.status().ok()) {
             return Failed(result, {replacement.status(), SaveStep::WriteNew, target_});
         }
         std::optional<StepFailure> failure = ReplaceOnce(replacement, withBackup, result);
-        for (unsigned round = 1; round < kReplaceRounds && failure && MayPassSoon(*failure);
-             ++round) {
+        for (unsigned round = 1;
+             round < kReplaceRounds && failure && MayPassSoon(failure->status.fault); ++round) {
             port_.Pause(kPauseBetweenRoundsMs);
             failure = ReplaceOnce(replacement, withBackup, result);
         }
@@ -134,12 +147,12 @@ private:
         return result;
     }
 
-    // Another save or load that has the file open, or another save that has just created
-    // it, is done in a moment.
-    static bool MayPassSoon(const StepFailure& failure) {
-        const FileFault fault = failure.status.fault;
-        return fault == FileFault::NameTaken || fault == FileFault::InUse ||
-               fault == FileFault::Denied;
+    // A rule file that holds the bytes already is left alone, and so is its backup. Other
+    // files are not read first: they may be devices or pipes.
+    bool HoldsAlready(std::string_view bytes) const {
+        if (!guard_) return false;
+        std::string current;
+        return port_.ReadAll(target_, ReadSharing::WithSaves, current).ok() && current == bytes;
     }
 
     std::optional<StepFailure> Refusal(const FilePath& path, SaveStep step) const {
@@ -219,6 +232,7 @@ private:
     }
 
     bool MustKeep(const std::string& oldBytes) const {
+        if (guard_ && guard_->options.keepReplacedForGood) return true;
         if (HoldsLinesNotCarried(AsBytes(oldBytes))) return true;
         return guard_ && guard_->options.keepRulesNotInTable &&
                HoldsRulesNotIn(AsBytes(oldBytes), guard_->table);
@@ -290,10 +304,9 @@ FilePath KeptCopyPathOf(const FilePath& path, const LocalTime& time, unsigned at
 bool HoldsLinesNotCarried(std::span<const unsigned char> bytes) {
     const RuleFileText decoded = DecodeRuleFileText(bytes, NoLegacyText);
     if (!DecodesExactly(bytes, decoded)) return true;
-    int32_t rules = 0;
-    for (const std::u16string_view line : SplitRuleFileLines(decoded.text)) {
-        if (!RuleFromLine(line)) return true;
-        if (++rules > RuleTable::kCapacity) return true;
+    RuleLineReader reader(decoded.text);
+    for (RuleLine line; reader.Next(line);) {
+        if (IsDroppedBySave(line.kind)) return true;
     }
     return false;
 }
@@ -314,11 +327,34 @@ bool MayReplace(const FileContents& expected, const FileContents& found) {
     return !found.exists || found == expected;
 }
 
+FileAtLoad FileAtLoad::Of(const RuleFileLoad& load) {
+    if (load.succeeded()) return {State::Read, load.bytes};
+    if (load.status.fault == FileFault::NotFound) return {State::Missing, {}};
+    return {State::Unreadable, {}};
+}
+
+SaveOptions SaveAfterLoad(const FileAtLoad& atLoad, FileContents& expected) {
+    // A file the load could not read is not expected: the save finds it and asks.
+    expected =
+        atLoad.state == FileAtLoad::State::Read ? FileContents{true, atLoad.bytes} : FileContents{};
+    return {&expected};
+}
+
+SaveOptions SaveReplacing(const FileAtLoad& atLoad, const FileContents& found) {
+    return {&found, true, atLoad.unreadable()};
+}
+
 RuleFileLoad RuleStore::Load(RuleTable& table, const LegacyTextDecoder& legacy) const {
     table.Clear();
     RuleFileLoad result;
     result.path = path_;
-    result.status = port_.ReadAll(path_, ReadSharing::Exclusive, result.bytes);
+    for (unsigned round = 1;; ++round) {
+        result.status = port_.ReadAll(path_, ReadSharing::WithAnyone, result.bytes);
+        if (result.succeeded() || !MayPassSoon(result.status.fault) || round == kReplaceRounds) {
+            break;
+        }
+        port_.Pause(kPauseBetweenRoundsMs);
+    }
     if (result.succeeded()) result.lines = DecodeRuleFile(AsBytes(result.bytes), table, legacy);
     return result;
 }

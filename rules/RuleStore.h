@@ -28,6 +28,20 @@ struct RuleFileLoad {
     bool succeeded() const { return status.ok(); }
 };
 
+// What the file was when the table was loaded, as the save that follows must know it: the
+// contents read, no file, or a file that was there but could not be read (held open without
+// sharing, no rights, ...). Nothing of what was read is lost by a save that replaces only
+// what the load read, or no file; a file the load could not read is never replaced unasked.
+struct FileAtLoad {
+    enum class State : uint8_t { Read, Missing, Unreadable };
+
+    State state = State::Missing;
+    std::string bytes;  // Read: what the file held
+
+    static FileAtLoad Of(const RuleFileLoad& load);
+    bool unreadable() const { return state == State::Unreadable; }
+};
+
 // The step of a save that failed.
 enum class SaveStep : uint8_t {
     None,
@@ -56,13 +70,23 @@ struct SaveOptions {
     const FileContents* expected = nullptr;
     // Also keep the replaced file for good when it holds a rule the saved table lacks.
     bool keepRulesNotInTable = false;
+    // Keep the replaced file for good whatever it holds.
+    bool keepReplacedForGood = false;
 };
+
+// The save of the table that follows a load: it replaces without asking only the contents
+// the load read, or no file. `expected` receives what the save expects and must outlive it.
+SaveOptions SaveAfterLoad(const FileAtLoad& atLoad, FileContents& expected);
+// The save once the user agreed to replace `found`, a file the save did not expect: that file
+// is kept for good when it holds rules the table lacks, or when the load could not read it.
+SaveOptions SaveReplacing(const FileAtLoad& atLoad, const FileContents& found);
 
 struct FileSave {
     FilePath path;      // the file saved
     FileStatus status;  // the failed step's status; ok when saved
     SaveStep failedStep = SaveStep::None;
     FilePath failedPath;      // the file the failed step was about
+    bool unchanged = false;   // the file held the very bytes already: nothing was written
     bool backupKept = false;  // "<file>.bak" now holds the file that was replaced
     FilePath keptCopy;        // where the replaced file is kept for good, if it was
     FileContents found;       // with CheckFound: what the file held instead
@@ -75,8 +99,9 @@ FilePath BackupPathOf(const FilePath& path);
 // when attempt > 0.
 FilePath KeptCopyPathOf(const FilePath& path, const LocalTime& time, unsigned attempt);
 
-// True when a table read from these bytes would not carry all of them: a line that is not a
-// rule, a rule past the table's capacity, or text that does not decode exactly.
+// True when a table read from these bytes would not carry all of them: a line a save drops
+// (IsDroppedBySave: comments, lines of another field count, rules past the table's
+// capacity), or text that does not decode exactly.
 bool HoldsLinesNotCarried(std::span<const unsigned char> bytes);
 
 // True when a rule read from these bytes is not in the table (in any slot).
@@ -93,9 +118,11 @@ public:
     const FilePath& path() const { return path_; }
 
     // Clears the table and fills it from the file, text in a legacy code page through
-    // `legacy`; the table stays empty when the file cannot be read. Nobody else may open the
-    // file while it is read.
+    // `legacy`; the table stays empty when the file cannot be read. The file is read while
+    // others hold it open, also for writing; a file in the way for a moment (another
+    // program's open without sharing, a save replacing it) is waited for as saves wait.
     RuleFileLoad Load(RuleTable& table, const LegacyTextDecoder& legacy) const;
+    // Writes nothing, and keeps "<file>.bak", when the file holds the table's bytes already.
     FileSave Save(const RuleTable& table, const SaveOptions& options = {}) const;
 
 private:

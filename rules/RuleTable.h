@@ -1,10 +1,9 @@
-// A table of hole-diameter rules. Rule n (1 <= n <= count) sits in slot n;
-// slot 0 is never used, so the table holds at most 49 rules.
+// A table of hole-diameter rules, numbered from 1; it holds at most 49 rules.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 using RuleText = std::u16string;
 
@@ -27,11 +26,13 @@ public:
     bool IsFull() const { return count_ >= kCapacity; }
 
     // n counts from 1; callers keep 1 <= n <= count().
-    const HoleRule& rule(int32_t n) const { return slots_[static_cast<size_t>(n)]; }
+    const HoleRule& rule(int32_t n) const { return slots_[static_cast<size_t>(n - 1)]; }
 
+    // The slots stay, so that refilling a cleared table reuses their texts' memory.
     void Clear() { count_ = 0; }
     // Returns false, changing nothing, when the table is full.
     bool Append(const HoleRule& rule);
+    bool Append(HoleRule&& rule);
     void Replace(int32_t n, const HoleRule& rule);
     // Rules after n close the gap in order; n outside 1..count is ignored.
     void Remove(int32_t n);
@@ -39,5 +40,7 @@ public:
 
 private:
     int32_t count_ = 0;
-    std::array<HoleRule, kCapacity + 1> slots_{};
+    // Rule n in slots_[n - 1]; slots beyond count_ are left from earlier rules. Made as rules
+    // arrive: the table is read from files many times over, mostly with few rules.
+    std::vector<HoleRule> slots_;
 };

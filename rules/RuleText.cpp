@@ -1,6 +1,7 @@
 #include "rules/RuleText.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <string>
@@ -128,4 +129,42 @@ NumberPrefix<double> ReadDiameterPrefix(std::u16string_view text) {
 
 double ParseDiameter(std::u16string_view text) {
     return ReadDiameterPrefix(text).value;
+}
+
+bool IsBlankText(std::u16string_view text) {
+    for (const char16_t c : text) {
+        if (!IsAsciiSpace(c)) return false;
+    }
+    return true;
+}
+
+namespace {
+
+TextReading ReadingOf(std::u16string_view text, size_t length) {
+    if (length == 0) return IsBlankText(text) ? TextReading::Blank : TextReading::NoNumber;
+    return IsBlankText(text.substr(length)) ? TextReading::Number : TextReading::PartialNumber;
+}
+
+}  // namespace
+
+FieldNumber<int32_t> ReadCode(std::u16string_view text) {
+    const NumberPrefix<int32_t> prefix = ReadCodePrefix(text);
+    // Saturation gives a limit; only digits beyond it tell a saturated code from the limit.
+    bool outOfRange = false;
+    if (prefix.value == std::numeric_limits<int32_t>::max() ||
+        prefix.value == std::numeric_limits<int32_t>::min()) {
+        size_t i = SkipSpace(text, 0);
+        ReadSign(text, i);
+        while (i < prefix.length && text[i] == u'0') ++i;
+        outOfRange = prefix.length - i > 10 ||
+                     (prefix.length - i == 10 &&
+                      text.substr(i, 10) > (prefix.value < 0 ? u"2147483648" : u"2147483647"));
+    }
+    return {prefix.value, ReadingOf(text, prefix.length), prefix.length, outOfRange};
+}
+
+FieldNumber<double> ReadDiameter(std::u16string_view text) {
+    const NumberPrefix<double> prefix = ReadDiameterPrefix(text);
+    return {prefix.value, ReadingOf(text, prefix.length), prefix.length,
+            !std::isfinite(prefix.value)};
 }

@@ -24,3 +24,26 @@ struct NumberPrefix {
 };
 NumberPrefix<int32_t> ReadCodePrefix(std::u16string_view text);
 NumberPrefix<double> ReadDiameterPrefix(std::u16string_view text);
+
+// How a field's whole text reads. Every judgement of a rule text (the rule file's reader,
+// the rule editor, quillet-rules check and import) asks these readers.
+enum class TextReading : uint8_t {
+    Number,         // one number, with nothing but white space before and after it
+    Blank,          // nothing but white space: reads as 0
+    NoNumber,       // no number at its start: reads as 0
+    PartialNumber,  // a number followed by other characters ("8,5", "8.5 9"): reads as it
+};
+
+template <typename Number>
+struct FieldNumber {
+    Number value;  // what the prefix readings above give
+    TextReading reading;
+    size_t length;  // of the number, leading white space and sign included
+    // A code beyond 32 bits (saturated), a diameter beyond binary64 (infinite).
+    bool outOfRange;
+};
+FieldNumber<int32_t> ReadCode(std::u16string_view text);
+FieldNumber<double> ReadDiameter(std::u16string_view text);
+
+// The white space the readers skip: ASCII space, TAB, LF, VT, FF, CR.
+bool IsBlankText(std::u16string_view text);

@@ -4,6 +4,7 @@
 #include <limits>
 #include <optional>
 
+#include "rules/CompiledRules.h"
 #include "rules/RuleFields.h"
 #include "workbench/FindingCodes.h"
 #include "workbench/Json.h"
@@ -35,13 +36,18 @@ int StatusOf(const std::vector<Finding>& findings) {
 
 std::string LineText(const FileLine& line) {
     switch (line.kind) {
-        case LineKind::Rule:
+        case RuleLineKind::Rule:
             return "규칙 " + std::to_string(line.rule);
-        case LineKind::Blank:
+        case RuleLineKind::RuleNotInForce:
+            return "규칙 " + std::to_string(line.rule) + " (구멍경(수정)이 " +
+                   std::string(NewDiameterFaultReason(line.fault)) + " 적용하지 않음)";
+        case RuleLineKind::Blank:
             return "빈 줄";
-        case LineKind::Skipped:
+        case RuleLineKind::Comment:
+            return "주석 (TAB 없음, 저장하면 보관 사본에만 남음)";
+        case RuleLineKind::OtherFieldCount:
             return "건너뜀 (필드 " + std::to_string(line.fields) + "개)";
-        case LineKind::Beyond49:
+        case RuleLineKind::Beyond49:
             return "49번째 규칙 뒤 (읽지 않음)";
     }
     return "";
@@ -147,7 +153,9 @@ void PrintCheckJson(std::ostream& out, const RuleFileView& file,
     for (const FileLine& line : file.lines) {
         json.BeginObject().Key("line").Integer(line.line).Key("kind").String(
             LineKindName(line.kind));
-        json.Key("rule").IntegerOrNull(line.rule).EndObject();
+        json.Key("rule").IntegerOrNull(line.rule).Key("in_force");
+        line.rule > 0 ? json.Bool(IsInForce(file.table.rule(line.rule))) : json.Null();
+        json.EndObject();
     }
     json.EndArray().Key("rules").BeginArray();
     for (const RuleNumbers& rule : numbers) {
@@ -282,7 +290,7 @@ int RunCodes(const CommandContext& context) {
     if (!context.invocation.json) {
         for (const FindingCode& code : AllFindingCodes()) {
             std::string name(code.code);
-            name.resize(std::max<size_t>(name.size(), 18), ' ');
+            name.resize(std::max<size_t>(name.size() + 1, 18), ' ');
             context.out << name << "[" << SeverityText(code.severity) << "] " << code.meaning
                         << "\n";
         }

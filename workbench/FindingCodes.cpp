@@ -6,19 +6,23 @@ namespace {
 
 constexpr std::array kCodes = {
     FindingCode{"skipped-line", Severity::Error,
-                "규칙 줄(TAB으로 나눈 필드 6개)이 아니라 모듈이 적용하지 않는 줄. 다음 저장 때 "
+                "TAB이 있지만 필드가 6개가 아니라 모듈이 적용하지 않는 줄. 다음 저장 때 "
                 "Quillet.def에서 빠지고 보관 사본 Quillet.def.<날짜-시각>.bak에만 남습니다."},
     FindingCode{"beyond-49", Severity::Error,
                 "49번째 규칙 뒤의 규칙 줄. 모듈이 적용하지 않고, 다음 저장 때 보관 사본에만 "
                 "남습니다."},
     FindingCode{"partial-number", Severity::Error,
-                "숫자 뒤에 다른 글자가 있어 앞부분만 읽는 값 (\"8,5\"는 8)."},
+                "숫자 뒤에 다른 글자가 있는 값. 범위는 앞부분만 읽고 (\"8,5\"는 8), "
+                "구멍경(수정)이면 (\"8.5 9\", \"8 .5\") 그 규칙은 적용되지 않습니다."},
     FindingCode{"no-number", Severity::Error, "숫자가 없어 0으로 읽는 값."},
     FindingCode{"not-finite", Severity::Error,
                 "무한대로 읽는 지름 (\"1e309\"처럼 binary64를 넘는 수)."},
     FindingCode{"not-in-force", Severity::Error,
-                "구멍경(수정)이 0보다 큰 유한한 수가 아니라 (0, 음수, 빈 칸, \"1e309\") 모듈이 "
-                "적용하지 않는 규칙."},
+                "구멍경(수정)이 0.0001부터 100000까지의 숫자 하나가 아니라 (빈 칸, \"8.5 9\", "
+                "0, 음수, \"1e-320\", \"1e309\") 모듈이 적용하지 않는 규칙."},
+    FindingCode{"implausible-diameter", Severity::Error,
+                "0.0001부터 100000까지를 벗어나 구멍 지름일 수 없는 구멍경(수정) (0, 음수, "
+                "\"1e-320\", \"1e300\"). 그 규칙은 적용되지 않습니다."},
     FindingCode{"reversed-range", Severity::Error,
                 "From이 To보다 커서 어떤 구멍에도 맞지 않는 범위."},
     FindingCode{"code-overflow", Severity::Warning,

@@ -187,56 +187,51 @@ private:
     std::vector<Finding> findings_;
 };
 
-bool IsBlank(std::u16string_view text) {
-    return std::all_of(text.begin(), text.end(),
-                       [](char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); });
-}
-
-// Whether a code's numeric prefix (white space, sign, digits) stands for a number beyond
-// 32 bits, which the reading saturates.
-bool CodeOverflows(std::u16string_view prefix) {
-    const size_t signAt = prefix.find_first_not_of(u" \t\n\v\f\r");
-    if (signAt == std::u16string_view::npos) return false;
-    const bool negative = prefix[signAt] == u'-';
-    std::u16string_view digits = prefix.substr(signAt);
-    if (digits.front() == u'-' || digits.front() == u'+') digits.remove_prefix(1);
-    digits.remove_prefix(std::min(digits.find_first_not_of(u'0'), digits.size()));
-    const std::u16string_view limit = negative ? u"2147483648" : u"2147483647";
-    return digits.size() > limit.size() || (digits.size() == limit.size() && digits > limit);
-}
-
 void CheckField(const RuleFieldInfo& field, std::u16string_view text, int rule,
                 FindingList& findings) {
     const bool isCode = field.IsCode();
+    TextReading reading = TextReading::Number;
     size_t length = 0;
+    bool outOfRange = false;
     std::string value;
     if (isCode) {
-        const NumberPrefix<int32_t> prefix = ReadCodePrefix(text);
-        length = prefix.length;
-        value = std::to_string(prefix.value);
+        const FieldNumber<int32_t> number = ReadCode(text);
+        std::tie(reading, length, outOfRange) =
+            std::tuple(number.reading, number.length, number.outOfRange);
+        value = std::to_string(number.value);
     } else {
-        const NumberPrefix<double> prefix = ReadDiameterPrefix(text);
-        length = prefix.length;
-        value = Number(prefix.value);
+        const FieldNumber<double> number = ReadDiameter(text);
+        std::tie(reading, length, outOfRange) =
+            std::tuple(number.reading, number.length, number.outOfRange);
+        value = ReadingOf(number.value);
     }
     const std::string named = std::string(field.label) + " " + Quoted(text);
-    if (const double read = ReadDiameterPrefix(text).value; !isCode && !std::isfinite(read)) {
-        findings.AddError("not-finite", rule,
-                          named + ": 너무 커서 " + (read > 0 ? "∞" : "-∞") + "(으)로 읽습니다");
+    if (outOfRange) {
+        if (isCode) {
+            findings.AddWarning("code-overflow", rule,
+                                named + ": 32비트를 넘어 " + value + "(으)로 읽습니다");
+        } else {
+            findings.AddError("not-finite", rule,
+                              named + ": 너무 커서 " + value + "(으)로 읽습니다");
+        }
     }
-    if (isCode && CodeOverflows(text.substr(0, length))) {
-        findings.AddWarning("code-overflow", rule,
-                            named + ": 32비트를 넘어 " + value + "(으)로 읽습니다");
-    }
-    if (length == 0) {
-        if (field.emptyMeansSingleValue && IsBlank(text)) return;
-        findings.AddError("no-number", rule,
-                          named + ": 숫자가 없어 0으로 읽습니다" +
-                              (field.emptyMeansSingleValue ? ", 범위는 From 한 값이 됩니다" : ""));
-    } else if (!IsBlank(text.substr(length))) {
-        findings.AddError("partial-number", rule,
-                          named + ": 숫자가 " + Quoted(text.substr(0, length)) + "에서 끝나 " +
-                              value + "(으)로 읽습니다");
+    switch (reading) {
+        case TextReading::Blank:
+            if (field.emptyMeansSingleValue) return;
+            [[fallthrough]];
+        case TextReading::NoNumber:
+            findings.AddError(
+                "no-number", rule,
+                named + ": 숫자가 없어 0으로 읽습니다" +
+                    (field.emptyMeansSingleValue ? ", 범위는 From 한 값이 됩니다" : ""));
+            return;
+        case TextReading::PartialNumber:
+            findings.AddError("partial-number", rule,
+                              named + ": 숫자가 " + Quoted(text.substr(0, length)) + "에서 끝나 " +
+                                  value + "(으)로 읽습니다");
+            return;
+        case TextReading::Number:
+            return;
     }
 }
 
@@ -246,13 +241,19 @@ void CheckRuleTexts(int n, const HoleRule& rule, FindingList& findings) {
     }
 
     const CompiledRule numbers = CompileRule(rule);
-    if (!IsUsableNewDiameter(numbers.diameterModify)) {
+    const NewDiameter modify = ReadNewDiameter(rule.DiameterModify);
+    const std::string named =
+        std::string(InfoOf(RuleField::DiameterModify).label) + " " + Quoted(rule.DiameterModify);
+    if (modify.fault == NewDiameterFault::Implausible) {
+        findings.AddError(
+            "implausible-diameter", n,
+            named + ": " + Number(modify.value) + "은(는) 구멍 지름일 수 없는 값입니다 (" +
+                Number(kSmallestNewDiameter) + " ~ " + Number(kLargestNewDiameter) + ")");
+    }
+    if (!modify.usable()) {
         findings.AddError("not-in-force", n,
-                          std::string(InfoOf(RuleField::DiameterModify).label) + " " +
-                              Quoted(rule.DiameterModify) + "을(를) " +
-                              ReadingOf(numbers.diameterModify) +
-                              "(으)로 읽어 0보다 큰 유한한 수가 아니므로 이 규칙은 적용되지 "
-                              "않습니다");
+                          named + "이(가) " + std::string(NewDiameterFaultReason(modify.fault)) +
+                              " 이 규칙은 적용되지 않습니다");
     }
     if (CodeRangeIsReversed(numbers)) {
         findings.AddError("reversed-range", n,
@@ -330,6 +331,24 @@ void CheckReach(const std::vector<EnabledRule>& rules, FindingList& findings) {
 }
 
 }  // namespace
+
+std::string_view NewDiameterFaultReason(NewDiameterFault fault) {
+    switch (fault) {
+        case NewDiameterFault::Blank:
+            return "비어 있어";
+        case NewDiameterFault::NoNumber:
+            return "숫자가 아니어서";
+        case NewDiameterFault::PartialNumber:
+            return "숫자 하나가 아니어서";
+        case NewDiameterFault::NotFinite:
+            return "무한대로 읽혀";
+        case NewDiameterFault::Implausible:
+            return "0.0001부터 100000까지의 수가 아니어서";
+        case NewDiameterFault::None:
+            break;
+    }
+    return "";
+}
 
 std::vector<RuleNumbers> NumbersOf(const RuleTable& table) {
     std::vector<RuleNumbers> numbers;

@@ -5,30 +5,6 @@
 
 namespace {
 
-bool IsBlank(std::u16string_view line) {
-    return line.find_first_not_of(u" \r") == std::u16string_view::npos;
-}
-
-int FieldCount(std::u16string_view line) {
-    return static_cast<int>(std::count(line.begin(), line.end(), u'\t')) + 1;
-}
-
-FileLine ClassifyLine(const RuleFileLine& read, RuleFileView& view) {
-    FileLine line{read.number, LineKind::Skipped, 0, FieldCount(read.text)};
-    if (read.rule) {
-        if (view.table.Append(*read.rule)) {
-            view.asWritten.Append(*read.asWritten);
-            line.kind = LineKind::Rule;
-            line.rule = view.table.count();
-        } else {
-            line.kind = LineKind::Beyond49;
-        }
-    } else if (IsBlank(read.text)) {
-        line.kind = LineKind::Blank;
-    }
-    return line;
-}
-
 // What becomes of a line the table does not carry: the save writes the table alone and keeps
 // the file it replaces, with this line, as a kept copy.
 constexpr std::string_view kNotApplied =
@@ -36,7 +12,7 @@ constexpr std::string_view kNotApplied =
     "Quillet.def.<날짜-시각>.bak에만 남습니다.";
 
 Finding FileLineFinding(const FileLine& line) {
-    if (line.kind == LineKind::Beyond49) {
+    if (line.kind == RuleLineKind::Beyond49) {
         return {"beyond-49", Severity::Error, line.line, 0,
                 "규칙이 " + std::to_string(RuleTable::kCapacity) + "개를 넘는 규칙 줄입니다." +
                     std::string(kNotApplied)};
@@ -52,8 +28,13 @@ RuleFileView ViewRuleFile(std::span<const unsigned char> bytes, const LegacyText
                           uint32_t codePage) {
     const RuleFileText decoded = DecodeRuleFileText(bytes, legacy);
     RuleFileView view{decoded.encoding, codePage, {}, {}, {}};
-    for (const RuleFileLine& line : ReadRuleFileLines(decoded.text)) {
-        view.lines.push_back(ClassifyLine(line, view));
+    RuleLineReader reader(decoded.text, view.table);
+    for (RuleLine line; reader.Next(line);) {
+        view.lines.push_back({line.number, line.kind, line.rule, line.fields, line.fault});
+        if (line.rule == 0) continue;
+        HoleRule written = view.table.rule(line.rule);
+        written.DiameterModify = line.lastField;
+        view.asWritten.Append(written);
     }
     return view;
 }
@@ -75,8 +56,8 @@ std::vector<Finding> CheckRuleFile(const RuleFileView& file) {
     }
     std::vector<int> lineOfRule(static_cast<size_t>(file.table.count()) + 1, 0);
     for (const FileLine& line : file.lines) {
-        if (line.kind == LineKind::Rule) lineOfRule[static_cast<size_t>(line.rule)] = line.line;
-        if (line.kind == LineKind::Skipped || line.kind == LineKind::Beyond49) {
+        if (line.rule > 0) lineOfRule[static_cast<size_t>(line.rule)] = line.line;
+        if (line.kind == RuleLineKind::OtherFieldCount || line.kind == RuleLineKind::Beyond49) {
             findings.push_back(FileLineFinding(line));
         }
     }
@@ -87,6 +68,14 @@ std::vector<Finding> CheckRuleFile(const RuleFileView& file) {
     std::stable_sort(findings.begin(), findings.end(),
                      [](const Finding& a, const Finding& b) { return a.line < b.line; });
     return findings;
+}
+
+std::vector<int> LinesDroppedBySave(const RuleFileView& file) {
+    std::vector<int> lines;
+    for (const FileLine& line : file.lines) {
+        if (IsDroppedBySave(line.kind)) lines.push_back(line.line);
+    }
+    return lines;
 }
 
 std::string_view EncodingName(RuleFileEncoding encoding) {
@@ -101,21 +90,26 @@ std::string_view EncodingName(RuleFileEncoding encoding) {
             return "utf-8";
         case RuleFileEncoding::Utf16LeWithoutMark:
             return "utf-16le";
+        case RuleFileEncoding::Utf16BeWithoutMark:
+            return "utf-16be";
         case RuleFileEncoding::LegacyCodePage:
             return "legacy-code-page";
     }
     return "unknown";
 }
 
-std::string_view LineKindName(LineKind kind) {
+std::string_view LineKindName(RuleLineKind kind) {
     switch (kind) {
-        case LineKind::Rule:
+        case RuleLineKind::Rule:
+        case RuleLineKind::RuleNotInForce:
             return "rule";
-        case LineKind::Blank:
+        case RuleLineKind::Blank:
             return "blank";
-        case LineKind::Skipped:
+        case RuleLineKind::Comment:
+            return "comment";
+        case RuleLineKind::OtherFieldCount:
             return "skipped";
-        case LineKind::Beyond49:
+        case RuleLineKind::Beyond49:
             return "beyond-49";
     }
     return "unknown";

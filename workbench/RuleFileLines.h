@@ -8,15 +8,16 @@
 #include <vector>
 
 #include "rules/RuleFileFormat.h"
+#include "rules/RuleLines.h"
 #include "workbench/RuleAnalysis.h"
 
-enum class LineKind { Rule, Blank, Skipped, Beyond49 };
-
+// A line as the module's reader gives it (rules/RuleLines.h), without its text.
 struct FileLine {
     int line;  // 1-based
-    LineKind kind;
-    int rule = 0;    // for LineKind::Rule
-    int fields = 0;  // TAB-separated fields of the line
+    RuleLineKind kind;
+    int rule = 0;                                     // for the rules of the table
+    int fields = 0;                                   // TAB-separated fields of the line
+    NewDiameterFault fault = NewDiameterFault::None;  // for RuleLineKind::RuleNotInForce
 };
 
 struct RuleFileView {
@@ -34,10 +35,15 @@ struct RuleFileView {
 RuleFileView ViewRuleFile(std::span<const unsigned char> bytes, const LegacyTextDecoder& legacy,
                           uint32_t codePage);
 
-// skipped-line, beyond-49 and not-utf16 or legacy-code-page, then CheckRules with the rules'
-// lines filled in; the file's encoding first, the others by line.
+// skipped-line (lines of another field count), beyond-49 and not-utf16 or legacy-code-page,
+// then CheckRules with the rules' lines filled in; the file's encoding first, the others by
+// line. Comments and blank lines are no finding.
 std::vector<Finding> CheckRuleFile(const RuleFileView& file);
 
+// The lines a save leaves out of the rule file, and an export out of the CSV.
+std::vector<int> LinesDroppedBySave(const RuleFileView& file);
+
 std::string_view EncodingName(RuleFileEncoding encoding);  // "utf-16le-bom", ...
-std::string_view LineKindName(LineKind kind);              // "rule", "blank", ...
-std::string_view SeverityName(Severity severity);          // "error", "warning", "info"
+// "rule" (also for a rule not in force), "blank", "comment", "skipped", "beyond-49".
+std::string_view LineKindName(RuleLineKind kind);
+std::string_view SeverityName(Severity severity);  // "error", "warning", "info"

@@ -43,16 +43,6 @@ std::span<const unsigned char> BytesOf(const std::string& bytes) {
     return {reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()};
 }
 
-std::vector<int> LinesNotRead(const RuleFileView& file) {
-    std::vector<int> lines;
-    for (const FileLine& line : file.lines) {
-        if (line.kind == LineKind::Skipped || line.kind == LineKind::Beyond49) {
-            lines.push_back(line.line);
-        }
-    }
-    return lines;
-}
-
 void PrintExportJson(std::ostream& out, const Invocation& invocation, const RuleFileView& file,
                      const std::vector<int>& notRead) {
     JsonWriter json;
@@ -283,7 +273,7 @@ int RunExport(const CommandContext& context, const RuleFileView& file) {
         const StoreOutcome written = StoreWholeFile(context.files, *invocation.output, csv);
         if (!written.saved) return Fail(context, kExitFileFailed, "cannot-write", written.error);
     }
-    const std::vector<int> notRead = LinesNotRead(file);
+    const std::vector<int> notRead = LinesDroppedBySave(file);
     if (invocation.json) {
         PrintExportJson(context.out, invocation, file, notRead);
     } else if (invocation.output) {

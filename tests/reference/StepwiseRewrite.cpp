@@ -1,7 +1,6 @@
 #include "tests/reference/StepwiseRewrite.h"
 
 #include <climits>
-#include <cmath>
 #include <cstdlib>
 #include <cwchar>
 #include <string>
@@ -26,6 +25,18 @@ double DiameterOf(const RuleText& text) {
     return std::wcstod(Wide(text).c_str(), nullptr);
 }
 
+// A number from a tenth of a micrometre to a hundred metres, and no digit after it.
+bool IsUsableNewDiameter(const RuleText& text) {
+    const std::wstring wide = Wide(text);
+    wchar_t* end = nullptr;
+    const double value = std::wcstod(wide.c_str(), &end);
+    if (end == wide.c_str()) return false;
+    for (; *end != L'\0'; ++end) {
+        if (*end >= L'0' && *end <= L'9') return false;
+    }
+    return value >= 0.0001 && value <= 100000.0;
+}
+
 bool StepwiseApplyRulesToHole(HoleHost& host, const RuleTable& table, int32_t holeId, bool& changed,
                               HoleRecord& record) {
     changed = false;
@@ -34,9 +45,8 @@ bool StepwiseApplyRulesToHole(HoleHost& host, const RuleTable& table, int32_t ho
     for (int32_t n = 1; n <= table.count(); ++n) {
         const HoleRule& rule = table.rule(n);
         if (rule.enabled == 0) continue;
-        // A new diameter that is not a finite number above 0 puts the rule out of force.
+        if (!IsUsableNewDiameter(rule.DiameterModify)) continue;
         const double modify = DiameterOf(rule.DiameterModify);
-        if (!(modify > 0.0) || std::isinf(modify)) continue;
         const int32_t from = CodeOf(rule.CodeFrom);
         int32_t to = CodeOf(rule.CodeTo);
         if (to == 0) to = from;

@@ -66,9 +66,11 @@ private:
     }
 
     RuleText DiameterText() {
-        static const char* const fixed[] = {"",     "abc", "0",     "8.1mm", " 8.5", "8.99",
-                                            "9.00", "8e0", ".81e1", "-1",    "1e400"};
-        if (Pick(0, 1) == 0) return Text(fixed[Pick(0, 10)]);
+        static const char* const fixed[] = {
+            "",    "abc",    "0",      "8.1mm", " 8.5",  "8.99", "9.00",
+            "8e0", ".81e1",  "-1",     "1e400", "8.5 9", "8 .5", "8.5 ",
+            "\t9", "1e-320", "0.0001", "1e-4x", "1e300", "1e5",  "100000.000000001"};
+        if (Pick(0, 1) == 0) return Text(fixed[Pick(0, 20)]);
         const std::string text = std::to_string(Diameter());
         return Text(text);
     }

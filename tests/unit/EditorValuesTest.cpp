@@ -108,7 +108,7 @@ TEST(EditorValues, FullBufferWithoutNullGivesItsWholeUnits) {
 }
 
 // 적용 takes a value only when the whole text reads as a number; the new diameter must
-// also be there and be a finite number above 0. The first field at fault is named.
+// also be there and be one from 0.0001 to 100000. The first field at fault is named.
 TEST(CheckEditorValues, RefusesTheFirstFieldItCannotRead) {
     using enum EditorField;
     struct Case {
@@ -121,7 +121,12 @@ TEST(CheckEditorValues, RefusesTheFirstFieldItCannotRead) {
         {&HoleRule::DiameterTo, u" ", std::nullopt},  // the single-value form
         {&HoleRule::CodeFrom, u"101.5", CodeFrom},
         {&HoleRule::DiameterModify, u"-0", DiameterModify},
-        {&HoleRule::DiameterModify, u"1e-300", std::nullopt},
+        {&HoleRule::DiameterModify, u"1e-300", DiameterModify},
+        {&HoleRule::DiameterModify, u"8.5 9", DiameterModify},
+        {&HoleRule::DiameterModify, u"8.5mm", DiameterModify},
+        {&HoleRule::DiameterModify, u" 100000 ", std::nullopt},
+        {&HoleRule::DiameterModify, u"0.0001", std::nullopt},
+        {&HoleRule::DiameterTo, u"8 .99", DiameterTo},
     };
     for (const Case& c : cases) {
         HoleRule values = DefaultEditorValues();

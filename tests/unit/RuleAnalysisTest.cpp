@@ -171,9 +171,14 @@ TEST(RuleAnalysis, CheckRulesReportsEachFinding) {
     EXPECT_EQ(FindingsOf({"1|101|abc|8|9|8.5"}), "1 no-number");
     EXPECT_EQ(FindingsOf({"1|101||8|9|"}), "1 no-number, 1 not-in-force");
     EXPECT_EQ(FindingsOf({"1|101||8|9|1e309"}), "1 not-finite, 1 not-in-force");
-    EXPECT_EQ(FindingsOf({"1|101||8|9|-2.5"}), "1 not-in-force");
+    EXPECT_EQ(FindingsOf({"1|101||8|9|-2.5"}), "1 implausible-diameter, 1 not-in-force");
+    EXPECT_EQ(FindingsOf({"1|101||8|9|1e-320"}), "1 implausible-diameter, 1 not-in-force");
+    EXPECT_EQ(FindingsOf({"1|101||8|9|1e300"}), "1 implausible-diameter, 1 not-in-force");
+    EXPECT_EQ(FindingsOf({"1|101||8|9|8.5 9"}), "1 not-in-force, 1 partial-number");
+    EXPECT_EQ(FindingsOf({"1|101||8|9|0.0001", "1|201||8|9|100000"}), "");
     // A rule not in force shadows nothing.
-    EXPECT_EQ(FindingsOf({"1|101||8|9|0", "1|101||8|9|10"}), "1 not-in-force");
+    EXPECT_EQ(FindingsOf({"1|101||8|9|0", "1|101||8|9|10"}),
+              "1 implausible-diameter, 1 not-in-force");
     EXPECT_EQ(FindingsOf({"1|200|100|8|9|8.5"}), "1 reversed-range");
     EXPECT_EQ(FindingsOf({"1|101||9|8|8.5"}), "1 reversed-range");
     // Rule 1 rewrites rule 2's whole range on all of rule 2's codes, then on part of them only.
@@ -185,7 +190,8 @@ TEST(RuleAnalysis, CheckRulesReportsEachFinding) {
     // A disabled rule shadows nothing.
     EXPECT_EQ(FindingsOf({"0|101||8|9|10", "1|101||8|9|10"}), "1 disabled");
     EXPECT_EQ(FindingsOf({"0|||9|8|0", "1|5x||1||2"}),
-              "1 disabled, 1 no-number, 1 not-in-force, 1 reversed-range, 2 partial-number");
+              "1 disabled, 1 implausible-diameter, 1 no-number, 1 not-in-force, 1 reversed-range, "
+              "2 partial-number");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "rules/LegacyCodePage.h"
+#include "rules/RuleLines.h"
 
 #include <string>
 #include <string_view>
@@ -55,7 +56,8 @@ TEST(ExtractField, SplitsAtEveryTab) {
 }
 
 // Marks first; without one, UTF-16LE when NUL bytes stand at odd offsets (at least a quarter
-// of them), else UTF-8 less NUL bytes at the very end, else the legacy code page.
+// of them), UTF-16BE when at even ones, else UTF-8 less NUL bytes at the very end, else the
+// legacy code page.
 TEST(DecodeRuleFileText, DecidesTheEncodingByMarkOrElseByTheBytes) {
     using enum RuleFileEncoding;
     const struct {
@@ -85,10 +87,14 @@ TEST(DecodeRuleFileText, DecidesTheEncodingByMarkOrElseByTheBytes) {
         {"1\0\t\0\x36\0"sv, Utf16LeWithoutMark, u"1\t6"},
         {"\x6C\xAD\x6C\xAD\x6C\xAD\x41\0"sv, Utf16LeWithoutMark, u"구구구A"},
         // No mark, UTF-8 (a NUL at the end or inside is no sign of UTF-16).
+        // No mark: UTF-16BE, NUL bytes at even offsets.
+        {"\0\x31\0\t\0\x36"sv, Utf16BeWithoutMark, u"1\t6"},
+        {"\xAD\x6C\xAD\x6C\xAD\x6C\0\x41"sv, Utf16BeWithoutMark, u"구구구A"},
         {"AB"sv, Utf8, u"AB"},
+        {"ABCDEFGHIJ\0\0\0"sv, Utf8, u"ABCDEFGHIJ"},
         {"1\t\xEA\xB5\xAC\xF0\x9F\x98\x80\r\n"sv, Utf8, u"1\t구\xD83D\xDE00\r\n"},
         {"1\t101\t\t8\t\t9\r\n\0"sv, Utf8, u"1\t101\t\t8\t\t9\r\n"},
-        {"AB\0CDEF"sv, Utf8, u"AB\0CDEF"sv},
+        {"AB\0CDEFGHIJ"sv, Utf8, u"AB\0CDEFGHIJ"sv},
         // No mark, neither: the legacy code page (949 here), less the NUL bytes at the end.
         {"1\t101\r\n# \xB1\xB8\xB8\xDB\r\n\0"sv, LegacyCodePage, u"1\t101\r\n# 구멍\r\n"},
         // Bytes that are no character of the code page become U+FFFD.
@@ -102,15 +108,82 @@ TEST(DecodeRuleFileText, DecidesTheEncodingByMarkOrElseByTheBytes) {
     }
 }
 
-TEST(SplitRuleFileLines, EndsLinesAtCrLfLfOrALoneCrInAnyMix) {
+std::vector<std::u16string_view> LinesOf(std::u16string_view text) {
+    std::vector<std::u16string_view> lines;
+    RuleTable table;
+    RuleLineReader reader(text, table);
+    for (RuleLine line; reader.Next(line);) lines.push_back(line.text);
+    return lines;
+}
+
+TEST(RuleLineReader, EndsLinesAtCrLfLfOrALoneCrInAnyMix) {
     using Lines = std::vector<std::u16string_view>;
-    EXPECT_EQ(SplitRuleFileLines(u""), Lines{});
-    EXPECT_EQ(SplitRuleFileLines(u"a"), Lines{u"a"});
-    EXPECT_EQ(SplitRuleFileLines(u"\n"), Lines{u""});
-    EXPECT_EQ(SplitRuleFileLines(u"\r"), Lines{u""});
-    EXPECT_EQ(SplitRuleFileLines(u"a\r\rb\r"), (Lines{u"a", u"", u"b"}));
-    EXPECT_EQ(SplitRuleFileLines(u"a\rb\nc\r\nd\re"), (Lines{u"a", u"b", u"c", u"d", u"e"}));
-    EXPECT_EQ(SplitRuleFileLines(u"a\n\rb\r\r\n"), (Lines{u"a", u"", u"b", u""}));
+    EXPECT_EQ(LinesOf(u""), Lines{});
+    EXPECT_EQ(LinesOf(u"a"), Lines{u"a"});
+    EXPECT_EQ(LinesOf(u"\n"), Lines{u""});
+    EXPECT_EQ(LinesOf(u"\r"), Lines{u""});
+    EXPECT_EQ(LinesOf(u"a\r\rb\r"), (Lines{u"a", u"", u"b"}));
+    EXPECT_EQ(LinesOf(u"a\rb\nc\r\nd\re"), (Lines{u"a", u"b", u"c", u"d", u"e"}));
+    EXPECT_EQ(LinesOf(u"a\n\rb\r\r\n"), (Lines{u"a", u"", u"b", u""}));
+}
+
+// Every kind of line, and every reason a rule switched on is not in force; the rules of the
+// table are numbered in file order, and the new diameter loses the spaces at its ends only.
+TEST(RuleLineReader, GivesEveryLineItsKindAndEveryRuleNotInForceItsReason) {
+    using enum RuleLineKind;
+    using F = NewDiameterFault;
+    struct Expected {
+        std::u16string_view line;
+        RuleLineKind kind;
+        int32_t fields;
+        int32_t rule;
+        NewDiameterFault fault = F::None;
+    };
+    const Expected lines[] = {
+        {u"1\t101\t199\t8.1\t8.99\t8.5", Rule, 6, 1},
+        {u"", Blank, 1, 0},
+        {u"  ", Blank, 1, 0},
+        {u"# 공장 규칙", Comment, 1, 0},
+        {u"1\t101\t199\t8.1\t8.99", OtherFieldCount, 5, 0},
+        {u"1\t2\t3\t4\t5\t6\t", OtherFieldCount, 7, 0},
+        {u"\t\t\t\t\t", Rule, 6, 2},        // six empty fields: a rule switched off
+        {u"0\t1\t\t1\t\tabc", Rule, 6, 3},  // switched off: its new diameter is not judged
+        {u"1\t1\t\t1\t\t  ", RuleNotInForce, 6, 4, F::Blank},
+        {u"1\t1\t\t1\t\tabc", RuleNotInForce, 6, 5, F::NoNumber},
+        {u"1\t1\t\t1\t\t8.5 9", RuleNotInForce, 6, 6, F::PartialNumber},
+        {u"1\t1\t\t1\t\t8 .5", RuleNotInForce, 6, 7, F::PartialNumber},
+        {u"1\t1\t\t1\t\t1e309", RuleNotInForce, 6, 8, F::NotFinite},
+        {u"1\t1\t\t1\t\t1e-320", RuleNotInForce, 6, 9, F::Implausible},
+        {u"1\t1\t\t1\t\t1e300", RuleNotInForce, 6, 10, F::Implausible},
+        {u"1\t1\t\t1\t\t0", RuleNotInForce, 6, 11, F::Implausible},
+        {u"1\t1\t\t1\t\t 0.0001 ", Rule, 6, 12},
+        {u"1\t1\t\t1\t\t100000", Rule, 6, 13},
+    };
+    std::u16string text;
+    for (const Expected& line : lines) text += std::u16string(line.line) + u"\r\n";
+    for (int n = 14; n <= 49; ++n) text += u"0\t1\t\t1\t\t2\n";
+    text += u"1\t1\t\t1\t\t2";  // no final line end
+    RuleTable table;
+    RuleLineReader reader(text, table);
+    RuleLine read;
+    for (const Expected& line : lines) {
+        ASSERT_TRUE(reader.Next(read));
+        const auto print = testing::PrintToString(std::u16string(line.line));
+        EXPECT_EQ(read.text, line.line) << print;
+        EXPECT_EQ(read.kind, line.kind) << print;
+        EXPECT_EQ(read.fields, line.fields) << print;
+        EXPECT_EQ(read.rule, line.rule) << print;
+        EXPECT_EQ(read.fault, line.fault) << print;
+    }
+    EXPECT_EQ(table.rule(12).DiameterModify, u"0.0001");
+    EXPECT_EQ(read.lastField, u"100000");
+    for (int n = 14; n <= 49; ++n) ASSERT_TRUE(reader.Next(read) && read.kind == Rule) << n;
+    ASSERT_TRUE(reader.Next(read));
+    EXPECT_EQ(read.kind, Beyond49);
+    EXPECT_EQ(read.rule, 0);
+    EXPECT_EQ(read.lastField, u"2");
+    EXPECT_FALSE(reader.Next(read));
+    EXPECT_EQ(table.count(), 49);
 }
 
 TEST(DecodeRuleFile, ReadsSixFieldLinesInOrder) {
@@ -139,13 +212,13 @@ TEST(DecodeRuleFile, FlagIsOnOnlyForAnIntegerEqualToOne) {
     for (int n = 1; n <= 7; ++n) EXPECT_EQ(table.rule(n).enabled, expected[n - 1]) << n;
 }
 
-TEST(DecodeRuleFile, CleansOnlyTheLastField) {
+TEST(DecodeRuleFile, CleansOnlyTheEndsOfTheLastField) {
     const RuleTable table = Decode(u"1\t 101 \t 199\t 8.1\t8.99 \t 8 .5 \r\r\n");
     ASSERT_EQ(table.count(), 1);
     EXPECT_EQ(table.rule(1).CodeFrom, u" 101 ");
     EXPECT_EQ(table.rule(1).CodeTo, u" 199");
     EXPECT_EQ(table.rule(1).DiameterTo, u"8.99 ");
-    EXPECT_EQ(table.rule(1).DiameterModify, u"8.5");
+    EXPECT_EQ(table.rule(1).DiameterModify, u"8 .5");
 }
 
 TEST(DecodeRuleFile, EmptyFilesGiveAnEmptyTable) {

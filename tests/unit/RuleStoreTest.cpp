@@ -128,11 +128,11 @@ TEST(HoldsLinesNotCarried, OnlyFilesWhoseEveryLineIsARuleTheTableHoldsAreCarried
         {"", false},
         {"\xFF\xFE", false},
         {kRuleLines, false},
-        {Utf16Le(u"1\t101\t\t8\t\t8 .5"), false},  // no final line end; spaces cleaned
+        {Utf16Le(u"1\t101\t\t8\t\t8.5 "), false},  // no final line end; spaces trimmed
         {Utf16Le(fortyNine), false},
-        {"1\t101\t\t8\t\t8.5\n", false},  // UTF-8 without mark
+        {"1\t101\t\t8\t\t8.5\n", false},                               // UTF-8 without mark
+        {Utf16Le(u"1\t101\t199\t8.1\t8.99\t8.5\r\n\r\n  \n"), false},  // blank lines
         {kWithComment, true},
-        {Utf16Le(u"1\t101\t199\t8.1\t8.99\t8.5\r\n\r\n"), true},    // a blank line
         {Utf16Le(u"1\t101\t199\t8.1\t8.99\t8.5\t메모\r\n"), true},  // a seventh field
         {Utf16Le(fifty), true},                                     // past the 49th
         {"1\t101\t\t8\t\t8.5\xC3\n", true},                         // invalid UTF-8
@@ -191,7 +191,7 @@ TEST(RuleStore, SaveExpectingContentsReplacesOnlyThemOrNoFile) {
     // Changed after the first comparison, before the backup took the file's place: the
     // backup holds what was expected, the file what the other writer saved.
     files.entries[kRules].bytes = kRuleLines;
-    files.changeAt = files.steps + 3;
+    files.changeAt = files.steps + 4;
     files.changed = {kRules, kWithComment};
     EXPECT_EQ(store.Save(NewTable(), {&loaded}).failedStep, SaveStep::CheckFound);
     EXPECT_EQ(files.Files(),
@@ -235,7 +235,7 @@ TEST(RuleStore, AFailureAtAnyStepLeavesTheOldFileAndNoFileOfTheSave) {
             EXPECT_TRUE(path == kRules || path == kBackup) << Narrow(path);
         }
     }
-    EXPECT_GE(step, 5);  // write new, read old, write backup, keep copy, rename each can fail
+    EXPECT_GE(step, 6);  // first read, write new, read old, write backup, keep copy, rename
 }
 
 TEST(RuleStore, FilesInTheWayForAMomentAreWaitedForAndThenReported) {
@@ -243,7 +243,7 @@ TEST(RuleStore, FilesInTheWayForAMomentAreWaitedForAndThenReported) {
         FakeFiles files;
         files.entries[kRules].bytes = kRuleLines;
         files.failure = {FileFault::InUse, 32};
-        files.failAt = 1;  // the first read of the old file, and what follows
+        files.failAt = 2;  // the first read of the old file, and what follows
         files.failTimes = busySteps;
         const FileSave saved = RuleStore(files, kRules).Save(NewTable());
         EXPECT_EQ(saved.succeeded(), busySteps == 3);
@@ -289,6 +289,70 @@ TEST(RuleStore, LoadFillsTheTableOrLeavesItEmptyWithTheReason) {
     ASSERT_TRUE(loaded.succeeded());
     ASSERT_EQ(table.count(), 1);
     EXPECT_EQ(table.rule(1).CodeFrom, u"101");
+}
+
+// The bytes to save are the file's own: nothing is written, not even a temporary file, and
+// the backup stays, also beside a read-only file.
+TEST(RuleStore, SaveOfTheFilesOwnBytesWritesNothing) {
+    for (const FileKind kind : {FileKind::File, FileKind::ReadOnlyFile}) {
+        FakeFiles files;
+        files.entries[kRules] = {kNewBytes, kind};
+        files.entries[kBackup].bytes = "older";
+        const FileContents other{true, kRuleLines};  // what another seat's load read
+        const FileSave saved = RuleStore(files, kRules).Save(NewTable(), {&other});
+        EXPECT_TRUE(saved.succeeded());
+        EXPECT_TRUE(saved.unchanged);
+        EXPECT_FALSE(saved.backupKept);
+        EXPECT_EQ(files.steps, 1);  // the one read
+        EXPECT_EQ(files.Files(),
+                  (std::map<FilePath, std::string>{{kRules, kNewBytes}, {kBackup, "older"}}));
+    }
+}
+
+// A file in the way of a load for a moment is waited for as saves wait; one that stays in the
+// way leaves the load unreadable, and the save that follows then replaces it only when the
+// user agreed, keeping it for good.
+TEST(RuleStore, BusyFileAtTheLoadIsWaitedForAndNeverReplacedUnasked) {
+    for (const int busyReads : {3, 100}) {
+        FakeFiles files;
+        files.entries[kRules].bytes = kRuleLines;
+        files.failure = {FileFault::InUse, 32};
+        files.failAt = 0;
+        files.failTimes = busyReads;
+        RuleTable table;
+        const RuleFileLoad load = RuleStore(files, kRules).Load(table, NoLegacy);
+        const FileAtLoad atLoad = FileAtLoad::Of(load);
+        EXPECT_EQ(files.pauses, busyReads == 3 ? 3 : 9);
+        EXPECT_EQ(table.count(), busyReads == 3 ? 1 : 0);
+        EXPECT_EQ(atLoad.state,
+                  busyReads == 3 ? FileAtLoad::State::Read : FileAtLoad::State::Unreadable);
+        if (busyReads == 3) continue;
+
+        files.failAt = -1;  // the other program lets go; the user adds a rule and confirms
+        FileContents expected;
+        FileSave saved = RuleStore(files, kRules).Save(NewTable(), SaveAfterLoad(atLoad, expected));
+        EXPECT_EQ(saved.failedStep, SaveStep::CheckFound);
+        EXPECT_EQ(files.Files(), (std::map<FilePath, std::string>{{kRules, kRuleLines}}));
+        const FileContents found = saved.found;
+        saved = RuleStore(files, kRules).Save(NewTable(), SaveReplacing(atLoad, found));
+        ASSERT_TRUE(saved.succeeded());
+        EXPECT_EQ(files.Files(),
+                  (std::map<FilePath, std::string>{
+                      {kRules, kNewBytes}, {kBackup, kRuleLines}, {kKept, kRuleLines}}));
+    }
+    // Read, or missing: the save replaces what was read, or makes the file, unasked.
+    FakeFiles files;
+    files.entries[kRules].bytes = kRuleLines;
+    RuleTable table;
+    FileContents expected;
+    const FileAtLoad read = FileAtLoad::Of(RuleStore(files, kRules).Load(table, NoLegacy));
+    EXPECT_TRUE(
+        RuleStore(files, kRules).Save(NewTable(), SaveAfterLoad(read, expected)).succeeded());
+    files.entries.clear();
+    const FileAtLoad missing = FileAtLoad::Of(RuleStore(files, kRules).Load(table, NoLegacy));
+    EXPECT_EQ(missing.state, FileAtLoad::State::Missing);
+    EXPECT_TRUE(
+        RuleStore(files, kRules).Save(NewTable(), SaveAfterLoad(missing, expected)).succeeded());
 }
 
 TEST(WriteFileAtomically, ReplacesTheFileWithoutBackup) {

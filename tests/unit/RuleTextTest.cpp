@@ -1,5 +1,7 @@
 #include "rules/RuleText.h"
 
+#include "rules/CompiledRules.h"
+
 #include <gtest/gtest.h>
 
 #include <clocale>
@@ -120,6 +122,88 @@ TEST(ParseDiameter, AgreesWithTheCLibraryAndIgnoresTheLocale) {
         EXPECT_EQ(ReadCodePrefix(u16).length, size_t(codeEnd - wide.c_str())) << text;
     }
     std::setlocale(LC_NUMERIC, "C");
+}
+
+}  // namespace
+
+namespace {
+
+// How a whole text reads, for every judgement of a rule text: one number, blank, no number,
+// or a number with something after it; and whether the number lies beyond the type.
+TEST(ReadFieldNumber, TellsHowTheWholeTextReads) {
+    using enum TextReading;
+    const struct {
+        std::u16string text;
+        TextReading code, diameter;
+        bool codeOutOfRange, diameterOutOfRange;
+    } cases[] = {
+        {u" 101 \t", Number, Number, false, false},
+        {u"", Blank, Blank, false, false},
+        {u" \t\r\n", Blank, Blank, false, false},
+        {u"abc", NoNumber, NoNumber, false, false},
+        {u"8.5", PartialNumber, Number, false, false},
+        {u"8.5 9", PartialNumber, PartialNumber, false, false},
+        {u"8 .5", PartialNumber, PartialNumber, false, false},
+        {u"8,5", PartialNumber, PartialNumber, false, false},
+        {u"2147483647", Number, Number, false, false},
+        {u"-0002147483648", Number, Number, false, false},
+        {u"2147483648", Number, Number, true, false},
+        {u"-99999999999x", PartialNumber, PartialNumber, true, false},
+        {u"1e309", PartialNumber, Number, false, true},
+        {u"-1e309", PartialNumber, Number, false, true},
+    };
+    for (const auto& c : cases) {
+        const std::string name(c.text.begin(), c.text.end());
+        const FieldNumber<int32_t> code = ReadCode(c.text);
+        const FieldNumber<double> diameter = ReadDiameter(c.text);
+        EXPECT_EQ(code.reading, c.code) << name;
+        EXPECT_EQ(diameter.reading, c.diameter) << name;
+        EXPECT_EQ(code.outOfRange, c.codeOutOfRange) << name;
+        EXPECT_EQ(diameter.outOfRange, c.diameterOutOfRange) << name;
+        EXPECT_EQ(code.value, ParseCode(c.text)) << name;
+        EXPECT_EQ(diameter.value, ParseDiameter(c.text)) << name;
+    }
+}
+
+// A new diameter is a number from 0.0001 to 100000 with no further digits after it.
+TEST(ReadNewDiameter, TakesOnlyOneNumberAHoleCanHave) {
+    using F = NewDiameterFault;
+    const struct {
+        std::u16string text;
+        NewDiameterFault fault;
+    } cases[] = {
+        {u"8.5", F::None},
+        {u" 8.5\t", F::None},
+        {u"0.0001", F::None},
+        {u"100000", F::None},
+        {u"1e5", F::None},
+        {u"", F::Blank},
+        {u"  ", F::Blank},
+        {u"abc", F::NoNumber},
+        {u"inf", F::NoNumber},
+        {u"8.5 9", F::PartialNumber},
+        {u"8 .5", F::PartialNumber},
+        {u"8,5", F::PartialNumber},
+        {u"8.5x9", F::PartialNumber},
+        {u"0x10", F::PartialNumber},
+        {u"8.5mm", F::None},
+        {u"1e309", F::NotFinite},
+        {u"-1e309", F::NotFinite},
+        {u"1e-320mm", F::Implausible},
+        {u"1e-320", F::Implausible},
+        {u"5e-324", F::Implausible},
+        {u"1e300", F::Implausible},
+        {u"0", F::Implausible},
+        {u"-0", F::Implausible},
+        {u"-8.5", F::Implausible},
+        {u"0.0000999", F::Implausible},
+        {u"100000.00001", F::Implausible},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ReadNewDiameter(c.text).fault, c.fault)
+            << std::string(c.text.begin(), c.text.end());
+    }
+    EXPECT_EQ(ReadNewDiameter(u"8.5 9").value, 8.5);
 }
 
 }  // namespace

@@ -69,11 +69,15 @@ TEST(CheckRuleFile, ClassifiesEveryLineAndReportsWhatTheModuleIgnores) {
          {"skipped"},
          {"not-utf16@0", "skipped-line@1"}},
         {"UTF-16LE without mark", Utf16Le(kRule, false), {"rule"}, {"not-utf16@0"}},
-        // Code page 949, never called UTF-16.
+        {"UTF-16BE without mark",
+         std::string("\0001\0\t\0002\0\t", 8),
+         {"skipped"},
+         {"not-utf16@0", "skipped-line@1"}},
+        // Code page 949, never called UTF-16; a comment is no finding.
         {"ANSI",
          "# \xB1\xB8\xB8\xDB\r\n1\t101\t199\t8.1\t8.99\t8.5\r\n",
-         {"skipped", "rule"},
-         {"legacy-code-page@0", "skipped-line@1"}},
+         {"comment", "rule"},
+         {"legacy-code-page@0"}},
     };
     for (const FileCase& c : cases) {
         const RuleFileView file = View(c.bytes);
@@ -182,8 +186,9 @@ TEST_F(Workbench, CheckJsonHasLinesRulesAndFindings) {
     const std::string file = Write("q.def", Utf16Le(u"1\t7\t\t8.5\t\t9\r\n1\t2\r\n"));
     EXPECT_EQ(Run({"check", "--json", file}), kExitErrors);
     EXPECT_EQ(out_.str(),
-              R"({"encoding":"utf-16le-bom","lines":[{"line":1,"kind":"rule","rule":1},)"
-              R"({"line":2,"kind":"skipped","rule":null}],"rules":[{"rule":1,"enabled":true,)"
+              R"({"encoding":"utf-16le-bom","lines":[{"line":1,"kind":"rule","rule":1,)"
+              R"("in_force":true},{"line":2,"kind":"skipped","rule":null,"in_force":null}],)"
+              R"("rules":[{"rule":1,"enabled":true,)"
               R"("code_from":7,"code_to":7,"diameter_from":8.5,"diameter_to":8.5,)"
               R"("new_diameter":9}],"findings":[{"code":"skipped-line","severity":"error",)"
               R"("line":2,"rule":null,"message":"필드가 2개라 규칙 줄(TAB으로 나눈 필드 6개)이 )"
