@@ -88,6 +88,7 @@ package: windows
 
 bench: native
 	build/native/bin/rewrite_bench --benchmark_counters_tabular=true
+	build/native/bin/rule_file_bench
 
 clean:
 	rm -rf build dist

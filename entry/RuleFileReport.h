@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "rules/RuleFolder.h"
 #include "rules/RuleStore.h"
 
 // The file error, or one message for the lines read but not applied (rules beyond the full
@@ -18,10 +19,27 @@ void ReportRuleFileLoad(const RuleFileLoad& load);
 // after a save that succeeded.
 void ReportRuleFileSave(const FileSave& save);
 
-// Asks whether the rule file, changed elsewhere since it was read (at `changed`, when known),
-// is to be replaced by the table; true for yes.
-bool AskToReplaceChangedRuleFile(const FilePath& path, const std::optional<SYSTEMTIME>& changed);
+// Asks whether the rule file, changed elsewhere since it was read (at `changed`, when known)
+// or not readable when the command started, is to be replaced by the table; true for yes.
+bool AskToReplaceChangedRuleFile(const FilePath& path, const std::optional<SYSTEMTIME>& changed,
+                                 bool unreadableAtStart);
 
-// Tells that the rule folder cannot be reached and the table comes from this user's own copy
-// of its rule file, read from the folder at `copied` (when known).
-void ReportLocalCopyInUse(const std::u16string& folder, const std::optional<SYSTEMTIME>& copied);
+// This user's copy of a rule folder's latest known table: when it was written, and whether
+// it is the file last read from the folder or this seat's own last save to it.
+struct CopyInUse {
+    CopyOrigin origin = CopyOrigin::Read;
+    std::optional<SYSTEMTIME> time;
+};
+
+// Tells that the rule folder cannot be reached and the table comes from this user's copy.
+void ReportLocalCopyInUse(const std::u16string& folder, const CopyInUse& copy);
+
+// Tells that the rule folder holds no rule file: no rules apply yet, and how to start one.
+void ReportNoRuleFileInFolder(const RuleLocation& location);
+
+// Tells that the RuleFolder setting cannot be used, naming the value and why, and where the
+// rules come from instead: the copy, or none.
+void ReportUnusableRuleFolder(const RuleLocation& location, const std::optional<CopyInUse>& copy);
+
+// Tells that 확인 saved nothing, since the setting names no folder to save to.
+void ReportNoFolderToSaveTo(const RuleLocation& location);

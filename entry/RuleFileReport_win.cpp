@@ -45,21 +45,67 @@ void ReportRuleFileSave(const FileSave& save) {
         ReportFileError(FileAction::Save, ToWide(save.failedPath), save.status.code);
 }
 
-bool AskToReplaceChangedRuleFile(const FilePath& path, const std::optional<SYSTEMTIME>& changed) {
+bool AskToReplaceChangedRuleFile(const FilePath& path, const std::optional<SYSTEMTIME>& changed,
+                                 bool unreadableAtStart) {
     const std::wstring name = FileNameOf(path);
-    return AskModuleQuestion(
-        L"규칙 파일을 읽은 뒤 다른 곳에서 파일이 바뀌었습니다: " + ToWide(path) +
-        L"\r\n바뀐 시각: " + TimeText(changed) +
-        L"\r\n\r\n지금 규칙으로 바꾸시겠습니까?\r\n예: 바뀐 파일은 \"" + name +
-        L".bak\"에 남고, 지금 규칙에 없는 규칙이 있으면 \"" + name +
-        L".<날짜-시각>.bak\"에 영구히 보관됩니다.\r\n아니요: 저장하지 않습니다. 고친 규칙은 "
-        L"다음에 명령을 시작할 때까지 남아 있습니다.");
+    const std::wstring what =
+        unreadableAtStart ? L"명령을 시작할 때 규칙 파일을 읽을 수 없었습니다: " + ToWide(path) +
+                                L"\r\n그래서 지금 규칙에는 이 파일의 규칙이 없습니다.\r\n파일의 "
+                                L"마지막 수정 시각: "
+                          : L"규칙 파일을 읽은 뒤 다른 곳에서 파일이 바뀌었습니다: " +
+                                ToWide(path) + L"\r\n바뀐 시각: ";
+    const std::wstring kept =
+        unreadableAtStart ? L".bak\"에 남고, \"" + name + L".<날짜-시각>.bak\"에 영구히 보관됩니다."
+                          : L".bak\"에 남고, 지금 규칙에 없는 규칙이 있으면 \"" + name +
+                                L".<날짜-시각>.bak\"에 영구히 보관됩니다.";
+    return AskModuleQuestion(what + TimeText(changed) +
+                             L"\r\n\r\n지금 규칙으로 바꾸시겠습니까?\r\n예: 지금 파일은 \"" + name +
+                             kept +
+                             L"\r\n아니요: 저장하지 않습니다. 고친 규칙은 다음에 명령을 시작할 "
+                             L"때까지 남아 있습니다.");
 }
 
-void ReportLocalCopyInUse(const std::u16string& folder, const std::optional<SYSTEMTIME>& copied) {
+namespace {
+
+// "2026-03-04 05:06:07에 폴더에서 읽은 규칙" or "...에 이 컴퓨터에서 저장한 규칙".
+std::wstring CopyText(const CopyInUse& copy) {
+    return TimeText(copy.time) + (copy.origin == CopyOrigin::Saved ? L"에 이 컴퓨터에서 저장한 규칙"
+                                                                   : L"에 폴더에서 읽은 규칙");
+}
+
+}  // namespace
+
+void ReportLocalCopyInUse(const std::u16string& folder, const CopyInUse& copy) {
     ShowModuleMessage(L"규칙 폴더에 연결할 수 없습니다: " + ToWide(folder) +
-                          L"\r\n이 컴퓨터에 보관한 사본(" + TimeText(copied) +
-                          L"에 읽은 규칙)을 사용합니다.\r\n폴더에 다시 연결될 때까지 규칙을 "
-                          L"저장할 수 없습니다.",
+                          L"\r\n이 컴퓨터에 보관한 사본(" + CopyText(copy) +
+                          L")을 사용합니다.\r\n폴더에 다시 연결될 때까지 규칙을 저장할 수 "
+                          L"없습니다.",
+                      MB_ICONWARNING);
+}
+
+void ReportNoRuleFileInFolder(const RuleLocation& location) {
+    ShowModuleMessage(L"규칙 폴더에 규칙 파일이 없습니다: " + ToWide(location.folder) +
+                          L"\r\n아직 적용할 규칙이 없습니다.\r\n규칙 파일을 시작하려면 지금 "
+                          L"쓰던 Quillet.def를 이 폴더에 복사하거나, 규칙 목록에서 규칙을 "
+                          L"추가하고 확인을 누르십시오. (설정: " +
+                          ToWide(RuleFolderSettingName(location.source)) + L")",
+                      MB_ICONWARNING);
+}
+
+void ReportUnusableRuleFolder(const RuleLocation& location, const std::optional<CopyInUse>& copy) {
+    const std::wstring rules =
+        copy ? L"이 컴퓨터에 보관한 마지막 사본(" + CopyText(*copy) + L")을 사용합니다."
+             : L"이 컴퓨터에 보관한 사본이 없어 규칙 없이 시작합니다.";
+    ShowModuleMessage(L"규칙 폴더 설정을 쓸 수 없습니다.\r\n" +
+                          ToWide(RuleFolderFaultText(location)) +
+                          L"\r\n\r\n규칙 폴더에 연결할 수 없을 때처럼 " + rules +
+                          L"\r\n설정을 고칠 때까지 규칙을 저장할 수 없습니다.",
+                      MB_ICONWARNING);
+}
+
+void ReportNoFolderToSaveTo(const RuleLocation& location) {
+    ShowModuleMessage(L"규칙 폴더 설정을 쓸 수 없어 규칙을 저장하지 않았습니다.\r\n" +
+                          ToWide(RuleFolderFaultText(location)) +
+                          L"\r\n고친 규칙은 다음에 명령을 시작할 때까지 남아 있습니다.",
                       MB_ICONWARNING);
 }

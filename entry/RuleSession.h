@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "entry/RuleFileReport.h"
 #include "platform/SystemFilePort.h"
 #include "rules/RuleFolder.h"
 #include "rules/RuleStore.h"
@@ -14,8 +15,8 @@
 class RuleSession {
 public:
     // Clears the table and refills it from the rule file; what the user must know about the
-    // file is shown. A rule folder named in the registry that cannot be reached is stood in
-    // for by this user's copy of the file last read from it.
+    // file is shown. A rule folder named in the registry that cannot be reached, or a setting
+    // that cannot be used, is stood in for by this user's copy of the latest table known.
     void Load();
 
     // The table as loaded and edited since; the rewrite applies it.
@@ -23,20 +24,26 @@ public:
 
     // Opens the "Hole Diameter" list on the table, which it changes in place as the user
     // works; when the list is confirmed the table is saved, and a failed save is shown. A
-    // rule file changed elsewhere since the load is replaced only when the user says so. A
-    // cancelled list, or a save the user declined, keeps its changes in the table until the
-    // next load.
+    // rule file changed elsewhere since the load, or one the load could not read, is
+    // replaced only when the user says so. A cancelled list, or a save the user declined,
+    // keeps its changes in the table until the next load.
     void EditInRuleList();
 
 private:
+    struct LocalCopy {
+        std::wstring path;
+        CopyInUse use;
+    };
+
+    void LoadWithUnusableSetting();
     void SaveConfirmed();
-    std::wstring LocalCopyPath() const;
-    bool LoadLocalCopy();
+    std::wstring CopyPath(CopyOrigin origin) const;
+    void KeepCopy(const std::string& bytes, CopyOrigin origin);
+    std::optional<LocalCopy> CopyOfThisFolder();
+    bool LoadCopy(const LocalCopy& copy);
 
     SystemFilePort files_;
     RuleTable table_;
     RuleLocation location_;  // where the table was loaded from, and is saved to
-    // What the rule file held when the table was loaded (or last saved); nullopt when the
-    // file could not be read for a reason other than its absence.
-    std::optional<FileContents> loaded_;
+    FileAtLoad atLoad_;      // what the rule file was at the load (or the last save)
 };

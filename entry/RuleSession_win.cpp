@@ -2,13 +2,16 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <string_view>
+
 #include "dialogs/RuleListDialog.h"
 #include "dialogs/RuleListText.h"
 #include "entry/RuleFileReport.h"
 #include "platform/FilePaths.h"
-#include "platform/RegistrySetting.h"
 #include "platform/WideText.h"
 #include "rules/LegacyCodePage.h"
+#include "rules/RuleFolder_win.h"
 #include "rules/RuleStore.h"
 
 namespace {
@@ -20,10 +23,20 @@ const char moduleAnchor = 0;
 // Worked out afresh at each start of the command, so that a changed setting takes effect
 // without restarting the host.
 RuleLocation CurrentRuleLocation() {
-    const RuleFolderValues values{RuleFolderValue(HKEY_LOCAL_MACHINE),
-                                  RuleFolderValue(HKEY_CURRENT_USER)};
-    return ChooseRuleLocation(values,
+    return ChooseRuleLocation(ReadRuleFolderValues(),
                               ToU16(FolderOf(ModuleFileName(ModuleContaining(&moduleAnchor)))));
+}
+
+// The last-write time as one number, for telling the newer of two files; 0 when unknown.
+uint64_t LastWriteTicks(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(ForFileApi(path).c_str(), GetFileExInfoStandard, &data)) return 0;
+    return (uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
+           data.ftLastWriteTime.dwLowDateTime;
+}
+
+CopyOrigin OriginOfCopy(std::wstring_view name) {
+    return name.ends_with(L".saved.def") ? CopyOrigin::Saved : CopyOrigin::Read;
 }
 
 // The host may send event 7 again from its own message handling, which runs inside the
@@ -44,45 +57,98 @@ bool RuleListIsOpen() {
     return open;
 }
 
-std::optional<FileContents> ContentsAtLoad(RuleFileLoad& load) {
-    if (load.succeeded()) return FileContents{true, std::move(load.bytes)};
-    if (load.status.fault == FileFault::NotFound) return FileContents{};
-    return std::nullopt;
-}
-
 }  // namespace
 
 void RuleSession::Load() {
     location_ = CurrentRuleLocation();
-    RuleFileLoad load = RuleStore(files_, location_.file).Load(table_, SystemCodePageDecoder());
-    if (load.succeeded() && location_.configured()) {
-        if (const std::wstring copy = LocalCopyPath(); !copy.empty()) {
-            WriteFileAtomically(files_, ToU16(copy), load.bytes);
+    atLoad_ = {};
+    if (!location_.usable()) {
+        LoadWithUnusableSetting();
+        return;
+    }
+    const RuleFileLoad load =
+        RuleStore(files_, location_.file).Load(table_, SystemCodePageDecoder());
+    atLoad_ = FileAtLoad::Of(load);
+    if (location_.configured()) {
+        if (load.succeeded()) {
+            KeepCopy(load.bytes, CopyOrigin::Read);
+        } else if (files_.KindOf(location_.folder) != FileKind::Folder) {
+            const std::optional<LocalCopy> copy = CopyOfThisFolder();
+            if (copy && LoadCopy(*copy)) {
+                ReportLocalCopyInUse(location_.folder, copy->use);
+                return;
+            }
+        } else if (load.status.fault == FileFault::NotFound) {
+            ReportNoRuleFileInFolder(location_);
+            return;
         }
     }
-    const bool outOfReach = !load.succeeded() && location_.configured() &&
-                            files_.KindOf(location_.folder) != FileKind::Folder;
-    if (outOfReach && LoadLocalCopy()) return;
     ReportRuleFileLoad(load);
-    loaded_ = ContentsAtLoad(load);
 }
 
-// One copy per configured rule file, so that a changed setting never loads another
-// folder's rules.
-std::wstring RuleSession::LocalCopyPath() const {
+// A setting that names no folder is a folder out of reach: the latest table this user has a
+// copy of, from whichever folder it was, else no rules.
+void RuleSession::LoadWithUnusableSetting() {
+    table_.Clear();
+    std::optional<LocalCopy> newest;
+    uint64_t newestTicks = 0;
+    const std::wstring folder = LocalAppDataFolder(L"Quillet");
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = folder.empty()
+                              ? INVALID_HANDLE_VALUE
+                              : FindFirstFileW(ForFileApi(folder + L"\\*.def").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring path = folder + L"\\" + found.cFileName;
+            const uint64_t ticks = LastWriteTicks(path);
+            if (!newest || ticks > newestTicks) {
+                newest = LocalCopy{path, {OriginOfCopy(found.cFileName), LastWriteLocalTime(path)}};
+                newestTicks = ticks;
+            }
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    if (newest && !LoadCopy(*newest)) newest.reset();
+    ReportUnusableRuleFolder(location_, newest ? std::optional(newest->use) : std::nullopt);
+}
+
+// One pair of copies per configured rule file, so that a changed setting never loads another
+// folder's rules while that folder is only out of reach.
+std::wstring RuleSession::CopyPath(CopyOrigin origin) const {
     const std::wstring folder = LocalAppDataFolder(L"Quillet");
     if (folder.empty()) return {};
-    return folder + L"\\" + ToWide(LocalCopyNameFor(location_.file));
+    return folder + L"\\" + ToWide(LocalCopyNameFor(location_.file, origin));
 }
 
-bool RuleSession::LoadLocalCopy() {
-    const std::wstring copy = LocalCopyPath();
-    if (copy.empty() || files_.KindOf(ToU16(copy)) != FileKind::File) return false;
-    RuleFileLoad load = RuleStore(files_, ToU16(copy)).Load(table_, SystemCodePageDecoder());
+// The copy of the other origin goes, so that the one left is the latest table known.
+void RuleSession::KeepCopy(const std::string& bytes, CopyOrigin origin) {
+    const std::wstring copy = CopyPath(origin);
+    if (copy.empty() || !WriteFileAtomically(files_, ToU16(copy), bytes).succeeded()) return;
+    const CopyOrigin other = origin == CopyOrigin::Read ? CopyOrigin::Saved : CopyOrigin::Read;
+    files_.Remove(ToU16(CopyPath(other)));
+}
+
+// Of the two copies, the newer, should removing the older one have failed.
+std::optional<RuleSession::LocalCopy> RuleSession::CopyOfThisFolder() {
+    std::optional<LocalCopy> newer;
+    uint64_t newerTicks = 0;
+    for (const CopyOrigin origin : {CopyOrigin::Read, CopyOrigin::Saved}) {
+        const std::wstring path = CopyPath(origin);
+        if (path.empty() || files_.KindOf(ToU16(path)) != FileKind::File) continue;
+        const uint64_t ticks = LastWriteTicks(path);
+        if (newer && ticks <= newerTicks) continue;
+        newer = LocalCopy{path, {origin, LastWriteLocalTime(path)}};
+        newerTicks = ticks;
+    }
+    return newer;
+}
+
+bool RuleSession::LoadCopy(const LocalCopy& copy) {
+    const RuleFileLoad load =
+        RuleStore(files_, ToU16(copy.path)).Load(table_, SystemCodePageDecoder());
     if (!load.succeeded()) return false;
-    ReportLocalCopyInUse(location_.folder, LastWriteLocalTime(copy));
     // The folder's file, once back, is taken to be what the copy holds.
-    loaded_ = FileContents{true, std::move(load.bytes)};
+    atLoad_ = FileAtLoad::Of(load);
     return true;
 }
 
@@ -97,20 +163,29 @@ void RuleSession::EditInRuleList() {
 // Each answer of yes agrees to replace exactly the file the question was about: a file
 // changed once more meanwhile is asked about again.
 void RuleSession::SaveConfirmed() {
+    if (!location_.usable()) {
+        ReportNoFolderToSaveTo(location_);
+        return;
+    }
     const RuleStore store(files_, location_.file);
-    SaveOptions options{loaded_ ? &*loaded_ : nullptr};
+    FileContents expected;
+    SaveOptions options = SaveAfterLoad(atLoad_, expected);
     FileContents agreed;
     for (;;) {
         FileSave save = store.Save(table_, options);
         if (save.failedStep != SaveStep::CheckFound) {
             ReportRuleFileSave(save);
-            if (save.succeeded()) loaded_ = FileContents{true, EncodeRuleFile(table_)};
+            if (!save.succeeded()) return;
+            atLoad_ = {FileAtLoad::State::Read, EncodeRuleFile(table_)};
+            if (location_.configured() && !save.unchanged)
+                KeepCopy(atLoad_.bytes, CopyOrigin::Saved);
             return;
         }
-        if (!AskToReplaceChangedRuleFile(save.path, LastWriteLocalTime(ToWide(save.path)))) {
+        if (!AskToReplaceChangedRuleFile(save.path, LastWriteLocalTime(ToWide(save.path)),
+                                         atLoad_.unreadable())) {
             return;
         }
         agreed = std::move(save.found);
-        options = {&agreed, true};
+        options = SaveReplacing(atLoad_, agreed);
     }
 }

@@ -6,16 +6,19 @@
 
 namespace {
 
-std::optional<std::wstring> ReadText(HKEY root, DWORD& type) {
-    DWORD size = 0;
+constexpr wchar_t kRuleFolder[] = L"RuleFolder";
+
+// The text of a REG_SZ or REG_EXPAND_SZ value, not expanded; nothing when it cannot be read.
+std::optional<std::wstring> ReadText(HKEY root) {
     constexpr DWORD kFlags = RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND;
-    if (RegGetValueW(root, kSettingsKey, L"RuleFolder", kFlags, &type, nullptr, &size) !=
+    DWORD size = 0;
+    if (RegGetValueW(root, kSettingsKey, kRuleFolder, kFlags, nullptr, nullptr, &size) !=
         ERROR_SUCCESS) {
         return std::nullopt;
     }
     std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1);
     size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
-    if (RegGetValueW(root, kSettingsKey, L"RuleFolder", kFlags, &type, buffer.data(), &size) !=
+    if (RegGetValueW(root, kSettingsKey, kRuleFolder, kFlags, nullptr, buffer.data(), &size) !=
         ERROR_SUCCESS) {
         return std::nullopt;
     }
@@ -32,9 +35,16 @@ std::wstring Expanded(const std::wstring& text) {
 
 }  // namespace
 
-std::optional<std::u16string> RuleFolderValue(HKEY root) {
-    DWORD type = REG_NONE;
-    const std::optional<std::wstring> text = ReadText(root, type);
-    if (!text) return std::nullopt;
-    return ToU16(type == REG_EXPAND_SZ ? Expanded(*text) : *text);
+std::optional<RegistryValue> RuleFolderValueIn(HKEY root) {
+    RegistryValue value;
+    if (RegGetValueW(root, kSettingsKey, kRuleFolder, RRF_RT_ANY | RRF_NOEXPAND, &value.type,
+                     nullptr, nullptr) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    if (value.type != REG_SZ && value.type != REG_EXPAND_SZ) return value;
+    // A text that cannot be read (it changed meanwhile) counts as an empty one: it is told.
+    const std::wstring text = ReadText(root).value_or(std::wstring());
+    value.text = ToU16(text);
+    value.expanded = ToU16(value.type == REG_EXPAND_SZ ? Expanded(text) : text);
+    return value;
 }

@@ -9,6 +9,15 @@
 // The key of the module's settings, under HKEY_LOCAL_MACHINE and under HKEY_CURRENT_USER.
 inline constexpr wchar_t kSettingsKey[] = L"SOFTWARE\\Ferrimount\\KEP\\Quillet";
 
-// The "RuleFolder" value under the given root's settings key, environment variables
-// expanded; nullopt when there is none or it is not text (REG_SZ or REG_EXPAND_SZ).
-std::optional<std::u16string> RuleFolderValue(HKEY root);
+// A value as the registry holds it: its type, and for the text types its text, also with
+// environment variables expanded (REG_EXPAND_SZ; for REG_SZ the text itself). A variable
+// that is not defined stays as it is written, as the system leaves it.
+struct RegistryValue {
+    DWORD type = REG_NONE;
+    std::u16string text;
+    std::u16string expanded;
+};
+
+// The "RuleFolder" value under the given root's settings key, of whatever type; nullopt
+// when there is none.
+std::optional<RegistryValue> RuleFolderValueIn(HKEY root);

@@ -1,6 +1,8 @@
 #include "rules/RuleFolder.h"
 
 #include <cstdio>
+#include <iterator>
+#include <string>
 #include <utility>
 
 namespace {
@@ -41,22 +43,130 @@ RuleLocation LocationIn(RuleFolderSource source, std::u16string folder) {
     FilePath file = folder;
     if (file.empty() || !IsSeparator(file.back())) file += u'\\';
     file += kRuleFileName;
-    return {source, std::move(folder), std::move(file)};
+    RuleLocation location;
+    location.source = source;
+    location.folder = std::move(folder);
+    location.file = std::move(file);
+    return location;
+}
+
+std::u16string Ascii(std::string_view text) {
+    return std::u16string(text.begin(), text.end());
+}
+
+// "X:\..." or "\\server\share..." (also "\\?\..."); anything else leans on a current folder.
+bool IsAbsolute(std::u16string_view folder) {
+    const auto isLetter = [](char16_t c) {
+        return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
+    };
+    if (folder.size() >= 3 && isLetter(folder[0]) && folder[1] == u':' && IsSeparator(folder[2])) {
+        return true;
+    }
+    return folder.size() >= 2 && IsSeparator(folder[0]) && IsSeparator(folder[1]);
+}
+
+// The first "%NAME%" in the text, or nothing.
+std::u16string_view VariableLeftIn(std::u16string_view text) {
+    const size_t open = text.find(u'%');
+    if (open == std::u16string_view::npos) return {};
+    const size_t close = text.find(u'%', open + 1);
+    if (close == std::u16string_view::npos || close == open + 1) return {};
+    return text.substr(open, close - open + 1);
+}
+
+RuleLocation LocationFrom(RuleFolderSource source, const RuleFolderValue& value) {
+    RuleLocation location{source, {}, {}, RuleFolderFault::None, value, {}};
+    if (value.type != kRegistryText && value.type != kRegistryExpandableText) {
+        location.fault = RuleFolderFault::NotText;
+        return location;
+    }
+    std::u16string folder = FolderOf(value.expanded);
+    if (folder.empty()) {
+        location.fault = RuleFolderFault::Empty;
+    } else if (const std::u16string_view variable = VariableLeftIn(folder); !variable.empty()) {
+        location.fault = RuleFolderFault::UnexpandedVariable;
+        location.variable = variable;
+    } else if (!IsAbsolute(folder)) {
+        location.fault = RuleFolderFault::Relative;
+    }
+    if (location.fault != RuleFolderFault::None) {
+        location.folder = std::move(folder);
+        return location;
+    }
+    RuleLocation usable = LocationIn(source, std::move(folder));
+    usable.value = value;
+    return usable;
 }
 
 }  // namespace
 
 RuleLocation ChooseRuleLocation(const RuleFolderValues& values, std::u16string_view moduleFolder) {
-    for (const auto& [value, source] : {std::pair{&values.machine, RuleFolderSource::Machine},
-                                        std::pair{&values.user, RuleFolderSource::User}}) {
-        if (!*value) continue;
-        std::u16string folder = FolderOf(**value);
-        if (!folder.empty()) return LocationIn(source, std::move(folder));
-    }
+    if (values.machine) return LocationFrom(RuleFolderSource::Machine, *values.machine);
+    if (values.user) return LocationFrom(RuleFolderSource::User, *values.user);
     return LocationIn(RuleFolderSource::ModuleFolder, std::u16string(moduleFolder));
 }
 
-std::u16string LocalCopyNameFor(const FilePath& ruleFile) {
+std::u16string RuleFolderSettingName(RuleFolderSource source) {
+    const std::u16string key = u"\\SOFTWARE\\Ferrimount\\KEP\\Quillet\\RuleFolder";
+    switch (source) {
+        case RuleFolderSource::Machine:
+            return u"HKLM" + key;
+        case RuleFolderSource::User:
+            return u"HKCU" + key;
+        case RuleFolderSource::ModuleFolder:
+            break;
+    }
+    return {};
+}
+
+std::u16string RegistryTypeName(uint32_t type) {
+    static constexpr std::u16string_view kNames[] = {u"REG_NONE",
+                                                     u"REG_SZ",
+                                                     u"REG_EXPAND_SZ",
+                                                     u"REG_BINARY",
+                                                     u"REG_DWORD",
+                                                     u"REG_DWORD_BIG_ENDIAN",
+                                                     u"REG_LINK",
+                                                     u"REG_MULTI_SZ",
+                                                     u"REG_RESOURCE_LIST",
+                                                     u"REG_FULL_RESOURCE_DESCRIPTOR",
+                                                     u"REG_RESOURCE_REQUIREMENTS_LIST",
+                                                     u"REG_QWORD"};
+    if (type < std::size(kNames)) return std::u16string(kNames[type]);
+    return u"유형 " + Ascii(std::to_string(type));
+}
+
+std::u16string RuleFolderFaultText(const RuleLocation& location) {
+    const std::u16string named = RuleFolderSettingName(location.source) + u" (" +
+                                 RegistryTypeName(location.value.type) + u")";
+    const std::u16string quoted = u" 값 \"" + location.value.text + u"\"";
+    switch (location.fault) {
+        case RuleFolderFault::None:
+            break;
+        case RuleFolderFault::NotText:
+            return named +
+                   u": 문자열 값이 아니어서 폴더를 나타낼 수 없습니다. RuleFolder는 "
+                   u"REG_SZ 또는 REG_EXPAND_SZ여야 합니다.";
+        case RuleFolderFault::Empty:
+            return named + quoted +
+                   u": 비어 있어 폴더를 나타내지 않습니다. 규칙 폴더를 쓰려면 "
+                   u"폴더의 전체 경로를 넣고, 쓰지 않으려면 값을 지우십시오.";
+        case RuleFolderFault::Relative:
+            return named + quoted +
+                   u": 상대 경로라 호스트 프로그램의 현재 폴더에 따라 "
+                   u"달라집니다. \\\\server\\share\\cam이나 D:\\cam처럼 전체 "
+                   u"경로를 쓰십시오.";
+        case RuleFolderFault::UnexpandedVariable:
+            return named + quoted + u": 환경 변수 " + location.variable +
+                   (location.value.type == kRegistryExpandableText
+                        ? u"이(가) 정의되어 있지 않아 풀 수 없습니다."
+                        : u"은(는) REG_SZ 값에서 풀리지 않습니다. 환경 변수를 쓰려면 "
+                          u"REG_EXPAND_SZ로 쓰십시오.");
+    }
+    return {};
+}
+
+std::u16string LocalCopyNameFor(const FilePath& ruleFile, CopyOrigin origin) {
     uint64_t hash = 0xcbf29ce484222325u;  // FNV-1a
     for (char16_t c : ruleFile) {
         if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
@@ -66,6 +176,6 @@ std::u16string LocalCopyNameFor(const FilePath& ruleFile) {
         }
     }
     char name[32];
-    std::snprintf(name, sizeof name, "%016llx.def", static_cast<unsigned long long>(hash));
-    return std::u16string(name, name + std::char_traits<char>::length(name));
+    std::snprintf(name, sizeof name, "%016llx", static_cast<unsigned long long>(hash));
+    return Ascii(name) + (origin == CopyOrigin::Saved ? u".saved.def" : u".def");
 }

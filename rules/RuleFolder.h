@@ -18,26 +18,64 @@ enum class RuleFolderSource : uint8_t {
     ModuleFolder,  // no value: the module's own folder
 };
 
-// The "RuleFolder" values as read, environment variables expanded; nullopt where there is
-// none.
+// Registry types of a value, as the registry numbers them.
+inline constexpr uint32_t kRegistryText = 1;            // REG_SZ
+inline constexpr uint32_t kRegistryExpandableText = 2;  // REG_EXPAND_SZ
+
+// A "RuleFolder" value as the registry holds it.
+struct RuleFolderValue {
+    uint32_t type = kRegistryText;
+    std::u16string text;      // the text types: as stored
+    std::u16string expanded;  // REG_EXPAND_SZ: environment variables expanded; else the text
+
+    static RuleFolderValue Text(std::u16string text) { return {kRegistryText, text, text}; }
+};
+
+// Nothing where there is no value.
 struct RuleFolderValues {
-    std::optional<std::u16string> machine;
-    std::optional<std::u16string> user;
+    std::optional<RuleFolderValue> machine;
+    std::optional<RuleFolderValue> user;
+};
+
+// Why a value cannot name the rule folder.
+enum class RuleFolderFault : uint8_t {
+    None,
+    NotText,             // another registry type (REG_DWORD, REG_MULTI_SZ, ...)
+    Empty,               // empty, blank, or only quotes or backslashes
+    Relative,            // "cam", "C:cam", "\cam": it would depend on the host's current folder
+    UnexpandedVariable,  // a %NAME% left in it: not defined, or a REG_SZ value
 };
 
 struct RuleLocation {
     RuleFolderSource source = RuleFolderSource::ModuleFolder;
     std::u16string folder;  // without a final backslash, except for a drive's root
-    FilePath file;          // the rule file in that folder
+    FilePath file;          // the rule file in that folder; empty when the value cannot be used
+    RuleFolderFault fault = RuleFolderFault::None;
+    RuleFolderValue value;    // the value that chose the folder, as the registry holds it
+    std::u16string variable;  // UnexpandedVariable: the first "%NAME%" left
 
     // Named in the registry, and so possibly on a share that can be out of reach.
     bool configured() const { return source != RuleFolderSource::ModuleFolder; }
+    // A value that cannot be used is a folder out of reach, never "no setting".
+    bool usable() const { return fault == RuleFolderFault::None; }
 };
 
-// The machine's value wins over the user's, which wins over the module's folder. A value
-// that is empty, or blank, or only quotes or backslashes, counts as no value.
+// The machine's value wins over the user's, which wins over the module's folder; a value
+// that is there wins whatever it holds, also when it cannot be used.
 RuleLocation ChooseRuleLocation(const RuleFolderValues& values, std::u16string_view moduleFolder);
 
+// "HKLM\SOFTWARE\Ferrimount\KEP\Quillet\RuleFolder" for a configured location.
+std::u16string RuleFolderSettingName(RuleFolderSource source);
+// "REG_DWORD", ..., "유형 <n>" for a type without a name.
+std::u16string RegistryTypeName(uint32_t type);
+// Why the location's value cannot be used, naming the value (Korean); empty when it can.
+std::u16string RuleFolderFaultText(const RuleLocation& location);
+
+// Whose table a local copy holds: the file last read from the folder, or this seat's last
+// save to it.
+enum class CopyOrigin : uint8_t { Read, Saved };
+
 // A file name for this user's own copy of a configured folder's rule file, the same for
-// every spelling of the path that differs only in ASCII letter case.
-std::u16string LocalCopyNameFor(const FilePath& ruleFile);
+// every spelling of the path that differs only in ASCII letter case: "<hash>.def", or
+// "<hash>.saved.def" for a copy of this seat's own save.
+std::u16string LocalCopyNameFor(const FilePath& ruleFile, CopyOrigin origin = CopyOrigin::Read);

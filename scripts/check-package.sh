@@ -7,7 +7,7 @@
 #   CHANGELOG.md, LICENSE and samples/Quillet.def: no rule file beside the DLL;
 # - the DLL is byte for byte the one the end-to-end tests load;
 # - INSTALL.txt starts with the UTF-8 mark, has CRLF line ends and no line over 80
-#   characters, names the version and has its three sections, the upgrade keeping
+#   characters but the one-line reg add of RuleFolder, names the version and has its three sections, the upgrade keeping
 #   Quillet.def and Quillet.def.bak, the removal giving the registry command; README.md and
 #   CHANGELOG.md name the version;
 # - every shipped program's version resource, read under Wine with GetFileVersionInfoW,
@@ -53,8 +53,12 @@ install="$pkg/INSTALL.txt"
     fail "INSTALL.txt has lines without CRLF"
 [[ $(head -c3 "$install" | xxd -p) == efbbbf ]] || fail "INSTALL.txt does not start with the UTF-8 mark"
 install_text=$(tail -c +4 "$install" | tr -d '\r')
-long=$(LC_ALL=C.UTF-8 grep -nP '^.{81}' <<<"$install_text" | cut -d: -f1 | paste -sd, || true)
+# The one command to copy as it stands is the exception.
+reg_add='^ +reg add "HKLM\\SOFTWARE\\Ferrimount\\KEP\\Quillet" /v RuleFolder /t REG_EXPAND_SZ /d "[^"]+" /f$'
+long=$(LC_ALL=C.UTF-8 grep -nP '^.{81}' <<<"$install_text" | grep -vE "^[0-9]+:${reg_add#^}" |
+    cut -d: -f1 | paste -sd, || true)
 [[ -z "$long" ]] || fail "INSTALL.txt has lines over 80 characters: $long"
+grep -qE "$reg_add" <<<"$install_text" || fail "INSTALL.txt does not give reg add RuleFolder in one line"
 grep -qF 'reg delete "HKCU\SOFTWARE\Ferrimount\KEP\Quillet" /f' <<<"$install_text" ||
     fail "INSTALL.txt does not give the command that removes the registry key"
 grep -q "^Quillet $version " <<<"$install_text" || fail "INSTALL.txt does not start with the version"

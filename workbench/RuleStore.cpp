@@ -41,12 +41,13 @@ StoreOutcome OutcomeOf(const FilePort& files, const FileSave& save) {
     if (!save.succeeded()) {
         return {false,
                 false,
+                false,
                 {},
                 "파일을 저장할 수 없습니다: " + Utf8(save.failedPath) + " (" +
                     StepText(save.failedStep) + ": " + files.DescribeError(save.status.code) +
                     ", 오류 코드 " + std::to_string(save.status.code) + ")"};
     }
-    return {true, save.backupKept, Utf8(save.keptCopy), {}};
+    return {true, save.unchanged, save.backupKept, Utf8(save.keptCopy), {}};
 }
 
 }  // namespace

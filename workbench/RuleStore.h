@@ -10,6 +10,7 @@
 
 struct StoreOutcome {
     bool saved = false;
+    bool unchanged = false;   // the file held these bytes already: nothing was written
     bool backupKept = false;  // "<file>.bak" now holds the file that was replaced
     std::string keptCopy;     // where the replaced file is kept for good, UTF-8; empty if not
     std::string error;        // why it was not saved (Korean, UTF-8)

@@ -139,6 +139,11 @@ int RefuseFindings(const CommandContext& context, const std::vector<Finding>& er
 
 void PrintImported(const CommandContext& context, int32_t rules, const StoreOutcome& stored) {
     const std::string& file = *context.invocation.output;
+    if (!context.invocation.json && stored.unchanged) {
+        context.out << file << "에 이미 이 규칙 " << rules << "개가 그대로 있어 쓰지 않았습니다. "
+                    << file << ".bak도 그대로입니다.\n";
+        return;
+    }
     if (!context.invocation.json) {
         context.out << "규칙 " << rules << "개를 " << file << "에 썼습니다.";
         if (stored.backupKept) context.out << " 이전 파일은 " << file << ".bak에 있습니다.";
@@ -150,24 +155,13 @@ void PrintImported(const CommandContext& context, int32_t rules, const StoreOutc
         return;
     }
     JsonWriter json;
-    json.BeginObject().Key("file").String(file).Key("rules").Integer(rules).Key("backup");
+    json.BeginObject().Key("file").String(file).Key("rules").Integer(rules);
+    json.Key("unchanged").Bool(stored.unchanged).Key("backup");
     stored.backupKept ? json.String(file + ".bak") : json.Null();
     json.Key("kept_copy");
     stored.keptCopy.empty() ? json.Null() : json.String(stored.keptCopy);
     json.EndObject();
     context.out << json.Text() << "\n";
-}
-
-const char* SourceText(RuleFolderSource source) {
-    switch (source) {
-        case RuleFolderSource::Machine:
-            return "HKLM\\SOFTWARE\\Ferrimount\\KEP\\Quillet\\RuleFolder";
-        case RuleFolderSource::User:
-            return "HKCU\\SOFTWARE\\Ferrimount\\KEP\\Quillet\\RuleFolder";
-        case RuleFolderSource::ModuleFolder:
-            break;
-    }
-    return "설정 없음: 모듈의 폴더";
 }
 
 const char* SourceName(RuleFolderSource source) {
@@ -182,6 +176,28 @@ const char* SourceName(RuleFolderSource source) {
     return "module-folder";
 }
 
+const char* FaultName(RuleFolderFault fault) {
+    switch (fault) {
+        case RuleFolderFault::NotText:
+            return "not-text";
+        case RuleFolderFault::Empty:
+            return "empty";
+        case RuleFolderFault::Relative:
+            return "relative";
+        case RuleFolderFault::UnexpandedVariable:
+            return "unexpanded-variable";
+        case RuleFolderFault::None:
+            break;
+    }
+    return "";
+}
+
+// What the module does while the setting cannot be used, as it tells it at the start.
+constexpr std::string_view kUnusableSetting =
+    "모듈은 규칙 폴더에 연결할 수 없을 때처럼 이 컴퓨터에 보관한 마지막 사본을 쓰고, 사본이 "
+    "없으면 규칙 없이 시작합니다. 설정을 고칠 때까지 규칙을 저장할 수 없습니다.";
+
+// Exit 2 when the setting cannot be used.
 int RunWhere(const CommandContext& context) {
     if (!context.seat) {
         return Fail(context, kExitUsage, "windows-only", "where는 Windows에서만 쓸 수 있습니다.");
@@ -190,16 +206,35 @@ int RunWhere(const CommandContext& context) {
     const auto utf8 = [](const std::u16string& text) {
         return Utf8FromUtf16(text, SurrogateForm::Replaced);
     };
+    const std::string setting = seat.configured() ? utf8(RuleFolderSettingName(seat.source))
+                                                  : std::string("설정 없음: 모듈의 폴더");
+    const int status = seat.usable() ? kExitClean : kExitErrors;
     if (!context.invocation.json) {
-        context.out << "규칙 폴더: " << utf8(seat.folder) << "\n규칙 파일: " << utf8(seat.file)
-                    << "\n설정: " << SourceText(seat.source) << "\n";
-        return kExitClean;
+        if (seat.usable()) {
+            context.out << "규칙 폴더: " << utf8(seat.folder) << "\n규칙 파일: " << utf8(seat.file)
+                        << "\n설정: " << setting << "\n";
+        } else {
+            context.out << "규칙 폴더: (설정을 쓸 수 없음)\n설정: " << setting
+                        << "\n문제: " << utf8(RuleFolderFaultText(seat)) << "\n"
+                        << kUnusableSetting << "\n";
+        }
+        return status;
     }
     JsonWriter json;
-    json.BeginObject().Key("folder").String(utf8(seat.folder)).Key("file").String(utf8(seat.file));
-    json.Key("source").String(SourceName(seat.source)).EndObject();
+    json.BeginObject().Key("folder");
+    seat.usable() ? json.String(utf8(seat.folder)) : json.Null();
+    json.Key("file");
+    seat.usable() ? json.String(utf8(seat.file)) : json.Null();
+    json.Key("source").String(SourceName(seat.source)).Key("problem");
+    if (seat.usable()) {
+        json.Null();
+    } else {
+        json.BeginObject().Key("code").String(FaultName(seat.fault));
+        json.Key("message").String(utf8(RuleFolderFaultText(seat))).EndObject();
+    }
+    json.EndObject();
     context.out << json.Text() << "\n";
-    return kExitClean;
+    return status;
 }
 
 int Dispatch(const CommandContext& context) {

@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "platform/FilePaths.h"
-#include "platform/RegistrySetting.h"
 #include "platform/SystemFilePort.h"
 #include "platform/TextEncoding.h"
 #include "platform/WideText.h"
+#include "rules/RuleFolder_win.h"
 #include "workbench/Workbench.h"
 
 namespace {
@@ -37,9 +37,7 @@ private:
 
 // The program is installed beside the module, so its own folder is the module's.
 RuleLocation ModuleRuleLocation() {
-    const RuleFolderValues values{RuleFolderValue(HKEY_LOCAL_MACHINE),
-                                  RuleFolderValue(HKEY_CURRENT_USER)};
-    return ChooseRuleLocation(values, ToU16(FolderOf(ModuleFileName(nullptr))));
+    return ChooseRuleLocation(ReadRuleFolderValues(), ToU16(FolderOf(ModuleFileName(nullptr))));
 }
 
 }  // namespace

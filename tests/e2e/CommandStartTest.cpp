@@ -114,10 +114,12 @@ TEST_F(UnreadableRuleFile, MissingFileIsReportedOnceAndTheCommandGoesOn) {
     ExpectCommandGoesOn();
 }
 
+// A program that lets nobody else open the file; one that lets others read is no obstacle
+// (RuleStoreLoad in RuleFileTest.cpp).
 TEST_F(UnreadableRuleFile, FileHeldOpenElsewhereIsReportedOnceAndTheCommandGoesOn) {
     WriteRules(kRule101);
-    const UniqueFile holder(CreateFileW(RuleFilePath().c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const UniqueFile holder(CreateFileW(RuleFilePath().c_str(), GENERIC_READ, 0, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(holder);
     ASSERT_NO_FATAL_FAILURE(StartAndWatch());
     ExpectOneOpenError(ERROR_SHARING_VIOLATION);

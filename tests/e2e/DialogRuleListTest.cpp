@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "DialogFixture.h"
+#include "E2eSupport.h"
 #include "dialogs/resource.h"
 #include "standin/KepTest.h"
 
@@ -381,6 +382,60 @@ TEST_F(RuleList, LinesTheTableCannotCarryOutliveRepeatedSaves) {
 }  // namespace
 
 namespace {
+
+// 확인 with nothing changed finds the file holding the table's bytes: nothing is written, and
+// the backup of the table before stays.
+TEST_F(RuleList, ConfirmingAnUnchangedTableKeepsTheBackup) {
+    StartWithRules(kThreeRules);
+    const Bytes before = *RuleFileBytes();
+    const Bytes older = RuleFileOf(u"1\t101\t\t1\t\t2\r\n");
+    WriteBytes(BackupPath().wstring(), older);
+    RunRuleList([](HWND dialog, const ListView&) { Press(dialog, IDOK); });
+    EXPECT_EQ(RuleFileBytes(), before);
+    EXPECT_EQ(FileBytes(BackupPath()), older);
+}
+
+// A rule file that another program held without sharing when the command started gave an
+// empty table; 확인 then asks before the file is replaced, and a replace keeps it for good.
+TEST_F(RuleList, FileUnreadableAtTheStartIsReplacedOnlyWhenTheUserSaysYes) {
+    StartWithRules(kThreeRules);
+    const Bytes shopRules = *RuleFileBytes();
+    {
+        const UniqueFile holder(CreateFileW(RuleFilePath().c_str(), GENERIC_READ, 0, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(holder);
+        Restart();
+    }
+    ASSERT_EQ(MessageBoxes().size(), 1u);  // the sharing violation
+    const auto addAndConfirm = [](HWND dialog, const ListView&) {
+        HWND editor = OpenEditor(dialog, IDC_ADD);
+        ASSERT_NE(editor, nullptr);
+        Press(editor, IDOK);
+        EXPECT_TRUE(WaitUntilClosed(editor));
+        Settle(dialog);
+        Press(dialog, IDOK);
+    };
+    AnswerMessageBoxesWith(IDNO);
+    RunRuleList(addAndConfirm);
+    ASSERT_EQ(MessageBoxes().size(), 2u);
+    EXPECT_NE(MessageBoxes()[1].text.find("읽을 수 없었습니다"), std::string::npos);
+    EXPECT_EQ(RuleFileBytes(), shopRules);
+
+    AnswerMessageBoxesWith(IDYES);
+    RunRuleList([](HWND dialog, const ListView&) { Press(dialog, IDOK); });
+    EXPECT_EQ(RuleFileBytes(), RuleFileOf(u"1\t101\t199\t8.1\t8.99\t8.5\r\n"));
+    EXPECT_EQ(FileBytes(BackupPath()), shopRules);
+    size_t keptForGood = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(RuleFilePath().parent_path())) {
+        const std::wstring name = entry.path().filename().wstring();
+        if (name.starts_with(L"Quillet.def.2") && name.ends_with(L".bak")) {
+            EXPECT_EQ(FileBytes(entry.path()), shopRules);
+            ++keptForGood;
+        }
+    }
+    EXPECT_EQ(keptForGood, 1u);
+    ExpectMessageBoxes(3);
+}
 
 // A save that cannot replace the rule file is reported, leaves the old file whole, and
 // keeps the edits in memory for the rest of the command's run.

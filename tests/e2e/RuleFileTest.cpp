@@ -26,6 +26,7 @@ namespace {
 using namespace std::string_view_literals;
 
 constexpr wchar_t kSaveRaceMode[] = L"--save-race";
+constexpr wchar_t kHoldMode[] = L"--hold";
 
 RuleTable TableOf(std::initializer_list<HoleRule> rules) {
     RuleTable table;
@@ -241,16 +242,30 @@ TEST_F(RuleStoreLoad, MissingFileIsReportedAndLeavesTheTableEmpty) {
     EXPECT_EQ(table.count(), 0);
 }
 
-// The reader shares nothing: even a reader that allows others to read keeps it out.
-TEST_F(RuleStoreLoad, FileOpenElsewhereIsReportedAsASharingViolation) {
+// Another program holds the rule file open while the command starts: an editor or a second
+// seat's host that opened it for reading and writing and lets others read it is no obstacle;
+// one that lets nobody in makes the load wait its rounds and then tell the sharing violation.
+TEST_F(RuleStoreLoad, FileHeldOpenByAnotherProcessIsReadUnlessItSharesNothing) {
     WriteBytes(path_, kOldFile);
-    const UniqueFile other(CreateFileW(path_.c_str(), GENERIC_READ,
-                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    ASSERT_TRUE(other);
-    RuleTable table = NewRules();
-    EXPECT_EQ(Load(path_, table).status.code, static_cast<uint32_t>(ERROR_SHARING_VIOLATION));
-    EXPECT_EQ(table.count(), 0);
+    for (const DWORD share : {DWORD{FILE_SHARE_READ}, DWORD{0}}) {
+        const std::wstring heldName = L"quillet-held-" + std::to_wstring(GetCurrentProcessId()) +
+                                      L"-" + std::to_wstring(share);
+        const UniqueHandle held(CreateEventW(nullptr, TRUE, FALSE, heldName.c_str()));
+        ASSERT_TRUE(held);
+        ChildProcess holder(ThisProgram(), std::wstring(kHoldMode) + L" \"" + path_ + L"\" " +
+                                               std::to_wstring(share) + L" " + heldName);
+        ASSERT_EQ(WaitForSingleObject(held.get(), 20000), WAIT_OBJECT_0);
+        RuleTable table = NewRules();
+        const RuleFileLoad loaded = Load(path_, table);
+        if (share != 0) {
+            EXPECT_TRUE(loaded.succeeded()) << loaded.status.code;
+            EXPECT_EQ(table.count(), 2);
+        } else {
+            EXPECT_EQ(loaded.status.code, static_cast<uint32_t>(ERROR_SHARING_VIOLATION));
+            EXPECT_EQ(FileAtLoad::Of(loaded).state, FileAtLoad::State::Unreadable);
+            EXPECT_EQ(table.count(), 0);
+        }
+    }
 }
 
 // Marking the file read-only protects it from saves, not from being read.
@@ -293,10 +308,25 @@ TEST_F(RuleStoreLoad, UnmarkedFilesOfOtherEditorsGiveTheirRules) {
     }
 }
 
+// Opens the file for reading and writing with the given sharing, says so through the event,
+// and keeps it open until the test ends this process.
+int HoldFileOpen(const std::wstring& path, DWORD share, const std::wstring& heldName) {
+    const UniqueHandle held(OpenEventW(EVENT_MODIFY_STATE, FALSE, heldName.c_str()));
+    const UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, share, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!held || !file || !SetEvent(held.get())) return 4;
+    Sleep(30000);
+    return 0;
+}
+
 // The modes in which a test above runs this program as a child process.
 int RunChildMode(const std::vector<std::wstring>& arguments) {
     if (arguments.size() == 4 && arguments[0] == kSaveRaceMode) {
         return RunSaveRace(arguments[1], std::stoi(arguments[2]), arguments[3]);
+    }
+    if (arguments.size() == 4 && arguments[0] == kHoldMode) {
+        return HoldFileOpen(arguments[1], static_cast<DWORD>(std::stoul(arguments[2])),
+                            arguments[3]);
     }
     return 2;
 }

@@ -40,6 +40,7 @@ protected:
     void SetUp() override {
         DialogTest::SetUp();
         ClearValues();
+        fs::remove_all(fs::path(_wgetenv(L"LOCALAPPDATA")) / L"Quillet");  // no copy yet
     }
     void TearDown() override {
         DialogTest::TearDown();
@@ -117,9 +118,44 @@ TEST_F(SharedFolder, FolderOutOfReachAtStartGivesTheLastCopyReadAndOneMessage) {
     Restart();
     ASSERT_EQ(MessageBoxes().size(), 1u);
     EXPECT_NE(MessageBoxes()[0].text.find("연결할 수 없습니다"), std::string::npos);
+    EXPECT_NE(MessageBoxes()[0].text.find("폴더에서 읽은 규칙"), std::string::npos);
     EXPECT_EQ(RowsOnReopen(), RowOf(L"777"));
     ConfirmReversed();  // fails as any save does, with its message
     EXPECT_FALSE(fs::exists(folder));
+    ExpectMessageBoxes(2);
+}
+
+// The seat saved after it read the folder: the copy it falls back on is its own save.
+TEST_F(SharedFolder, CopyForAFolderOutOfReachIsThisSeatsLatestSave) {
+    const fs::path folder = shared_.path() / L"cam";
+    StartInFolder(folder, folder.wstring(), u"777");
+    ConfirmReversed();
+    fs::rename(folder, shared_.path() / L"away");
+    Restart();
+    ASSERT_EQ(MessageBoxes().size(), 1u);
+    EXPECT_NE(MessageBoxes()[0].text.find("이 컴퓨터에서 저장한 규칙"), std::string::npos);
+    EXPECT_EQ(RowsOnReopen(), RowOf(L"777", false));
+    ExpectMessageBoxes(1);
+}
+
+// A RuleFolder of another type is told and counts as a folder out of reach: the rules beside
+// the module are not used. A folder that is there but holds no rule file says so.
+TEST_F(SharedFolder, SettingsThatCannotBeUsedAndFoldersWithoutRulesAreTold) {
+    const DWORD one = 1;
+    ASSERT_EQ(
+        RegSetKeyValueW(HKEY_CURRENT_USER, kEditorKey, L"RuleFolder", REG_DWORD, &one, sizeof one),
+        ERROR_SUCCESS);
+    StartWith(RuleFileWith(u"333"));
+    ASSERT_EQ(MessageBoxes().size(), 1u);
+    EXPECT_NE(MessageBoxes()[0].text.find("RuleFolder (REG_DWORD)"), std::string::npos);
+    EXPECT_TRUE(RowsOnReopen().empty());
+
+    fs::create_directories(shared_.path() / L"new");
+    SetRuleFolder(HKEY_CURRENT_USER, (shared_.path() / L"new").wstring());
+    Restart();
+    ASSERT_EQ(MessageBoxes().size(), 2u);
+    EXPECT_NE(MessageBoxes()[1].text.find("규칙 파일이 없습니다"), std::string::npos);
+    EXPECT_TRUE(RowsOnReopen().empty());
     ExpectMessageBoxes(2);
 }
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/SystemFilePort.h"
+#include "platform/TextEncoding.h"
 #include "rules/LegacyCodePage.h"
 #include "rules/RuleFileFormat.h"
 #include "workbench/FindingCodes.h"
@@ -175,11 +176,20 @@ TEST_F(Workbench, ExitStatusTellsTheWorstOutcome) {
 }
 
 TEST_F(Workbench, WhereNamesTheSeatsRuleFileAndTheSettingThatChoseIt) {
-    const RuleLocation seat = ChooseRuleLocation({std::nullopt, u"\\\\srv\\cam\\"}, u"C:\\m");
+    const RuleLocation seat =
+        ChooseRuleLocation({std::nullopt, RuleFolderValue::Text(u"\\\\srv\\cam\\")}, u"C:\\m");
     EXPECT_EQ(Run({"where", "--json"}, &seat), kExitClean);
     EXPECT_EQ(out_.str(),
               "{\"folder\":\"\\\\\\\\srv\\\\cam\",\"file\":\"\\\\\\\\srv\\\\cam\\\\Quillet.def\","
-              "\"source\":\"user\"}\n");
+              "\"source\":\"user\",\"problem\":null}\n");
+    // A setting that cannot be used is told as the module tells it, never as no setting.
+    const RuleLocation unusable = ChooseRuleLocation({RuleFolderValue{4, {}, {}}, {}}, u"C:\\m");
+    EXPECT_EQ(Run({"where"}, &unusable), kExitErrors);
+    EXPECT_NE(
+        out_.str().find(Utf8FromUtf16(RuleFolderFaultText(unusable), SurrogateForm::Replaced)),
+        std::string::npos);
+    EXPECT_NE(out_.str().find("설정: HKLM\\SOFTWARE\\Ferrimount\\KEP\\Quillet\\RuleFolder"),
+              std::string::npos);
 }
 
 TEST_F(Workbench, CheckJsonHasLinesRulesAndFindings) {
@@ -232,7 +242,8 @@ TEST_F(Workbench, ImportWritesNothingOnAFaultAndKeepsTheOldFileAsBackup) {
     EXPECT_EQ(Read(rules), Read(first));
     EXPECT_EQ(Run({"import", reversed, "-o", rules, "--force"}), kExitClean);
     ASSERT_EQ(Run({"import", empty, "-o", rules, "--json", "--allow-empty"}), kExitClean);
-    EXPECT_EQ(out_.str(), "{\"file\":\"" + rules + "\",\"rules\":0,\"backup\":\"" + rules +
+    EXPECT_EQ(out_.str(), "{\"file\":\"" + rules +
+                              "\",\"rules\":0,\"unchanged\":false,\"backup\":\"" + rules +
                               ".bak\",\"kept_copy\":null}\n");
     EXPECT_EQ(Read(rules), "\xFF\xFE");
 
