@@ -18,6 +18,7 @@
 #include "workbench/FindingCodes.h"
 #include "workbench/RuleFileLines.h"
 #include "workbench/RulesCsv.h"
+#include "workbench/TerminalText.h"
 
 namespace fs = std::filesystem;
 
@@ -323,6 +324,20 @@ TEST_F(Workbench, ErrorsNameTheRealCause) {
         EXPECT_EQ(Run(c.args), kExitFileFailed) << ::testing::PrintToString(c.args);
         EXPECT_NE(err_.str().find(c.cause), std::string::npos) << err_.str();
     }
+}
+
+TEST(TerminalText, EscapesWhatWouldChangeHowTheTextAroundIsShown) {
+    const struct {
+        std::string text;
+        std::string shown;
+    } cases[] = {
+        {"a\u202Eb\u202Ac", "a\\u202Eb\\u202Ac"},  // override, embedding
+        {"\u2066\u2069\u200E\u200F\u061C", "\\u2066\\u2069\\u200E\\u200F\\u061C"},
+        {"line\u2028para\u2029", "line\\u2028para\\u2029"},
+        {"\u200D\u2030\u202F\u2065구멍", "\u200D\u2030\u202F\u2065구멍"},  // neighbours
+        {"\x1B\u0085\r\n", "\\x1B\\u0085\r\n"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(TerminalText(c.text), c.shown) << c.shown;
 }
 
 // Each finding names its code, and the list of codes (`codes`, shipped as
