@@ -6,20 +6,18 @@
 
 namespace {
 
-constexpr wchar_t kRuleFolder[] = L"RuleFolder";
-
 // The text of a REG_SZ or REG_EXPAND_SZ value, not expanded; nothing when it cannot be read.
 std::optional<std::wstring> ReadText(HKEY root) {
     constexpr DWORD kFlags = RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND;
     DWORD size = 0;
-    if (RegGetValueW(root, kSettingsKey, kRuleFolder, kFlags, nullptr, nullptr, &size) !=
-        ERROR_SUCCESS) {
+    if (RegGetValueW(root, kSettingsKey, kRuleFolderSetting.name, kFlags, nullptr, nullptr,
+                     &size) != ERROR_SUCCESS) {
         return std::nullopt;
     }
     std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1);
     size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
-    if (RegGetValueW(root, kSettingsKey, kRuleFolder, kFlags, nullptr, buffer.data(), &size) !=
-        ERROR_SUCCESS) {
+    if (RegGetValueW(root, kSettingsKey, kRuleFolderSetting.name, kFlags, nullptr, buffer.data(),
+                     &size) != ERROR_SUCCESS) {
         return std::nullopt;
     }
     return std::wstring(buffer.data());
@@ -37,8 +35,8 @@ std::wstring Expanded(const std::wstring& text) {
 
 std::optional<RegistryValue> RuleFolderValueIn(HKEY root) {
     RegistryValue value;
-    if (RegGetValueW(root, kSettingsKey, kRuleFolder, RRF_RT_ANY | RRF_NOEXPAND, &value.type,
-                     nullptr, nullptr) != ERROR_SUCCESS) {
+    if (RegGetValueW(root, kSettingsKey, kRuleFolderSetting.name, RRF_RT_ANY | RRF_NOEXPAND,
+                     &value.type, nullptr, nullptr) != ERROR_SUCCESS) {
         return std::nullopt;
     }
     if (value.type != REG_SZ && value.type != REG_EXPAND_SZ) return value;

@@ -50,8 +50,12 @@ std::u16string Decode(uint32_t codePage, std::span<const unsigned char> bytes) {
         AppendUtf16Le(text, out, static_cast<size_t>(outAt - out));
         if (result != static_cast<size_t>(-1) || error == E2BIG) continue;
         text.push_back(kReplacementCharacter);
-        ++in;
-        --inLeft;
+        // Some converters step over an ill-formed pair before they report it, to the end
+        // of the bytes at most.
+        if (inLeft > 0) {
+            ++in;
+            --inLeft;
+        }
         iconv(*converter, nullptr, nullptr, nullptr, nullptr);
     }
     return text;

@@ -100,6 +100,7 @@ TEST(DecodeRuleFileText, DecidesTheEncodingByMarkOrElseByTheBytes) {
         // Bytes that are no character of the code page become U+FFFD.
         {"\x6C\xAD\x2C"sv, LegacyCodePage, u"l\xFFFD,"},
         {"\xB1"sv, LegacyCodePage, u"\xFFFD"},
+        {"\xA2\xE8"sv, LegacyCodePage, u"\xFFFD"},
     };
     for (const auto& c : cases) {
         const auto decoded = DecodeRuleFileText(BytesOf(c.bytes), kCodePage949);
