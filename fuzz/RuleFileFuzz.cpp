@@ -5,6 +5,7 @@
 // code units read the same as UTF-16BE as as UTF-16LE.
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <span>
 #include <string>
 #include <string_view>
@@ -26,9 +27,16 @@ std::span<const unsigned char> Bytes(const std::string& s) {
 RuleText SavedForm(const RuleText& text) {
     RuleText out = text;
     for (char16_t& c : out) {
-        if (c == u'\r' || c == u'\n' || c == u'\t') c = u' ';
+        if (c <= u'\r' && (c == u'\r' || c == u'\n' || c == u'\t')) c = u' ';
     }
     return out;
+}
+
+// Equality of texts by their bytes: the same answer as ==, whose unit-by-unit loop is slow
+// when every comparison is traced.
+bool Same(std::u16string_view a, std::u16string_view b) {
+    return a.size() == b.size() &&
+           std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0;
 }
 
 void Check(bool condition) {
@@ -53,10 +61,10 @@ void CheckSavesAndReloads(const RuleFileText& decoded) {
         const HoleRule& a = table.rule(n);
         const HoleRule& b = reloaded.rule(n);
         Check(a.enabled == b.enabled);
-        Check(SavedForm(a.CodeFrom) == b.CodeFrom && SavedForm(a.CodeTo) == b.CodeTo);
-        Check(SavedForm(a.DiameterFrom) == b.DiameterFrom);
-        Check(SavedForm(a.DiameterTo) == b.DiameterTo);
-        Check(a.DiameterModify == b.DiameterModify);
+        Check(Same(SavedForm(a.CodeFrom), b.CodeFrom) && Same(SavedForm(a.CodeTo), b.CodeTo));
+        Check(Same(SavedForm(a.DiameterFrom), b.DiameterFrom));
+        Check(Same(SavedForm(a.DiameterTo), b.DiameterTo));
+        Check(Same(a.DiameterModify, b.DiameterModify));
     }
     Check(EncodeRuleFile(reloaded) == saved);
 }
@@ -90,7 +98,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const RuleFileText le = DecodeRuleFileText(Bytes(utf16Le), kLegacy);
     const RuleFileText be = DecodeRuleFileText(Bytes(utf16Be), kLegacy);
     Check(le.encoding == Utf16LeWithMark && be.encoding == Utf16BeWithMark);
-    Check(le.text == be.text);
+    Check(Same(le.text, be.text));
     CheckSavesAndReloads(be);
     return 0;
 }

@@ -81,7 +81,9 @@ public:
     }
     // Separators inside a field would split or join lines on the next read.
     void Field(std::u16string_view field) {
-        for (const char16_t c : field) Unit((c == kTab || c == kCr || c == kLf) ? u' ' : c);
+        for (const char16_t c : field) {
+            Unit(c > kCr || (c != kTab && c != kLf && c != kCr) ? c : u' ');
+        }
     }
 
 private:
