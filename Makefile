@@ -50,24 +50,30 @@ fuzz: native-asan
 test-windows: windows
 	$(XVFB) ctest --preset windows
 
-# `make test` runs two lanes at once: the Windows build followed by the Wine tests, and the
-# one native tree (clang, sanitizers, fuzz targets) followed by the unit tests and the fuzz
-# smoke runs. The plain native tree (`make test-native`) would compile the same tests again
-# and catch nothing more. The builds join this make's job server, so the two lanes together
-# compile two files at a time, never more.
+# `make test` runs two lanes at once, each building with two jobs of its own:
+# - the Windows build, with the Wine prefix made beside it, then the Wine tests;
+# - the one native tree (clang, sanitizers, fuzz targets), then the unit tests and the fuzz
+#   smoke runs, all at a lower priority (nice): its compiles take the cores the Windows lane
+#   leaves, while that lane builds and then waits on Wine and the display, and the Wine tests
+#   that time windows and message boxes keep the cores they need.
+# The plain native tree (`make test-native`) would compile the same tests again and catch
+# nothing more. MAKEFLAGS is cleared so that each build uses its own jobs, not this make's.
+LOWER := nice -n 10
+
 test: bootstrap
 	$(MAKE) --no-print-directory -j2 --output-sync=target test-lane-windows test-lane-portable
 
 test-lane-windows:
 	cmake --preset windows >/dev/null
-	+cmake --build build/windows
+	build/windows/wine-prefix.sh prepare & MAKEFLAGS= cmake --build --preset windows; \
+	    built=$$?; wait; exit $$built
 	$(XVFB) ctest --preset windows
 
 test-lane-portable:
-	cmake --preset native-asan -DFUZZ_SECONDS=$(FUZZ_SMOKE_SECONDS) >/dev/null
-	+cmake --build build/native-asan
-	ctest --preset native-asan -j1
-	ctest --preset fuzz -j1
+	$(LOWER) cmake --preset native-asan -DFUZZ_SECONDS=$(FUZZ_SMOKE_SECONDS) >/dev/null
+	MAKEFLAGS= $(LOWER) cmake --build --preset native-asan
+	$(LOWER) ctest --preset native-asan
+	$(LOWER) ctest --preset fuzz
 
 demo: bootstrap
 	cmake --preset windows >/dev/null
