@@ -3,7 +3,7 @@
 SHELL := /bin/bash
 XVFB := xvfb-run -a -s "-screen 0 1024x768x24"
 
-.PHONY: all bootstrap native native-asan fuzz-targets fuzz windows test test-native test-asan \
+.PHONY: all bootstrap native native-asan fuzz windows test test-native test-asan \
         test-fuzz test-windows test-lane-windows test-lane-portable demo bench package clean
 
 all: native windows
@@ -19,15 +19,12 @@ native-asan: bootstrap
 	cmake --preset native-asan >/dev/null
 	cmake --build --preset native-asan
 
-# Each fuzz target runs for FUZZ_SECONDS: a smoke run in `make test`, the long run in
-# `make fuzz` (e.g. `make fuzz FUZZ_SECONDS=3600`). The seconds are a configure setting, so
-# switching between the two rebuilds nothing.
+# The fuzz targets are built in the sanitizer tree, beside the unit tests. Each runs for
+# FUZZ_SECONDS: a smoke run in `make test`, the long run in `make fuzz` (e.g.
+# `make fuzz FUZZ_SECONDS=3600`). The seconds are a configure setting, so switching between
+# the two rebuilds nothing.
 FUZZ_SMOKE_SECONDS := 10
 FUZZ_SECONDS ?= 600
-
-fuzz-targets: bootstrap
-	cmake --preset fuzz >/dev/null
-	cmake --build --preset fuzz
 
 windows: bootstrap
 	cmake --preset windows >/dev/null
@@ -40,12 +37,12 @@ test-native: native
 test-asan: native-asan
 	ctest --preset native-asan
 
-test-fuzz: fuzz-targets
-	cmake --preset fuzz -DFUZZ_SECONDS=$(FUZZ_SMOKE_SECONDS) >/dev/null
+test-fuzz: native-asan
+	cmake --preset native-asan -DFUZZ_SECONDS=$(FUZZ_SMOKE_SECONDS) >/dev/null
 	ctest --preset fuzz
 
-fuzz: fuzz-targets
-	cmake --preset fuzz -DFUZZ_SECONDS=$(FUZZ_SECONDS) >/dev/null
+fuzz: native-asan
+	cmake --preset native-asan -DFUZZ_SECONDS=$(FUZZ_SECONDS) >/dev/null
 	ctest --preset fuzz
 
 # One Xvfb for the whole Wine run; the wine fixture starts and stops the prefix's server, and
@@ -53,27 +50,30 @@ fuzz: fuzz-targets
 test-windows: windows
 	$(XVFB) ctest --preset windows
 
-# `make test` runs two lanes at once: the Windows build, and the sanitizer and fuzzing builds
-# each followed by its tests. The native unit tests run in the sanitizer tree only: the plain
-# tree (`make test-native`) compiles the same tests again and would catch nothing more. The
-# builds join this make's job server, so the two lanes together compile two files at a time,
-# never more. The Wine tests follow the Windows build in its lane, while the other lane may
-# still be fuzzing.
+# `make test` runs two lanes at once, each building with two jobs of its own:
+# - the Windows build, with the Wine prefix made beside it, then the Wine tests;
+# - the one native tree (clang, sanitizers, fuzz targets), then the unit tests and the fuzz
+#   smoke runs, all at a lower priority (nice): its compiles take the cores the Windows lane
+#   leaves, while that lane builds and then waits on Wine and the display, and the Wine tests
+#   that time windows and message boxes keep the cores they need.
+# The plain native tree (`make test-native`) would compile the same tests again and catch
+# nothing more. MAKEFLAGS is cleared so that each build uses its own jobs, not this make's.
+LOWER := nice -n 10
+
 test: bootstrap
 	$(MAKE) --no-print-directory -j2 --output-sync=target test-lane-windows test-lane-portable
 
 test-lane-windows:
 	cmake --preset windows >/dev/null
-	+cmake --build build/windows
+	build/windows/wine-prefix.sh prepare & MAKEFLAGS= cmake --build --preset windows; \
+	    built=$$?; wait; exit $$built
 	$(XVFB) ctest --preset windows
 
 test-lane-portable:
-	cmake --preset native-asan >/dev/null
-	+cmake --build build/native-asan
-	ctest --preset native-asan -j1
-	cmake --preset fuzz -DFUZZ_SECONDS=$(FUZZ_SMOKE_SECONDS) >/dev/null
-	+cmake --build build/fuzz
-	ctest --preset fuzz -j1
+	$(LOWER) cmake --preset native-asan -DFUZZ_SECONDS=$(FUZZ_SMOKE_SECONDS) >/dev/null
+	MAKEFLAGS= $(LOWER) cmake --build --preset native-asan
+	$(LOWER) ctest --preset native-asan
+	$(LOWER) ctest --preset fuzz
 
 demo: bootstrap
 	cmake --preset windows >/dev/null

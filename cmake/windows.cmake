@@ -25,9 +25,18 @@ add_library(keplib INTERFACE)
 add_dependencies(keplib keplib_import)
 target_link_libraries(keplib INTERFACE ${KEPLIB_IMPORT})
 
-# GoogleTest for the end-to-end tests, built from Debian's sources with this toolchain.
+# The test code of this tree (GoogleTest, the stand-in and test hosts, the end-to-end tests)
+# is compiled at -O1, which the last -O on the command line makes win over the build type's;
+# Quillet.dll and quillet-rules.exe keep the build type's.
+set(QUILLET_WINDOWS_TEST_OPTIONS -O1)
+
+# GoogleTest for the end-to-end tests, built once from Debian's sources with this toolchain,
+# in this tree only (the module's tree has no tests).
 if(NOT QUILLET_MODULE_ONLY)
     set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
     set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
     add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+    foreach(library gtest gtest_main gmock gmock_main)
+        target_compile_options(${library} PRIVATE ${QUILLET_WINDOWS_TEST_OPTIONS})
+    endforeach()
 endif()

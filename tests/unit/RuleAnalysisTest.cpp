@@ -75,12 +75,14 @@ Probes ProbesOf(const std::vector<RuleNumbers>& rules, RandomTable& random) {
                                                              std::nextafter(bound, kInf)});
         }
     }
+    // std::unique: clang 14 cannot compile the subrange std::ranges::unique returns.
     std::ranges::sort(probes.codes);
-    probes.codes.erase(std::ranges::unique(probes.codes).begin(), probes.codes.end());
+    probes.codes.erase(std::unique(probes.codes.begin(), probes.codes.end()), probes.codes.end());
     // Distinct bit patterns, so that both zeros stay.
     const auto bits = [](double d) { return std::bit_cast<uint64_t>(d); };
     std::ranges::sort(probes.diameters, {}, bits);
-    probes.diameters.erase(std::ranges::unique(probes.diameters, {}, bits).begin(),
+    probes.diameters.erase(std::unique(probes.diameters.begin(), probes.diameters.end(),
+                                       [&](double a, double b) { return bits(a) == bits(b); }),
                            probes.diameters.end());
     return probes;
 }
