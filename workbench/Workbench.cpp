@@ -13,6 +13,7 @@
 #include "rules/LegacyCodePage.h"
 #include "rules/RuleFields.h"
 #include "rules/RuleFileFormat.h"
+#include "workbench/JournalCommand.h"
 #include "workbench/Json.h"
 #include "workbench/RuleStore.h"
 #include "workbench/RulesCsv.h"
@@ -331,6 +332,9 @@ bool SameFile(const std::string& a, const std::string& b) {
 
 int RunWorkbench(std::span<const std::string> args, std::ostream& out, std::ostream& err,
                  FilePort& files, bool outIsTerminal, const RuleLocation* seat) {
+    if (!args.empty() && args[0] == "journal") {
+        return RunJournalCommand(args.subspan(1), out, err, outIsTerminal, seat);
+    }
     std::ostringstream report, diagnostics;
     auto parsed = ParseArguments(args);
     Invocation invocation;
