@@ -80,11 +80,18 @@ demo: bootstrap
 	cmake --build --preset windows --target Quillet KepLib kephost
 	bash scripts/demo.sh build/windows
 
-# The release ZIP dist/Quillet-<version>-win-x64.zip and dist/SHA256SUMS: the programs of
-# release/shipped-programs.txt, INSTALL.txt, finding-codes.txt, CHANGELOG.md, LICENSE and
-# samples/Quillet.def.
-package: windows
-	bash scripts/package.sh build/windows dist
+# The release ZIP dist/Quillet-<version>-win-x64.zip, the installer
+# dist/Quillet-<version>-win-x64.msi and dist/SHA256SUMS: the programs of
+# release/shipped-programs.txt, INSTALL.txt, finding-codes.txt, CHANGELOG.md, LICENSE, the
+# policy template and samples/Quillet.def. Only what ships is built (the target of each
+# listed file is its name without .dll or .exe): no GoogleTest, no test program.
+# `make package SIGN_PFX=FILE SIGN_PASSWORD_FILE=FILE` signs the DLL, the programs and the MSI.
+shipped_targets = $(basename $(shell grep -Ev '^[[:space:]]*(\#|$$)' release/shipped-programs.txt))
+package: bootstrap
+	cmake --preset windows >/dev/null
+	cmake --build --preset windows --target $(shipped_targets)
+	SIGN_PFX="$(SIGN_PFX)" SIGN_PASSWORD_FILE="$(SIGN_PASSWORD_FILE)" \
+	    bash scripts/package.sh build/windows dist
 
 bench: native
 	build/native/bin/rewrite_bench --benchmark_counters_tabular=true

@@ -3,11 +3,18 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
-// Paths are UTF-16, as the module keeps every text.
+// Paths are UTF-16, as the module keeps every text. A port maps them to the system's own
+// names without loss: the POSIX port carries each byte of a name that is not UTF-8 as one
+// code unit U+DC80..U+DCFF.
 using FilePath = std::u16string;
+
+// The most bytes a read takes: no rule file or CSV comes near it, and a larger file (or a
+// stream that goes on) is refused as TooLarge instead of filling the memory.
+constexpr uint64_t kMostFileBytes = uint64_t{256} << 20;
 
 // What the store must tell apart to decide its next step; the code says the rest.
 enum class FileFault : uint8_t {
@@ -16,21 +23,46 @@ enum class FileFault : uint8_t {
     NameTaken,  // a file of that name exists where a new one was to be created
     InUse,      // another program holds the file open in a way that blocks the operation
     Denied,     // read-only, no rights, or a folder where a file was meant
+    NotAFile,   // a device or socket to read, or anything but a file to replace
+    TooLarge,   // more than kMostFileBytes to read
+    LinkLoop,   // a symbolic link on the path leads back to itself
     Other,
 };
 
 struct FileStatus {
     FileFault fault = FileFault::None;
-    uint32_t code = 0;  // the platform's error code (Win32 error or errno); 0 on success
+    // The platform's error code (Win32 error or errno); 0 on success and for a fault judged
+    // from the file's kind rather than told by the system (NotAFile; LinkLoop by KindOf).
+    uint32_t code = 0;
+    // With TooLarge: the file's size; 0 when it was a stream (or a file growing while it was
+    // read) that went on past the bound.
+    uint64_t size = 0;
 
     bool ok() const { return fault == FileFault::None; }
 };
 
-enum class FileKind : uint8_t { Missing, File, ReadOnlyFile, Folder };
+// Links are followed. Special is anything else that exists: a device, a FIFO, a socket.
+enum class FileKind : uint8_t { Missing, File, ReadOnlyFile, Folder, Special, LinkLoop };
+
+// Which file a path names, links followed: two names of one file have the same identity.
+struct FileIdentity {
+    uint64_t volume = 0;  // the device (POSIX) or the volume's serial number (Windows)
+    uint64_t file = 0;    // the inode or the file index on that volume
+
+    bool operator==(const FileIdentity&) const = default;
+};
+
+struct FileInfo {
+    FileIdentity identity;
+    int64_t modified = 0;  // last written, in seconds since 1970-01-01 UTC
+};
 
 enum class ReadSharing : uint8_t {
     Exclusive,  // nobody else may open the file while it is read
     WithSaves,  // others may read it, and saves may rename over it meanwhile
+    // As WithSaves, and others may hold it open for writing too (a spreadsheet with the CSV
+    // open): for files that are only read, never replaced.
+    WithWriters,
 };
 
 // A local calendar time, to the second.
@@ -42,6 +74,8 @@ class FilePort {
 public:
     virtual ~FilePort() = default;
 
+    // The whole file, at most kMostFileBytes. A pipe is read to its end, without waiting for
+    // a writer that has not opened it; a device or socket is refused as NotAFile.
     virtual FileStatus ReadAll(const FilePath& path, ReadSharing sharing, std::string& bytes) = 0;
     // Creates the file only when no file has that name, writes all bytes and flushes them to
     // disk; on failure nothing of it is left. Permissions are those of `permissionsOf` when
@@ -53,9 +87,16 @@ public:
     virtual FileStatus Rename(const FilePath& from, const FilePath& to, bool replace) = 0;
     virtual FileStatus Remove(const FilePath& path) = 0;
     virtual FileKind KindOf(const FilePath& path) = 0;
+    // Nothing when the path names no file that can be looked at.
+    virtual std::optional<FileInfo> InfoOf(const FilePath& path) = 0;
     // Where writing to the path lands: a symbolic link is followed to its target (which may
     // not exist yet); any other path is returned as it is.
     virtual FilePath FollowLinks(const FilePath& path) = 0;
+
+    // A file name as a program is given it (POSIX: its bytes; Windows: its UTF-16 in the
+    // three-byte form for lone surrogates) as a path, and back, both without loss.
+    virtual FilePath PathFromName(std::string_view name) const = 0;
+    virtual std::string NameOf(const FilePath& path) const = 0;
 
     // The code this platform uses for a refused write, for refusals the store decides itself.
     virtual uint32_t DeniedCode() const = 0;

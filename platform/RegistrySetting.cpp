@@ -9,14 +9,14 @@ namespace {
 std::optional<std::wstring> ReadText(HKEY root, DWORD& type) {
     DWORD size = 0;
     constexpr DWORD kFlags = RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND;
-    if (RegGetValueW(root, kSettingsKey, L"RuleFolder", kFlags, &type, nullptr, &size) !=
+    if (RegGetValueW(root, kSettingsKey, kRuleFolderSetting.name, kFlags, &type, nullptr, &size) !=
         ERROR_SUCCESS) {
         return std::nullopt;
     }
     std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1);
     size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
-    if (RegGetValueW(root, kSettingsKey, L"RuleFolder", kFlags, &type, buffer.data(), &size) !=
-        ERROR_SUCCESS) {
+    if (RegGetValueW(root, kSettingsKey, kRuleFolderSetting.name, kFlags, &type, buffer.data(),
+                     &size) != ERROR_SUCCESS) {
         return std::nullopt;
     }
     return std::wstring(buffer.data());

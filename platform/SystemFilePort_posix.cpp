@@ -20,14 +20,14 @@ namespace {
 constexpr int kMostLinks = 40;
 constexpr size_t kChunkSize = 64 * 1024;
 
-// Paths reach the system as UTF-8; a lone surrogate keeps its three-byte form so that every
-// path survives the trip.
+// A name's bytes that are not UTF-8 travel in the path as escaped units and reach the system
+// as the very bytes they were.
 std::string SystemPath(const FilePath& path) {
-    return Utf8FromUtf16(path, SurrogateForm::ThreeBytes);
+    return BytesFromUtf16Escaped(path);
 }
 
-FilePath FromSystemPath(const std::string& bytes) {
-    return Utf16FromUtf8Replacing(bytes, SurrogateForm::ThreeBytes).text;
+FilePath FromSystemPath(std::string_view bytes) {
+    return Utf16FromBytesEscaping(bytes);
 }
 
 FileStatus Status(int error) {
@@ -46,6 +46,10 @@ FileStatus Status(int error) {
         case EROFS:
         case EISDIR:
             return {FileFault::Denied, static_cast<uint32_t>(error)};
+        case ELOOP:
+            return {FileFault::LinkLoop, static_cast<uint32_t>(error)};
+        case EFBIG:
+            return {FileFault::TooLarge, static_cast<uint32_t>(error)};
         default:
             return {FileFault::Other, static_cast<uint32_t>(error)};
     }
@@ -96,24 +100,52 @@ void SyncFolderOf(const std::string& path) {
     if (folder.valid()) ::fsync(folder.get());
 }
 
-}  // namespace
+// Files, folders (refused as such) and pipes; not devices or sockets.
+bool Readable(const struct stat& info) {
+    return S_ISREG(info.st_mode) || S_ISDIR(info.st_mode) || S_ISFIFO(info.st_mode);
+}
 
-// POSIX has no mandatory locks, so sharing is what other programs agree to.
-FileStatus SystemFilePort::ReadAll(const FilePath& path, ReadSharing /*sharing*/,
-                                   std::string& bytes) {
-    const Descriptor file(::open(SystemPath(path).c_str(), O_RDONLY | O_CLOEXEC));
-    if (!file.valid()) return Status(errno);
-    struct stat info {};
-    if (::fstat(file.get(), &info) == 0 && S_ISDIR(info.st_mode)) return Status(EISDIR);
-    bytes.clear();
+FileStatus TooLarge(uint64_t size) {
+    return {FileFault::TooLarge, EFBIG, size};
+}
+
+// Reads to the end, or to one byte past `mostBytes`.
+FileStatus ReadBounded(int fd, uint64_t mostBytes, std::string& bytes) {
     std::string chunk(kChunkSize, '\0');
     for (;;) {
-        const ssize_t read = ::read(file.get(), chunk.data(), chunk.size());
+        const ssize_t read = ::read(fd, chunk.data(), chunk.size());
         if (read < 0 && errno == EINTR) continue;
         if (read < 0) return Status(errno);
         if (read == 0) return {};
         bytes.append(chunk, 0, static_cast<size_t>(read));
+        if (bytes.size() > mostBytes) {
+            bytes.clear();
+            return TooLarge(0);
+        }
     }
+}
+
+}  // namespace
+
+// POSIX has no mandatory locks, so sharing is what other programs agree to. The file is
+// opened without blocking, so that a FIFO nobody writes to gives its end at once instead of
+// waiting for a writer; reading itself blocks as usual.
+FileStatus SystemFilePort::ReadAll(const FilePath& path, ReadSharing /*sharing*/,
+                                   std::string& bytes) {
+    bytes.clear();
+    const std::string name = SystemPath(path);
+    struct stat info {};
+    // A device is not even opened: opening some of them has effects of its own.
+    if (::stat(name.c_str(), &info) == 0 && !Readable(info)) return {FileFault::NotAFile, 0};
+    const Descriptor file(::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (!file.valid()) return Status(errno);
+    if (::fstat(file.get(), &info) != 0) return Status(errno);
+    if (S_ISDIR(info.st_mode)) return Status(EISDIR);
+    if (!Readable(info)) return {FileFault::NotAFile, 0};
+    if (static_cast<uint64_t>(info.st_size) > mostBytes_) return TooLarge(info.st_size);
+    const int flags = ::fcntl(file.get(), F_GETFL);
+    if (flags < 0 || ::fcntl(file.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) return Status(errno);
+    return ReadBounded(file.get(), mostBytes_, bytes);
 }
 
 FileStatus SystemFilePort::CreateNew(const FilePath& path, std::string_view bytes,
@@ -156,9 +188,19 @@ FileStatus SystemFilePort::Remove(const FilePath& path) {
 FileKind SystemFilePort::KindOf(const FilePath& path) {
     const std::string name = SystemPath(path);
     struct stat info {};
-    if (::stat(name.c_str(), &info) != 0) return FileKind::Missing;
+    if (::stat(name.c_str(), &info) != 0) {
+        return errno == ELOOP ? FileKind::LinkLoop : FileKind::Missing;
+    }
     if (S_ISDIR(info.st_mode)) return FileKind::Folder;
+    if (!S_ISREG(info.st_mode)) return FileKind::Special;
     return (info.st_mode & 0222) == 0 ? FileKind::ReadOnlyFile : FileKind::File;
+}
+
+std::optional<FileInfo> SystemFilePort::InfoOf(const FilePath& path) {
+    struct stat info {};
+    if (::stat(SystemPath(path).c_str(), &info) != 0) return std::nullopt;
+    return FileInfo{{static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino)},
+                    static_cast<int64_t>(info.st_mtim.tv_sec)};
 }
 
 FilePath SystemFilePort::FollowLinks(const FilePath& path) {
@@ -173,6 +215,14 @@ FilePath SystemFilePort::FollowLinks(const FilePath& path) {
         current = target.starts_with('/') ? target : FolderOf(current) + "/" + target;
     }
     return FromSystemPath(current);
+}
+
+FilePath SystemFilePort::PathFromName(std::string_view name) const {
+    return FromSystemPath(name);
+}
+
+std::string SystemFilePort::NameOf(const FilePath& path) const {
+    return SystemPath(path);
 }
 
 uint32_t SystemFilePort::DeniedCode() const {

@@ -35,6 +35,10 @@ FileStatus Status(DWORD error) {
         case ERROR_ACCESS_DENIED:
         case ERROR_WRITE_PROTECT:
             return {FileFault::Denied, code};
+        case ERROR_CANT_RESOLVE_FILENAME:  // what a loop of symbolic links gives
+            return {FileFault::LinkLoop, code};
+        case ERROR_FILE_TOO_LARGE:
+            return {FileFault::TooLarge, code};
         default:
             return {FileFault::Other, code};
     }
@@ -46,7 +50,48 @@ FileStatus LastError() {
 
 DWORD ShareModeFor(ReadSharing sharing) {
     // Saves copy the file for their backup while others read it, and rename over it.
-    return sharing == ReadSharing::Exclusive ? 0 : FILE_SHARE_READ | FILE_SHARE_DELETE;
+    switch (sharing) {
+        case ReadSharing::Exclusive:
+            return 0;
+        case ReadSharing::WithSaves:
+            return FILE_SHARE_READ | FILE_SHARE_DELETE;
+        case ReadSharing::WithWriters:
+            break;
+    }
+    return FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+}
+
+FileStatus TooLarge(uint64_t size) {
+    return {FileFault::TooLarge, ERROR_FILE_TOO_LARGE, size};
+}
+
+// Links followed, without reading or writing it, so that no other program's sharing stands
+// in the way and a device is not set going.
+UniqueFile OpenToLook(const std::wstring& apiPath) {
+    return UniqueFile(CreateFileW(apiPath.c_str(), 0,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+}
+
+// Reads to the end, or to one byte past `mostBytes` (a file may grow while it is read).
+FileStatus ReadBounded(HANDLE file, uint64_t mostBytes, std::string& bytes) {
+    std::string chunk(kChunkSize, '\0');
+    for (;;) {
+        DWORD read = 0;
+        if (!ReadFile(file, chunk.data(), kChunkSize, &read, nullptr)) return LastError();
+        if (read == 0) return {};
+        bytes.append(chunk, 0, read);
+        if (bytes.size() > mostBytes) {
+            bytes.clear();
+            return TooLarge(0);
+        }
+    }
+}
+
+FileKind KindOfAttributes(DWORD attributes) {
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return FileKind::Folder;
+    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) return FileKind::ReadOnlyFile;
+    return FileKind::File;
 }
 
 FileStatus WriteAll(HANDLE file, std::string_view bytes) {
@@ -62,18 +107,21 @@ FileStatus WriteAll(HANDLE file, std::string_view bytes) {
 
 }  // namespace
 
+// Only files on a disk are read: anything else (a device such as NUL, CON or COM1, a named
+// pipe) is refused as NotAFile, before it is opened for reading.
 FileStatus SystemFilePort::ReadAll(const FilePath& path, ReadSharing sharing, std::string& bytes) {
-    const UniqueFile file(CreateFileW(ApiPath(path).c_str(), GENERIC_READ, ShareModeFor(sharing),
-                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return LastError();
     bytes.clear();
-    std::string chunk(kChunkSize, '\0');
-    for (;;) {
-        DWORD read = 0;
-        if (!ReadFile(file.get(), chunk.data(), kChunkSize, &read, nullptr)) return LastError();
-        if (read == 0) return {};
-        bytes.append(chunk, 0, read);
+    const std::wstring name = ApiPath(path);
+    if (KindOf(path) == FileKind::Special) return {FileFault::NotAFile, 0};
+    const UniqueFile file(CreateFileW(name.c_str(), GENERIC_READ, ShareModeFor(sharing), nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return LastError();
+    if (GetFileType(file.get()) != FILE_TYPE_DISK) return {FileFault::NotAFile, 0};
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(file.get(), &size) && static_cast<uint64_t>(size.QuadPart) > mostBytes_) {
+        return TooLarge(static_cast<uint64_t>(size.QuadPart));
     }
+    return ReadBounded(file.get(), mostBytes_, bytes);
 }
 
 // Windows keeps no permissions that a new file should copy from the one it replaces.
@@ -101,12 +149,35 @@ FileStatus SystemFilePort::Remove(const FilePath& path) {
     return DeleteFileW(ApiPath(path).c_str()) ? FileStatus{} : LastError();
 }
 
+// The attributes of a link are its own, so the file is opened to see what the link leads to.
 FileKind SystemFilePort::KindOf(const FilePath& path) {
-    const DWORD attributes = GetFileAttributesW(ApiPath(path).c_str());
+    const std::wstring name = ApiPath(path);
+    if (const UniqueFile file = OpenToLook(name)) {
+        BY_HANDLE_FILE_INFORMATION info{};
+        if (GetFileType(file.get()) != FILE_TYPE_DISK) return FileKind::Special;
+        if (GetFileInformationByHandle(file.get(), &info)) {
+            return KindOfAttributes(info.dwFileAttributes);
+        }
+    } else if (GetLastError() == ERROR_CANT_RESOLVE_FILENAME) {
+        return FileKind::LinkLoop;
+    }
+    const DWORD attributes = GetFileAttributesW(name.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return FileKind::Missing;
-    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return FileKind::Folder;
-    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) return FileKind::ReadOnlyFile;
-    return FileKind::File;
+    return KindOfAttributes(attributes);
+}
+
+std::optional<FileInfo> SystemFilePort::InfoOf(const FilePath& path) {
+    const UniqueFile file = OpenToLook(ApiPath(path));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!file || !GetFileInformationByHandle(file.get(), &info)) return std::nullopt;
+    // File times count 100 ns from 1601-01-01.
+    constexpr int64_t kTicksPerSecond = 10'000'000;
+    constexpr int64_t kSecondsFrom1601To1970 = 11'644'473'600;
+    const int64_t written = (static_cast<int64_t>(info.ftLastWriteTime.dwHighDateTime) << 32) |
+                            info.ftLastWriteTime.dwLowDateTime;
+    return FileInfo{{info.dwVolumeSerialNumber,
+                     (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow},
+                    written / kTicksPerSecond - kSecondsFrom1601To1970};
 }
 
 // The file API itself writes through links on Windows: a rename replaces the link, so a
@@ -116,9 +187,7 @@ FilePath SystemFilePort::FollowLinks(const FilePath& path) {
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
         return path;
     }
-    const UniqueFile file(CreateFileW(ApiPath(path).c_str(), 0,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    const UniqueFile file = OpenToLook(ApiPath(path));
     if (!file) return path;
     std::wstring target(32768, L'\0');
     const DWORD length =
@@ -126,6 +195,14 @@ FilePath SystemFilePort::FollowLinks(const FilePath& path) {
     if (length == 0 || length >= target.size()) return path;
     target.resize(length);
     return ToU16(target);
+}
+
+FilePath SystemFilePort::PathFromName(std::string_view name) const {
+    return Utf16FromUtf8Replacing(name, SurrogateForm::ThreeBytes).text;
+}
+
+std::string SystemFilePort::NameOf(const FilePath& path) const {
+    return Utf8FromUtf16(path, SurrogateForm::ThreeBytes);
 }
 
 uint32_t SystemFilePort::DeniedCode() const {

@@ -57,6 +57,31 @@ Utf8Lead LeadOf(unsigned char lead, SurrogateForm surrogates) {
     return {0};
 }
 
+struct Utf8Sequence {
+    char32_t codePoint = 0;
+    size_t length = 1;  // the bytes taken: the sequence, or its maximal ill-formed part
+    bool wellFormed = false;
+};
+
+Utf8Sequence SequenceAt(std::string_view bytes, size_t at, SurrogateForm surrogates) {
+    const auto first = static_cast<unsigned char>(bytes[at]);
+    const Utf8Lead lead = LeadOf(first, surrogates);
+    Utf8Sequence sequence{lead.length == 1 ? first : first & (0x7Fu >> lead.length)};
+    for (; sequence.length < lead.length && at + sequence.length < bytes.size();
+         ++sequence.length) {
+        const auto next = static_cast<unsigned char>(bytes[at + sequence.length]);
+        const unsigned char low = sequence.length == 1 ? lead.secondLow : 0x80;
+        const unsigned char high = sequence.length == 1 ? lead.secondHigh : 0xBF;
+        if (next < low || next > high) break;
+        sequence.codePoint = (sequence.codePoint << 6) | (next & 0x3F);
+    }
+    sequence.wellFormed = lead.length != 0 && sequence.length == lead.length;
+    return sequence;
+}
+
+// A byte that is not part of any UTF-8 sequence, carried as a trail surrogate of its own.
+constexpr char32_t kEscapedByteBase = 0xDC00;
+
 }  // namespace
 
 std::string Utf8FromUtf16(std::u16string_view text, SurrogateForm lone) {
@@ -78,26 +103,48 @@ std::string Utf8FromUtf16(std::u16string_view text, SurrogateForm lone) {
 Utf16Decoding Utf16FromUtf8Replacing(std::string_view bytes, SurrogateForm surrogates) {
     Utf16Decoding out;
     out.text.reserve(bytes.size());
-    size_t i = 0;
-    while (i < bytes.size()) {
-        const auto first = static_cast<unsigned char>(bytes[i]);
-        const Utf8Lead lead = LeadOf(first, surrogates);
-        char32_t cp = lead.length == 1 ? first : first & (0x7F >> lead.length);
-        size_t taken = 1;
-        for (; taken < lead.length && i + taken < bytes.size(); ++taken) {
-            const auto next = static_cast<unsigned char>(bytes[i + taken]);
-            const unsigned char low = taken == 1 ? lead.secondLow : 0x80;
-            const unsigned char high = taken == 1 ? lead.secondHigh : 0xBF;
-            if (next < low || next > high) break;
-            cp = (cp << 6) | (next & 0x3F);
-        }
-        if (lead.length != 0 && taken == lead.length) {
-            AppendUtf16(out.text, cp);
+    for (size_t i = 0; i < bytes.size();) {
+        const Utf8Sequence sequence = SequenceAt(bytes, i, surrogates);
+        if (sequence.wellFormed) {
+            AppendUtf16(out.text, sequence.codePoint);
         } else {
             AppendUtf16(out.text, kReplacementCharacter);
             out.wellFormed = false;
         }
-        i += taken;
+        i += sequence.length;
+    }
+    return out;
+}
+
+std::u16string Utf16FromBytesEscaping(std::string_view bytes) {
+    std::u16string out;
+    out.reserve(bytes.size());
+    for (size_t i = 0; i < bytes.size();) {
+        const Utf8Sequence sequence = SequenceAt(bytes, i, SurrogateForm::Replaced);
+        if (sequence.wellFormed) {
+            AppendUtf16(out, sequence.codePoint);
+            i += sequence.length;
+        } else {
+            out.push_back(
+                static_cast<char16_t>(kEscapedByteBase + static_cast<unsigned char>(bytes[i])));
+            ++i;
+        }
+    }
+    return out;
+}
+
+std::string BytesFromUtf16Escaped(std::u16string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        char32_t cp = text[i];
+        if (IsLeadSurrogate(cp) && i + 1 < text.size() && IsTrailSurrogate(text[i + 1])) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (text[++i] - 0xDC00);
+        } else if (cp >= kEscapedByteBase + 0x80 && cp <= kEscapedByteBase + 0xFF) {
+            out.push_back(static_cast<char>(cp - kEscapedByteBase));
+            continue;
+        }
+        AppendUtf8(out, cp);
     }
     return out;
 }

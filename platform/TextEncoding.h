@@ -38,3 +38,10 @@ Utf16Decoding Utf16FromUtf8Replacing(std::string_view bytes, SurrogateForm surro
 
 // Nothing when the bytes hold any ill-formed part.
 std::optional<std::u16string> Utf16FromUtf8Strict(std::string_view bytes, SurrogateForm surrogates);
+
+// Bytes that need not be UTF-8 (a POSIX file name) as UTF-16 and back, without loss: the
+// UTF-8 sequences decode as usual, each other byte B becomes the lone trail surrogate
+// U+DC00 + B (U+DC80..U+DCFF), which no UTF-8 decodes to. Writing gives those units their
+// byte back and any other lone surrogate its three-byte form.
+std::u16string Utf16FromBytesEscaping(std::string_view bytes);
+std::string BytesFromUtf16Escaped(std::u16string_view text);

@@ -104,8 +104,9 @@ struct RuleFileGuard {
 
 class Saver {
 public:
-    Saver(FilePort& port, FilePath target, const RuleFileGuard* guard = nullptr)
-        : port_(port), target_(std::move(target)), guard_(guard) {}
+    // Writes through links: `given` names the file, or a link to it.
+    Saver(FilePort& port, const FilePath& given, const RuleFileGuard* guard = nullptr)
+        : port_(port), given_(given), target_(port.FollowLinks(given)), guard_(guard) {}
 
     FileSave Run(std::string_view bytes, bool withBackup) {
         FileSave result;
@@ -143,14 +144,27 @@ private:
     }
 
     std::optional<StepFailure> Refusal(const FilePath& path, SaveStep step) const {
-        const FileKind kind = port_.KindOf(path);
-        if (kind != FileKind::ReadOnlyFile && kind != FileKind::Folder) return std::nullopt;
-        return StepFailure{{FileFault::Denied, port_.DeniedCode()}, step, path};
+        switch (port_.KindOf(path)) {
+            case FileKind::ReadOnlyFile:
+            case FileKind::Folder:
+                return StepFailure{{FileFault::Denied, port_.DeniedCode()}, step, path};
+            case FileKind::Special:
+                return StepFailure{{FileFault::NotAFile, 0}, step, path};
+            case FileKind::LinkLoop:
+                return StepFailure{{FileFault::LinkLoop, 0}, step, path};
+            case FileKind::Missing:
+            case FileKind::File:
+                break;
+        }
+        return std::nullopt;
     }
 
     // A read-only file (or a folder of its name) is never replaced, whatever the system's
-    // rename would do, and neither is a read-only backup.
+    // rename would do, and neither is a read-only backup; nor is a device, a FIFO or a socket,
+    // or a link that leads in a circle. The name as given is looked at too: a link the system
+    // resolves by itself (/dev/stdout) leads where following it by hand does not.
     std::optional<StepFailure> CheckReplaceable(bool withBackup) const {
+        if (auto refusal = Refusal(given_, SaveStep::CheckTarget)) return refusal;
         if (auto refusal = Refusal(target_, SaveStep::CheckTarget)) return refusal;
         if (withBackup) return Refusal(BackupPathOf(target_), SaveStep::CheckBackup);
         return std::nullopt;
@@ -162,6 +176,8 @@ private:
                                            FileSave& result) {
         result.backupKept = false;
         result.keptCopy.clear();
+        // Nothing of a file replaced without a backup or an expectation is needed.
+        if (!withBackup && !Expects()) return Replace(replacement, true);
         std::string old;
         const FileStatus read = port_.ReadAll(target_, ReadSharing::WithSaves, old);
         if (read.fault != FileFault::NotFound && !read.ok()) {
@@ -198,15 +214,17 @@ private:
         return std::nullopt;
     }
 
+    bool Expects() const { return guard_ && guard_->options.expected; }
+
     bool MayReplaceFound(const FileContents& found) const {
-        return !guard_ || !guard_->options.expected || MayReplace(*guard_->options.expected, found);
+        return !Expects() || MayReplace(*guard_->options.expected, found);
     }
 
     // Writing the backup and the kept copy takes a few file operations, flushes among them:
     // a file that must be as expected is read once more right before the rename, which
     // leaves only the span of that read and the rename unchecked.
     std::optional<StepFailure> ChangedSince(const FileContents& found, FileSave& result) {
-        if (!guard_ || !guard_->options.expected) return std::nullopt;
+        if (!Expects()) return std::nullopt;
         std::string bytes;
         const FileStatus read = port_.ReadAll(target_, ReadSharing::WithSaves, bytes);
         if (read.fault != FileFault::NotFound && !read.ok()) {
@@ -268,6 +286,7 @@ private:
     };
 
     FilePort& port_;
+    FilePath given_;
     FilePath target_;
     const RuleFileGuard* guard_;
 };
@@ -325,14 +344,14 @@ RuleFileLoad RuleStore::Load(RuleTable& table, const LegacyTextDecoder& legacy) 
 
 FileSave RuleStore::Save(const RuleTable& table, const SaveOptions& options) const {
     const RuleFileGuard guard{options, table};
-    Saver saver(port_, port_.FollowLinks(path_), &guard);
+    Saver saver(port_, path_, &guard);
     FileSave result = saver.Run(EncodeRuleFile(table), true);
     result.path = path_;
     return result;
 }
 
 FileSave WriteFileAtomically(FilePort& port, const FilePath& path, std::string_view bytes) {
-    Saver saver(port, port.FollowLinks(path));
+    Saver saver(port, path);
     FileSave result = saver.Run(bytes, false);
     result.path = path;
     return result;

@@ -31,8 +31,8 @@ struct RuleFileLoad {
 // The step of a save that failed.
 enum class SaveStep : uint8_t {
     None,
-    CheckTarget,  // the file is read-only or a folder
-    CheckBackup,  // its backup is read-only or a folder
+    CheckTarget,  // the file is read-only, a folder, no file at all or a link loop
+    CheckBackup,  // its backup is read-only, a folder, no file at all or a link loop
     WriteNew,     // the new contents could not be written beside the file
     ReadOld,      // the file being replaced could not be read
     WriteBackup,  // the backup could not be written or put in place
@@ -104,6 +104,7 @@ private:
 };
 
 // Replaces a file's contents through a file of its own and one rename, without a backup: for
-// files the workbench writes beside the rule file (CSV, pictures). A read-only file, a folder
-// or a link's target are handled as a rule file's save handles them.
+// files the workbench writes beside the rule file (CSV, pictures). A read-only file, a folder,
+// a device, FIFO or socket, a link loop or a link's target are handled as a rule file's save
+// handles them; the file replaced is not read.
 FileSave WriteFileAtomically(FilePort& port, const FilePath& path, std::string_view bytes);

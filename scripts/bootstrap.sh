@@ -10,6 +10,7 @@ packages=(
     mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64
     wine wine64 fonts-wine xvfb xauth x11-utils imagemagick librsvg2-bin fonts-nanum
     zip unzip xxd
+    msitools wixl osslsigncode uuid-runtime libxml2-utils xsltproc openssl
     nlohmann-json3-dev
 )
 

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# check-package.sh BUILD_DIR WINE_RUN OBJDUMP: builds the release ZIP into a scratch folder
-# and checks it as an administrator would receive it:
-# - its name carries the build's version, and SHA256SUMS verifies it;
-# - it holds exactly the shipped programs (release/shipped-programs.txt), INSTALL.txt,
+# check-package.sh BUILD_DIR WINE_RUN OBJDUMP: builds the release ZIP and MSI, unsigned, into
+# a scratch folder and checks them as an administrator would receive them:
+# - their names carry the build's version, and SHA256SUMS verifies both;
+# - the ZIP holds exactly the shipped programs (release/shipped-programs.txt), INSTALL.txt,
 #   finding-codes.txt (the committed list, which a native test holds to the program's),
-#   CHANGELOG.md, LICENSE and samples/Quillet.def: no rule file beside the DLL;
-# - the DLL is byte for byte the one the end-to-end tests load;
+#   CHANGELOG.md, LICENSE, the policy template of release/policy and samples/Quillet.def:
+#   no rule file beside the DLL;
+# - the DLL is byte for byte the one the end-to-end tests load, and the MSI, of the build's
+#   version, installs exactly the ZIP's programs;
+# - INSTALL.txt says that the package is not signed, and the DLL has no signature;
 # - INSTALL.txt starts with the UTF-8 mark, has CRLF line ends and no line over 80
 #   characters, names the version and has its three sections, the upgrade keeping
 #   Quillet.def and Quillet.def.bak, the removal giving the registry command; README.md and
@@ -24,20 +27,24 @@ fail() { echo "check-package: $*" >&2; failed=1; }
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-zip_path=$("$root/scripts/package.sh" "$build" "$scratch/dist")
+{ read -r zip_path; read -r msi_path; } < <(env -u SIGN_PFX "$root/scripts/package.sh" "$build" "$scratch/dist")
 zip_name=$(basename "$zip_path")
 [[ "$zip_name" =~ ^Quillet-([0-9]+\.[0-9]+\.[0-9]+)-win-x64\.zip$ ]] ||
     { echo "check-package: unexpected name $zip_name" >&2; exit 1; }
 version=${BASH_REMATCH[1]}
 [[ "$version" == "$(<"$build/VERSION")" ]] || fail "$zip_name does not carry the build's version"
 (cd "$scratch/dist" && sha256sum --quiet --strict -c SHA256SUMS) || fail "SHA256SUMS does not verify"
-grep -q " $zip_name\$" "$scratch/dist/SHA256SUMS" || fail "SHA256SUMS does not list $zip_name"
+for file in "$zip_name" "${zip_name%.zip}.msi"; do
+    grep -q " $file\$" "$scratch/dist/SHA256SUMS" || fail "SHA256SUMS does not list $file"
+done
+[[ "$msi_path" == "$scratch/dist/${zip_name%.zip}.msi" ]] || fail "no MSI beside the ZIP: $msi_path"
 
 mapfile -t programs < <(grep -Ev '^[[:space:]]*(#|$)' "$root/release/shipped-programs.txt")
 listing=$(unzip -Z1 "$zip_path" | sort)
+policy=$(cd "$root/release" && find policy -type d -printf 'Quillet/%p/\n' -o -printf 'Quillet/%p\n')
 expected=$(printf '%s\n' Quillet/ Quillet/INSTALL.txt Quillet/CHANGELOG.md Quillet/LICENSE \
                          Quillet/finding-codes.txt Quillet/samples/ Quillet/samples/Quillet.def \
-                         "${programs[@]/#/Quillet/}" | sort)
+                         $policy "${programs[@]/#/Quillet/}" | sort)
 [[ "$listing" == "$expected" ]] || fail "unexpected contents:"$'\n'"$listing"
 
 unzip -q "$zip_path" -d "$scratch/unpacked"
@@ -47,6 +54,19 @@ cmp -s "$pkg/samples/Quillet.def" "$root/samples/Quillet.def" || fail "the sampl
 cmp -s <(tail -c +4 "$pkg/finding-codes.txt" | tr -d '\r') "$root/release/finding-codes.txt" ||
     fail "finding-codes.txt is not release/finding-codes.txt"
 grep -q '^MIT License' "$pkg/LICENSE" || fail "LICENSE is not the MIT licence"
+diff -r "$pkg/policy" "$root/release/policy" >/dev/null || fail "policy/ is not release/policy"
+
+msi_version=$(msiinfo export "$msi_path" Property | tr -d '\r' | sed -n 's/^ProductVersion\t//p')
+[[ "$msi_version" == "$version" ]] || fail "the MSI is version '$msi_version'"
+msiextract -C "$scratch/msi" "$msi_path" >/dev/null
+installed=$(cd "$scratch/msi" && find . -type f -printf '%f\n' | sort)
+[[ "$installed" == "$(printf '%s\n' "${programs[@]}" | sort)" ]] ||
+    fail "the MSI installs other files than the ZIP's programs: $installed"
+for program in "${programs[@]}"; do
+    cmp -s "$(find "$scratch/msi" -name "$program")" "$pkg/$program" ||
+        fail "the MSI's $program is not the ZIP's"
+done
+! osslsigncode verify -in "$pkg/Quillet.dll" >/dev/null 2>&1 || fail "the unsigned Quillet.dll has a signature"
 
 install="$pkg/INSTALL.txt"
 [[ $(grep -c $'\r$' "$install") -eq $(wc -l <"$install") && $(tail -c1 "$install" | xxd -p) == 0a ]] ||
@@ -58,6 +78,7 @@ long=$(LC_ALL=C.UTF-8 grep -nP '^.{81}' <<<"$install_text" | cut -d: -f1 | paste
 grep -qF 'reg delete "HKCU\SOFTWARE\Ferrimount\KEP\Quillet" /f' <<<"$install_text" ||
     fail "INSTALL.txt does not give the command that removes the registry key"
 grep -q "^Quillet $version " <<<"$install_text" || fail "INSTALL.txt does not start with the version"
+grep -q "THIS PACKAGE IS NOT SIGNED" <<<"$install_text" || fail "INSTALL.txt does not say it is unsigned"
 ! grep -q '@[A-Z_]*@' <<<"$install_text" || fail "INSTALL.txt has unfilled placeholders"
 sections=$(grep -nE '^(First installation|Upgrading|Removing)$' <<<"$install_text" | cut -d: -f2 | paste -sd,)
 [[ "$sections" == "First installation,Upgrading,Removing" ]] ||

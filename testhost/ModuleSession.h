@@ -30,6 +30,8 @@ struct ModuleSessionOptions {
     // Runs after the stand-in host was reset and before the module is loaded: load a
     // drawing, refuse the registration, make calls fail.
     std::function<void()> prepareHost;
+    // Runs once the module is loaded, before its Startup: redirect its imports.
+    std::function<void(HMODULE)> beforeStartup;
 };
 
 class ModuleSession {

@@ -131,6 +131,7 @@ ModuleSession::ModuleSession(const ModuleSessionOptions& options)
     auto startup = reinterpret_cast<StartupProc>(
         reinterpret_cast<void*>(GetProcAddress(module_.get(), "Startup")));
     if (!startup) throw std::runtime_error(Describe(modulePath_) + " exports no Startup");
+    if (options.beforeStartup) options.beforeStartup(module_.get());
     startupResult_ = startup();
 }
 

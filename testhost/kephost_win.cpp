@@ -15,13 +15,18 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "QuilletVersion.h"
 #include "command/HoleCommand.h"
+#include "platform/RegistrySetting.h"
+#include "platform/WideText.h"
+#include "rules/RuleFolder.h"
 #include "standin/Drawing.h"
 #include "standin/KepTest.h"
 #include "testhost/FileVersion.h"
+#include "testhost/ImportHook.h"
 #include "testhost/MessageBoxWatcher.h"
 #include "testhost/ModuleSession.h"
 #include "testhost/ScratchFolder.h"
@@ -60,13 +65,16 @@ constexpr std::string_view kUsage =
     "                        (--event and --pick are repeatable and run in the order given)\n"
     "  --fail NAME:NTH       the NTH call (from 1; 0 = every call) of host function NAME fails,\n"
     "                        counted from before Startup (repeatable)\n"
+    "  --answer yes|no       the button that ends the module's questions (default: yes)\n"
     "  --trace               print every host call, not only the messages\n"
     "  --version             print kephost's version and the module's\n"
     "  --help                print this text\n"
-    "exit status: 0 done; 1 the module showed a message box (a file error, a warning) or an\n"
-    "error message; 2 bad arguments; 3 nothing run to the end: KepLib.dll beside kephost.exe,\n"
-    "the drawing, the module or a file could not be used, the module refused to start, or\n"
-    "--event 7 has no display\n";
+    "Every message box of the module is printed, with the button that ended it, also when\n"
+    "there is no display to show it on.\n"
+    "exit status: 0 done; 1 the module showed a message box (a file error, a warning, a\n"
+    "question; also one that no display could show) or an error message; 2 bad arguments;\n"
+    "3 nothing run to the end: KepLib.dll beside kephost.exe, the drawing, the module or a\n"
+    "file could not be used, the module refused to start, or --event 7 has no display\n";
 
 struct UsageError {
     std::string message;
@@ -97,6 +105,7 @@ struct Options {
     std::vector<SelectionItem> selection;
     std::vector<Action> actions;
     std::vector<Failure> failures;
+    int answer = IDYES;  // the button pressed in a question box
     bool trace = false;
     bool help = false;
     bool version = false;
@@ -179,6 +188,13 @@ Options ParseArguments(int argc, wchar_t** argv) {
                                  "' is not a host function that can fail"};
             }
             options.failures.push_back({std::string(name), ParseInteger(nth, "--fail count")});
+        } else if (flag == L"--answer") {
+            const std::wstring answer = value();
+            if (answer != L"yes" && answer != L"no") {
+                throw UsageError{"--answer: expected yes or no, found '" + Utf8FromWide(answer) +
+                                 "'"};
+            }
+            options.answer = answer == L"yes" ? IDYES : IDNO;
         } else if (flag == L"--trace") {
             options.trace = true;
         } else if (flag == L"--help" || flag == L"-h") {
@@ -223,7 +239,7 @@ public:
         printed_ += lines.size();
         for (const std::string& line : lines) {
             if (IsProblemLine(line)) ++problems_;
-            if (trace_ || IsMessageLine(line) || line.starts_with("MessageBox(")) {
+            if (trace_ || IsMessageLine(line) || line.starts_with("MessageBox")) {
                 Print("  " + line + "\n");
             }
         }
@@ -236,9 +252,8 @@ private:
     size_t problems_ = 0;
 };
 
-std::string Quoted(const std::string& utf8) {
-    std::wstring wide = WideFromUtf8(utf8);
-    return QuotedLogText(std::u16string(wide.begin(), wide.end()).c_str());
+std::string Quoted(const wchar_t* text) {
+    return QuotedLogText(ToU16(text != nullptr ? text : L"").c_str());
 }
 
 std::string Number(double value) {
@@ -314,6 +329,41 @@ void PrintTable(const std::vector<HoleState>& before, const std::vector<HoleStat
     Print("\n" + std::to_string(before.size()) +
           " selected holes: " + std::to_string(changedHoles) + " with new diameters (*), " +
           std::to_string(amendedHoles) + " amended\n");
+}
+
+// ---- The module's message boxes ----
+
+std::string ButtonName(int id) {
+    switch (id) {
+        case IDOK:
+            return "확인 (OK)";
+        case IDCANCEL:
+            return "취소 (cancel)";
+        case IDYES:
+            return "예 (yes)";
+        case IDNO:
+            return "아니요 (no)";
+        default:
+            return "button " + std::to_string(id);
+    }
+}
+
+// Stands for MessageBoxW in the module's imports: each box goes into the log where the
+// module shows it, and then the button that ended it (the watcher presses it), or why it
+// could not be shown, as without a display, where the system shows nothing.
+int WINAPI LoggedMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) {
+    KepTestAppendLog(("MessageBox(" + Quoted(caption) + "," + Quoted(text) + ")").c_str());
+    SetLastError(ERROR_SUCCESS);
+    const int button = MessageBoxW(owner, text, caption, type);
+    const DWORD error = GetLastError();
+    // Windows gives 0 for a box it cannot show; Wine without a display gives -1.
+    std::string outcome = ButtonName(button);
+    if (button <= 0) {
+        outcome = "not shown (MessageBoxW gave " + std::to_string(button) +
+                  (error != ERROR_SUCCESS ? ": " + DescribeError(error) : "") + ")";
+    }
+    KepTestAppendLog(("MessageBox -> " + outcome).c_str());
+    return button;
 }
 
 // ---- The rule list dialog ----
@@ -392,39 +442,84 @@ private:
     int endedBy_ = 0;
 };
 
-// Identifies one state of a file on disk: a save that replaces it gives a new file (index)
-// or at least a new write time.
-struct FileStamp {
-    bool exists = false;
-    uint64_t index = 0;
-    uint64_t written = 0;
-    uint64_t size = 0;
-    bool operator==(const FileStamp&) const = default;
-};
-
-FileStamp StampOf(const std::filesystem::path& path) {
-    UniqueFile file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+// The file a path names, as (volume, index); nothing when it cannot be opened. Two paths
+// name one file when these agree, whatever their spelling (letter case, a "\\?\" prefix).
+std::optional<std::pair<DWORD, uint64_t>> FileIdentity(const wchar_t* path) {
+    UniqueFile file(CreateFileW(path, FILE_READ_ATTRIBUTES,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, 0, nullptr));
     BY_HANDLE_FILE_INFORMATION info{};
-    if (!file || !GetFileInformationByHandle(file.get(), &info)) return {};
-    auto join = [](DWORD high, DWORD low) { return (uint64_t{high} << 32) | low; };
-    return {true, join(info.nFileIndexHigh, info.nFileIndexLow),
-            join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime),
-            join(info.nFileSizeHigh, info.nFileSizeLow)};
+    if (!file || !GetFileInformationByHandle(file.get(), &info)) return std::nullopt;
+    return std::pair{info.dwVolumeSerialNumber,
+                     (uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
 }
 
-// Runs event 7 and says how the dialog ended and whether the rule file was written.
+// Sees, on the thread that runs the rule list, whether the module saves the rule file: a
+// save writes a file of its own and renames it onto the rule file with MoveFileExW, which
+// the module imports through SavedMoveFile while the watch is in effect. A file that another
+// program writes meanwhile does not count.
+class RuleFileSaveWatch {
+public:
+    explicit RuleFileSaveWatch(std::filesystem::path ruleFile) : ruleFile_(std::move(ruleFile)) {
+        current_ = this;
+    }
+    ~RuleFileSaveWatch() { current_ = nullptr; }
+    RuleFileSaveWatch(const RuleFileSaveWatch&) = delete;
+    RuleFileSaveWatch& operator=(const RuleFileSaveWatch&) = delete;
+
+    bool saved() const { return saved_; }
+
+    static BOOL WINAPI SavedMoveFile(const wchar_t* from, const wchar_t* to, DWORD flags) {
+        const BOOL moved = MoveFileExW(from, to, flags);
+        const DWORD error = GetLastError();
+        if (moved && current_ != nullptr && to != nullptr) {
+            const auto target = FileIdentity(to);
+            current_->saved_ =
+                current_->saved_ || (target && target == FileIdentity(current_->ruleFile_.c_str()));
+        }
+        SetLastError(error);
+        return moved;
+    }
+
+private:
+    static inline thread_local RuleFileSaveWatch* current_ = nullptr;
+    std::filesystem::path ruleFile_;
+    bool saved_ = false;
+};
+
+// The rule file the module uses, chosen as the module chooses it: in the folder a registry
+// value names, else beside the module.
+std::filesystem::path RuleFileOf(const ModuleSession& session) {
+    const RuleFolderValues values{RuleFolderValue(HKEY_LOCAL_MACHINE),
+                                  RuleFolderValue(HKEY_CURRENT_USER)};
+    return ToWide(ChooseRuleLocation(values, ToU16(session.folder().wstring())).file);
+}
+
+// Runs event 7 and says how the dialog ended and whether, and where, the rule file was
+// written.
 int32_t RunRuleListEvent(ModuleSession& session, std::string& outcome) {
-    const std::filesystem::path ruleFile = session.folder() / L"Quillet.def";
-    const FileStamp before = StampOf(ruleFile);
+    const std::filesystem::path ruleFile = RuleFileOf(session);
     RuleListWatch watch;
+    RuleFileSaveWatch save(ruleFile);
     const int32_t result = session.Execute(kRuleListEvent);
-    const FileStamp after = StampOf(ruleFile);
-    const bool written = after.exists && after != before;
     outcome = "> rule list: " + watch.Outcome() + "; Quillet.def " +
-              (written ? "written" : "not written") + "\n";
+              (save.saved() ? "written" : "not written") + " (" + Utf8FromWide(ruleFile.wstring()) +
+              ")\n";
     return result;
+}
+
+// What kephost watches of the module's calls to the system: its message boxes and its saves.
+void RedirectModuleImports(HMODULE module) {
+    const std::tuple<const char*, const char*, const void*> redirections[] = {
+        {"user32.dll", "MessageBoxW", reinterpret_cast<const void*>(&LoggedMessageBox)},
+        {"kernel32.dll", "MoveFileExW",
+         reinterpret_cast<const void*>(&RuleFileSaveWatch::SavedMoveFile)}};
+    for (const auto& [library, function, replacement] : redirections) {
+        if (!RedirectImport(module, library, function, replacement)) {
+            throw std::runtime_error(std::string("the module imports no ") + function + " from " +
+                                     library + ", which kephost watches");
+        }
+    }
 }
 
 // ---- Running ----
@@ -451,17 +546,16 @@ void Select(const std::vector<SelectionItem>& selection) {
 
 int Run(const Options& options) {
     LogPrinter log(options.trace);
-    // Message boxes go into the log where they appear, among the host calls.
-    MessageBoxWatcher watcher([](const SeenMessageBox& box) {
-        KepTestAppendLog(
-            ("MessageBox(" + Quoted(box.caption) + "," + Quoted(box.text) + ")").c_str());
-    });
+    // Closes the boxes that LoggedMessageBox puts into the log.
+    MessageBoxWatcher watcher;
+    watcher.PreferButton(options.answer);
 
     std::optional<ScratchFolder> scratch;
     ModuleSessionOptions sessionOptions;
     sessionOptions.folder = ModuleFolder(options, scratch);
     if (options.module) sessionOptions.module = *options.module;
     if (options.rules && options.workdir) sessionOptions.ruleFile = *options.rules;
+    sessionOptions.beforeStartup = RedirectModuleImports;
     sessionOptions.prepareHost = [&] {
         if (options.drawing && KepTestLoadDrawing(options.drawing->c_str()) != 0) {
             std::vector<std::string> lines = ReadStandinLog();
@@ -529,6 +623,11 @@ std::optional<std::string> WhyNoHostLibrary() {
 int PrintVersions(const Options& options) {
     Print(std::string("kephost ") + kQuilletVersion + "\n");
     const std::filesystem::path module = options.module.value_or(DefaultModulePath());
+    if (GetFileAttributesW(module.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        PrintError("module not found: " + Utf8FromWide(module.wstring()) + " (" +
+                   DescribeError(GetLastError()) + ")");
+        return kExitCannotRun;
+    }
     const std::optional<FileVersionInfo> info = ReadFileVersionInfo(module);
     const bool known = info && info->strings.contains("FileVersion");
     Print("module " + Utf8FromWide(module.wstring()) + ": " +

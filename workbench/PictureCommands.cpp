@@ -1,8 +1,8 @@
 // map --svg and diff: the pictures, the difference report, and writing a picture file.
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <initializer_list>
+#include <optional>
 
 #include "workbench/Json.h"
 #include "workbench/MapPicture.h"
@@ -10,8 +10,6 @@
 #include "workbench/RuleStore.h"
 #include "workbench/Workbench.h"
 #include "workbench/WorkbenchCommands.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -27,7 +25,7 @@ struct PictureWrite {
 PictureWrite WritePictureFile(FilePort& files, const std::string& target, const std::string& svg,
                               std::initializer_list<std::string> inputs) {
     for (const std::string& input : inputs) {
-        if (SameFile(target, input)) {
+        if (SameFile(files, target, input)) {
             return {false, "읽은 규칙 파일 위에 그림을 쓰지 않습니다: " + target};
         }
     }
@@ -36,12 +34,11 @@ PictureWrite WritePictureFile(FilePort& files, const std::string& target, const 
 }
 
 // When the file was last written, in UTC so that the picture says the same everywhere.
-std::string FileTime(const std::string& name) {
-    std::error_code error;
-    const fs::file_time_type written = fs::last_write_time(PathFromUtf8(name), error);
-    if (error) return {};
+std::string FileTime(FilePort& files, const std::string& name) {
+    const std::optional<FileInfo> info = files.InfoOf(files.PathFromName(name));
+    if (!info) return {};
     using namespace std::chrono;
-    const auto time = floor<minutes>(file_clock::to_sys(written));
+    const auto time = floor<minutes>(sys_seconds(seconds(info->modified)));
     const year_month_day date{floor<days>(time)};
     const hh_mm_ss clock{time - floor<days>(time)};
     char text[40];
@@ -52,8 +49,8 @@ std::string FileTime(const std::string& name) {
     return text;
 }
 
-PictureSource SourceOf(const std::string& name) {
-    return {name, FileTime(name)};
+PictureSource SourceOf(FilePort& files, const std::string& name) {
+    return {name, FileTime(files, name)};
 }
 
 void PrintDiffText(std::ostream& out, const Invocation& invocation,
@@ -113,7 +110,7 @@ void PrintDiffJson(std::ostream& out, const std::vector<DiffSegment>& diff) {
 int RunMapPicture(const CommandContext& context, const RuleFileView& file) {
     const Invocation& invocation = context.invocation;
     const std::string svg =
-        MapPictureSvg(file.table, MapRules(file.table), SourceOf(invocation.input));
+        MapPictureSvg(file.table, MapRules(file.table), SourceOf(context.files, invocation.input));
     const PictureWrite written =
         WritePictureFile(context.files, *invocation.svg, svg, {invocation.input});
     if (!written.written) return Fail(context, kExitFileFailed, "cannot-write", written.error);
@@ -125,9 +122,9 @@ int RunDiff(const CommandContext& context, const RuleFileView& before, const Rul
     const Invocation& invocation = context.invocation;
     const std::vector<DiffSegment> diff = DiffRules(before.table, after.table);
     if (invocation.svg) {
-        const std::string svg =
-            DiffPictureSvg(before.table, after.table, diff, SourceOf(invocation.input),
-                           SourceOf(invocation.secondInput));
+        const std::string svg = DiffPictureSvg(before.table, after.table, diff,
+                                               SourceOf(context.files, invocation.input),
+                                               SourceOf(context.files, invocation.secondInput));
         const PictureWrite written = WritePictureFile(context.files, *invocation.svg, svg,
                                                       {invocation.input, invocation.secondInput});
         if (!written.written) return Fail(context, kExitFileFailed, "cannot-write", written.error);

@@ -1,6 +1,7 @@
 #include "workbench/TerminalText.h"
 
 #include <cstdio>
+#include <optional>
 
 #include "platform/TextEncoding.h"
 
@@ -20,9 +21,15 @@ std::string Escaped(const char* format, unsigned value) {
     return buffer;
 }
 
-bool IsC1(std::string_view character) {
-    return character.size() == 2 && static_cast<unsigned char>(character[0]) == 0xC2 &&
-           static_cast<unsigned char>(character[1]) < 0xA0;
+bool IsC1(char16_t unit) {
+    return unit >= 0x80 && unit < 0xA0;
+}
+
+// Characters that change how the text around them is shown: the bidirectional embeddings,
+// overrides, isolates and marks, and the line and paragraph separators.
+bool MovesText(char16_t unit) {
+    return (unit >= 0x202A && unit <= 0x202E) || (unit >= 0x2066 && unit <= 0x2069) ||
+           unit == 0x200E || unit == 0x200F || unit == 0x061C || unit == 0x2028 || unit == 0x2029;
 }
 
 }  // namespace
@@ -34,17 +41,21 @@ std::string TerminalText(std::string_view bytes) {
         const auto byte = static_cast<unsigned char>(bytes[i]);
         const size_t length = SequenceLength(byte);
         const std::string_view character = bytes.substr(i, length);
-        if (length == 0 || character.size() < length ||
-            !Utf16FromUtf8Strict(character, SurrogateForm::Replaced)) {
+        const std::optional<std::u16string> decoded =
+            length == 0 || character.size() < length
+                ? std::nullopt
+                : Utf16FromUtf8Strict(character, SurrogateForm::Replaced);
+        if (!decoded) {
             text += Escaped("\\x%02X", byte);
             ++i;
             continue;
         }
+        const char16_t unit = decoded->front();
         const bool lineEnd = byte == '\n' || (byte == '\r' && bytes.substr(i + 1, 1) == "\n");
         if (length == 1 && (byte < 0x20 || byte == 0x7F) && !lineEnd) {
             text += Escaped("\\x%02X", byte);
-        } else if (IsC1(character)) {
-            text += Escaped("\\u%04X", static_cast<unsigned char>(character[1]));
+        } else if (decoded->size() == 1 && (IsC1(unit) || MovesText(unit))) {
+            text += Escaped("\\u%04X", unit);
         } else {
             text += character;
         }

@@ -6,5 +6,7 @@
 #include <string_view>
 
 // Control characters (C0, DEL, C1) written as \xNN or \uNNNN, except LF and the CR of a
-// CR LF; bytes that are not UTF-8 written as \xNN. Everything else as it is.
+// CR LF; so are the characters that reorder or break the text shown around them (U+061C,
+// U+200E, U+200F, U+202A..U+202E, U+2066..U+2069, U+2028, U+2029), as \uNNNN; bytes that are
+// not UTF-8 written as \xNN. Everything else as it is.
 std::string TerminalText(std::string_view bytes);

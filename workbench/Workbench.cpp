@@ -2,9 +2,6 @@
 
 #include "QuilletVersion.h"
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <ostream>
 #include <sstream>
@@ -20,25 +17,7 @@
 #include "workbench/TerminalText.h"
 #include "workbench/WorkbenchCommands.h"
 
-namespace fs = std::filesystem;
-
 namespace {
-
-// The whole file, or nothing with `error` set.
-std::optional<std::string> ReadWholeFile(const std::string& name, std::string& error) {
-    const auto fail = [&](const char* why) -> std::optional<std::string> {
-        error = "파일을 읽을 수 없습니다: " + name + " (" + why + ")";
-        return std::nullopt;
-    };
-    const fs::path path = PathFromUtf8(name);
-    std::error_code status;
-    if (fs::is_directory(path, status)) return fail("폴더입니다");
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return fail(fs::exists(path, status) ? "열 수 없습니다" : "파일이 없습니다");
-    std::string bytes(std::istreambuf_iterator<char>(in), {});
-    if (in.bad()) return fail("읽는 중 오류가 났습니다");
-    return bytes;
-}
 
 std::span<const unsigned char> BytesOf(const std::string& bytes) {
     return {reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()};
@@ -224,7 +203,7 @@ int Dispatch(const CommandContext& context) {
         return kExitClean;
     }
     if (invocation.command == Command::Codes) return RunCodes(context);
-    if (invocation.output && SameFile(invocation.input, *invocation.output)) {
+    if (invocation.output && SameFile(context.files, invocation.input, *invocation.output)) {
         return Fail(context, kExitUsage, "same-file",
                     "-o가 읽는 파일과 같은 파일입니다: " + *invocation.output);
     }
@@ -239,7 +218,7 @@ int Dispatch(const CommandContext& context) {
             "이 시스템은 코드 페이지 " + std::to_string(codePage) + "을(를) 읽을 수 없습니다.");
     }
     std::string error;
-    const std::optional<std::string> bytes = ReadWholeFile(invocation.input, error);
+    const std::optional<std::string> bytes = ReadNamedFile(context.files, invocation.input, error);
     if (!bytes) return Fail(context, kExitFileFailed, "cannot-read", error);
     const RuleFileView file = ViewRuleFile(BytesOf(*bytes), *legacy, codePage);
     switch (invocation.command) {
@@ -248,7 +227,8 @@ int Dispatch(const CommandContext& context) {
         case Command::Map:
             return invocation.svg ? RunMapPicture(context, file) : RunMap(context, file);
         case Command::Diff: {
-            const std::optional<std::string> newer = ReadWholeFile(invocation.secondInput, error);
+            const std::optional<std::string> newer =
+                ReadNamedFile(context.files, invocation.secondInput, error);
             if (!newer) return Fail(context, kExitFileFailed, "cannot-read", error);
             return RunDiff(context, file, ViewRuleFile(BytesOf(*newer), *legacy, codePage));
         }
@@ -304,7 +284,7 @@ int RunExport(const CommandContext& context, const RuleFileView& file) {
 int RunImport(const CommandContext& context) {
     const Invocation& invocation = context.invocation;
     std::string error;
-    const std::optional<std::string> csv = ReadWholeFile(invocation.input, error);
+    const std::optional<std::string> csv = ReadNamedFile(context.files, invocation.input, error);
     if (!csv) return Fail(context, kExitFileFailed, "cannot-read", error);
     const CsvRules imported = RulesFromCsv(*csv);
     if (!imported.problems.empty()) return RefuseCsv(context, imported.problems);
@@ -319,15 +299,6 @@ int RunImport(const CommandContext& context) {
     if (!stored.saved) return Fail(context, kExitFileFailed, "cannot-write", stored.error);
     PrintImported(context, imported.table.count(), stored);
     return kExitClean;
-}
-
-fs::path PathFromUtf8(const std::string& utf8) {
-    return fs::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
-bool SameFile(const std::string& a, const std::string& b) {
-    std::error_code error;
-    return fs::equivalent(PathFromUtf8(a), PathFromUtf8(b), error);
 }
 
 int RunWorkbench(std::span<const std::string> args, std::ostream& out, std::ostream& err,

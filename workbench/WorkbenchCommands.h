@@ -1,7 +1,6 @@
 // The commands of quillet-rules behind RunWorkbench.
 #pragma once
 
-#include <filesystem>
 #include <functional>
 #include <ostream>
 #include <string>
@@ -40,11 +39,6 @@ int Fail(const CommandContext& context, int status, std::string_view code,
 
 // "1, 3, 4".
 std::string NumberList(const std::vector<int>& numbers);
-
-// A file name given on the command line (UTF-8) as a path.
-std::filesystem::path PathFromUtf8(const std::string& utf8);
-// Whether the two names, by whatever path or link, are the same file.
-bool SameFile(const std::string& a, const std::string& b);
 
 // A closed binary64 interval as a shop reads it: "8 이상 8.1 미만", "8.99 초과", "8.5". An end
 // is named open by the neighbour beyond it when that reads shorter.

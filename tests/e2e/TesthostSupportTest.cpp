@@ -14,11 +14,13 @@
 
 #include "E2eSupport.h"
 #include "platform/Handles.h"
+#include "platform/RegistrySetting.h"
 #include "standin/KepTest.h"
 #include "testhost/MessageBoxWatcher.h"
 #include "testhost/ModuleSession.h"
 #include "testhost/ScratchFolder.h"
 #include "testhost/StandinLog.h"
+#include "testhost/TextUtf8.h"
 
 namespace {
 
@@ -294,9 +296,12 @@ TEST_F(Kephost, RefusesWhatCannotRunAndLeavesAnotherModuleAlone) {
     EXPECT_EQ(Run(L"--event 7"), 3);  // instead of waiting on a dialog nobody sees
     SetEnvironmentVariableW(kHiddenDisplay, nullptr);
 
-    EXPECT_EQ(Run(L"--workdir " + Quoted(work_) + L" --module " + Quoted(work_ / L"Quillet.dll")),
-              3);
-    EXPECT_THAT(Output(), HasSubstr("module not found"));
+    for (const wchar_t* version : {L"", L"--version "}) {
+        EXPECT_EQ(Run(version + (L"--workdir " + Quoted(work_) + L" --module ") +
+                      Quoted(work_ / L"Quillet.dll")),
+                  3);
+        EXPECT_THAT(Output(), HasSubstr("module not found"));
+    }
 
     // Without a usable KepLib.dll beside it, kephost says so instead of failing to start.
     const std::filesystem::path alone = scratch_.path() / L"alone";
@@ -326,6 +331,50 @@ TEST_F(Kephost, SaysHowTheRuleListEndedAndWhetherTheRuleFileWasWritten) {
         PostMessageW(list, WM_COMMAND, command, 0);
         EXPECT_EQ(run.Wait(20000), 0);
         EXPECT_THAT(Output(), HasSubstr(outcome));
+    }
+}
+
+// The user's RuleFolder value, for the time of a test.
+class UserRuleFolder {
+public:
+    explicit UserRuleFolder(const std::filesystem::path& folder) {
+        const std::wstring text = folder.wstring();
+        RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, kRuleFolderSetting.name, REG_SZ,
+                        text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    }
+    ~UserRuleFolder() {
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, kSettingsKey, kRuleFolderSetting.name);
+    }
+    UserRuleFolder(const UserRuleFolder&) = delete;
+    UserRuleFolder& operator=(const UserRuleFolder&) = delete;
+};
+
+// Another seat saves the shared rule file while the rule list is open: 확인 asks whether to
+// replace it, and kephost answers as told.
+TEST_F(Kephost, AnswersTheQuestionAsToldAndNamesTheRuleFileInTheRuleFolder) {
+    const std::filesystem::path share = scratch_.path() / L"share";
+    std::filesystem::create_directories(share);
+    const UserRuleFolder setting(share);
+    const std::filesystem::path shared = share / L"Quillet.def";
+    const Bytes otherSeat = Utf16Le(u"1\t301\t\t12\t\t12.5\r\n");
+    const std::string sharedName = Utf8FromWide(shared.wstring());
+    const std::tuple<const wchar_t*, const char*, const char*> cases[] = {
+        {L" --answer no", "MessageBox -> 아니요 (no)", "; Quillet.def not written ("},
+        {L"", "MessageBox -> 예 (yes)", "; Quillet.def written ("}};
+    for (const auto& [answer, button, outcome] : cases) {
+        CopyFileW(rules_.c_str(), shared.c_str(), FALSE);
+        ChildProcess run(KephostPath(), L"--workdir " + Quoted(work_) + L" --event 7" + answer,
+                         output_);
+        HWND list = WaitForDialogOf(run, L"Hole Diameter");
+        ASSERT_NE(list, nullptr);
+        WriteBytes(shared.wstring(), otherSeat);
+        PostMessageW(list, WM_COMMAND, IDOK, 0);
+        EXPECT_EQ(run.Wait(20000), 1);  // the question is a message box of the module
+        EXPECT_THAT(Output(), HasSubstr(button));
+        EXPECT_THAT(Output(), HasSubstr(outcome + sharedName + ")"));
+        EXPECT_EQ(ReadText(shared) == std::string(otherSeat.begin(), otherSeat.end()),
+                  std::wstring_view(answer) != L"")
+            << Output();
     }
 }
 

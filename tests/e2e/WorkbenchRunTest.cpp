@@ -3,6 +3,7 @@
 // a read-only backup stops the import as it stops the module's save.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -91,6 +92,32 @@ TEST_F(WorkbenchRun, ChecksExportsAndImportsTheFileTheModuleWrote) {
     EXPECT_NE(refused.out.find("복사.def.bak"), std::string::npos) << refused.out;
     EXPECT_EQ(BytesOf(backup), "old");
     EXPECT_EQ(BytesOf(copy), BytesOf(written));
+}
+
+// A name with a lone surrogate has no UTF-8 form. It reaches the file system as the UTF-16
+// given, never as the file of its U+FFFD reading, which stays as it is (Wine itself cannot
+// create such a name, so the write fails and says which name it was). The same file by
+// another spelling is known by its identity.
+TEST(WorkbenchNames, AUtf16NameWithoutUtf8FormNamesThatFileAndNoOther) {
+    const TempFolder folder;
+    const std::wstring replaced = folder.File(L"r\xFFFD.def");
+    const Bytes rules = Utf16Le(u"1\t101\t199\t8.1\t8.99\t8.5\r\n");
+    WriteBytes(replaced, rules);
+    const ProgramRun lone =
+        RunWorkbench(L"export " + Quoted(replaced) + L" -o " + Quoted(folder.File(L"r\xD800.def")),
+                     folder.File(L"lone.txt"));
+    EXPECT_NE(lone.exitCode, 0) << lone.out;
+    EXPECT_NE(lone.out.find("파일을 저장할 수 없습니다: "), std::string::npos) << lone.out;
+    EXPECT_NE(lone.out.find("\\r\\xED\\xA0\\x80.def ("), std::string::npos) << lone.out;
+
+    const ProgramRun same =
+        RunWorkbench(L"export " + Quoted(replaced) + L" -o " + Quoted(folder.File(L"R\xFFFD.DEF")),
+                     folder.File(L"same.txt"));
+    EXPECT_EQ(same.exitCode, 4) << same.out;
+    EXPECT_EQ(ReadBytes(replaced), rules);
+    auto names = FileNamesIn(folder.path());
+    std::ranges::sort(names);
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"lone.txt", L"r\xFFFD.def", L"same.txt"}));
 }
 
 }  // namespace

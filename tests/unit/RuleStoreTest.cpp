@@ -35,12 +35,15 @@ public:
     int failAt = -1;
     int failTimes = 1;
     FileStatus failure{FileFault::Other, 5};
+    std::map<FilePath, FilePath> links;  // what FollowLinks gives for a name
     int steps = 0;
     int pauses = 0;
+    int reads = 0;
     int changeAt = -1;  // before this step, another writer saves `changed`
     std::pair<FilePath, std::string> changed;
 
     FileStatus ReadAll(const FilePath& path, ReadSharing, std::string& bytes) override {
+        ++reads;
         if (auto failed = Step()) return *failed;
         const auto found = entries.find(path);
         if (found == entries.end()) return {FileFault::NotFound, 2};
@@ -70,7 +73,15 @@ public:
         const auto found = entries.find(path);
         return found == entries.end() ? FileKind::Missing : found->second.kind;
     }
-    FilePath FollowLinks(const FilePath& path) override { return path; }
+    std::optional<FileInfo> InfoOf(const FilePath&) override { return std::nullopt; }
+    FilePath FollowLinks(const FilePath& path) override {
+        const auto link = links.find(path);
+        return link == links.end() ? path : link->second;
+    }
+    FilePath PathFromName(std::string_view name) const override {
+        return Utf16FromUtf8Replacing(name, SurrogateForm::ThreeBytes).text;
+    }
+    std::string NameOf(const FilePath& path) const override { return Narrow(path); }
     uint32_t DeniedCode() const override { return 13; }
     std::string DescribeError(uint32_t code) const override { return std::to_string(code); }
     std::u16string ProcessTag() const override { return u"7"; }
@@ -252,16 +263,20 @@ TEST(RuleStore, FilesInTheWayForAMomentAreWaitedForAndThenReported) {
     }
 }
 
-TEST(RuleStore, ReadOnlyFilesAndFoldersAreNeverReplaced) {
+TEST(RuleStore, OnlyWritableFilesAreEverReplaced) {
     const struct {
         FilePath path;
         FileKind kind;
         SaveStep step;
+        FileFault fault;
     } cases[] = {
-        {kRules, FileKind::ReadOnlyFile, SaveStep::CheckTarget},
-        {kRules, FileKind::Folder, SaveStep::CheckTarget},
-        {kBackup, FileKind::ReadOnlyFile, SaveStep::CheckBackup},
-        {kBackup, FileKind::Folder, SaveStep::CheckBackup},
+        {kRules, FileKind::ReadOnlyFile, SaveStep::CheckTarget, FileFault::Denied},
+        {kRules, FileKind::Folder, SaveStep::CheckTarget, FileFault::Denied},
+        {kRules, FileKind::Special, SaveStep::CheckTarget, FileFault::NotAFile},
+        {kRules, FileKind::LinkLoop, SaveStep::CheckTarget, FileFault::LinkLoop},
+        {kBackup, FileKind::ReadOnlyFile, SaveStep::CheckBackup, FileFault::Denied},
+        {kBackup, FileKind::Folder, SaveStep::CheckBackup, FileFault::Denied},
+        {kBackup, FileKind::Special, SaveStep::CheckBackup, FileFault::NotAFile},
     };
     for (const auto& c : cases) {
         FakeFiles files;
@@ -269,7 +284,7 @@ TEST(RuleStore, ReadOnlyFilesAndFoldersAreNeverReplaced) {
         files.entries[c.path].kind = c.kind;
         const auto before = files.Files();
         const FileSave saved = RuleStore(files, kRules).Save(NewTable());
-        EXPECT_EQ(saved.status.fault, FileFault::Denied);
+        EXPECT_EQ(saved.status.fault, c.fault);
         EXPECT_EQ(saved.failedStep, c.step);
         EXPECT_EQ(saved.failedPath, c.path);
         EXPECT_EQ(files.Files(), before);
@@ -296,8 +311,14 @@ TEST(WriteFileAtomically, ReplacesTheFileWithoutBackup) {
     files.entries[u"out.csv"].bytes = "old";
     EXPECT_TRUE(WriteFileAtomically(files, u"out.csv", "new").succeeded());
     EXPECT_EQ(files.Files(), (std::map<FilePath, std::string>{{u"out.csv", "new"}}));
+    EXPECT_EQ(files.reads, 0);  // what it replaces is not read, however large it is
     files.entries[u"out.csv"].kind = FileKind::ReadOnlyFile;
     EXPECT_EQ(WriteFileAtomically(files, u"out.csv", "newer").status.fault, FileFault::Denied);
+    // A name the system resolves to a device, where following its link by hand leads nowhere.
+    files.entries[u"stdout"].kind = FileKind::Special;
+    files.links[u"stdout"] = u"pipe:[1]";
+    EXPECT_EQ(WriteFileAtomically(files, u"stdout", "x").status.fault, FileFault::NotAFile);
+    EXPECT_FALSE(files.Bytes(u"pipe:[1]"));
 }
 
 }  // namespace

@@ -1,18 +1,24 @@
 #include "platform/SystemFilePort.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 #include "rules/RuleStore.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::chrono_literals;
 
 class SystemFilePortTest : public ::testing::Test {
 protected:
@@ -60,6 +66,41 @@ TEST_F(SystemFilePortTest, TellsReadOnlyFilesAndFoldersApart) {
     EXPECT_EQ(files_.KindOf(Path("locked")), FileKind::ReadOnlyFile);
     EXPECT_EQ(files_.KindOf(Path("folder")), FileKind::Folder);
     EXPECT_EQ(files_.KindOf(Path("none")), FileKind::Missing);
+}
+
+// A FIFO nobody writes to ends at once, a device is not read at all, and a pipe that goes on
+// is cut off at the bound instead of filling the memory.
+TEST_F(SystemFilePortTest, ReadsAreBoundedAndNeverWaitForAWriter) {
+    const std::string fifo = (folder_ / "fifo").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::string bytes = "x";
+    EXPECT_TRUE(files_.ReadAll(Path("fifo"), ReadSharing::WithSaves, bytes).ok());
+    EXPECT_TRUE(bytes.empty());
+    EXPECT_EQ(files_.ReadAll(u"/dev/zero", ReadSharing::WithSaves, bytes).fault,
+              FileFault::NotAFile);
+    std::thread writer([&] {
+        // The reader leaving ends the writing with EPIPE, not with a signal to the process.
+        sigset_t pipeSignal;
+        sigemptyset(&pipeSignal);
+        sigaddset(&pipeSignal, SIGPIPE);
+        pthread_sigmask(SIG_BLOCK, &pipeSignal, nullptr);
+        const int fd = ::open(fifo.c_str(), O_WRONLY);
+        const std::string chunk(4096, 'x');
+        while (::write(fd, chunk.data(), chunk.size()) > 0) {
+        }
+        ::close(fd);
+    });
+    // The writer has the FIFO open once it is no longer waiting for a reader.
+    SystemFilePort bounded(100'000);
+    FileStatus read;
+    for (int attempt = 0; attempt < 500 && read.fault != FileFault::TooLarge; ++attempt) {
+        read = bounded.ReadAll(Path("fifo"), ReadSharing::WithSaves, bytes);
+        if (read.fault != FileFault::TooLarge) std::this_thread::sleep_for(10ms);
+    }
+    writer.join();
+    EXPECT_EQ(read.fault, FileFault::TooLarge);
+    EXPECT_EQ(read.size, 0u);
+    EXPECT_TRUE(bytes.empty());
 }
 
 // A link given as the file to write is followed, also when it points nowhere yet; the link

@@ -39,4 +39,23 @@ TEST(Utf16FromUtf8Strict, AcceptsOnlyWellFormedBytes) {
     }
 }
 
+// Any bytes, as a POSIX file name may hold them, survive the trip; names that differ in
+// their bytes stay different, also from the U+FFFD a lossy reading would give.
+TEST(Utf16FromBytesEscaping, KeepsEveryByteAndTellsNamesApart) {
+    const struct {
+        std::string bytes;
+        std::u16string text;
+    } cases[] = {
+        {"r\xEF\xBF\xBD.def", u"r\xFFFD.def"},
+        {"r\xFF.def", u"r\xDCFF.def"},
+        {"\xED\xB3\xBF", u"\xDCED\xDCB3\xDCBF"},  // a surrogate's three bytes are not UTF-8
+        {"\xE2\x82", u"\xDCE2\xDC82"},            // cut short
+        {"\xF0\x9F\x98\x80\xC3", u"\xD83D\xDE00\xDCC3"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Utf16FromBytesEscaping(c.bytes), c.text) << testing::PrintToString(c.bytes);
+        EXPECT_EQ(BytesFromUtf16Escaped(c.text), c.bytes) << testing::PrintToString(c.bytes);
+    }
+}
+
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
@@ -17,6 +18,7 @@
 #include "workbench/FindingCodes.h"
 #include "workbench/RuleFileLines.h"
 #include "workbench/RulesCsv.h"
+#include "workbench/TerminalText.h"
 
 namespace fs = std::filesystem;
 
@@ -244,6 +246,96 @@ TEST_F(Workbench, RefusesToWriteOverItsInput) {
     EXPECT_EQ(Run({"export", rules, "-o", Path("./Quillet.def")}), kExitUsage);
     EXPECT_EQ(Run({"import", rules, "-o", Path("link.def"), "--force"}), kExitUsage);
     EXPECT_EQ(Read(rules), Utf16Le(kRule));
+}
+
+// A name that is not UTF-8 is its bytes: the file that its lossy reading would name is
+// another file and stays as it is, and another name of the input itself (a hard link whose
+// name is not UTF-8 either) is refused, for each command that writes.
+TEST_F(Workbench, NamesAreTheirBytesAndTheInputIsKnownByItsIdentity) {
+    const std::string rules = Write("r\xEF\xBF\xBD.def", Utf16Le(kRule));  // U+FFFD
+    const std::string csv = Path("c\xEF\xBF\xBD.csv");
+    ASSERT_EQ(Run({"export", rules, "-o", csv}), kExitClean);
+    const std::string csvBytes = *Read(csv);
+    fs::create_hard_link(rules, Path("r\xFE"));
+    fs::create_hard_link(csv, Path("c\xFE"));
+    const struct {
+        std::vector<std::string> args;
+        int status;
+    } cases[] = {
+        {{"export", rules, "-o", Path("r\xFF.def")}, kExitClean},
+        {{"import", csv, "-o", Path("c\xFF.csv")}, kExitClean},
+        {{"map", rules, "--svg", Path("r\xFF.svg")}, kExitClean},
+        {{"export", rules, "-o", Path("r\xFE")}, kExitUsage},
+        {{"import", csv, "-o", Path("c\xFE"), "--force"}, kExitUsage},
+        {{"map", rules, "--svg", Path("r\xFE")}, kExitFileFailed},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Run(c.args), c.status) << ::testing::PrintToString(c.args) << err_.str();
+        EXPECT_EQ(Read(rules), Utf16Le(kRule));
+        EXPECT_EQ(Read(csv), csvBytes);
+    }
+    EXPECT_TRUE(Read(Path("r\xFF.def"))->starts_with(kRulesCsvHeader));
+    EXPECT_EQ(Read(Path("c\xFF.csv")), Utf16Le(kRule));
+}
+
+// A device, a FIFO or /dev/stdout is never replaced by a file, and no file of the write is
+// left behind. (As root, replacing /dev/null would succeed; it is only ever refused here.)
+TEST_F(Workbench, OutputsThatAreNoFileAreRefused) {
+    const std::string rules = Write("q.def", Utf16Le(kRule));
+    ASSERT_EQ(Run({"export", rules, "-o", Path("q.csv")}), kExitClean);
+    const std::string fifo = Path("fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& target : {fifo, std::string("/dev/null")}) {
+        for (const std::vector<std::string>& args :
+             std::vector<std::vector<std::string>>{{"export", rules, "-o", target},
+                                                   {"import", Path("q.csv"), "-o", target},
+                                                   {"map", rules, "--svg", target}}) {
+            EXPECT_EQ(Run(args), kExitFileFailed) << ::testing::PrintToString(args);
+            EXPECT_NE(err_.str().find("장치, FIFO 또는 소켓"), std::string::npos) << err_.str();
+        }
+    }
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator(folder_)) {
+        left.push_back(entry.path().filename().string());
+    }
+    std::ranges::sort(left);
+    EXPECT_EQ(left, (std::vector<std::string>{"fifo", "q.csv", "q.def"}));
+}
+
+TEST_F(Workbench, ErrorsNameTheRealCause) {
+    const std::string rules = Write("q.def", Utf16Le(kRule));
+    fs::create_symlink("loop2", Path("loop1"));
+    fs::create_symlink("loop1", Path("loop2"));
+    const std::string big = Write("big.def", "");
+    fs::resize_file(big, kMostFileBytes + 1);  // sparse: no disk space taken
+    const struct {
+        std::vector<std::string> args;
+        const char* cause;
+    } cases[] = {
+        {{"check", Path("loop1")}, "기호 링크가 순환하여 파일에 이르지 않습니다"},
+        {{"export", rules, "-o", Path("loop1")}, "기호 링크가 순환하여 파일에 이르지 않습니다"},
+        {{"check", big}, "(268435457바이트로, 규칙 파일과 CSV에 허용되는 256 MB를 넘습니다)"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Run(c.args), kExitFileFailed) << ::testing::PrintToString(c.args);
+        EXPECT_NE(err_.str().find(c.cause), std::string::npos) << err_.str();
+    }
+}
+
+TEST(TerminalText, EscapesWhatWouldChangeHowTheTextAroundIsShown) {
+    const struct {
+        std::string text;
+        std::string shown;
+    } cases[] = {
+        {"a\u202Eb\u202Ac", "a\\u202Eb\\u202Ac"},  // override, embedding
+        {"\u2066\u2069\u200E\u200F\u061C", "\\u2066\\u2069\\u200E\\u200F\\u061C"},
+        {"line\u2028para\u2029", "line\\u2028para\\u2029"},
+        {"\u200D\u2030\u202F\u2065구멍", "\u200D\u2030\u202F\u2065구멍"},  // neighbours
+        {"\x1B\u0085\r\n", "\\x1B\\u0085\r\n"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(TerminalText(c.text), c.shown) << c.shown;
 }
 
 // Each finding names its code, and the list of codes (`codes`, shipped as
