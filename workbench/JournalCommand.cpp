@@ -4,8 +4,6 @@
 #include <cctype>
 #include <charconv>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <optional>
 #include <ostream>
@@ -15,13 +13,11 @@
 #include <vector>
 
 #include "command/RewriteJournal.h"
-#include "platform/TextEncoding.h"
 #include "workbench/Arguments.h"
 #include "workbench/Json.h"
+#include "workbench/RuleStore.h"
 #include "workbench/TerminalText.h"
 #include "workbench/Workbench.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -39,15 +35,6 @@ struct Failure {
     std::string code;
     std::string message;
 };
-
-fs::path PathOf(const std::string& utf8) {
-    return fs::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
-std::string NameOf(const fs::path& path) {
-    const std::u8string name = path.u8string();
-    return std::string(name.begin(), name.end());
-}
 
 bool TakesValue(std::string_view arg) {
     return arg == "--since" || arg == "--hole";
@@ -112,96 +99,113 @@ std::variant<JournalOptions, std::string> ParseJournalArguments(std::span<const 
 // ---- Reading the journals ------------------------------------------------------------------
 
 struct LoadedFile {
-    std::string name;
+    std::string name;  // as the program was given it, or as the folder listing named it
     JournalFile journal;
 };
 
-bool IsCsvName(const fs::path& path) {
-    std::string extension = NameOf(path.extension());
+// What a path ends in after its last separator; both separators, as Windows takes both.
+std::string_view LastName(std::string_view name) {
+    const size_t separator = name.find_last_of("/\\");
+    return separator == std::string_view::npos ? name : name.substr(separator + 1);
+}
+
+bool IsCsvName(std::string_view name) {
+    const std::string_view last = LastName(name);
+    if (last.size() <= 4) return false;
+    std::string extension(last.substr(last.size() - 4));
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return extension == ".csv";
 }
 
-// A rule folder stands for its journal folder; a folder for the journal files in it.
-std::variant<std::vector<fs::path>, Failure> JournalFilesIn(const fs::path& folder) {
-    std::error_code status;
-    const fs::path journalFolder = folder / "journal";
-    const fs::path& listed = fs::is_directory(journalFolder, status) ? journalFolder : folder;
-    std::vector<fs::path> files;
-    for (fs::directory_iterator it(listed, status), end; !status && it != end;
-         it.increment(status)) {
-        if (it->is_regular_file(status) && IsCsvName(it->path())) files.push_back(it->path());
-    }
-    if (status) {
-        return Failure{
-            kExitFileFailed, "cannot-read",
-            "폴더를 읽을 수 없습니다: " + NameOf(listed) + " (" + status.message() + ")"};
-    }
-    if (files.empty()) {
-        return Failure{kExitFileFailed, "no-journal",
-                       "폴더에 기록 파일(*.csv)이 없습니다: " + NameOf(listed)};
-    }
-    std::sort(files.begin(), files.end());
-    return files;
+bool IsFile(FileKind kind) {
+    return kind == FileKind::File || kind == FileKind::ReadOnlyFile;
 }
 
-std::variant<std::string, Failure> ReadBounded(const fs::path& path) {
-    const std::string name = NameOf(path);
-    const auto fail = [&](const std::string& why) {
+std::variant<std::vector<FilePath>, Failure> Listing(FilePort& files, const FilePath& folder) {
+    std::vector<FilePath> entries;
+    const FileStatus listed = files.ListFolder(folder, entries);
+    if (!listed.ok()) {
+        std::string cause = listed.code ? files.DescribeError(listed.code) + ", 오류 코드 " +
+                                              std::to_string(listed.code)
+                                        : "목록을 얻을 수 없습니다";
         return Failure{kExitFileFailed, "cannot-read",
-                       "파일을 읽을 수 없습니다: " + name + " (" + why + ")"};
-    };
-    std::error_code status;
-    const uintmax_t size = fs::file_size(path, status);
-    if (status) return fail(fs::exists(path, status) ? "열 수 없습니다" : "파일이 없습니다");
-    if (size > kMaxJournalBytes) {
-        return fail("기록 파일로 읽는 크기 " + std::to_string(kMaxJournalBytes >> 20) +
-                    " MiB보다 큽니다");
+                       "폴더를 읽을 수 없습니다: " + files.NameOf(folder) + " (" + cause + ")"};
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return fail("열 수 없습니다");
-    std::string bytes(static_cast<size_t>(size), '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(size));
-    bytes.resize(static_cast<size_t>(in.gcount()));
-    // The file may have grown since its size was taken; what was appended is read next time.
-    if (in.bad()) return fail("읽는 중 오류가 났습니다");
-    return bytes;
+    std::sort(entries.begin(), entries.end());
+    return entries;
 }
 
-std::variant<std::vector<LoadedFile>, Failure> LoadJournals(const JournalOptions& options,
-                                                            const RuleLocation* seat) {
-    std::vector<fs::path> paths;
-    std::vector<std::string> sources = options.sources;
-    if (sources.empty() && seat && seat->configured()) {
-        sources.push_back(Utf8FromUtf16(seat->folder, SurrogateForm::ThreeBytes));
+// A rule folder stands for its journal folder; a folder for the journal files (*.csv) in it.
+std::variant<std::vector<FilePath>, Failure> JournalFilesIn(FilePort& files,
+                                                            const FilePath& folder) {
+    auto listed = Listing(files, folder);
+    if (std::holds_alternative<Failure>(listed)) return listed;
+    FilePath chosen = folder;
+    for (const FilePath& entry : std::get<std::vector<FilePath>>(listed)) {
+        if (LastName(files.NameOf(entry)) == "journal" && files.KindOf(entry) == FileKind::Folder) {
+            chosen = entry;
+            listed = Listing(files, entry);
+            if (std::holds_alternative<Failure>(listed)) return listed;
+            break;
+        }
     }
-    for (const std::string& source : sources) {
-        const fs::path path = PathOf(source);
-        std::error_code status;
-        if (!fs::is_directory(path, status)) {
-            paths.push_back(path);
+    std::vector<FilePath> journals;
+    for (FilePath& entry : std::get<std::vector<FilePath>>(listed)) {
+        if (IsCsvName(files.NameOf(entry)) && IsFile(files.KindOf(entry))) {
+            journals.push_back(std::move(entry));
+        }
+    }
+    if (journals.empty()) {
+        return Failure{kExitFileFailed, "no-journal",
+                       "폴더에 기록 파일(*.csv)이 없습니다: " + files.NameOf(chosen)};
+    }
+    return journals;
+}
+
+// Every file the sources name, a folder by the journal files it holds.
+std::variant<std::vector<FilePath>, Failure> JournalPaths(FilePort& files,
+                                                          const JournalOptions& options,
+                                                          const RuleLocation* seat) {
+    std::vector<FilePath> sources;
+    for (const std::string& source : options.sources) sources.push_back(files.PathFromName(source));
+    if (sources.empty() && seat && seat->configured()) sources.push_back(seat->folder);
+    std::vector<FilePath> paths;
+    for (const FilePath& source : sources) {
+        if (files.KindOf(source) != FileKind::Folder) {
+            paths.push_back(source);
             continue;
         }
-        auto listed = JournalFilesIn(path);
+        auto listed = JournalFilesIn(files, source);
         if (auto* failure = std::get_if<Failure>(&listed)) return *failure;
-        for (fs::path& file : std::get<std::vector<fs::path>>(listed)) {
+        for (FilePath& file : std::get<std::vector<FilePath>>(listed)) {
             paths.push_back(std::move(file));
         }
     }
-    std::vector<LoadedFile> files;
-    for (const fs::path& path : paths) {
-        auto bytes = ReadBounded(path);
-        if (auto* failure = std::get_if<Failure>(&bytes)) return *failure;
-        LoadedFile& file = files.emplace_back(LoadedFile{NameOf(path), {}});
-        file.journal = ReadJournal(std::get<std::string>(bytes));
+    return paths;
+}
+
+std::variant<std::vector<LoadedFile>, Failure> LoadJournals(FilePort& files,
+                                                            const JournalOptions& options,
+                                                            const RuleLocation* seat) {
+    auto paths = JournalPaths(files, options, seat);
+    if (auto* failure = std::get_if<Failure>(&paths)) return *failure;
+    std::vector<LoadedFile> loaded;
+    for (const FilePath& path : std::get<std::vector<FilePath>>(paths)) {
+        const std::string name = files.NameOf(path);
+        std::string error;
+        // A journal may grow while it is read; what is appended meanwhile is read next time,
+        // and a row caught half written is a last line cut short, left out.
+        const std::optional<std::string> bytes = ReadNamedFile(files, name, error);
+        if (!bytes) return Failure{kExitFileFailed, "cannot-read", error};
+        LoadedFile& file = loaded.emplace_back(LoadedFile{name, ReadJournal(*bytes)});
         if (!file.journal.isJournal) {
             return Failure{kExitErrors, "not-a-journal",
                            file.name + "은(는) 기록 파일이 아닙니다: 첫 줄이 " +
                                std::string(kJournalHeader) + "이어야 합니다."};
         }
     }
-    return files;
+    return loaded;
 }
 
 // ---- Acts in time order --------------------------------------------------------------------
@@ -422,7 +426,7 @@ int Report(std::ostream& out, std::ostream& err, bool json, const Failure& failu
 }  // namespace
 
 int RunJournalCommand(std::span<const std::string> args, std::ostream& out, std::ostream& err,
-                      bool outIsTerminal, const RuleLocation* seat) {
+                      FilePort& files, bool outIsTerminal, const RuleLocation* seat) {
     const bool jsonRequested = JsonRequested(args);
     auto parsed = ParseJournalArguments(args);
     if (auto* usage = std::get_if<std::string>(&parsed)) {
@@ -435,14 +439,14 @@ int RunJournalCommand(std::span<const std::string> args, std::ostream& out, std:
                        "journal에는 기록 파일이나 규칙 폴더를 주어야 합니다 (이 컴퓨터의 기록: "
                        "%LOCALAPPDATA%\\Quillet\\journal.csv)."});
     }
-    auto loaded = LoadJournals(options, seat);
+    auto loaded = LoadJournals(files, options, seat);
     if (auto* failure = std::get_if<Failure>(&loaded))
         return Report(out, err, options.json, *failure);
-    const std::vector<LoadedFile>& files = std::get<std::vector<LoadedFile>>(loaded);
-    const std::vector<ActLine> acts = ActsInTimeOrder(files, options);
+    const std::vector<LoadedFile>& journals = std::get<std::vector<LoadedFile>>(loaded);
+    const std::vector<ActLine> acts = ActsInTimeOrder(journals, options);
     std::ostringstream report;
     bool problems = false;
-    for (const LoadedFile& file : files) {
+    for (const LoadedFile& file : journals) {
         for (const JournalProblem& problem : file.journal.problems) {
             problems = true;
             if (options.json) continue;
@@ -451,7 +455,7 @@ int RunJournalCommand(std::span<const std::string> args, std::ostream& out, std:
         }
     }
     if (options.json) {
-        PrintJson(out, acts, files, options.details);
+        PrintJson(out, acts, journals, options.details);
     } else if (options.csv) {
         PrintCsv(report, acts, options.details);
         out << (outIsTerminal ? TerminalText(report.str()) : report.str());

@@ -3,17 +3,15 @@
 // from the per-seat files of a rule folder's journal folder, together in time order.
 #pragma once
 
-#include <cstdint>
 #include <iosfwd>
 #include <span>
 #include <string>
 
+#include "platform/FilePort.h"
 #include "rules/RuleFolder.h"
-
-// The largest journal file read; a larger one is refused (exit 3) rather than read whole.
-inline constexpr uintmax_t kMaxJournalBytes = uintmax_t{256} << 20;
 
 // `args` are those after "journal". Exit status as RunWorkbench's; `seat`, when it names a
 // configured rule folder, is where the journal is looked for when no FILE is given.
+// Files are read through `files`, named as the program was given them.
 int RunJournalCommand(std::span<const std::string> args, std::ostream& out, std::ostream& err,
-                      bool outIsTerminal, const RuleLocation* seat);
+                      FilePort& files, bool outIsTerminal, const RuleLocation* seat);

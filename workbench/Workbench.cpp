@@ -304,7 +304,7 @@ int RunImport(const CommandContext& context) {
 int RunWorkbench(std::span<const std::string> args, std::ostream& out, std::ostream& err,
                  FilePort& files, bool outIsTerminal, const RuleLocation* seat) {
     if (!args.empty() && args[0] == "journal") {
-        return RunJournalCommand(args.subspan(1), out, err, outIsTerminal, seat);
+        return RunJournalCommand(args.subspan(1), out, err, files, outIsTerminal, seat);
     }
     std::ostringstream report, diagnostics;
     auto parsed = ParseArguments(args);

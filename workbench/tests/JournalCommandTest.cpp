@@ -117,6 +117,19 @@ TEST_F(JournalCommand, JsonAndCsvCarryTheActsAndTheRowsLeftOut) {
     EXPECT_EQ(out_.str(), kCam2.substr(3));
 }
 
+TEST_F(JournalCommand, SeatFilesNamedInAnyBytesAreListedReadAndNamedEscaped) {
+    // A seat whose computer name the system gave as bytes that are not UTF-8, and a row cut
+    // short: the listing must hand the name back unchanged for it to be read at all.
+    Write("journal/\xFF\xE2\x80\xAE.csv",
+          kHead +
+              "2024-05-01T16:00:00.000+09:00,park,CAM3,rewrite,cc,Q.def,00,5,1,301,5,5.1,3\r\n"
+              "2024-05-01T16:00:00.000+09:00,park,CAM3,rewrite,cc,Q.def,00,6,1");
+    fs::create_directory(folder_ / "journal/old.csv");  // a folder is no journal file
+    EXPECT_EQ(Run({folder_.string()}), kExitWarnings);
+    EXPECT_NE(out_.str().find("park  CAM3  수정  구멍 1개, 단계 1개"), std::string::npos);
+    EXPECT_NE(err_.str().find("journal/\\xFF\\u202E.csv:3: "), std::string::npos) << err_.str();
+}
+
 TEST_F(JournalCommand, ExitStatusAsTheOtherCommands) {
     const std::string rules = Write("Quillet.def", "\xFF\xFE");
     fs::create_directory(folder_ / "empty");
