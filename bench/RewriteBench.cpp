@@ -61,7 +61,7 @@ Drawing& DrawingWithEntries(int64_t entries) {
     return drawing;
 }
 
-template <void (*Rewrite)(HoleHost&, const RuleTable&)>
+template <auto Rewrite>
 void BM_Rewrite(benchmark::State& state) {
     Drawing& drawing = DrawingWithEntries(state.range(0));
     const RuleTable rules = FullRuleTable();

@@ -11,7 +11,7 @@ set(uses_command rules host)
 set(uses_controls platform)
 set(uses_dialogs controls platform rules)
 set(uses_entry command dialogs controls rules host platform)
-set(uses_workbench rules platform)
+set(uses_workbench command rules platform)
 set(layers platform host rules command controls dialogs entry workbench)
 
 set(wrong "")

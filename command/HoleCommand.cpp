@@ -36,6 +36,10 @@ HoleList CollectSelectedHoles(HoleHost& host) {
 
 }  // namespace
 
+std::vector<int32_t> SelectedHoleIds(HoleHost& host) {
+    return CollectSelectedHoles(host).ids();
+}
+
 std::u16string ChangedHolesMessage(int32_t count) {
     const std::string digits = std::to_string(count);
     return u"총 " + std::u16string(digits.begin(), digits.end()) + u"개의 구멍을 수정하였습니다.";
@@ -51,48 +55,39 @@ int32_t PickFilter(HoleHost& host, int32_t elementKind, int32_t elementNumber) {
     return record.excluded == 0 ? 1 : 0;
 }
 
-bool ApplyRulesToHole(HoleHost& host, const RuleMatcher& rules, int32_t holeId, bool& changed,
-                      HoleRecord& record) {
-    changed = false;
-    if (record.excluded != 0 || rules.empty()) return true;
-    // A host that reports steps without handing an array over has no steps to rewrite.
-    const int32_t stepCount = record.steps != nullptr ? record.stepCount : 0;
-    for (int32_t i = 0; i < stepCount; ++i) {
-        HoleStep& step = record.steps[i];
-        if (rules.Apply(step.code, step.diameter)) changed = true;
-    }
-    if (changed && host.KepHolAmendHoleData(holeId, record) == kHostFailure) {
-        host.KepMsgPutErrorMessage(hole_messages::kCannotAmendHole);
-        return false;
-    }
-    return true;
+bool ApplyRulesToHole(HoleHost& host, const RuleMatcher& rules, int32_t holeId,
+                      std::vector<StepChange>& changes, HoleRecord& record) {
+    changes = PlanHoleSteps(rules, record);
+    return changes.empty() || AmendPlannedHole(host, holeId, record);
 }
 
-void RewriteSelectedHoles(HoleHost& host, const RuleTable& table) {
+RewriteRecord RewriteSelectedHoles(HoleHost& host, const RuleTable& table) {
+    RewriteRecord done;
     const HoleList holes = CollectSelectedHoles(host);
     if (holes.ids().empty()) {
         host.KepDlgMessageBox(hole_messages::kNoMatchingHole);
-        return;
+        return done;
     }
     const RuleMatcher rules(table);
-    int32_t changedHoles = 0;
     for (int32_t holeId : holes.ids()) {
         HoleRecord record{};
         if (host.KepHolGetHoleData(holeId, record) == kHostFailure) {
             host.KepMsgPutErrorMessage(hole_messages::kCannotReadHole);
             host.KepDlgMessageBox(hole_messages::kErrorOccurred);
-            return;
+            return done;
         }
-        bool changed = false;
-        if (!ApplyRulesToHole(host, rules, holeId, changed, record)) {
+        HoleChange change{holeId, {}};
+        if (!ApplyRulesToHole(host, rules, holeId, change.steps, record)) {
             host.KepDlgMessageBox(hole_messages::kErrorOccurred);
-            return;
+            return done;
         }
-        if (changed) ++changedHoles;
+        if (!change.steps.empty()) done.holes.push_back(std::move(change));
     }
-    if (changedHoles > 0) {
+    if (!done.holes.empty()) {
+        const auto changedHoles = static_cast<int32_t>(done.holes.size());
         host.KepDlgMessageBox(ChangedHolesMessage(changedHoles).c_str());
     } else {
         host.KepDlgMessageBox(hole_messages::kNoMatchingHole);
     }
+    return done;
 }

@@ -5,6 +5,9 @@
 #include <cstdint>
 #include <string>
 
+#include <vector>
+
+#include "command/RewritePlan.h"
 #include "host/HoleHost.h"
 #include "rules/CompiledRules.h"
 #include "rules/RuleTable.h"
@@ -22,11 +25,15 @@ std::u16string ChangedHolesMessage(int32_t count);
 // 1 accepts the element (it belongs to a hole without the exclusion flag), 0 rejects it.
 int32_t PickFilter(HoleHost& host, int32_t elementKind, int32_t elementNumber);
 
-// Applies the rules to the record's steps in rule order and hands a changed record back to
-// the host. Returns false when the host refused the amended record.
-bool ApplyRulesToHole(HoleHost& host, const RuleMatcher& rules, int32_t holeId, bool& changed,
-                      HoleRecord& record);
+// The distinct holes of the selection, in selection order.
+std::vector<int32_t> SelectedHoleIds(HoleHost& host);
 
-// Rewrites every selected hole once, in selection order, and reports the outcome to the
-// user.
-void RewriteSelectedHoles(HoleHost& host, const RuleTable& table);
+// Applies the rules to the record's steps in rule order (PlanHoleSteps), lists the steps
+// that matched in `changes` and hands a changed record back to the host. Returns false when
+// the host refused the amended record.
+bool ApplyRulesToHole(HoleHost& host, const RuleMatcher& rules, int32_t holeId,
+                      std::vector<StepChange>& changes, HoleRecord& record);
+
+// Rewrites every selected hole once, in selection order, reports the outcome to the user
+// and returns what it amended.
+RewriteRecord RewriteSelectedHoles(HoleHost& host, const RuleTable& table);

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Paths are UTF-16, as the module keeps every text. A port maps them to the system's own
 // names without loss: the POSIX port carries each byte of a name that is not UTF-8 as one
@@ -91,6 +92,9 @@ public:
     // Where writing to the path lands: a symbolic link is followed to its target (which may
     // not exist yet); any other path is returned as it is.
     virtual FilePath FollowLinks(const FilePath& path) = 0;
+    // The paths of what a folder holds (its own and its parent's entries left out), in no
+    // particular order: the folder's path, a separator and each name.
+    virtual FileStatus ListFolder(const FilePath& folder, std::vector<FilePath>& entries) = 0;
 
     // A file name as a program is given it (POSIX: its bytes; Windows: its UTF-16 in the
     // three-byte form for lone surrogates) as a path, and back, both without loss.

@@ -48,6 +48,14 @@ struct FileHandleTraits {
     static void Close(Type handle) { CloseHandle(handle); }
 };
 
+// FindFirstFileW reports failure as INVALID_HANDLE_VALUE too, but its handle has a closer of
+// its own.
+struct FindHandleTraits {
+    using Type = HANDLE;
+    static Type Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(Type handle) { FindClose(handle); }
+};
+
 // Processes, threads, events and the like report failure as a null handle.
 struct KernelHandleTraits {
     using Type = HANDLE;
@@ -97,6 +105,7 @@ struct MemoryDcTraits {
 
 using UniqueFile = UniqueResource<FileHandleTraits>;
 using UniqueHandle = UniqueResource<KernelHandleTraits>;
+using UniqueFind = UniqueResource<FindHandleTraits>;
 using UniqueHKey = UniqueResource<RegKeyTraits>;
 using UniqueModule = UniqueResource<ModuleTraits>;
 using UniqueActCtx = UniqueResource<ActCtxTraits>;

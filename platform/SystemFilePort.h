@@ -18,6 +18,7 @@ public:
     FileKind KindOf(const FilePath& path) override;
     std::optional<FileInfo> InfoOf(const FilePath& path) override;
     FilePath FollowLinks(const FilePath& path) override;
+    FileStatus ListFolder(const FilePath& folder, std::vector<FilePath>& entries) override;
     FilePath PathFromName(std::string_view name) const override;
     std::string NameOf(const FilePath& path) const override;
     uint32_t DeniedCode() const override;

@@ -1,5 +1,6 @@
 #include "platform/SystemFilePort.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
@@ -9,6 +10,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -215,6 +217,20 @@ FilePath SystemFilePort::FollowLinks(const FilePath& path) {
         current = target.starts_with('/') ? target : FolderOf(current) + "/" + target;
     }
     return FromSystemPath(current);
+}
+
+FileStatus SystemFilePort::ListFolder(const FilePath& folder, std::vector<FilePath>& entries) {
+    std::string prefix = SystemPath(folder);
+    const std::unique_ptr<DIR, int (*)(DIR*)> listing(::opendir(prefix.c_str()), ::closedir);
+    if (!listing) return Status(errno);
+    if (!prefix.ends_with('/')) prefix += '/';
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(listing.get());
+        if (entry == nullptr) return Status(errno);
+        const std::string_view name = entry->d_name;
+        if (name != "." && name != "..") entries.push_back(FromSystemPath(prefix + entry->d_name));
+    }
 }
 
 FilePath SystemFilePort::PathFromName(std::string_view name) const {

@@ -191,6 +191,20 @@ FilePath SystemFilePort::FollowLinks(const FilePath& path) {
     return ToU16(target);
 }
 
+FileStatus SystemFilePort::ListFolder(const FilePath& folder, std::vector<FilePath>& entries) {
+    std::u16string prefix = folder;
+    if (!prefix.ends_with(u'\\') && !prefix.ends_with(u'/')) prefix += u'\\';
+    WIN32_FIND_DATAW found{};
+    const UniqueFind listing(FindFirstFileW(ApiPath(prefix + u"*").c_str(), &found));
+    if (!listing) return LastError();
+    do {
+        const std::wstring_view name = found.cFileName;
+        if (name != L"." && name != L"..") entries.push_back(prefix + ToU16(name));
+    } while (FindNextFileW(listing.get(), &found));
+    const DWORD error = GetLastError();
+    return error == ERROR_NO_MORE_FILES ? FileStatus{} : Status(error);
+}
+
 FilePath SystemFilePort::PathFromName(std::string_view name) const {
     return Utf16FromUtf8Replacing(name, SurrogateForm::ThreeBytes).text;
 }

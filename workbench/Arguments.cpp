@@ -21,6 +21,9 @@ const std::string_view kUsageText =
     "        [--allow-empty]               규칙이 없는 CSV도 쓰기 (표를 비움)\n"
     "  codes                               발견 사항 코드와 심각도, 설명 목록\n"
     "  where                               이 컴퓨터의 모듈이 쓰는 규칙 폴더와 파일 (Windows)\n"
+    "  journal [FILE...] [--since DATE] [--hole N] [--details] [--csv]\n"
+    "                                      기록된 수정과 되돌리기 (FILE: 기록 파일, 규칙 폴더\n"
+    "                                      또는 그 journal 폴더; 여럿이면 시각 순으로 함께)\n"
     "  --json                              결과를 JSON 문서 하나로 출력\n"
     "  --version                           버전 표시\n"
     "종료 상태: 0 정보뿐, 1 경고, 2 오류, 3 파일을 읽거나 쓸 수 없음, 4 사용법 오류\n";

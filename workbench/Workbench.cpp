@@ -10,6 +10,7 @@
 #include "rules/LegacyCodePage.h"
 #include "rules/RuleFields.h"
 #include "rules/RuleFileFormat.h"
+#include "workbench/JournalCommand.h"
 #include "workbench/Json.h"
 #include "workbench/RuleStore.h"
 #include "workbench/RulesCsv.h"
@@ -327,6 +328,9 @@ int RunImport(const CommandContext& context) {
 
 int RunWorkbench(std::span<const std::string> args, std::ostream& out, std::ostream& err,
                  FilePort& files, bool outIsTerminal, const RuleLocation* seat) {
+    if (!args.empty() && args[0] == "journal") {
+        return RunJournalCommand(args.subspan(1), out, err, files, outIsTerminal, seat);
+    }
     std::ostringstream report, diagnostics;
     auto parsed = ParseArguments(args);
     Invocation invocation;

@@ -72,6 +72,34 @@ bool StepwiseApplyRulesToHole(HoleHost& host, const RuleTable& table, int32_t ho
 
 }  // namespace
 
+std::vector<StepwiseStep> StepwiseSteps(const RuleTable& table, const HoleRecord& record) {
+    std::vector<StepwiseStep> steps;
+    const int32_t count = record.steps != nullptr ? record.stepCount : 0;
+    for (int32_t i = 0; i < count; ++i) steps.push_back({{}, record.steps[i].diameter});
+    if (record.excluded != 0) return steps;
+    for (int32_t n = 1; n <= table.count(); ++n) {
+        const HoleRule& rule = table.rule(n);
+        if (rule.enabled == 0) continue;
+        const double modify = DiameterOf(rule.DiameterModify);
+        if (!(modify > 0.0) || std::isinf(modify)) continue;
+        const int32_t from = CodeOf(rule.CodeFrom);
+        int32_t to = CodeOf(rule.CodeTo);
+        if (to == 0) to = from;
+        const double low = DiameterOf(rule.DiameterFrom);
+        double high = DiameterOf(rule.DiameterTo);
+        if (high == 0.0) high = low;
+        for (int32_t i = 0; i < count; ++i) {
+            StepwiseStep& step = steps[static_cast<size_t>(i)];
+            const int32_t code = record.steps[i].code;
+            if (from <= code && code <= to && low <= step.diameter && step.diameter <= high) {
+                step.diameter = modify;
+                step.rules.push_back(n);
+            }
+        }
+    }
+    return steps;
+}
+
 int32_t StepwiseRewriteSelectedHoles(HoleHost& host, const RuleTable& table) {
     std::vector<uint32_t> holeList;
     void* selection = host.KepIddOpenSelIdData(1);

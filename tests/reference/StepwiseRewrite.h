@@ -6,8 +6,17 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "host/HoleHost.h"
 #include "rules/RuleTable.h"
 
 int32_t StepwiseRewriteSelectedHoles(HoleHost& host, const RuleTable& table);
+
+// What the reference rewrite does to each step of one record: the numbers of the rules that
+// matched it, in the order they matched, and the diameter it ends with.
+struct StepwiseStep {
+    std::vector<int32_t> rules;
+    double diameter;
+};
+std::vector<StepwiseStep> StepwiseSteps(const RuleTable& table, const HoleRecord& record);

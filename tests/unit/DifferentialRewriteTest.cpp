@@ -1,13 +1,17 @@
 // The module's rewrite against the step-by-step reference on many random rule tables and
-// drawings: the same host calls in the same order, the same messages, the same records.
+// drawings: the same host calls in the same order, the same messages, the same records. The
+// planned rewrite (the preview's) against both: per hole the steps, rules and diameters the
+// reference gives, and once applied the same records and messages.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "command/HoleCommand.h"
+#include "command/RewritePlan.h"
 #include "standin/Drawing.h"
 #include "tests/reference/StepwiseRewrite.h"
 
@@ -21,8 +25,14 @@ public:
         RuleTable table;
         const int count = Pick(0, 12);
         for (int i = 0; i < count; ++i) {
-            table.Append(HoleRule{Pick(0, 3) == 0 ? 0 : 1, CodeText(), CodeText(), DiameterText(),
-                                  DiameterText(), DiameterText()});
+            HoleRule rule{Pick(0, 3) == 0 ? 0 : 1, CodeText(),     CodeText(),
+                          DiameterText(),          DiameterText(), DiameterText()};
+            // A chain: this rule's range starts at what an earlier rule writes.
+            if (i > 0 && Pick(0, 2) == 0) {
+                rule.DiameterFrom = table.rule(Pick(1, i)).DiameterModify;
+                if (Pick(0, 1) == 0) rule.DiameterTo = u"";
+            }
+            table.Append(rule);
         }
         return table;
     }
@@ -91,21 +101,94 @@ void ExpectSameHoles(const Drawing& module, const Drawing& reference) {
     }
 }
 
+std::vector<std::string> Messages(const Drawing& drawing) {
+    std::vector<std::string> messages;
+    for (const std::string& line : drawing.Log()) {
+        if (line.starts_with("KepDlgMessageBox") || line.starts_with("KepMsgPut")) {
+            messages.push_back(line);
+        }
+    }
+    return messages;
+}
+
+// The holes the planning read, in order.
+std::vector<int32_t> HolesRead(const Drawing& drawing) {
+    std::vector<int32_t> ids;
+    for (const std::string& line : drawing.Log()) {
+        if (line.starts_with("KepHolGetHoleData(")) ids.push_back(std::stoi(line.substr(18)));
+    }
+    return ids;
+}
+
+// The steps the reference changes in the hole as the drawing holds it now.
+HoleChange ReferenceChange(const Drawing& drawing, const RuleTable& rules, int32_t holeId) {
+    HoleChange change{holeId, {}};
+    const HoleRecord& record = *drawing.FindHole(holeId);
+    const std::vector<StepwiseStep> steps = StepwiseSteps(rules, record);
+    for (size_t i = 0; i < steps.size(); ++i) {
+        if (steps[i].rules.empty()) continue;
+        StepChange& step = change.steps.emplace_back(StepChange{static_cast<int32_t>(i + 1),
+                                                                record.steps[i].code,
+                                                                record.steps[i].diameter,
+                                                                steps[i].diameter,
+                                                                {}});
+        for (const int32_t rule : steps[i].rules) step.rules.Add(rule);
+    }
+    return change;
+}
+
+int ChainedSteps(const RewritePlan& plan) {
+    int chained = 0;
+    for (const PlannedHole& hole : plan.holes) {
+        for (const StepChange& step : hole.change.steps) {
+            if (step.rules.Numbers().size() > 1) ++chained;
+        }
+    }
+    return chained;
+}
+
 TEST(DifferentialRewrite, ModuleAndReferenceAgreeOnRandomTablesAndDrawings) {
+    int chained = 0;
     for (uint32_t seed = 1; seed <= 20000; ++seed) {
         RandomCase forTable(seed);
         const RuleTable rules = forTable.Rules();
-        Drawing module, reference;
+        Drawing module, reference, planned;
         RandomCase(seed * 7919).Fill(module);
         RandomCase(seed * 7919).Fill(reference);
+        RandomCase(seed * 7919).Fill(planned);
 
-        RewriteSelectedHoles(module, rules);
+        const RewriteRecord rewritten = RewriteSelectedHoles(module, rules);
         StepwiseRewriteSelectedHoles(reference, rules);
 
         ASSERT_EQ(module.Log(), reference.Log()) << "seed " << seed;
         ExpectSameHoles(module, reference);
+
+        RewritePlan plan = PlanSelectedHoles(planned, rules);
+        if (plan.status == PlanStatus::ReadFailed) {
+            for (int32_t id : planned.HoleIds()) ASSERT_EQ(planned.AmendCount(id), 0);
+            ASSERT_EQ(Messages(planned).size(), 2u) << "seed " << seed;
+            continue;
+        }
+        for (int32_t id : HolesRead(planned)) {
+            const HoleChange expected = ReferenceChange(planned, rules, id);
+            const auto it =
+                std::find_if(plan.holes.begin(), plan.holes.end(),
+                             [id](const PlannedHole& h) { return h.change.holeId == id; });
+            if (expected.steps.empty()) {
+                ASSERT_EQ(it, plan.holes.end()) << "seed " << seed << " hole " << id;
+            } else {
+                ASSERT_NE(it, plan.holes.end()) << "seed " << seed << " hole " << id;
+                ASSERT_EQ(it->change, expected) << "seed " << seed << " hole " << id;
+            }
+        }
+        chained += ChainedSteps(plan);
+        const RewriteRecord applied = ApplyPlan(planned, plan);
+        ASSERT_EQ(Messages(planned), Messages(reference)) << "seed " << seed;
+        ExpectSameHoles(planned, reference);
+        ASSERT_EQ(applied.holes, rewritten.holes) << "seed " << seed;
         if (HasFatalFailure()) FAIL() << "seed " << seed;
     }
+    EXPECT_GT(chained, 1000);  // rules that rewrite what an earlier one wrote are tried
 }
 
 }  // namespace

@@ -78,6 +78,9 @@ public:
         const auto link = links.find(path);
         return link == links.end() ? path : link->second;
     }
+    FileStatus ListFolder(const FilePath&, std::vector<FilePath>&) override {
+        return {FileFault::Other, 0};  // the store never lists a folder
+    }
     FilePath PathFromName(std::string_view name) const override {
         return Utf16FromUtf8Replacing(name, SurrogateForm::ThreeBytes).text;
     }

@@ -1,0 +1,154 @@
+#include "command/RewritePlan.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "command/HoleCommand.h"
+
+namespace {
+
+std::u16string Ascii16(std::string_view text) {
+    return std::u16string(text.begin(), text.end());
+}
+
+std::u16string Number16(int64_t value) {
+    return Ascii16(std::to_string(value));
+}
+
+}  // namespace
+
+std::vector<int32_t> RuleSet::Numbers() const {
+    std::vector<int32_t> numbers;
+    for (int32_t rule = 1; rule <= 64; ++rule) {
+        if (Has(rule)) numbers.push_back(rule);
+    }
+    return numbers;
+}
+
+std::vector<StepChange> PlanHoleSteps(const RuleMatcher& rules, HoleRecord& record) {
+    std::vector<StepChange> changes;
+    if (record.excluded != 0 || rules.empty()) return changes;
+    // A host that reports steps without handing an array over has no steps to rewrite.
+    const int32_t stepCount = record.steps != nullptr ? record.stepCount : 0;
+    for (int32_t i = 0; i < stepCount; ++i) {
+        HoleStep& step = record.steps[i];
+        const std::vector<RuleMatcher::Match> matches = rules.Trace(step.code, step.diameter);
+        if (matches.empty()) continue;
+        StepChange& change = changes.emplace_back(
+            StepChange{i + 1, step.code, step.diameter, matches.back().diameter, {}});
+        for (const RuleMatcher::Match& match : matches) change.rules.Add(match.rule);
+        step.diameter = change.after;
+    }
+    return changes;
+}
+
+bool AmendPlannedHole(HoleHost& host, int32_t holeId, const HoleRecord& record) {
+    if (host.KepHolAmendHoleData(holeId, record) != kHostFailure) return true;
+    host.KepMsgPutErrorMessage(hole_messages::kCannotAmendHole);
+    return false;
+}
+
+RewritePlan PlanSelectedHoles(HoleHost& host, const RuleTable& table) {
+    RewritePlan plan;
+    const std::vector<int32_t> holeIds = SelectedHoleIds(host);
+    const RuleMatcher rules(table);
+    for (const int32_t holeId : holeIds) {
+        PlannedHole hole{{holeId, {}}, {}, {}};
+        if (host.KepHolGetHoleData(holeId, hole.record) == kHostFailure) {
+            host.KepMsgPutErrorMessage(hole_messages::kCannotReadHole);
+            host.KepDlgMessageBox(hole_messages::kErrorOccurred);
+            plan.holes.clear();
+            plan.status = PlanStatus::ReadFailed;
+            return plan;
+        }
+        if (hole.record.steps != nullptr && hole.record.stepCount > 0) {
+            hole.steps.assign(hole.record.steps, hole.record.steps + hole.record.stepCount);
+            hole.record.steps = hole.steps.data();
+        }
+        hole.change.steps = PlanHoleSteps(rules, hole.record);
+        if (!hole.change.steps.empty()) plan.holes.push_back(std::move(hole));
+    }
+    if (plan.holes.empty()) {
+        host.KepDlgMessageBox(hole_messages::kNoMatchingHole);
+    } else {
+        plan.status = PlanStatus::Ready;
+    }
+    return plan;
+}
+
+RewriteRecord ApplyPlan(HoleHost& host, RewritePlan& plan) {
+    RewriteRecord done;
+    if (plan.status != PlanStatus::Ready) return done;
+    for (PlannedHole& hole : plan.holes) {
+        // Moving the plan moves the step arrays with it; point the record at where they are.
+        hole.record.steps = hole.steps.empty() ? nullptr : hole.steps.data();
+        if (!AmendPlannedHole(host, hole.change.holeId, hole.record)) {
+            host.KepDlgMessageBox(hole_messages::kErrorOccurred);
+            return done;
+        }
+        done.holes.push_back(hole.change);
+    }
+    host.KepDlgMessageBox(ChangedHolesMessage(static_cast<int32_t>(done.holes.size())).c_str());
+    return done;
+}
+
+void ChangeSummary::Add(const HoleChange& hole) {
+    if (hole.steps.empty()) return;
+    ++holes;
+    steps += static_cast<int32_t>(hole.steps.size());
+    for (const StepChange& step : hole.steps) {
+        for (const int32_t rule : step.rules.Numbers()) {
+            auto at = std::lower_bound(perRule.begin(), perRule.end(), rule,
+                                       [](const RuleSteps& r, int32_t n) { return r.rule < n; });
+            if (at == perRule.end() || at->rule != rule) at = perRule.insert(at, {rule, 0});
+            ++at->steps;
+        }
+    }
+}
+
+ChangeSummary SummarizeChanges(std::span<const HoleChange> holes) {
+    ChangeSummary summary;
+    for (const HoleChange& hole : holes) summary.Add(hole);
+    return summary;
+}
+
+ChangeSummary SummarizePlan(const RewritePlan& plan) {
+    ChangeSummary summary;
+    for (const PlannedHole& hole : plan.holes) summary.Add(hole.change);
+    return summary;
+}
+
+std::u16string PlanSummaryText(const ChangeSummary& summary) {
+    std::u16string text = u"구멍 " + Number16(summary.holes) + u"개, 단계 " +
+                          Number16(summary.steps) + u"개를 바꿉니다";
+    for (size_t i = 0; i < summary.perRule.size(); ++i) {
+        text += i == 0 ? u"\r\n" : u", ";
+        text += u"규칙 " + Number16(summary.perRule[i].rule) + u": 단계 " +
+                Number16(summary.perRule[i].steps) + u"개";
+    }
+    return text;
+}
+
+std::string ShortestDecimal(double value) {
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+std::string RuleListText(std::span<const int32_t> rules) {
+    std::string text;
+    for (const int32_t rule : rules) {
+        if (!text.empty()) text += ", ";
+        text += std::to_string(rule);
+    }
+    return text;
+}
+
+std::vector<std::u16string> PreviewRowTexts(int32_t holeId, const StepChange& step) {
+    return {Number16(holeId),
+            Number16(step.step),
+            Number16(step.code),
+            Ascii16(ShortestDecimal(step.before)),
+            Ascii16(ShortestDecimal(step.after)),
+            Ascii16(RuleListText(step.rules.Numbers()))};
+}
