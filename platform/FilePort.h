@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -70,6 +71,11 @@ struct LocalTime {
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
 };
 
+// What an append adds to a file of `size` bytes whose last bytes (at most kAppendTailBytes,
+// all of a shorter file) are `lastBytes`; nothing to add when empty.
+inline constexpr size_t kAppendTailBytes = 3;
+using AppendBytesFor = std::function<std::string(uint64_t size, std::string_view lastBytes)>;
+
 class FilePort {
 public:
     virtual ~FilePort() = default;
@@ -86,6 +92,12 @@ public:
     // without it an existing target fails the rename as NameTaken.
     virtual FileStatus Rename(const FilePath& from, const FilePath& to, bool replace) = 0;
     virtual FileStatus Remove(const FilePath& path) = 0;
+    // Adds bytes at the end of a file, made when missing: the file is held against other
+    // writers (InUse for them meanwhile) while `bytesFor` decides what to add from its size
+    // and last bytes, and the bytes are written in one go and flushed to disk.
+    virtual FileStatus Append(const FilePath& path, const AppendBytesFor& bytesFor) = 0;
+    // Makes the folder (not its parents); ok when a folder of that name is there already.
+    virtual FileStatus MakeFolder(const FilePath& path) = 0;
     virtual FileKind KindOf(const FilePath& path) = 0;
     // Nothing when the path names no file that can be looked at.
     virtual std::optional<FileInfo> InfoOf(const FilePath& path) = 0;

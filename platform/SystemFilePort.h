@@ -15,6 +15,8 @@ public:
                          const FilePath& permissionsOf) override;
     FileStatus Rename(const FilePath& from, const FilePath& to, bool replace) override;
     FileStatus Remove(const FilePath& path) override;
+    FileStatus Append(const FilePath& path, const AppendBytesFor& bytesFor) override;
+    FileStatus MakeFolder(const FilePath& path) override;
     FileKind KindOf(const FilePath& path) override;
     std::optional<FileInfo> InfoOf(const FilePath& path) override;
     FilePath FollowLinks(const FilePath& path) override;

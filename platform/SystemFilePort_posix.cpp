@@ -3,10 +3,12 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -185,6 +187,44 @@ FileStatus SystemFilePort::Rename(const FilePath& from, const FilePath& to, bool
 
 FileStatus SystemFilePort::Remove(const FilePath& path) {
     return Status(::unlink(SystemPath(path).c_str()) == 0 ? 0 : errno);
+}
+
+// An exclusive lock keeps two appends of programs that lock alike from interleaving; O_APPEND
+// puts every write at the end.
+FileStatus SystemFilePort::Append(const FilePath& path, const AppendBytesFor& bytesFor) {
+    Descriptor file(
+        ::open(SystemPath(path).c_str(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC | O_NOCTTY, 0666));
+    if (!file.valid()) return Status(errno);
+    struct stat info {};
+    if (::fstat(file.get(), &info) != 0) return Status(errno);
+    if (!S_ISREG(info.st_mode)) return {FileFault::NotAFile, 0};
+    if (::flock(file.get(), LOCK_EX | LOCK_NB) != 0) {
+        return errno == EWOULDBLOCK ? FileStatus{FileFault::InUse, static_cast<uint32_t>(errno)}
+                                    : Status(errno);
+    }
+    if (::fstat(file.get(), &info) != 0) return Status(errno);
+    const auto size = static_cast<uint64_t>(info.st_size);
+    const uint64_t tailSize = std::min<uint64_t>(size, kAppendTailBytes);
+    std::string tail(static_cast<size_t>(tailSize), '\0');
+    const ssize_t read =
+        ::pread(file.get(), tail.data(), tail.size(), static_cast<off_t>(size - tailSize));
+    if (read < 0) return Status(errno);
+    tail.resize(static_cast<size_t>(read));
+    const std::string bytes = bytesFor(size, tail);
+    if (bytes.empty()) return {};
+    int error = WriteAll(file.get(), bytes);
+    if (error == 0 && ::fsync(file.get()) != 0) error = errno;
+    if (const int closeError = file.Close(); error == 0) error = closeError;
+    return Status(error);
+}
+
+FileStatus SystemFilePort::MakeFolder(const FilePath& path) {
+    const std::string name = SystemPath(path);
+    if (::mkdir(name.c_str(), 0777) == 0) return {};
+    const int error = errno;
+    struct stat info {};
+    if (error == EEXIST && ::stat(name.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return {};
+    return Status(error);
 }
 
 FileKind SystemFilePort::KindOf(const FilePath& path) {

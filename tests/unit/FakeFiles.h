@@ -1,0 +1,119 @@
+// A folder in memory behind the file port, for the tests of what writes through it.
+#pragma once
+
+#include <algorithm>
+#include <map>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/FilePort.h"
+#include "platform/TextEncoding.h"
+
+inline std::string Narrow(const FilePath& path) {
+    return Utf8FromUtf16(path, SurrogateForm::Replaced);
+}
+
+// A folder in memory. Each operation that changes something counts as one step; the step
+// numbered `failAt` fails with `failure`, and so do the next `failTimes - 1` steps.
+class FakeFiles final : public FilePort {
+public:
+    struct Entry {
+        std::string bytes;
+        FileKind kind = FileKind::File;
+    };
+    std::map<FilePath, Entry> entries;
+    int failAt = -1;
+    int failTimes = 1;
+    FileStatus failure{FileFault::Other, 5};
+    std::map<FilePath, FilePath> links;  // what FollowLinks gives for a name
+    int steps = 0;
+    int pauses = 0;
+    int reads = 0;
+    int changeAt = -1;  // before this step, another writer saves `changed`
+    std::pair<FilePath, std::string> changed;
+
+    FileStatus ReadAll(const FilePath& path, ReadSharing, std::string& bytes) override {
+        ++reads;
+        if (auto failed = Step()) return *failed;
+        const auto found = entries.find(path);
+        if (found == entries.end()) return {FileFault::NotFound, 2};
+        if (found->second.kind == FileKind::Folder) return {FileFault::Denied, 13};
+        bytes = found->second.bytes;
+        return {};
+    }
+    FileStatus CreateNew(const FilePath& path, std::string_view bytes, const FilePath&) override {
+        if (auto failed = Step()) return *failed;
+        if (entries.contains(path)) return {FileFault::NameTaken, 17};
+        entries[path] = {std::string(bytes)};
+        return {};
+    }
+    FileStatus Rename(const FilePath& from, const FilePath& to, bool replace) override {
+        if (auto failed = Step()) return *failed;
+        if (!entries.contains(from)) return {FileFault::NotFound, 2};
+        if (!replace && entries.contains(to)) return {FileFault::NameTaken, 17};
+        entries[to] = entries[from];
+        entries.erase(from);
+        return {};
+    }
+    FileStatus Remove(const FilePath& path) override {
+        entries.erase(path);
+        return {};
+    }
+    FileStatus Append(const FilePath& path, const AppendBytesFor& bytesFor) override {
+        if (auto failed = Step()) return *failed;
+        Entry& entry = entries[path];
+        if (entry.kind == FileKind::Folder) return {FileFault::Denied, 13};
+        const size_t tail = std::min(entry.bytes.size(), kAppendTailBytes);
+        entry.bytes += bytesFor(entry.bytes.size(),
+                                std::string_view(entry.bytes).substr(entry.bytes.size() - tail));
+        return {};
+    }
+    FileStatus MakeFolder(const FilePath& path) override {
+        if (auto failed = Step()) return *failed;
+        Entry& entry = entries[path];
+        entry.kind = FileKind::Folder;
+        return {};
+    }
+    FileKind KindOf(const FilePath& path) override {
+        const auto found = entries.find(path);
+        return found == entries.end() ? FileKind::Missing : found->second.kind;
+    }
+    std::optional<FileInfo> InfoOf(const FilePath&) override { return std::nullopt; }
+    FilePath FollowLinks(const FilePath& path) override {
+        const auto link = links.find(path);
+        return link == links.end() ? path : link->second;
+    }
+    FileStatus ListFolder(const FilePath&, std::vector<FilePath>&) override {
+        return {FileFault::Other, 0};  // the store never lists a folder
+    }
+    FilePath PathFromName(std::string_view name) const override {
+        return Utf16FromUtf8Replacing(name, SurrogateForm::ThreeBytes).text;
+    }
+    std::string NameOf(const FilePath& path) const override { return Narrow(path); }
+    uint32_t DeniedCode() const override { return 13; }
+    std::string DescribeError(uint32_t code) const override { return std::to_string(code); }
+    std::u16string ProcessTag() const override { return u"7"; }
+    LocalTime Now() const override { return {2026, 3, 4, 5, 6, 7}; }
+    void Pause(unsigned) override { ++pauses; }
+
+    std::optional<std::string> Bytes(const FilePath& path) const {
+        const auto found = entries.find(path);
+        if (found == entries.end()) return std::nullopt;
+        return found->second.bytes;
+    }
+    std::map<FilePath, std::string> Files() const {
+        std::map<FilePath, std::string> files;
+        for (const auto& [path, entry] : entries) files[path] = entry.bytes;
+        return files;
+    }
+
+private:
+    std::optional<FileStatus> Step() {
+        const int step = steps++;
+        if (step == changeAt) entries[changed.first].bytes = changed.second;
+        if (failAt >= 0 && step >= failAt && step < failAt + failTimes) return failure;
+        return std::nullopt;
+    }
+};
