@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "rules/ReplacedRules.h"
 #include "rules/RuleFolder.h"
 #include "rules/RuleStore.h"
 
@@ -43,3 +44,10 @@ void ReportUnusableRuleFolder(const RuleLocation& location, const std::optional<
 
 // Tells that 확인 saved nothing, since the setting names no folder to save to.
 void ReportNoFolderToSaveTo(const RuleLocation& location);
+
+// Tells that the rule file (changed at `changed`) no longer holds rules this seat saved last:
+// how many are gone or changed, the first few, and where they are kept: in the folder's
+// backup or a kept copy (`keptIn`), and in this seat's copy of its own save.
+void ReportRulesReplaced(const FilePath& file, const std::optional<SYSTEMTIME>& changed,
+                         const ReplacedRules& replaced, const std::optional<FilePath>& keptIn,
+                         const FilePath& ownCopy);

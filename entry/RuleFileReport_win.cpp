@@ -109,3 +109,33 @@ void ReportNoFolderToSaveTo(const RuleLocation& location) {
                           L"\r\n고친 규칙은 다음에 명령을 시작할 때까지 남아 있습니다.",
                       MB_ICONWARNING);
 }
+
+namespace {
+
+constexpr size_t kRulesNamed = 3;
+
+}  // namespace
+
+void ReportRulesReplaced(const FilePath& file, const std::optional<SYSTEMTIME>& changed,
+                         const ReplacedRules& replaced, const std::optional<FilePath>& keptIn,
+                         const FilePath& ownCopy) {
+    std::wstring text =
+        L"이 컴퓨터에서 마지막으로 저장한 규칙을 다른 곳에서 바꾸거나 "
+        L"지웠습니다: " +
+        ToWide(file) + L"\r\n파일이 바뀐 시각: " + TimeText(changed) + L"\r\n없어진 규칙 " +
+        std::to_wstring(replaced.gone()) + L"개, 바뀐 규칙 " + std::to_wstring(replaced.changed()) +
+        L"개:";
+    for (size_t i = 0; i < replaced.rules.size() && i < kRulesNamed; ++i) {
+        const ReplacedRule& rule = replaced.rules[i];
+        text += L"\r\n    " + ToWide(RuleShortText(rule.saved)) +
+                (rule.changed ? L" (바뀜)" : L" (없어짐)");
+    }
+    if (replaced.rules.size() > kRulesNamed) {
+        text += L"\r\n    그 밖에 " + std::to_wstring(replaced.rules.size() - kRulesNamed) + L"개";
+    }
+    text += L"\r\n\r\n저장했던 규칙은 ";
+    if (keptIn) text += L"규칙 폴더의 \"" + FileNameOf(*keptIn) + L"\"과 ";
+    text += L"이 컴퓨터의 사본 \"" + ToWide(ownCopy) +
+            L"\"에 남아 있습니다.\r\n지금은 규칙 파일의 규칙을 사용합니다.";
+    ShowModuleMessage(text, MB_ICONWARNING);
+}

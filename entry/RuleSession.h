@@ -8,6 +8,7 @@
 
 #include "entry/RuleFileReport.h"
 #include "platform/SystemFilePort.h"
+#include "rules/ReplacedRules.h"
 #include "rules/RuleFolder.h"
 #include "rules/RuleStore.h"
 #include "rules/RuleTable.h"
@@ -21,6 +22,10 @@ public:
 
     // The table as loaded and edited since; the rewrite applies it.
     const RuleTable& table() const { return table_; }
+    // Where the table was loaded from, and what the file held then (or at the last save):
+    // what the journal records of the rules a rewrite used.
+    const RuleLocation& location() const { return location_; }
+    const FileAtLoad& fileAtLoad() const { return atLoad_; }
 
     // Opens the "Hole Diameter" list on the table, which it changes in place as the user
     // works; when the list is confirmed the table is saved, and a failed save is shown. A
@@ -36,6 +41,8 @@ private:
     };
 
     void LoadWithUnusableSetting();
+    void TellIfRulesReplaced(const RuleFileLoad& load);
+    std::optional<FilePath> KeptCopyHolding(const ReplacedRules& replaced);
     void SaveConfirmed();
     std::wstring CopyPath(CopyOrigin origin) const;
     void KeepCopy(const std::string& bytes, CopyOrigin origin);

@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <string_view>
 
 #include "dialogs/RuleListDialog.h"
@@ -71,6 +73,7 @@ void RuleSession::Load() {
     atLoad_ = FileAtLoad::Of(load);
     if (location_.configured()) {
         if (load.succeeded()) {
+            TellIfRulesReplaced(load);
             KeepCopy(load.bytes, CopyOrigin::Read);
         } else if (files_.KindOf(location_.folder) != FileKind::Folder) {
             const std::optional<LocalCopy> copy = CopyOfThisFolder();
@@ -120,12 +123,56 @@ std::wstring RuleSession::CopyPath(CopyOrigin origin) const {
     return folder + L"\\" + ToWide(LocalCopyNameFor(location_.file, origin));
 }
 
-// The copy of the other origin goes, so that the one left is the latest table known.
+// A save's copy replaces the copy of the file read before it, so that the one left is the
+// latest table known. The copy of this seat's last save stays when the folder is read
+// again: it is what TellIfRulesReplaced compares the folder's file with. Of two copies the
+// newer is the latest table known (CopyOfThisFolder).
 void RuleSession::KeepCopy(const std::string& bytes, CopyOrigin origin) {
     const std::wstring copy = CopyPath(origin);
     if (copy.empty() || !WriteFileAtomically(files_, ToU16(copy), bytes).succeeded()) return;
-    const CopyOrigin other = origin == CopyOrigin::Read ? CopyOrigin::Saved : CopyOrigin::Read;
-    files_.Remove(ToU16(CopyPath(other)));
+    if (origin == CopyOrigin::Saved) files_.Remove(ToU16(CopyPath(CopyOrigin::Read)));
+}
+
+// Told once for each file this seat had not seen yet: the copy of the file last read here
+// holds other bytes, or there is none since this seat's own save.
+void RuleSession::TellIfRulesReplaced(const RuleFileLoad& load) {
+    const std::wstring savedCopy = CopyPath(CopyOrigin::Saved);
+    if (savedCopy.empty() || files_.KindOf(ToU16(savedCopy)) != FileKind::File) return;
+    std::string lastRead;
+    const FileStatus read =
+        files_.ReadAll(ToU16(CopyPath(CopyOrigin::Read)), ReadSharing::WithWriters, lastRead);
+    if (read.ok() && lastRead == load.bytes) return;
+    RuleTable saved;
+    if (!RuleStore(files_, ToU16(savedCopy)).Load(saved, SystemCodePageDecoder()).succeeded()) {
+        return;
+    }
+    const ReplacedRules replaced = FindReplacedRules(saved, table_);
+    if (!replaced.any()) return;
+    ReportRulesReplaced(load.path, LastWriteLocalTime(ToWide(load.path)), replaced,
+                        KeptCopyHolding(replaced), ToU16(savedCopy));
+}
+
+// The folder's backup, else its newest kept copy, that holds every rule replaced.
+std::optional<FilePath> RuleSession::KeptCopyHolding(const ReplacedRules& replaced) {
+    std::vector<FilePath> candidates;
+    const FilePath backup = BackupPathOf(location_.file);
+    const FilePath keptPrefix = location_.file + u".";
+    if (files_.ListFolder(location_.folder, candidates).ok()) {
+        std::erase_if(candidates, [&](const FilePath& path) {
+            return path == backup || !path.starts_with(keptPrefix) || !path.ends_with(u".bak");
+        });
+    }
+    // Kept copies are named by the time of their save: the newest sorts last.
+    std::ranges::sort(candidates, std::greater<>());
+    candidates.insert(candidates.begin(), backup);
+    for (const FilePath& path : candidates) {
+        RuleTable kept;
+        if (RuleStore(files_, path).Load(kept, SystemCodePageDecoder()).succeeded() &&
+            HoldsEveryRule(kept, replaced.rules)) {
+            return path;
+        }
+    }
+    return std::nullopt;
 }
 
 // Of the two copies, the newer, should removing the older one have failed.

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "command/HoleCommand.h"
+#include "entry/RewriteSession.h"
 #include "entry/RuleSession.h"
 #include "host/KepLib.h"
 #include "host/KepLibHost_win.h"
@@ -28,8 +29,10 @@ constexpr wchar_t kPrompt[] = L"구멍 범위선택(도면전체:Ctrl+A / 확정
 
 // The callbacks are entered from the host's C code, so no exception may leave them; the
 // only ones possible are allocation failures, after which the event is simply not done.
-// The module's one table and its file, for the module's life.
+// The module's one table and its file, and its rewrites with the undo point of the last,
+// for the module's life.
 RuleSession rules;
+RewriteSession rewrites(rules);
 
 template <typename Action, typename Result>
 Result Guarded(Action action, Result onFailure) noexcept {
@@ -65,7 +68,7 @@ int32_t __cdecl ExecuteCallback(int32_t eventCode) {
         case kEventRewrite:
             return HandleEvent([] {
                 KepLibHost host;
-                RewriteSelectedHoles(host, rules.table());
+                rewrites.Rewrite(host);
             });
         case kEventRuleDialog:
             return HandleEvent([] { rules.EditInRuleList(); });
@@ -78,6 +81,7 @@ int32_t __cdecl ExecuteCallback(int32_t eventCode) {
 int32_t __cdecl StartCallback(void) {
     Guarded(
         [] {
+            rewrites.OnCommandStart();
             rules.Load();
             return true;
         },

@@ -33,3 +33,7 @@ struct RegistryValue {
 // The "RuleFolder" value under the given root's settings key, of whatever type; nullopt
 // when there is none.
 std::optional<RegistryValue> RuleFolderValueIn(HKEY root);
+
+// The text of a REG_SZ value under the given root's settings key; nullopt when there is no
+// such value or it is of another type.
+std::optional<std::u16string> SettingTextIn(HKEY root, const wchar_t* name);

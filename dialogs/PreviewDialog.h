@@ -1,0 +1,16 @@
+// "미리 보기": what a rewrite would change, step by step, shown before anything is amended.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct RewritePreview {
+    std::u16string summary;  // the text above the list
+    // One row per changed step, in selection order; the texts of the columns 구멍, 단계,
+    // 가공코드, 현재 경, 새 경, 규칙.
+    std::vector<std::vector<std::u16string>> rows;
+};
+
+// Shows the preview modally over the calling thread's active window. True for 적용 (or
+// Enter); false for 취소, Esc, the close box, or a dialog that could not be shown.
+bool ConfirmRewrite(const RewritePreview& preview);

@@ -1,0 +1,73 @@
+#include "dialogs/PreviewDialog.h"
+
+#include "controls/ReportListControl.h"
+#include "dialogs/PreviewResource.h"
+#include "platform/ModalDialog.h"
+#include "platform/WideText.h"
+
+namespace {
+
+// Widths in pixels at 100 % display scaling; the list lays them out at its window's DPI.
+struct PreviewColumn {
+    const wchar_t* header;
+    int width;
+    int format;
+};
+
+constexpr PreviewColumn kColumns[] = {
+    {L"구멍", 60, LVCFMT_LEFT},     {L"단계", 45, LVCFMT_RIGHT},  {L"가공코드", 70, LVCFMT_RIGHT},
+    {L"현재 경", 80, LVCFMT_RIGHT}, {L"새 경", 80, LVCFMT_RIGHT}, {L"규칙", 110, LVCFMT_LEFT},
+};
+
+class PreviewDialog final : public ModalDialog {
+public:
+    explicit PreviewDialog(const RewritePreview& preview)
+        : ModalDialog(IDD_REWRITE_PREVIEW), preview_(preview) {}
+
+protected:
+    BOOL OnInitDialog() override;
+    void DoDataExchange(bool saveAndValidate) override;
+    void OnDpiChanged(int dpi) override { list_.FollowDpi(dpi); }
+
+private:
+    void FillList();
+
+    const RewritePreview& preview_;
+    ReportListControl list_;
+};
+
+void PreviewDialog::DoDataExchange(bool /*saveAndValidate*/) {
+    if (list_.hwnd() == nullptr) list_.SubclassWindow(Item(IDC_PREVIEW_LIST));
+}
+
+BOOL PreviewDialog::OnInitDialog() {
+    ModalDialog::OnInitDialog();
+    SetWindowTextW(Item(IDC_PREVIEW_SUMMARY), ToWide(preview_.summary).c_str());
+    list_.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+    int column = 0;
+    for (const PreviewColumn& shown : kColumns) {
+        list_.InsertScaledColumn(column++, shown.header, shown.width, shown.format);
+    }
+    FillList();
+    // The dialog manager gives the list the focus: the arrow keys scroll it, Enter is 적용
+    // (the default button) and Esc 취소.
+    return TRUE;
+}
+
+void PreviewDialog::FillList() {
+    for (const std::vector<std::u16string>& texts : preview_.rows) {
+        const int row =
+            list_.InsertItem(list_.GetItemCount(), texts.empty() ? L"" : ToWide(texts[0]));
+        if (row < 0) break;
+        for (size_t column = 1; column < texts.size(); ++column) {
+            list_.SetItemText(row, static_cast<int>(column), ToWide(texts[column]));
+        }
+    }
+}
+
+}  // namespace
+
+bool ConfirmRewrite(const RewritePreview& preview) {
+    PreviewDialog dialog(preview);
+    return dialog.DoModal() == IDOK;
+}

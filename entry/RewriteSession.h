@@ -1,0 +1,48 @@
+// The rewrites of event 0 over the module's life: the preview before a rewrite when it is on,
+// the undo point of the last rewrite, and the journal of every rewrite and undo.
+#pragma once
+
+#include <optional>
+
+#include "command/RewriteJournal.h"
+#include "command/RewriteUndo.h"
+#include "entry/RuleSession.h"
+#include "host/HoleHost.h"
+#include "platform/SystemFilePort.h"
+
+// PreviewBeforeRewrite: the machine's value decides when there is one, else the user's; "1"
+// is on, anything else (and no value) off.
+struct PreviewSetting {
+    bool on = false;
+    bool decidedByMachine = false;
+};
+PreviewSetting ReadPreviewSetting();
+
+class RewriteSession {
+public:
+    explicit RewriteSession(const RuleSession& rules) : rules_(rules) {}
+
+    // At each start of the command: a journal that cannot be written is told once again.
+    void OnCommandStart() { journalFailureTold_ = false; }
+
+    // Event 0: rewrites the selected holes by the session's table, after the preview when it
+    // is on; what was amended becomes the undo point.
+    void Rewrite(HoleHost& host);
+
+    // Whether there is a rewrite that has not been undone.
+    bool CanUndo() const { return undoPoint_.has_value(); }
+    // Asks whether to undo the last rewrite and, on 예, puts back what still holds what the
+    // rewrite wrote and tells the outcome; the undo point is gone then. Returns true when the
+    // undo ran.
+    bool UndoLastRewrite(HoleHost& host);
+
+private:
+    void Journal(JournalAction action, const std::string& rewriteId, const Timestamp& time,
+                 const std::vector<HoleChange>& holes);
+    void TellJournalFailure(const FilePath& path, const FileStatus& status);
+
+    const RuleSession& rules_;
+    SystemFilePort files_;
+    std::optional<UndoPoint> undoPoint_;
+    bool journalFailureTold_ = false;
+};

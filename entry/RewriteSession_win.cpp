@@ -1,0 +1,161 @@
+#include "entry/RewriteSession.h"
+
+#include <windows.h>
+
+#include <lmcons.h>
+
+#include <string>
+
+#include "command/HoleCommand.h"
+#include "command/JournalFiles.h"
+#include "command/RewritePlan.h"
+#include "command/Sha256.h"
+#include "dialogs/ModuleMessages.h"
+#include "dialogs/PreviewDialog.h"
+#include "host/KepLib.h"
+#include "platform/FilePaths.h"
+#include "platform/RegistrySetting.h"
+#include "platform/TextEncoding.h"
+#include "platform/WideText.h"
+
+namespace {
+
+constexpr char16_t kPreviewOn[] = u"1";
+
+std::string Utf8(std::u16string_view text) {
+    return Utf8FromUtf16(text, SurrogateForm::Replaced);
+}
+
+// 100 ns ticks since 1601-01-01.
+int64_t TicksOf(const SYSTEMTIME& time) {
+    FILETIME file{};
+    if (!SystemTimeToFileTime(&time, &file)) return 0;
+    return static_cast<int64_t>((uint64_t{file.dwHighDateTime} << 32) | file.dwLowDateTime);
+}
+
+// Now, with the offset of this seat's clock from UTC at this moment.
+Timestamp Now() {
+    constexpr int64_t kTicksPerMillisecond = 10'000;
+    constexpr int64_t kTicksPerMinute = 600'000'000;
+    constexpr int64_t kMillisecondsFrom1601To1970 = 11'644'473'600'000;
+    SYSTEMTIME utc{};
+    GetSystemTime(&utc);
+    SYSTEMTIME local = utc;
+    SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local);
+    const int64_t utcTicks = TicksOf(utc);
+    const int64_t offsetTicks = TicksOf(local) - utcTicks;
+    return {utcTicks / kTicksPerMillisecond - kMillisecondsFrom1601To1970,
+            static_cast<int32_t>((offsetTicks + (offsetTicks >= 0 ? 1 : -1) * kTicksPerMinute / 2) /
+                                 kTicksPerMinute)};
+}
+
+std::u16string ComputerName() {
+    wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+    return GetComputerNameW(name, &size) ? ToU16(name) : std::u16string();
+}
+
+std::u16string UserName() {
+    wchar_t name[UNLEN + 1] = {};
+    DWORD size = UNLEN + 1;
+    return GetUserNameW(name, &size) ? ToU16(name) : std::u16string();
+}
+
+RewritePreview PreviewOf(const RewritePlan& plan) {
+    RewritePreview preview{PlanSummaryText(SummarizePlan(plan)), {}};
+    for (const PlannedHole& hole : plan.holes) {
+        for (const StepChange& step : hole.change.steps) {
+            preview.rows.push_back(PreviewRowTexts(hole.change.holeId, step));
+        }
+    }
+    return preview;
+}
+
+// Nothing amended when the user cancels: said on the host's message line.
+RewriteRecord RewriteAfterPreview(HoleHost& host, const RuleTable& table) {
+    RewritePlan plan = PlanSelectedHoles(host, table);
+    if (plan.status != PlanStatus::Ready) return {};
+    if (!ConfirmRewrite(PreviewOf(plan))) {
+        KepMsgPutMessage(reinterpret_cast<const wchar_t*>(kRewriteCancelled));
+        return {};
+    }
+    return ApplyPlan(host, plan);
+}
+
+}  // namespace
+
+PreviewSetting ReadPreviewSetting() {
+    const wchar_t* name = kPreviewBeforeRewriteSetting.name;
+    if (const auto machine = SettingTextIn(HKEY_LOCAL_MACHINE, name)) {
+        return {*machine == kPreviewOn, true};
+    }
+    return {SettingTextIn(HKEY_CURRENT_USER, name) == kPreviewOn, false};
+}
+
+void RewriteSession::Rewrite(HoleHost& host) {
+    RewriteRecord done = ReadPreviewSetting().on ? RewriteAfterPreview(host, rules_.table())
+                                                 : RewriteSelectedHoles(host, rules_.table());
+    if (done.holes.empty()) return;
+    const Timestamp time = Now();
+    undoPoint_ = UndoPoint{time, NewRewriteId(), std::move(done.holes)};
+    Journal(JournalAction::Rewrite, undoPoint_->rewriteId, time, undoPoint_->holes);
+}
+
+bool RewriteSession::UndoLastRewrite(HoleHost& host) {
+    if (!undoPoint_ || !AskModuleQuestion(ToWide(UndoQuestionText(*undoPoint_)))) return false;
+    const UndoPoint point = std::move(*undoPoint_);
+    undoPoint_.reset();
+    const Timestamp time = Now();
+    const UndoOutcome outcome = UndoRewrite(host, point);
+    Journal(JournalAction::Undo, point.rewriteId, time, outcome.restored);
+    ShowModuleMessage(ToWide(UndoResultText(outcome)),
+                      outcome.LeftSome() ? MB_ICONWARNING : MB_ICONINFORMATION);
+    return true;
+}
+
+// The seat's own journal, and its file in the rule folder while that folder can be reached.
+// A journal that cannot be written never undoes or stops what was done.
+void RewriteSession::Journal(JournalAction action, const std::string& rewriteId,
+                             const Timestamp& time, const std::vector<HoleChange>& holes) {
+    const std::u16string computer = ComputerName();
+    const RuleLocation& location = rules_.location();
+    const FileAtLoad& atLoad = rules_.fileAtLoad();
+    const JournalAct act{time,
+                         Utf8(UserName()),
+                         Utf8(computer),
+                         action,
+                         rewriteId,
+                         Utf8(location.file),
+                         atLoad.state == FileAtLoad::State::Read ? Sha256Hex(atLoad.bytes) : ""};
+    std::vector<FilePath> journals;
+    const std::wstring ownFolder = LocalAppDataFolder(L"Quillet");
+    if (ownFolder.empty()) {
+        TellJournalFailure(u"%LOCALAPPDATA%\\Quillet\\journal.csv",
+                           {FileFault::NotFound, ERROR_PATH_NOT_FOUND});
+    } else {
+        journals.push_back(ToU16(ownFolder) + u"\\" + kLocalJournalName);
+    }
+    if (location.configured() && location.usable() &&
+        files_.KindOf(location.folder) == FileKind::Folder) {
+        const FileStatus made = files_.MakeFolder(JournalFolderIn(location.folder));
+        if (made.ok()) {
+            journals.push_back(SeatJournalPath(location.folder, computer));
+        } else {
+            TellJournalFailure(JournalFolderIn(location.folder), made);
+        }
+    }
+    for (const FilePath& path : journals) {
+        const FileStatus status = AppendToJournal(files_, path, act, holes);
+        if (!status.ok()) TellJournalFailure(path, status);
+    }
+}
+
+void RewriteSession::TellJournalFailure(const FilePath& path, const FileStatus& status) {
+    if (journalFailureTold_) return;
+    journalFailureTold_ = true;
+    ShowModuleMessage(L"작업 기록을 남길 수 없습니다: " + ToWide(path) + L"\r\n" +
+                          DescribeWin32Error(status.code) +
+                          L"\r\n구멍을 바꾼 것과 되돌린 것은 기록 없이 그대로 남습니다. 이 알림은 "
+                          L"명령을 다시 시작할 때까지 다시 나오지 않습니다.",
+                      MB_ICONWARNING);
+}
