@@ -20,6 +20,8 @@
 
 #include "QuilletVersion.h"
 #include "command/HoleCommand.h"
+#include "command/JournalFiles.h"
+#include "platform/FilePaths.h"
 #include "platform/WideText.h"
 #include "rules/RuleFolder.h"
 #include "rules/RuleFolder_win.h"
@@ -40,8 +42,15 @@ constexpr int kExitModuleError = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitCannotRun = 3;
 
+constexpr int32_t kRewriteEvent = 0;
 constexpr int32_t kRuleListEvent = 7;
 constexpr wchar_t kRuleListCaption[] = L"Hole Diameter";
+constexpr wchar_t kPreviewCaption[] = L"미리 보기";
+constexpr int kPreviewList = 12101;
+constexpr int kPreviewSummary = 12102;
+constexpr int kUndoButton = 12026;
+constexpr wchar_t kSettingsKey[] = L"SOFTWARE\\Ferrimount\\KEP\\Quillet";
+constexpr wchar_t kPreviewSetting[] = L"PreviewBeforeRewrite";
 // Set by wine-run.sh when it runs the program on an Xvfb of its own, which nobody sees.
 constexpr wchar_t kHiddenDisplayVariable[] = L"QUILLET_HIDDEN_DISPLAY";
 
@@ -66,6 +75,14 @@ constexpr std::string_view kUsage =
     "  --fail NAME:NTH       the NTH call (from 1; 0 = every call) of host function NAME fails,\n"
     "                        counted from before Startup (repeatable)\n"
     "  --answer yes|no       the button that ends the module's questions (default: yes)\n"
+    "  --preview apply|cancel\n"
+    "                        turn the preview before a rewrite on for this run (the user's\n"
+    "                        PreviewBeforeRewrite, put back afterwards), print its rows and\n"
+    "                        press 적용 or 취소. Without it a preview that opens (the setting\n"
+    "                        is on) is printed and cancelled\n"
+    "  --undo yes|no         open the rule list, press 되돌리기 and answer its question, then\n"
+    "                        close the list with 취소 (repeatable, in order with --event; needs\n"
+    "                        a display)\n"
     "  --trace               print every host call, not only the messages\n"
     "  --version             print kephost's version and the module's\n"
     "  --help                print this text\n"
@@ -74,15 +91,16 @@ constexpr std::string_view kUsage =
     "exit status: 0 done; 1 the module showed a message box (a file error, a warning, a\n"
     "question; also one that no display could show) or an error message; 2 bad arguments;\n"
     "3 nothing run to the end: KepLib.dll beside kephost.exe, the drawing, the module or a\n"
-    "file could not be used, the module refused to start, or --event 7 has no display\n";
+    "file could not be used, the module refused to start, or --event 7 or --undo has no\n"
+    "display\n";
 
 struct UsageError {
     std::string message;
 };
 
 struct Action {
-    enum class Kind { Event, Pick } kind;
-    int32_t first;   // event code or element kind
+    enum class Kind { Event, Pick, Undo } kind;
+    int32_t first;   // event code, element kind, or the answer to the undo's question
     int32_t second;  // element number of a pick
 };
 
@@ -105,7 +123,8 @@ struct Options {
     std::vector<SelectionItem> selection;
     std::vector<Action> actions;
     std::vector<Failure> failures;
-    int answer = IDYES;  // the button pressed in a question box
+    int answer = IDYES;          // the button pressed in a question box
+    std::optional<int> preview;  // IDOK (적용) or IDCANCEL (취소) with --preview
     bool trace = false;
     bool help = false;
     bool version = false;
@@ -195,6 +214,20 @@ Options ParseArguments(int argc, wchar_t** argv) {
                                  "'"};
             }
             options.answer = answer == L"yes" ? IDYES : IDNO;
+        } else if (flag == L"--preview") {
+            const std::wstring answer = value();
+            if (answer != L"apply" && answer != L"cancel") {
+                throw UsageError{"--preview: expected apply or cancel, found '" +
+                                 Utf8FromWide(answer) + "'"};
+            }
+            options.preview = answer == L"apply" ? IDOK : IDCANCEL;
+        } else if (flag == L"--undo") {
+            const std::wstring answer = value();
+            if (answer != L"yes" && answer != L"no") {
+                throw UsageError{"--undo: expected yes or no, found '" + Utf8FromWide(answer) +
+                                 "'"};
+            }
+            options.actions.push_back({Action::Kind::Undo, answer == L"yes" ? IDYES : IDNO, 0});
         } else if (flag == L"--trace") {
             options.trace = true;
         } else if (flag == L"--help" || flag == L"-h") {
@@ -234,12 +267,14 @@ bool IsProblemLine(const std::string& line) {
 class LogPrinter {
 public:
     explicit LogPrinter(bool trace) : trace_(trace) {}
-    void PrintNew() {
+    // The boxes of an undo asked for (its question and its outcome) are not problems.
+    void PrintNew(bool countProblems = true) {
         std::vector<std::string> lines = ReadStandinLogFrom(printed_);
         printed_ += lines.size();
         for (const std::string& line : lines) {
-            if (IsProblemLine(line)) ++problems_;
-            if (trace_ || IsMessageLine(line) || line.starts_with("MessageBox")) {
+            if (countProblems && IsProblemLine(line)) ++problems_;
+            if (trace_ || IsMessageLine(line) || line.starts_with("MessageBox") ||
+                line.starts_with("Preview")) {
                 Print("  " + line + "\n");
             }
         }
@@ -442,6 +477,175 @@ private:
     int endedBy_ = 0;
 };
 
+// The window of this thread's dialog that just initialised, when its caption is `caption`.
+bool HasCaption(HWND window, std::wstring_view caption) {
+    wchar_t text[64] = {};
+    GetWindowTextW(window, text, static_cast<int>(std::size(text)));
+    return std::wstring_view(text) == caption;
+}
+
+void PostClick(HWND dialog, int id) {
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+std::string ListCellText(HWND list, int row, int column) {
+    wchar_t text[256] = {};
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = static_cast<int>(std::size(text));
+    SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+    return Utf8FromWide(text);
+}
+
+// Answers the module's preview on the thread that runs it: once the dialog has initialised,
+// its summary and rows go into the log (so that they stand among the host's messages) and
+// 적용 or 취소 is posted. Without --preview a preview is cancelled, with a note why it opened.
+class PreviewWatch {
+public:
+    explicit PreviewWatch(std::optional<int> button)
+        : button_(button),
+          hook_(SetWindowsHookExW(WH_CALLWNDPROCRET, &PreviewWatch::AfterCall, nullptr,
+                                  GetCurrentThreadId())) {
+        current_ = this;
+    }
+    ~PreviewWatch() {
+        if (hook_ != nullptr) UnhookWindowsHookEx(hook_);
+        current_ = nullptr;
+    }
+    PreviewWatch(const PreviewWatch&) = delete;
+    PreviewWatch& operator=(const PreviewWatch&) = delete;
+
+private:
+    static LRESULT CALLBACK AfterCall(int code, WPARAM wParam, LPARAM lParam) {
+        const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+        if (code == HC_ACTION && current_ != nullptr && call->message == WM_INITDIALOG &&
+            HasCaption(call->hwnd, kPreviewCaption)) {
+            current_->Answer(call->hwnd);
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+
+    void Answer(HWND dialog) const {
+        KepTestAppendLog(
+            ("Preview(" + Quoted(TextOf(GetDlgItem(dialog, kPreviewSummary)).c_str()) + ")")
+                .c_str());
+        const HWND list = GetDlgItem(dialog, kPreviewList);
+        const int rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+        for (int row = 0; row < rows; ++row) {
+            std::string line = "Preview row:";
+            for (int column = 0; column < 6; ++column) {
+                line += " " + Padded(ListCellText(list, row, column), column == 5 ? 0 : 6);
+            }
+            KepTestAppendLog(line.c_str());
+        }
+        const int button = button_.value_or(IDCANCEL);
+        KepTestAppendLog(button == IDOK ? "Preview -> 적용 (apply)"
+                         : button_      ? "Preview -> 취소 (cancel)"
+                                        : "Preview -> 취소 (cancel: no --preview given, and "
+                                          "PreviewBeforeRewrite is on)");
+        PostClick(dialog, button);
+    }
+
+    static std::wstring TextOf(HWND window) {
+        std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+        text.resize(static_cast<size_t>(
+            GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+        return text;
+    }
+
+    static inline thread_local PreviewWatch* current_ = nullptr;
+    std::optional<int> button_;
+    HHOOK hook_;
+};
+
+// Presses 되돌리기 in the rule list on the thread that runs it, and closes the list with 취소
+// once the undo's click has been handled (its question answered by the message box watcher).
+class UndoPress {
+public:
+    UndoPress()
+        : hook_(SetWindowsHookExW(WH_CALLWNDPROCRET, &UndoPress::AfterCall, nullptr,
+                                  GetCurrentThreadId())) {
+        current_ = this;
+    }
+    ~UndoPress() {
+        if (hook_ != nullptr) UnhookWindowsHookEx(hook_);
+        current_ = nullptr;
+    }
+    UndoPress(const UndoPress&) = delete;
+    UndoPress& operator=(const UndoPress&) = delete;
+
+    std::string Outcome() const {
+        if (!opened_) return "the rule list did not open";
+        if (!pressed_) return "되돌리기 is disabled: no rewrite to undo";
+        return "되돌리기 pressed";
+    }
+
+private:
+    static LRESULT CALLBACK AfterCall(int code, WPARAM wParam, LPARAM lParam) {
+        const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+        if (code == HC_ACTION && current_ != nullptr && !current_->opened_ &&
+            call->message == WM_INITDIALOG && HasCaption(call->hwnd, kRuleListCaption)) {
+            current_->opened_ = true;
+            const HWND button = GetDlgItem(call->hwnd, kUndoButton);
+            current_->pressed_ = button != nullptr && IsWindowEnabled(button);
+            SetWindowSubclass(call->hwnd, &UndoPress::DialogMessage, 0, 0);
+            PostClick(call->hwnd, current_->pressed_ ? kUndoButton : IDCANCEL);
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+
+    static LRESULT CALLBACK DialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam,
+                                          UINT_PTR id, DWORD_PTR /*data*/) {
+        const LRESULT result = DefSubclassProc(dialog, message, wParam, lParam);
+        if (message == WM_COMMAND && LOWORD(wParam) == kUndoButton) {
+            PostClick(dialog, IDCANCEL);
+        } else if (message == WM_NCDESTROY) {
+            RemoveWindowSubclass(dialog, &UndoPress::DialogMessage, id);
+        }
+        return result;
+    }
+
+    static inline thread_local UndoPress* current_ = nullptr;
+    HHOOK hook_;
+    bool opened_ = false;
+    bool pressed_ = false;
+};
+
+// The user's PreviewBeforeRewrite set for the life of the object, and put back as it was.
+class UserPreviewSetting {
+public:
+    explicit UserPreviewSetting(bool on) {
+        DWORD size = 0;
+        if (RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, kPreviewSetting, RRF_RT_REG_SZ, nullptr,
+                         nullptr, &size) == ERROR_SUCCESS) {
+            old_.emplace(size / sizeof(wchar_t) + 1, L'\0');
+            size = static_cast<DWORD>(old_->size() * sizeof(wchar_t));
+            RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, kPreviewSetting, RRF_RT_REG_SZ, nullptr,
+                         old_->data(), &size);
+            old_->resize(wcslen(old_->c_str()));
+        }
+        Set(on ? L"1" : L"0");
+    }
+    ~UserPreviewSetting() {
+        if (old_) {
+            Set(*old_);
+        } else {
+            RegDeleteKeyValueW(HKEY_CURRENT_USER, kSettingsKey, kPreviewSetting);
+        }
+    }
+    UserPreviewSetting(const UserPreviewSetting&) = delete;
+    UserPreviewSetting& operator=(const UserPreviewSetting&) = delete;
+
+private:
+    static void Set(const std::wstring& text) {
+        RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, kPreviewSetting, REG_SZ, text.c_str(),
+                        static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    }
+    std::optional<std::wstring> old_;
+};
+
 // The file a path names, as (volume, index); nothing when it cannot be opened. Two paths
 // name one file when these agree, whatever their spelling (letter case, a "\\?\" prefix).
 std::optional<std::pair<DWORD, uint64_t>> FileIdentity(const wchar_t* path) {
@@ -507,6 +711,33 @@ int32_t RunRuleListEvent(ModuleSession& session, std::string& outcome) {
     return result;
 }
 
+// Opens the rule list, presses 되돌리기 and answers its question with `answer`.
+int32_t RunUndo(ModuleSession& session, MessageBoxWatcher& watcher, int answer, int usualAnswer,
+                std::string& outcome) {
+    UndoPress press;
+    watcher.PreferButton(answer);
+    const int32_t result = session.Execute(kRuleListEvent);
+    watcher.PreferButton(usualAnswer);
+    outcome = "> undo: " + press.Outcome() + "\n";
+    return result;
+}
+
+// The journals the module appends to: this user's own, and this seat's file in the rule
+// folder the registry names.
+std::vector<std::filesystem::path> JournalPaths(const ModuleSession& session) {
+    std::vector<std::filesystem::path> paths;
+    const std::wstring own = LocalAppDataFolder(L"Quillet");
+    if (!own.empty()) paths.push_back(own + L"\\journal.csv");
+    const RuleLocation location =
+        ChooseRuleLocation(ReadRuleFolderValues(), ToU16(session.folder().wstring()));
+    wchar_t computer[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+    if (location.configured() && location.usable() && GetComputerNameW(computer, &size)) {
+        paths.push_back(ToWide(SeatJournalPath(location.folder, ToU16(computer))));
+    }
+    return paths;
+}
+
 // What kephost watches of the module's calls to the system: its message boxes and its saves.
 void RedirectModuleImports(HMODULE module) {
     const std::tuple<const char*, const char*, const void*> redirections[] = {
@@ -565,6 +796,10 @@ int Run(const Options& options) {
         }
     };
 
+    std::optional<UserPreviewSetting> previewSetting;
+    if (options.preview) previewSetting.emplace(true);
+    PreviewWatch preview(options.preview);
+
     ModuleSession session(sessionOptions);
     Print("> Startup -> " + std::to_string(session.startupResult()) + "  (" +
           Utf8FromWide(session.modulePath().wstring()) + ")\n");
@@ -583,9 +818,16 @@ int Run(const Options& options) {
     Print("> select: " + std::to_string(selected.size()) + " holes\n");
     const std::vector<HoleState> before = ReadHoles(selected);
 
+    bool journaled = false;
     for (const Action& action : options.actions) {
         std::string outcome;  // of the rule list dialog, printed after the messages
-        if (action.kind == Action::Kind::Event) {
+        if (action.kind == Action::Kind::Undo) {
+            const int32_t result = RunUndo(session, watcher, action.first, options.answer, outcome);
+            Print("> event 7 (undo: " + ButtonName(action.first) + ") -> " +
+                  std::to_string(result) + "\n");
+            journaled = true;
+        } else if (action.kind == Action::Kind::Event) {
+            journaled = journaled || action.first == kRewriteEvent;
             const int32_t result = action.first == kRuleListEvent
                                        ? RunRuleListEvent(session, outcome)
                                        : session.Execute(action.first);
@@ -596,11 +838,18 @@ int Run(const Options& options) {
             Print("> pick " + std::to_string(action.first) + ":" + std::to_string(action.second) +
                   " -> " + std::to_string(result) + "\n");
         }
-        log.PrintNew();
+        log.PrintNew(action.kind != Action::Kind::Undo);
         Print(outcome);
     }
 
     PrintTable(before, ReadHoles(selected));
+    if (journaled) {
+        for (const std::filesystem::path& journal : JournalPaths(session)) {
+            if (std::filesystem::exists(journal)) {
+                Print("journal: " + Utf8FromWide(journal.wstring()) + "\n");
+            }
+        }
+    }
     if (log.problems() > 0) {
         PrintError("the module reported " + std::to_string(log.problems()) +
                    " problem(s): see the message boxes and error messages above");
@@ -657,12 +906,13 @@ int wmain(int argc, wchar_t** argv) {
         return kExitCannotRun;
     }
     const bool opensRuleList = std::ranges::any_of(options.actions, [](const Action& action) {
-        return action.kind == Action::Kind::Event && action.first == kRuleListEvent;
+        return action.kind == Action::Kind::Undo ||
+               (action.kind == Action::Kind::Event && action.first == kRuleListEvent);
     });
     if (opensRuleList) {
         if (std::optional<std::string> why = WhyNoDisplay()) {
             PrintError(
-                "--event 7 opens the rule list dialog, which needs a display a person "
+                "--event 7 and --undo open the rule list dialog, which needs a display a person "
                 "can see: " +
                 *why + ". Run it from a desktop session.");
             return kExitCannotRun;
