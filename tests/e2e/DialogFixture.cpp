@@ -152,6 +152,12 @@ std::vector<double> DialogTest::RewriteProbe() {
     return ProbeDiameters();
 }
 
+std::vector<double> DialogTest::RewriteProbeWhileDriving(const std::function<void()>& drive) {
+    KepTestSelectAll();
+    EXPECT_EQ(RunWhileDriving([this] { return session_->Execute(0); }, drive), 0);
+    return ProbeDiameters();
+}
+
 std::vector<double> ProbeDiameters() {
     HoleRecord record{};
     EXPECT_EQ(KepTestHoleRecord(1, &record), 0);

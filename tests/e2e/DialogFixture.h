@@ -74,6 +74,8 @@ protected:
 
     // Event 0 over the whole probe drawing; the diameters of its steps afterwards.
     std::vector<double> RewriteProbe();
+    // The same while `drive` works the dialogs it opens (the preview).
+    std::vector<double> RewriteProbeWhileDriving(const std::function<void()>& drive);
 
     // For the driving thread: the event as the host's message handling hands it to the module,
     // on the module's thread inside whatever modal loop runs there. Nullopt on a timeout.

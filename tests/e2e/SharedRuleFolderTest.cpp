@@ -138,6 +138,39 @@ TEST_F(SharedFolder, CopyForAFolderOutOfReachIsThisSeatsLatestSave) {
     ExpectMessageBoxes(1);
 }
 
+// Another seat's save removes the rule this seat saved: told once, at the next start, with
+// where the rule is kept. The rewrites of this seat go to its own file in the journal folder.
+TEST_F(SharedFolder, ASeatIsToldOnceThatAnotherSeatReplacedTheRulesItSaved) {
+    const fs::path folder = shared_.path() / L"cam";
+    const fs::path file = StartInFolder(folder, folder.wstring(), u"777");
+    ConfirmReversed();
+    Restart();  // this seat's own file: nothing to tell
+    ASSERT_EQ(MessageBoxes().size(), 0u);
+
+    WriteBytes(file.wstring() + L".bak", ReadBytes(file.wstring()));  // the other seat's save
+    WriteFileIn(folder, RuleFileOf(u"1\t101\t\t8\t9\t8.5\r\n"));
+    Restart();
+    Restart();
+    ASSERT_EQ(MessageBoxes().size(), 1u);
+    const std::string& text = MessageBoxes()[0].text;
+    EXPECT_NE(text.find("없어진 규칙 1개, 바뀐 규칙 0개"), std::string::npos) << text;
+    EXPECT_NE(text.find("777, 1-2 → 3 (꺼짐) (없어짐)"), std::string::npos) << text;
+    EXPECT_NE(text.find("\"Quillet.def.bak\""), std::string::npos) << text;
+    EXPECT_NE(text.find(".saved.def\""), std::string::npos) << text;
+
+    RewriteProbe();
+    wchar_t computer[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+    ASSERT_TRUE(GetComputerNameW(computer, &size));
+    const std::optional<Bytes> journal =
+        FileBytes(folder / L"journal" / (std::wstring(computer) + L".csv"));
+    ASSERT_TRUE(journal);
+    const std::string rows(journal->begin(), journal->end());
+    EXPECT_NE(rows.find(",rewrite,"), std::string::npos);
+    EXPECT_NE(rows.find(",1,1,101,8.3,8.5,1\r\n"), std::string::npos) << rows;
+    ExpectMessageBoxes(1);
+}
+
 // A RuleFolder of another type is told and counts as a folder out of reach: the rules beside
 // the module are not used. A folder that is there but holds no rule file says so.
 TEST_F(SharedFolder, SettingsThatCannotBeUsedAndFoldersWithoutRulesAreTold) {

@@ -1,0 +1,147 @@
+// Event 0 with the preview on: "미리 보기" shows every step the rewrite would change, 적용
+// (Enter) amends exactly that and 취소 (Esc) nothing; the machine's PreviewBeforeRewrite
+// decides over the user's; each rewrite's rows reach this user's journal. Every module reads
+// the setting at event 0, so these tests run alone.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <tuple>
+
+#include "DialogFixture.h"
+#include "command/RewriteJournal.h"
+#include "command/Sha256.h"
+#include "testhost/StandinLog.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr wchar_t kPreviewCaption[] = L"미리 보기";
+constexpr int kPreviewList = 12101;
+constexpr int kPreviewSummary = 12102;
+constexpr wchar_t kPreviewSetting[] = L"PreviewBeforeRewrite";
+
+// Steps 1 and 2 of the probe hole by rule 1, step 3 by rule 2.
+constexpr char16_t kRules[] = u"1\t101\t150\t8\t9\t8.5\r\n1\t201\t\t5\t5.2\t5.05\r\n";
+const std::vector<double> kProbeBefore = {8.3, 8.99, 5.1, 10};
+const std::vector<double> kProbeAfter = {8.5, 8.5, 5.05, 10};
+
+void SetPreview(HKEY root, const wchar_t* text) {
+    ASSERT_EQ(RegSetKeyValueW(root, kEditorKey, kPreviewSetting, REG_SZ, text,
+                              static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t))),
+              ERROR_SUCCESS);
+}
+
+fs::path OwnJournal() {
+    return fs::path(_wgetenv(L"LOCALAPPDATA")) / L"Quillet" / L"journal.csv";
+}
+
+JournalFile ReadOwnJournal() {
+    const std::optional<Bytes> bytes = FileBytes(OwnJournal());
+    return ReadJournal(bytes ? std::string(bytes->begin(), bytes->end()) : std::string());
+}
+
+bool LogHas(const std::string& line) {
+    const std::vector<std::string> log = ReadStandinLog();
+    return std::ranges::find(log, line) != log.end();
+}
+
+class PreviewTest : public DialogTest {
+protected:
+    void SetUp() override {
+        DialogTest::SetUp();
+        ClearSettings();
+    }
+    void TearDown() override {
+        ClearSettings();
+        DialogTest::TearDown();
+    }
+    static void ClearSettings() {
+        for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+            RegDeleteKeyValueW(root, kEditorKey, kPreviewSetting);
+        }
+    }
+};
+
+TEST_F(PreviewTest, ShowsEveryStepThatWouldChangeThenEnterAppliesItAndEscAmendsNothing) {
+    SetPreview(HKEY_CURRENT_USER, L"1");
+    StartWithRules(kRules);
+    const size_t rowsBefore = ReadOwnJournal().rows.size();
+
+    const std::vector<double> afterEsc = RewriteProbeWhileDriving([] {
+        HWND dialog = WaitForDialog(kPreviewCaption);
+        ASSERT_NE(dialog, nullptr) << "the preview did not open";
+        EXPECT_EQ(ItemText(dialog, kPreviewSummary),
+                  L"구멍 1개, 단계 3개를 바꿉니다\r\n규칙 1: 단계 2개, 규칙 2: 단계 1개");
+        EXPECT_EQ(ItemText(dialog, IDOK), L"적용");
+        EXPECT_EQ(ItemText(dialog, IDCANCEL), L"취소");
+        const ListView list(GetDlgItem(dialog, kPreviewList));
+        ASSERT_EQ(list.ColumnCount(), 6);
+        std::vector<std::wstring> headers;
+        for (int column = 0; column < 6; ++column) headers.push_back(list.HeaderText(column));
+        EXPECT_EQ(headers, (std::vector<std::wstring>{L"구멍", L"단계", L"가공코드", L"현재 경",
+                                                      L"새 경", L"규칙"}));
+        ASSERT_EQ(list.RowCount(), 3);
+        const std::wstring expected[3][6] = {{L"1", L"1", L"101", L"8.3", L"8.5", L"1"},
+                                             {L"1", L"2", L"150", L"8.99", L"8.5", L"1"},
+                                             {L"1", L"3", L"201", L"5.1", L"5.05", L"2"}};
+        for (int row = 0; row < 3; ++row) {
+            for (int column = 0; column < 6; ++column) {
+                EXPECT_EQ(list.CellText(row, column), expected[row][column]) << row << column;
+            }
+        }
+        EXPECT_EQ(ProbeDiameters(), kProbeBefore);  // nothing amended while it is shown
+        list.PressKey(VK_ESCAPE);
+        EXPECT_TRUE(WaitUntilClosed(dialog));
+    });
+    EXPECT_EQ(afterEsc, kProbeBefore);
+    EXPECT_TRUE(LogHas("KepMsgPutMessage(\"구멍을 바꾸지 않았습니다.\")"));
+    EXPECT_EQ(ReadOwnJournal().rows.size(), rowsBefore);
+
+    const std::vector<double> afterEnter = RewriteProbeWhileDriving([] {
+        HWND dialog = WaitForDialog(kPreviewCaption);
+        ASSERT_NE(dialog, nullptr) << "the preview did not open";
+        ListView(GetDlgItem(dialog, kPreviewList)).PressKey(VK_RETURN);
+        EXPECT_TRUE(WaitUntilClosed(dialog));
+    });
+    EXPECT_EQ(afterEnter, kProbeAfter);
+    EXPECT_EQ(ReadStandinLog().back(), "KepDlgMessageBox(\"총 1개의 구멍을 수정하였습니다.\")");
+
+    // The journal: one row per changed step, the rule file and its SHA-256.
+    const JournalFile journal = ReadOwnJournal();
+    ASSERT_EQ(journal.rows.size(), rowsBefore + 3);
+    const JournalRow& last = journal.rows.back();
+    EXPECT_EQ(std::tie(last.hole, last.step, last.code, last.before, last.after),
+              std::tuple(1, 3, 201, 5.1, 5.05));
+    EXPECT_EQ(last.rules, std::vector<int32_t>{2});
+    const JournalAct& act = journal.acts[last.act];
+    EXPECT_EQ(act.action, JournalAction::Rewrite);
+    EXPECT_EQ(act.ruleFile, RuleFilePath().string());
+    const Bytes ruleFile = RuleFileOf(kRules);
+    EXPECT_EQ(act.ruleFileSha256, Sha256Hex(std::string(ruleFile.begin(), ruleFile.end())));
+}
+
+TEST_F(PreviewTest, TheMachinesValueDecidesForEveryUser) {
+    SetPreview(HKEY_LOCAL_MACHINE, L"0");
+    SetPreview(HKEY_CURRENT_USER, L"1");
+    StartWithRules(kRules);
+    EXPECT_EQ(
+        RewriteProbeWhileDriving([] { EXPECT_EQ(WaitForDialog(kPreviewCaption, 1000), nullptr); }),
+        kProbeAfter);
+
+    SetPreview(HKEY_LOCAL_MACHINE, L"1");
+    SetPreview(HKEY_CURRENT_USER, L"0");
+    bool shown = false;
+    RewriteProbeWhileDriving([&shown] {
+        HWND dialog = WaitForDialog(kPreviewCaption);
+        shown = dialog != nullptr;
+        if (shown) Press(dialog, IDOK);
+    });
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(ReadStandinLog().back(), "KepDlgMessageBox(\"총 1개의 구멍을 수정하였습니다.\")");
+}
+
+}  // namespace
