@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Captures the rule dialogs under a private Xvfb, with the module of a Windows build tree, at
+# Captures the module's dialogs under a private Xvfb, with the module of a Windows build tree, at
 # 100 % display scaling (96 DPI, the tree's Wine prefix) and at 150 % (144 DPI, the prefix
 # that the tree's DPI tests use):
 #   docs/shots/hole-diameter.png       the rule list dialog on a few rules
 #   docs/shots/master-setting.png      the rule editor with its default values
+#   docs/shots/preview.png             the preview of a rewrite by those rules
 #   docs/shots/hole-diameter-150.png   the same at 150 %
 #   docs/shots/master-setting-150.png
+#   docs/shots/preview-150.png
 # Usage: scripts/screenshots.sh BUILD_DIR   (a tree configured with the MinGW toolchain)
 set -euo pipefail
 
@@ -62,6 +64,7 @@ shoot() {
     helper_pid=$!
     capture list "Hole Diameter" "$shots/hole-diameter$suffix.png"
     capture editor "Master Setting" "$shots/master-setting$suffix.png"
+    capture preview "미리 보기" "$shots/preview$suffix.png"
     if ! wait "$helper_pid"; then
         helper_pid=""
         echo "screenshots: the helper failed" >&2

@@ -1,6 +1,7 @@
-// Opens the rule list dialog on a few rules and then the rule editor with its default values,
-// and holds each on screen until scripts/screenshots.sh has captured it. The script and this
-// program meet through files in a folder: "<name>.ready" from here, "<name>.done" back.
+// Opens the rule list dialog on a few rules, then the rule editor with its default values, then
+// the preview of a rewrite of a small drawing by those rules, and holds each on screen until
+// scripts/screenshots.sh has captured it. The script and this program meet through files in a
+// folder: "<name>.ready" from here, "<name>.done" back.
 //
 //     dialog_shots.exe SIGNAL_FOLDER WORK_FOLDER
 #include <windows.h>
@@ -12,6 +13,7 @@
 
 #include "DialogDriver.h"
 #include "dialogs/resource.h"
+#include "standin/KepTest.h"
 #include "testhost/ModuleSession.h"
 
 namespace {
@@ -21,6 +23,13 @@ constexpr char16_t kRules[] =
     u"1\t201\t299\t5.0\t5.5\t5.2\r\n"
     u"0\t300\t\t10\t\t12\r\n"
     u"1\t401\t450\t6.6\t6.8\t6.5\r\n";
+
+constexpr char kDrawing[] =
+    "hole 1\nelement 1 101\nstep 101 8.3\n"
+    "hole 2\nelement 1 102\nstep 105 8.99\nstep 230 5.3\n"
+    "hole 3\nelement 1 103\nstep 401 6.7\n"
+    "hole 4\nelement 1 104\nstep 150 9.5\n";
+constexpr wchar_t kSettingsKey[] = L"SOFTWARE\\Ferrimount\\KEP\\Quillet";
 
 void WriteRuleFile(const std::filesystem::path& path) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -53,10 +62,14 @@ int wmain(int argc, wchar_t** argv) {
     std::filesystem::create_directories(work);
     WriteRuleFile(work / L"Quillet.def");
     // The editor shows its defaults only when nothing is remembered.
-    RegDeleteTreeW(HKEY_CURRENT_USER, L"SOFTWARE\\Ferrimount\\KEP\\Quillet");
+
+    RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
+    const std::filesystem::path drawing = work / L"shots.drawing";
+    std::ofstream(drawing, std::ios::binary) << kDrawing;
 
     ModuleSessionOptions options;
     options.folder = work;
+    options.prepareHost = [&drawing] { KepTestLoadDrawing(drawing.c_str()); };
     ModuleSession session(options);
     if (session.startupResult() != 0 || session.Start() != 0) return 1;
 
@@ -73,5 +86,19 @@ int wmain(int argc, wchar_t** argv) {
                         Press(list, IDCANCEL);
                         captured = true;
                     });
+    if (!captured) return 1;
+
+    captured = false;
+    RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, L"PreviewBeforeRewrite", REG_SZ, L"1",
+                    2 * sizeof(wchar_t));
+    KepTestSelectAll();
+    RunWhileDriving([&session] { return session.Execute(0); },
+                    [&] {
+                        HWND preview = WaitForDialog(L"미리 보기");
+                        if (preview == nullptr || !HoldForCapture(signals, L"preview")) return;
+                        Press(preview, IDCANCEL);
+                        captured = true;
+                    });
+    RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
     return captured ? 0 : 1;
 }
