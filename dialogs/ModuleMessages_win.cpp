@@ -2,6 +2,7 @@
 
 #include "platform/MessageBoxes.h"
 #include "platform/SystemErrorText.h"
+#include "platform/WideText.h"
 
 namespace {
 
@@ -10,7 +11,7 @@ constexpr wchar_t kCaption[] = L"Quillet";
 }  // namespace
 
 std::wstring DescribeWin32Error(DWORD error) {
-    std::wstring text = SystemErrorText(error);
+    std::wstring text = ToWide(SystemErrorText(error));
     if (text.empty()) text = L"알 수 없는 오류";
     return text + L" (오류 코드 " + std::to_wstring(error) + L")";
 }

@@ -22,7 +22,7 @@
 #include "command/HoleCommand.h"
 #include "platform/WideText.h"
 #include "rules/RuleFolder.h"
-#include "rules/RuleFolder_win.h"
+#include "settings/Registry_win.h"
 #include "standin/Drawing.h"
 #include "standin/KepTest.h"
 #include "testhost/FileVersion.h"
@@ -491,7 +491,8 @@ private:
 // value names, else beside the module.
 std::filesystem::path RuleFileOf(const ModuleSession& session) {
     return ToWide(
-        ChooseRuleLocation(ReadRuleFolderValues(), ToU16(session.folder().wstring())).file);
+        ChooseRuleLocation(ReadSettingValues(kRuleFolderSetting), ToU16(session.folder().wstring()))
+            .file);
 }
 
 // Runs event 7 and says how the dialog ended and whether, and where, the rule file was
