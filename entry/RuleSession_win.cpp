@@ -8,6 +8,7 @@
 #include "dialogs/RuleListDialog.h"
 #include "dialogs/RuleListText.h"
 #include "entry/RuleFileReport.h"
+#include "platform/AtomicFile.h"
 #include "platform/FilePaths.h"
 #include "platform/LegacyCodePage.h"
 #include "platform/WideText.h"

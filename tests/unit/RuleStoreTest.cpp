@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/AtomicFile.h"
 #include "platform/TextEncoding.h"
 
 namespace {
