@@ -7,7 +7,7 @@
 #include <span>
 #include <string>
 
-#include "rules/LegacyCodePage.h"
+#include "platform/LegacyCodePage.h"
 #include "rules/RuleFileFormat.h"
 #include "rules/RuleStore.h"
 

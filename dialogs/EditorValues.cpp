@@ -9,18 +9,13 @@ namespace {
 constexpr bool RowsFollowTheFields() {
     for (size_t row = 0; row < kEditorValueRows.size(); ++row) {
         if (kEditorValueRows[row].field != kRuleFields[row].field) return false;
+        if (&kEditorValueRows[row].setting != &kRememberedEditorValues[row]) return false;
     }
     return true;
 }
 static_assert(RowsFollowTheFields());
 
 }  // namespace
-
-std::u16string MakeKeyPath(std::u16string_view subKeyName) {
-    std::u16string path(kEditorKeyPrefix);
-    path += subKeyName;
-    return path;
-}
 
 std::u16string StoredText(const HoleRule& values, size_t row) {
     return row < kRuleFields.size() ? FieldText(values, kRuleFields[row]) : std::u16string();
@@ -33,20 +28,9 @@ void TakeStoredText(HoleRule& values, size_t row, std::u16string_view text) {
 HoleRule DefaultEditorValues() {
     HoleRule values;
     for (size_t row = 0; row < kEditorValueRows.size(); ++row) {
-        TakeStoredText(values, row, kEditorValueRows[row].defaultText);
+        TakeStoredText(values, row, kEditorValueRows[row].setting.defaultText);
     }
     return values;
-}
-
-std::u16string DecodeRegistryText(std::span<const unsigned char> bytes) {
-    std::u16string text;
-    // An odd last byte is half a code unit and is dropped.
-    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        const auto unit = static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8));
-        if (unit == u'\0') break;
-        text.push_back(unit);
-    }
-    return text;
 }
 
 namespace {

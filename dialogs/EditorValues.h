@@ -1,5 +1,5 @@
-// The rule editor's remembered values: the registry key that holds them, their names and
-// defaults, their stored texts, and the decoding of the bytes read back; and what the
+// The rule editor's remembered values: which setting remembers each field
+// (settings/Settings.h names them and their defaults), their stored texts; and what the
 // editor refuses to take on 적용.
 #pragma once
 
@@ -13,35 +13,27 @@
 
 #include "rules/RuleFields.h"
 #include "rules/RuleTable.h"
+#include "settings/Settings.h"
 
-inline constexpr char16_t kEditorKeyPrefix[] = u"SOFTWARE\\Ferrimount\\KEP\\";
-inline constexpr char16_t kEditorSubKeyName[] = u"Quillet";
-
-// A value whose data is longer than this counts as missing; the read buffer has one byte
-// more than this, as the value is queried with this size.
-inline constexpr size_t kEditorValueMaxBytes = 255;
-
-// The editor's side of a rule field: the registry value that remembers it, the text it takes
-// when nothing is remembered, and its name in the editor's messages (none for the flag).
+// The editor's side of a rule field: the setting that remembers it (its registry value and
+// the text it takes when nothing is remembered), and its name in the editor's messages (none
+// for the flag).
 struct EditorValueRow {
     RuleField field;
-    std::u16string_view name;
-    std::u16string_view defaultText;
+    const Setting& setting;
     std::u16string_view label;
 };
 
 // In the order of kRuleFields, which is the order in which the values are read and written
 // and in which 적용 checks the texts (as they stand on screen).
 inline constexpr std::array<EditorValueRow, kRuleFieldCount> kEditorValueRows{{
-    {RuleField::Enabled, u"isDisplay", u"1", u""},
-    {RuleField::CodeFrom, u"CodeFrom", u"101", u"가공코드 시작 값"},
-    {RuleField::CodeTo, u"CodeTo", u"199", u"가공코드 끝 값"},
-    {RuleField::DiameterFrom, u"DiameterFrom", u"8.1", u"구멍경(대상) 시작 값"},
-    {RuleField::DiameterTo, u"DiameterTo", u"8.99", u"구멍경(대상) 끝 값"},
-    {RuleField::DiameterModify, u"DiameterModify", u"8.5", u"구멍경(수정)"},
+    {RuleField::Enabled, kRememberedEditorValues[0], u""},
+    {RuleField::CodeFrom, kRememberedEditorValues[1], u"가공코드 시작 값"},
+    {RuleField::CodeTo, kRememberedEditorValues[2], u"가공코드 끝 값"},
+    {RuleField::DiameterFrom, kRememberedEditorValues[3], u"구멍경(대상) 시작 값"},
+    {RuleField::DiameterTo, kRememberedEditorValues[4], u"구멍경(대상) 끝 값"},
+    {RuleField::DiameterModify, kRememberedEditorValues[5], u"구멍경(수정)"},
 }};
-
-std::u16string MakeKeyPath(std::u16string_view subKeyName);
 
 // The text stored for row `row` of kEditorValueRows, and the reverse. The flag is stored as
 // "1" or "0"; only the exact text "1" reads back as enabled.
@@ -50,10 +42,6 @@ void TakeStoredText(HoleRule& values, size_t row, std::u16string_view text);
 
 // The values an editor for a new rule starts from when nothing is remembered.
 HoleRule DefaultEditorValues();
-
-// The text in registry data as read: the whole UTF-16LE code units among the bytes, up to
-// the first null unit or the end of the bytes.
-std::u16string DecodeRegistryText(std::span<const unsigned char> bytes);
 
 // The field 적용 refuses: one of the five texts.
 using EditorField = RuleField;

@@ -28,7 +28,6 @@ public:
     // The members as a rule, to store in the table.
     HoleRule Rule() const;
 
-    const std::u16string SubKeyName;
     const EditedRule EditedRuleNumber;
     const RuleTable& Rules;
     HoleRule Values;  // as the controls show them

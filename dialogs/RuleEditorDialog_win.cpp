@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <array>
 
-#include "dialogs/EditorRegistry.h"
 #include "dialogs/EditorValues.h"
 #include "dialogs/ModuleMessages.h"
 #include "dialogs/resource.h"
 #include "platform/WideText.h"
+#include "settings/Registry_win.h"
 
 namespace {
 
@@ -28,10 +28,7 @@ bool IsTextControl(int controlId) {
 }  // namespace
 
 RuleEditorDialog::RuleEditorDialog(const RuleTable& rules, EditedRule rule)
-    : ModalDialog(IDD_MASTER_SETTING),
-      SubKeyName(kEditorSubKeyName),
-      EditedRuleNumber(rule),
-      Rules(rules) {}
+    : ModalDialog(IDD_MASTER_SETTING), EditedRuleNumber(rule), Rules(rules) {}
 
 BOOL RuleEditorDialog::OnInitDialog() {
     ModalDialog::OnInitDialog();
@@ -82,16 +79,16 @@ void RuleEditorDialog::OnChangeField() {
 }
 
 void RuleEditorDialog::LoadFromRegistry() {
-    const std::u16string keyPath = MakeKeyPath(SubKeyName);
     HoleRule values;
     for (size_t row = 0; row < kEditorValueRows.size(); ++row) {
-        const EditorValueRow& value = kEditorValueRows[row];
-        std::u16string text;
-        if (RegReadText(keyPath, value.name, text) != 0) {
-            text = value.defaultText;
-            WriteSetting(SubKeyName, value.name, text);
+        const Setting& setting = kEditorValueRows[row].setting;
+        SystemResult<std::u16string> text = ReadRememberedText(setting);
+        if (!text) {
+            // The default is remembered in its place; a failed write changes nothing shown.
+            text = std::u16string(setting.defaultText);
+            (void)RememberText(setting, *text);
         }
-        TakeStoredText(values, row, text);
+        TakeStoredText(values, row, *text);
     }
     ShowValues(values);
 }
@@ -99,7 +96,7 @@ void RuleEditorDialog::LoadFromRegistry() {
 void RuleEditorDialog::SaveToRegistry() const {
     const HoleRule values = Rule();
     for (size_t row = 0; row < kEditorValueRows.size(); ++row) {
-        WriteSetting(SubKeyName, kEditorValueRows[row].name, StoredText(values, row));
+        (void)RememberText(kEditorValueRows[row].setting, StoredText(values, row));
     }
 }
 

@@ -10,8 +10,8 @@
 #include "host/HoleHost.h"
 #include "platform/SystemFilePort.h"
 
-// PreviewBeforeRewrite: the machine's value decides when there is one, else the user's; "1"
-// is on, anything else (and no value) off.
+// PreviewBeforeRewrite: the machine's value decides when there is one, else the user's
+// (IsSwitchedOn).
 struct PreviewSetting {
     bool on = false;
     bool decidedByMachine = false;

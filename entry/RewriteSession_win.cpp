@@ -14,13 +14,12 @@
 #include "dialogs/PreviewDialog.h"
 #include "host/KepLib.h"
 #include "platform/FilePaths.h"
-#include "platform/RegistrySetting.h"
 #include "platform/TextEncoding.h"
 #include "platform/WideText.h"
+#include "settings/Registry_win.h"
+#include "settings/Settings.h"
 
 namespace {
-
-constexpr char16_t kPreviewOn[] = u"1";
 
 std::string Utf8(std::u16string_view text) {
     return Utf8FromUtf16(text, SurrogateForm::Replaced);
@@ -85,11 +84,8 @@ RewriteRecord RewriteAfterPreview(HoleHost& host, const RuleTable& table) {
 }  // namespace
 
 PreviewSetting ReadPreviewSetting() {
-    const wchar_t* name = kPreviewBeforeRewriteSetting.name;
-    if (const auto machine = SettingTextIn(HKEY_LOCAL_MACHINE, name)) {
-        return {*machine == kPreviewOn, true};
-    }
-    return {SettingTextIn(HKEY_CURRENT_USER, name) == kPreviewOn, false};
+    const SettingValues values = ReadSettingValues(kPreviewBeforeRewriteSetting);
+    return {IsSwitchedOn(kPreviewBeforeRewriteSetting, values), values.machine.has_value()};
 }
 
 void RewriteSession::Rewrite(HoleHost& host) {

@@ -10,9 +10,10 @@
 #include "dialogs/RuleListDialog.h"
 #include "dialogs/RuleListText.h"
 #include "entry/RuleFileReport.h"
+#include "platform/AtomicFile.h"
 #include "platform/FilePaths.h"
+#include "platform/LegacyCodePage.h"
 #include "platform/WideText.h"
-#include "rules/LegacyCodePage.h"
 #include "rules/RuleFolder_win.h"
 #include "rules/RuleStore.h"
 
@@ -21,13 +22,6 @@ namespace {
 // Any object of the module: its address names the module whose folder holds the rule file
 // when the registry names no other.
 const char moduleAnchor = 0;
-
-// Worked out afresh at each start of the command, so that a changed setting takes effect
-// without restarting the host.
-RuleLocation CurrentRuleLocation() {
-    return ChooseRuleLocation(ReadRuleFolderValues(),
-                              ToU16(FolderOf(ModuleFileName(ModuleContaining(&moduleAnchor)))));
-}
 
 // The last-write time as one number, for telling the newer of two files; 0 when unknown.
 uint64_t LastWriteTicks(const std::wstring& path) {
@@ -62,7 +56,7 @@ bool RuleListIsOpen() {
 }  // namespace
 
 void RuleSession::Load() {
-    location_ = CurrentRuleLocation();
+    location_ = RuleLocationOfModule(&moduleAnchor);
     atLoad_ = {};
     if (!location_.usable()) {
         LoadWithUnusableSetting();

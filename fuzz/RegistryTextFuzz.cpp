@@ -6,7 +6,7 @@
 #include <span>
 #include <string>
 
-#include "dialogs/EditorValues.h"
+#include "settings/Settings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // A copy of exactly `size` bytes, so AddressSanitizer sees any read past the data.

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <utility>
 
-#include "rules/LegacyCodePage.h"
+#include "platform/LegacyCodePage.h"
 #include "rules/RuleFileFormat.h"
 #include "rules/RuleStore.h"
 

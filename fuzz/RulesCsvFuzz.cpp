@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "rules/LegacyCodePage.h"
+#include "platform/LegacyCodePage.h"
 #include "rules/RuleFileFormat.h"
 #include "workbench/RuleFileLines.h"
 #include "workbench/RulesCsv.h"

@@ -16,6 +16,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/SystemErrorText.h"
 #include "platform/TextEncoding.h"
 
 namespace {
@@ -286,7 +287,7 @@ uint32_t SystemFilePort::DeniedCode() const {
 }
 
 std::string SystemFilePort::DescribeError(uint32_t code) const {
-    return std::strerror(static_cast<int>(code));
+    return Utf8FromUtf16(SystemErrorText(code), SurrogateForm::Replaced);
 }
 
 std::u16string SystemFilePort::ProcessTag() const {

@@ -252,7 +252,7 @@ uint32_t SystemFilePort::DeniedCode() const {
 }
 
 std::string SystemFilePort::DescribeError(uint32_t code) const {
-    return Utf8FromUtf16(ToU16(SystemErrorText(code)), SurrogateForm::Replaced);
+    return Utf8FromUtf16(SystemErrorText(code), SurrogateForm::Replaced);
 }
 
 std::u16string SystemFilePort::ProcessTag() const {

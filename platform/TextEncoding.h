@@ -5,7 +5,9 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -79,3 +81,7 @@ std::optional<std::u16string> Utf16FromUtf8Strict(std::string_view bytes, Surrog
 // byte back and any other lone surrogate its three-byte form.
 std::u16string Utf16FromBytesEscaping(std::string_view bytes);
 std::string BytesFromUtf16Escaped(std::u16string_view text);
+
+// Text in a legacy code page as UTF-16: the system's conversion (platform/LegacyCodePage.h)
+// for readers that never call the system themselves.
+using LegacyTextDecoder = std::function<std::u16string(std::span<const unsigned char> bytes)>;

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/TextEncoding.h"
 #include "rules/RuleTable.h"
 
 enum class RuleFileEncoding {
@@ -24,9 +25,6 @@ enum class RuleFileEncoding {
     LegacyCodePage,  // no mark, neither UTF-16 nor UTF-8: what Windows calls "ANSI"
 };
 
-// Text in a legacy code page as UTF-16. The platform supplies it (rules/LegacyCodePage.h):
-// the portable reader never calls the system itself.
-using LegacyTextDecoder = std::function<std::u16string(std::span<const unsigned char> bytes)>;
 
 struct RuleFileText {
     RuleFileEncoding encoding;

@@ -31,7 +31,7 @@ bool IsDriveRoot(std::u16string_view folder) {
 
 // Final separators dropped, but a drive's root keeps its own ("C:\", since "C:" would mean
 // the drive's current folder).
-std::u16string FolderOf(std::u16string_view value) {
+std::u16string FolderNamedBy(std::u16string_view value) {
     std::u16string_view folder = Trimmed(value);
     while (!folder.empty() && IsSeparator(folder.back()) && !IsDriveRoot(folder)) {
         folder.remove_suffix(1);
@@ -76,11 +76,11 @@ std::u16string_view VariableLeftIn(std::u16string_view text) {
 
 RuleLocation LocationFrom(RuleFolderSource source, const RuleFolderValue& value) {
     RuleLocation location{source, {}, {}, RuleFolderFault::None, value, {}};
-    if (value.type != kRegistryText && value.type != kRegistryExpandableText) {
+    if (!value.IsText()) {
         location.fault = RuleFolderFault::NotText;
         return location;
     }
-    std::u16string folder = FolderOf(value.expanded);
+    std::u16string folder = FolderNamedBy(value.expanded);
     if (folder.empty()) {
         location.fault = RuleFolderFault::Empty;
     } else if (const std::u16string_view variable = VariableLeftIn(folder); !variable.empty()) {
@@ -101,39 +101,23 @@ RuleLocation LocationFrom(RuleFolderSource source, const RuleFolderValue& value)
 }  // namespace
 
 RuleLocation ChooseRuleLocation(const RuleFolderValues& values, std::u16string_view moduleFolder) {
-    if (values.machine) return LocationFrom(RuleFolderSource::Machine, *values.machine);
-    if (values.user) return LocationFrom(RuleFolderSource::User, *values.user);
-    return LocationIn(RuleFolderSource::ModuleFolder, std::u16string(moduleFolder));
+    const std::optional<SettingRoot> root = DecidingRoot(values);
+    if (!root) return LocationIn(RuleFolderSource::ModuleFolder, std::u16string(moduleFolder));
+    if (*root == SettingRoot::Machine)
+        return LocationFrom(RuleFolderSource::Machine, *values.machine);
+    return LocationFrom(RuleFolderSource::User, *values.user);
 }
 
 std::u16string RuleFolderSettingName(RuleFolderSource source) {
-    const std::u16string key = u"\\SOFTWARE\\Ferrimount\\KEP\\Quillet\\RuleFolder";
     switch (source) {
         case RuleFolderSource::Machine:
-            return u"HKLM" + key;
+            return SettingFullName(SettingRoot::Machine, kRuleFolderSetting);
         case RuleFolderSource::User:
-            return u"HKCU" + key;
+            return SettingFullName(SettingRoot::User, kRuleFolderSetting);
         case RuleFolderSource::ModuleFolder:
             break;
     }
     return {};
-}
-
-std::u16string RegistryTypeName(uint32_t type) {
-    static constexpr std::u16string_view kNames[] = {u"REG_NONE",
-                                                     u"REG_SZ",
-                                                     u"REG_EXPAND_SZ",
-                                                     u"REG_BINARY",
-                                                     u"REG_DWORD",
-                                                     u"REG_DWORD_BIG_ENDIAN",
-                                                     u"REG_LINK",
-                                                     u"REG_MULTI_SZ",
-                                                     u"REG_RESOURCE_LIST",
-                                                     u"REG_FULL_RESOURCE_DESCRIPTOR",
-                                                     u"REG_RESOURCE_REQUIREMENTS_LIST",
-                                                     u"REG_QWORD"};
-    if (type < std::size(kNames)) return std::u16string(kNames[type]);
-    return u"유형 " + Ascii(std::to_string(type));
 }
 
 std::u16string RuleFolderFaultText(const RuleLocation& location) {
@@ -158,7 +142,7 @@ std::u16string RuleFolderFaultText(const RuleLocation& location) {
                    u"경로를 쓰십시오.";
         case RuleFolderFault::UnexpandedVariable:
             return named + quoted + u": 환경 변수 " + location.variable +
-                   (location.value.type == kRegistryExpandableText
+                   (location.value.type == static_cast<uint32_t>(RegistryType::ExpandableText)
                         ? u"이(가) 정의되어 있지 않아 풀 수 없습니다."
                         : u"은(는) REG_SZ 값에서 풀리지 않습니다. 환경 변수를 쓰려면 "
                           u"REG_EXPAND_SZ로 쓰십시오.");

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "platform/FilePort.h"
+#include "settings/Settings.h"
 
 inline constexpr char16_t kRuleFileName[] = u"Quillet.def";
 
@@ -18,24 +19,9 @@ enum class RuleFolderSource : uint8_t {
     ModuleFolder,  // no value: the module's own folder
 };
 
-// Registry types of a value, as the registry numbers them.
-inline constexpr uint32_t kRegistryText = 1;            // REG_SZ
-inline constexpr uint32_t kRegistryExpandableText = 2;  // REG_EXPAND_SZ
-
-// A "RuleFolder" value as the registry holds it.
-struct RuleFolderValue {
-    uint32_t type = kRegistryText;
-    std::u16string text;      // the text types: as stored
-    std::u16string expanded;  // REG_EXPAND_SZ: environment variables expanded; else the text
-
-    static RuleFolderValue Text(std::u16string text) { return {kRegistryText, text, text}; }
-};
-
-// Nothing where there is no value.
-struct RuleFolderValues {
-    std::optional<RuleFolderValue> machine;
-    std::optional<RuleFolderValue> user;
-};
+// A "RuleFolder" value as the registry holds it, and both roots' values.
+using RuleFolderValue = SettingValue;
+using RuleFolderValues = SettingValues;
 
 // Why a value cannot name the rule folder.
 enum class RuleFolderFault : uint8_t {
@@ -60,14 +46,12 @@ struct RuleLocation {
     bool usable() const { return fault == RuleFolderFault::None; }
 };
 
-// The machine's value wins over the user's, which wins over the module's folder; a value
-// that is there wins whatever it holds, also when it cannot be used.
+// The machine's value wins over the user's (DecidingRoot), which wins over the module's
+// folder; a value that is there wins whatever it holds, also when it cannot be used.
 RuleLocation ChooseRuleLocation(const RuleFolderValues& values, std::u16string_view moduleFolder);
 
 // "HKLM\SOFTWARE\Ferrimount\KEP\Quillet\RuleFolder" for a configured location.
 std::u16string RuleFolderSettingName(RuleFolderSource source);
-// "REG_DWORD", ..., "유형 <n>" for a type without a name.
-std::u16string RegistryTypeName(uint32_t type);
 // Why the location's value cannot be used, naming the value (Korean); empty when it can.
 std::u16string RuleFolderFaultText(const RuleLocation& location);
 

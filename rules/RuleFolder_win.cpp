@@ -1,17 +1,10 @@
 #include "rules/RuleFolder_win.h"
 
-#include "platform/RegistrySetting.h"
+#include "platform/FilePaths.h"
+#include "platform/WideText.h"
+#include "settings/Registry_win.h"
 
-namespace {
-
-std::optional<RuleFolderValue> ValueIn(HKEY root) {
-    const std::optional<RegistryValue> value = RuleFolderValueIn(root);
-    if (!value) return std::nullopt;
-    return RuleFolderValue{value->type, value->text, value->expanded};
-}
-
-}  // namespace
-
-RuleFolderValues ReadRuleFolderValues() {
-    return {ValueIn(HKEY_LOCAL_MACHINE), ValueIn(HKEY_CURRENT_USER)};
+RuleLocation RuleLocationOfModule(const void* addressInModule) {
+    return ChooseRuleLocation(ReadSettingValues(kRuleFolderSetting),
+                              ToU16(FolderOf(ModuleFileName(ModuleContaining(addressInModule)))));
 }

@@ -4,19 +4,11 @@
 #include <optional>
 #include <string>
 
+#include "platform/AtomicFile.h"
 #include "platform/TextEncoding.h"
 #include "rules/RuleLines.h"
 
 namespace {
-
-// A name is taken by this save's other file, or by another save only by chance (a reused
-// process id, another machine on a shared folder), so a few attempts find a free one.
-constexpr unsigned kNameAttempts = 100;
-// Rounds of backup and replace (or of reading, for a load) while other programs are in the
-// way, and the pause between them: a rule file held open for longer fails the save or the
-// load within a fifth of a second.
-constexpr unsigned kReplaceRounds = 10;
-constexpr unsigned kPauseBetweenRoundsMs = 20;
 
 std::span<const unsigned char> AsBytes(std::string_view text) {
     return {reinterpret_cast<const unsigned char*>(text.data()), text.size()};
@@ -24,16 +16,6 @@ std::span<const unsigned char> AsBytes(std::string_view text) {
 
 FilePath Ascii(const std::string& text) {
     return FilePath(text.begin(), text.end());
-}
-
-FilePath TemporaryPathOf(const FilePath& path, const std::u16string& processTag, unsigned attempt) {
-    return path + u"." + processTag + u"-" + Ascii(std::to_string(attempt)) + u".tmp";
-}
-
-// Another save or load that has the file open, or another save that has just created or
-// replaced it, is done in a moment.
-bool MayPassSoon(FileFault fault) {
-    return fault == FileFault::NameTaken || fault == FileFault::InUse || fault == FileFault::Denied;
 }
 
 // The store's own judgements need no legacy text: a file in a legacy code page is always
@@ -64,76 +46,43 @@ bool DecodesExactly(std::span<const unsigned char> bytes, const RuleFileText& de
     return false;
 }
 
-// A file of this save's own beside `besidePath`, holding the given bytes; removed again
-// unless it has been renamed into place.
-class OwnFile {
-public:
-    OwnFile(FilePort& port, const FilePath& besidePath, std::string_view bytes) : port_(port) {
-        const std::u16string tag = port.ProcessTag();
-        for (unsigned attempt = 0; attempt < kNameAttempts; ++attempt) {
-            const FilePath candidate = TemporaryPathOf(besidePath, tag, attempt);
-            status_ = port.CreateNew(candidate, bytes, besidePath);
-            if (status_.fault == FileFault::NameTaken) continue;
-            if (status_.ok()) path_ = candidate;
-            return;
-        }
-    }
-    ~OwnFile() {
-        if (!path_.empty()) port_.Remove(path_);
-    }
-    OwnFile(const OwnFile&) = delete;
-    OwnFile& operator=(const OwnFile&) = delete;
-
-    const FileStatus& status() const { return status_; }
-
-    // Afterwards the file is no longer this save's to remove.
-    FileStatus MoveTo(const FilePath& target, bool replace) {
-        const FileStatus moved = port_.Rename(path_, target, replace);
-        if (moved.ok()) path_.clear();
-        return moved;
-    }
-
-private:
-    FilePort& port_;
-    FilePath path_;  // empty while no file is ours
-    FileStatus status_;
-};
-
 struct StepFailure {
     FileStatus status;
     SaveStep step = SaveStep::None;
     FilePath path;
 };
 
-// What a rule file's save checks and keeps beyond writing the bytes.
-struct RuleFileGuard {
-    const SaveOptions& options;
-    const RuleTable& table;
-};
-
-class Saver {
+// The rule file's policy over the atomic write: the file that holds the bytes already is
+// left alone; the file replaced is backed up, kept for good when it holds what the table does
+// not carry, and replaced only when it is what the save expects.
+class RuleFileSaver {
 public:
     // Writes through links: `given` names the file, or a link to it.
-    Saver(FilePort& port, const FilePath& given, const RuleFileGuard* guard = nullptr)
-        : port_(port), given_(given), target_(port.FollowLinks(given)), guard_(guard) {}
+    RuleFileSaver(FilePort& port, const FilePath& given, const SaveOptions& options,
+                  const RuleTable& table)
+        : port_(port),
+          given_(given),
+          target_(port.FollowLinks(given)),
+          options_(options),
+          table_(table) {}
 
-    FileSave Run(std::string_view bytes, bool withBackup) {
+    FileSave Run(std::string_view bytes) {
         FileSave result;
         result.path = target_;
         if (HoldsAlready(bytes)) {
             result.unchanged = true;
             return result;
         }
-        if (auto refusal = CheckReplaceable(withBackup)) return Failed(result, *refusal);
+        if (auto refusal = CheckReplaceable()) return Failed(result, *refusal);
         OwnFile replacement(port_, target_, bytes);
         if (!replacement.status().ok()) {
             return Failed(result, {replacement.status(), SaveStep::WriteNew, target_});
         }
-        std::optional<StepFailure> failure = ReplaceOnce(replacement, withBackup, result);
+        std::optional<StepFailure> failure = ReplaceOnce(replacement, result);
         for (unsigned round = 1;
-             round < kReplaceRounds && failure && MayPassSoon(failure->status.fault); ++round) {
-            port_.Pause(kPauseBetweenRoundsMs);
-            failure = ReplaceOnce(replacement, withBackup, result);
+             round < kBusyRounds && failure && MayPassSoon(failure->status.fault); ++round) {
+            port_.Pause(kPauseBetweenBusyRoundsMs);
+            failure = ReplaceOnce(replacement, result);
         }
         return failure ? Failed(result, *failure) : result;
     }
@@ -148,11 +97,11 @@ private:
         return result;
     }
 
-    // A rule file that holds the bytes already is left alone, and so is its backup. Other
-    // files are not read first, nor is anything that is no regular file: reading a device or
-    // a pipe may never end, and such a target is refused anyway.
+    // A rule file that holds the bytes already is left alone, and so is its backup. Anything
+    // that is no regular file is not read first: reading a device or a pipe may never end,
+    // and such a target is refused anyway.
     bool HoldsAlready(std::string_view bytes) const {
-        if (!guard_ || !IsRegularFile(given_) || !IsRegularFile(target_)) return false;
+        if (!IsRegularFile(given_) || !IsRegularFile(target_)) return false;
         std::string current;
         return port_.ReadAll(target_, ReadSharing::WithSaves, current).ok() && current == bytes;
     }
@@ -163,18 +112,7 @@ private:
     }
 
     std::optional<StepFailure> Refusal(const FilePath& path, SaveStep step) const {
-        switch (port_.KindOf(path)) {
-            case FileKind::ReadOnlyFile:
-            case FileKind::Folder:
-                return StepFailure{{FileFault::Denied, port_.DeniedCode()}, step, path};
-            case FileKind::Special:
-                return StepFailure{{FileFault::NotAFile, 0}, step, path};
-            case FileKind::LinkLoop:
-                return StepFailure{{FileFault::LinkLoop, 0}, step, path};
-            case FileKind::Missing:
-            case FileKind::File:
-                break;
-        }
+        if (auto refusal = ReplaceRefusal(port_, path)) return StepFailure{*refusal, step, path};
         return std::nullopt;
     }
 
@@ -182,21 +120,17 @@ private:
     // rename would do, and neither is a read-only backup; nor is a device, a FIFO or a socket,
     // or a link that leads in a circle. The name as given is looked at too: a link the system
     // resolves by itself (/dev/stdout) leads where following it by hand does not.
-    std::optional<StepFailure> CheckReplaceable(bool withBackup) const {
+    std::optional<StepFailure> CheckReplaceable() const {
         if (auto refusal = Refusal(given_, SaveStep::CheckTarget)) return refusal;
         if (auto refusal = Refusal(target_, SaveStep::CheckTarget)) return refusal;
-        if (withBackup) return Refusal(BackupPathOf(target_), SaveStep::CheckBackup);
-        return std::nullopt;
+        return Refusal(BackupPathOf(target_), SaveStep::CheckBackup);
     }
 
     // A file found missing is not replaced: one that another save has made since then is
     // backed up first, in the next round.
-    std::optional<StepFailure> ReplaceOnce(OwnFile& replacement, bool withBackup,
-                                           FileSave& result) {
+    std::optional<StepFailure> ReplaceOnce(OwnFile& replacement, FileSave& result) {
         result.backupKept = false;
         result.keptCopy.clear();
-        // Nothing of a file replaced without a backup or an expectation is needed.
-        if (!withBackup && !Expects()) return Replace(replacement, true);
         std::string old;
         const FileStatus read = port_.ReadAll(target_, ReadSharing::WithSaves, old);
         if (read.fault != FileFault::NotFound && !read.ok()) {
@@ -208,7 +142,6 @@ private:
             return StepFailure{{FileFault::Other, 0}, SaveStep::CheckFound, target_};
         }
         if (!found.exists) return Replace(replacement, false);
-        if (!withBackup) return Replace(replacement, true);
         const std::string& oldBytes = found.bytes;
 
         OwnFile backup(port_, target_, oldBytes);
@@ -233,10 +166,10 @@ private:
         return std::nullopt;
     }
 
-    bool Expects() const { return guard_ && guard_->options.expected; }
+    bool Expects() const { return options_.expected != nullptr; }
 
     bool MayReplaceFound(const FileContents& found) const {
-        return !Expects() || MayReplace(*guard_->options.expected, found);
+        return !Expects() || MayReplace(*options_.expected, found);
     }
 
     // Writing the backup and the kept copy takes a few file operations, flushes among them:
@@ -256,10 +189,9 @@ private:
     }
 
     bool MustKeep(const std::string& oldBytes) const {
-        if (guard_ && guard_->options.keepReplacedForGood) return true;
+        if (options_.keepReplacedForGood) return true;
         if (HoldsLinesNotCarried(AsBytes(oldBytes))) return true;
-        return guard_ && guard_->options.keepRulesNotInTable &&
-               HoldsRulesNotIn(AsBytes(oldBytes), guard_->table);
+        return options_.keepRulesNotInTable && HoldsRulesNotIn(AsBytes(oldBytes), table_);
     }
 
     std::optional<StepFailure> Replace(OwnFile& replacement, bool replace) {
@@ -276,7 +208,7 @@ private:
             : port_(port), copy_(port, target, bytes), status_(copy_.status()), path_(target) {
             if (!status_.ok()) return;
             const LocalTime now = port.Now();
-            for (unsigned attempt = 0; attempt < kNameAttempts; ++attempt) {
+            for (unsigned attempt = 0; attempt < kFreeNameAttempts; ++attempt) {
                 path_ = KeptCopyPathOf(target, now, attempt);
                 status_ = copy_.MoveTo(path_, false);
                 if (status_.fault != FileFault::NameTaken) break;
@@ -308,7 +240,8 @@ private:
     FilePort& port_;
     FilePath given_;
     FilePath target_;
-    const RuleFileGuard* guard_;
+    const SaveOptions& options_;
+    const RuleTable& table_;
 };
 
 }  // namespace
@@ -375,26 +308,18 @@ RuleFileLoad RuleStore::Load(RuleTable& table, const LegacyTextDecoder& legacy) 
     result.path = path_;
     for (unsigned round = 1;; ++round) {
         result.status = port_.ReadAll(path_, ReadSharing::WithWriters, result.bytes);
-        if (result.succeeded() || !MayPassSoon(result.status.fault) || round == kReplaceRounds) {
+        if (result.succeeded() || !MayPassSoon(result.status.fault) || round == kBusyRounds) {
             break;
         }
-        port_.Pause(kPauseBetweenRoundsMs);
+        port_.Pause(kPauseBetweenBusyRoundsMs);
     }
     if (result.succeeded()) result.lines = DecodeRuleFile(AsBytes(result.bytes), table, legacy);
     return result;
 }
 
 FileSave RuleStore::Save(const RuleTable& table, const SaveOptions& options) const {
-    const RuleFileGuard guard{options, table};
-    Saver saver(port_, path_, &guard);
-    FileSave result = saver.Run(EncodeRuleFile(table), true);
+    RuleFileSaver saver(port_, path_, options, table);
+    FileSave result = saver.Run(EncodeRuleFile(table));
     result.path = path_;
-    return result;
-}
-
-FileSave WriteFileAtomically(FilePort& port, const FilePath& path, std::string_view bytes) {
-    Saver saver(port, path);
-    FileSave result = saver.Run(bytes, false);
-    result.path = path;
     return result;
 }

@@ -1,8 +1,8 @@
 // The rule file on disk: loading it into a table and saving a table over it, through a file
 // port, so the module and the workbench read and write it the same way on every platform.
 //
-// A save never leaves the folder without a whole rule file: the new contents go to a file of
-// the save's own first and reach the rule file's name by one rename. The file it replaces is
+// A save never leaves the folder without a whole rule file: it writes as
+// platform/AtomicFile.h does, with the policy of a rule file on top. The file it replaces is
 // kept as "<file>.bak"; when that file held lines the table does not carry (comments, lines
 // of another field count, lines past the last rule the table holds, text that could not be
 // decoded exactly), it is also kept for good under a name no later save reuses,
@@ -129,9 +129,3 @@ private:
     FilePort& port_;
     FilePath path_;
 };
-
-// Replaces a file's contents through a file of its own and one rename, without a backup: for
-// files the workbench writes beside the rule file (CSV, pictures). A read-only file, a folder,
-// a device, FIFO or socket, a link loop or a link's target are handled as a rule file's save
-// handles them; the file replaced is not read.
-FileSave WriteFileAtomically(FilePort& port, const FilePath& path, std::string_view bytes);

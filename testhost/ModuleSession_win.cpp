@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/SystemErrorText.h"
+#include "platform/TextEncoding.h"
 #include "standin/KepTest.h"
 #include "testhost/TextUtf8.h"
 
@@ -95,9 +96,9 @@ Callback Registered(Callback callback, const char* what) {
 
 // "File not found. (error 2)"
 std::string DescribeError(DWORD error) {
-    std::wstring text = SystemErrorText(error, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
-    if (text.empty()) text = L"unknown error";
-    return Utf8FromWide(text) + " (error " + std::to_string(error) + ")";
+    std::u16string text = SystemErrorText(error, ErrorTextLanguage::English);
+    if (text.empty()) text = u"unknown error";
+    return Utf8FromUtf16(text, SurrogateForm::Replaced) + " (error " + std::to_string(error) + ")";
 }
 
 std::filesystem::path DefaultModulePath() {

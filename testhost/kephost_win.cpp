@@ -24,7 +24,7 @@
 #include "platform/FilePaths.h"
 #include "platform/WideText.h"
 #include "rules/RuleFolder.h"
-#include "rules/RuleFolder_win.h"
+#include "settings/Registry_win.h"
 #include "standin/Drawing.h"
 #include "standin/KepTest.h"
 #include "testhost/FileVersion.h"
@@ -49,8 +49,6 @@ constexpr wchar_t kPreviewCaption[] = L"미리 보기";
 constexpr int kPreviewList = 12101;
 constexpr int kPreviewSummary = 12102;
 constexpr int kUndoButton = 12026;
-constexpr wchar_t kSettingsKey[] = L"SOFTWARE\\Ferrimount\\KEP\\Quillet";
-constexpr wchar_t kPreviewSetting[] = L"PreviewBeforeRewrite";
 // Set by wine-run.sh when it runs the program on an Xvfb of its own, which nobody sees.
 constexpr wchar_t kHiddenDisplayVariable[] = L"QUILLET_HIDDEN_DISPLAY";
 
@@ -617,33 +615,24 @@ private:
 class UserPreviewSetting {
 public:
     explicit UserPreviewSetting(bool on) {
-        DWORD size = 0;
-        if (RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, kPreviewSetting, RRF_RT_REG_SZ, nullptr,
-                         nullptr, &size) == ERROR_SUCCESS) {
-            old_.emplace(size / sizeof(wchar_t) + 1, L'\0');
-            size = static_cast<DWORD>(old_->size() * sizeof(wchar_t));
-            RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, kPreviewSetting, RRF_RT_REG_SZ, nullptr,
-                         old_->data(), &size);
-            old_->resize(wcslen(old_->c_str()));
+        if (auto old = ReadSettingValue(SettingRoot::User, kPreviewBeforeRewriteSetting)) {
+            old_ = old->text;
         }
-        Set(on ? L"1" : L"0");
+        (void)RememberText(kPreviewBeforeRewriteSetting, on ? u"1" : u"0");
     }
     ~UserPreviewSetting() {
         if (old_) {
-            Set(*old_);
+            (void)RememberText(kPreviewBeforeRewriteSetting, *old_);
         } else {
-            RegDeleteKeyValueW(HKEY_CURRENT_USER, kSettingsKey, kPreviewSetting);
+            RegDeleteKeyValueW(HKEY_CURRENT_USER, ToWide(kSettingsKey).c_str(),
+                               ToWide(kPreviewBeforeRewriteSetting.name).c_str());
         }
     }
     UserPreviewSetting(const UserPreviewSetting&) = delete;
     UserPreviewSetting& operator=(const UserPreviewSetting&) = delete;
 
 private:
-    static void Set(const std::wstring& text) {
-        RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, kPreviewSetting, REG_SZ, text.c_str(),
-                        static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-    }
-    std::optional<std::wstring> old_;
+    std::optional<std::u16string> old_;
 };
 
 // The file a path names, as (volume, index); nothing when it cannot be opened. Two paths
@@ -695,7 +684,8 @@ private:
 // value names, else beside the module.
 std::filesystem::path RuleFileOf(const ModuleSession& session) {
     return ToWide(
-        ChooseRuleLocation(ReadRuleFolderValues(), ToU16(session.folder().wstring())).file);
+        ChooseRuleLocation(ReadSettingValues(kRuleFolderSetting), ToU16(session.folder().wstring()))
+            .file);
 }
 
 // Runs event 7 and says how the dialog ended and whether, and where, the rule file was
@@ -728,8 +718,8 @@ std::vector<std::filesystem::path> JournalPaths(const ModuleSession& session) {
     std::vector<std::filesystem::path> paths;
     const std::wstring own = LocalAppDataFolder(L"Quillet");
     if (!own.empty()) paths.push_back(own + L"\\journal.csv");
-    const RuleLocation location =
-        ChooseRuleLocation(ReadRuleFolderValues(), ToU16(session.folder().wstring()));
+    const RuleLocation location = ChooseRuleLocation(ReadSettingValues(kRuleFolderSetting),
+                                                     ToU16(session.folder().wstring()));
     wchar_t computer[MAX_COMPUTERNAME_LENGTH + 1] = {};
     DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
     if (location.configured() && location.usable() && GetComputerNameW(computer, &size)) {

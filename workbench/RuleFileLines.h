@@ -31,7 +31,7 @@ struct RuleFileView {
 };
 
 // A file without a mark that is neither UTF-16 nor UTF-8 is read with `legacy`, the decoder
-// of code page `codePage` (rules/LegacyCodePage.h).
+// of code page `codePage` (platform/LegacyCodePage.h).
 RuleFileView ViewRuleFile(std::span<const unsigned char> bytes, const LegacyTextDecoder& legacy,
                           uint32_t codePage);
 

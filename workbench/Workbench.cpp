@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "platform/TextEncoding.h"
-#include "rules/LegacyCodePage.h"
+#include "platform/LegacyCodePage.h"
 #include "rules/RuleFields.h"
 #include "rules/RuleFileFormat.h"
 #include "workbench/JournalCommand.h"

@@ -9,10 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/FilePaths.h"
 #include "platform/SystemFilePort.h"
 #include "platform/TextEncoding.h"
-#include "platform/WideText.h"
 #include "rules/RuleFolder_win.h"
 #include "workbench/Workbench.h"
 
@@ -35,10 +33,9 @@ private:
     UINT previous_;
 };
 
-// The program is installed beside the module, so its own folder is the module's.
-RuleLocation ModuleRuleLocation() {
-    return ChooseRuleLocation(ReadRuleFolderValues(), ToU16(FolderOf(ModuleFileName(nullptr))));
-}
+// Any object of the program: it is installed beside the module, so its own folder is the
+// module's.
+const char programAnchor = 0;
 
 }  // namespace
 
@@ -53,7 +50,7 @@ int wmain(int argc, wchar_t** argv) {
             Utf8FromUtf16(std::u16string(arg.begin(), arg.end()), SurrogateForm::ThreeBytes));
     }
     SystemFilePort files;
-    const RuleLocation seat = ModuleRuleLocation();
+    const RuleLocation seat = RuleLocationOfModule(&programAnchor);
     const int status =
         RunWorkbench(args, std::cout, std::cerr, files, _isatty(_fileno(stdout)) != 0, &seat);
     std::cout.flush();

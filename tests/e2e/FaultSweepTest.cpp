@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "ModuleFixture.h"
-#include "rules/LegacyCodePage.h"
+#include "platform/LegacyCodePage.h"
 #include "rules/RuleFileFormat.h"
 #include "standin/DrawingFile.h"
 #include "standin/KepTest.h"

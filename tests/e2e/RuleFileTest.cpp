@@ -16,7 +16,7 @@
 #include "platform/Handles.h"
 #include "platform/SystemFilePort.h"
 #include "platform/WideText.h"
-#include "rules/LegacyCodePage.h"
+#include "platform/LegacyCodePage.h"
 #include "rules/RuleFileFormat.h"
 #include "rules/RuleStore.h"
 #include "rules/RuleText.h"

@@ -14,7 +14,8 @@
 
 #include "E2eSupport.h"
 #include "platform/Handles.h"
-#include "platform/RegistrySetting.h"
+#include "platform/WideText.h"
+#include "settings/Settings.h"
 #include "standin/KepTest.h"
 #include "testhost/MessageBoxWatcher.h"
 #include "testhost/ModuleSession.h"
@@ -342,11 +343,13 @@ class UserRuleFolder {
 public:
     explicit UserRuleFolder(const std::filesystem::path& folder) {
         const std::wstring text = folder.wstring();
-        RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, kRuleFolderSetting.name, REG_SZ,
-                        text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+        RegSetKeyValueW(HKEY_CURRENT_USER, ToWide(kSettingsKey).c_str(),
+                        ToWide(kRuleFolderSetting.name).c_str(), REG_SZ, text.c_str(),
+                        static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
     }
     ~UserRuleFolder() {
-        RegDeleteKeyValueW(HKEY_CURRENT_USER, kSettingsKey, kRuleFolderSetting.name);
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, ToWide(kSettingsKey).c_str(),
+                           ToWide(kRuleFolderSetting.name).c_str());
     }
     UserRuleFolder(const UserRuleFolder&) = delete;
     UserRuleFolder& operator=(const UserRuleFolder&) = delete;

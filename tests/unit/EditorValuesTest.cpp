@@ -8,11 +8,6 @@
 
 namespace {
 
-TEST(EditorValues, KeyPathIsThePrefixFollowedByTheSubKey) {
-    EXPECT_EQ(MakeKeyPath(kEditorSubKeyName), u"SOFTWARE\\Ferrimount\\KEP\\Quillet");
-    EXPECT_EQ(MakeKeyPath(u""), u"SOFTWARE\\Ferrimount\\KEP\\");
-}
-
 TEST(EditorValues, EachRowStoresItsOwnMember) {
     const HoleRule rule{1, u"201", u"299", u"5.0", u"5.5", u"5.2"};
     HoleRule copy;
@@ -58,53 +53,6 @@ TEST(EditorValues, FlagIsStoredAsOneOrZeroAndOnlyExactlyOneReadsAsEnabled) {
         TakeStoredText(rule, 0, c.text);
         EXPECT_EQ(rule.enabled, c.flag) << std::string(c.text.begin(), c.text.end());
     }
-}
-
-std::vector<unsigned char> Utf16Bytes(std::u16string_view text) {
-    std::vector<unsigned char> bytes;
-    for (char16_t unit : text) {
-        bytes.push_back(static_cast<unsigned char>(unit & 0xFF));
-        bytes.push_back(static_cast<unsigned char>(unit >> 8));
-    }
-    return bytes;
-}
-
-TEST(EditorValues, RegistryDataIsReadUpToTheFirstNullWithinTheBytesRead) {
-    struct Case {
-        const char* what;
-        std::vector<unsigned char> bytes;
-        std::u16string expected;
-    };
-    std::vector<unsigned char> oddWithNull = Utf16Bytes(u"a");
-    oddWithNull.push_back(0x62);  // half of a second unit
-    std::vector<unsigned char> oddNoNull = Utf16Bytes(u"ab");
-    oddNoNull.push_back(0x63);
-    const Case cases[] = {
-        {"terminated", Utf16Bytes(std::u16string(u"8.5\0", 4)), u"8.5"},
-        {"no null", Utf16Bytes(u"8.99"), u"8.99"},
-        {"empty data", {}, u""},
-        {"null alone", {0, 0}, u""},
-        {"one byte", {0x41}, u""},
-        {"odd count after a whole unit", oddWithNull, u"a"},
-        {"odd count, no null", oddNoNull, u"ab"},
-        {"text after the null is ignored",
-         Utf16Bytes(std::u16string(u"12\0"
-                                   u"34",
-                                   5)),
-         u"12"},
-        {"Hangul, little-endian", Utf16Bytes(u"적용"), u"적용"},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(DecodeRegistryText(c.bytes), c.expected) << c.what;
-    }
-}
-
-TEST(EditorValues, FullBufferWithoutNullGivesItsWholeUnits) {
-    // The most a read can deliver: 255 bytes, none of them a null unit.
-    const std::vector<unsigned char> bytes(kEditorValueMaxBytes, 0x31);
-    const std::u16string text = DecodeRegistryText(bytes);
-    EXPECT_EQ(text.size(), 127u);
-    EXPECT_EQ(text, std::u16string(127, u'\x3131'));
 }
 
 // 적용 takes a value only when the whole text reads as a number; the new diameter must

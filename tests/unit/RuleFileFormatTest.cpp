@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "rules/LegacyCodePage.h"
+#include "platform/LegacyCodePage.h"
 #include "rules/RuleLines.h"
 
 #include <string>

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "FakeFiles.h"
+#include "platform/AtomicFile.h"
 #include "platform/TextEncoding.h"
 
 namespace {

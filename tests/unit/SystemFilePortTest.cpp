@@ -13,6 +13,7 @@
 #include <iterator>
 #include <thread>
 
+#include "platform/AtomicFile.h"
 #include "rules/RuleStore.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/TextEncoding.h"
-#include "rules/LegacyCodePage.h"
+#include "platform/LegacyCodePage.h"
 #include "rules/RuleFileFormat.h"
 #include "workbench/RuleFileLines.h"
 

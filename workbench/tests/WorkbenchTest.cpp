@@ -14,7 +14,7 @@
 
 #include "platform/SystemFilePort.h"
 #include "platform/TextEncoding.h"
-#include "rules/LegacyCodePage.h"
+#include "platform/LegacyCodePage.h"
 #include "rules/RuleFileFormat.h"
 #include "workbench/FindingCodes.h"
 #include "workbench/RuleFileLines.h"

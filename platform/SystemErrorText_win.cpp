@@ -1,5 +1,7 @@
 #include "platform/SystemErrorText.h"
 
+#include <windows.h>
+
 #include <memory>
 
 namespace {
@@ -10,15 +12,18 @@ struct LocalFreeDeleter {
 
 }  // namespace
 
-std::wstring SystemErrorText(DWORD error, LANGID language) {
+std::u16string SystemErrorText(uint32_t code, ErrorTextLanguage language) {
+    // Language 0 lets the system choose the user's language.
+    const LANGID id =
+        language == ErrorTextLanguage::English ? MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US) : 0;
     wchar_t* buffer = nullptr;
     const DWORD length = FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error, language, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+        nullptr, code, id, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
     const std::unique_ptr<wchar_t, LocalFreeDeleter> owner(buffer);
     if (length == 0 || buffer == nullptr) return {};
-    std::wstring text(buffer, length);
-    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) {
+    std::u16string text(buffer, buffer + length);
+    while (!text.empty() && (text.back() == u'\r' || text.back() == u'\n' || text.back() == u' ')) {
         text.pop_back();
     }
     return text;

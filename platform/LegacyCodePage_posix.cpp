@@ -1,4 +1,4 @@
-#include "rules/LegacyCodePage.h"
+#include "platform/LegacyCodePage.h"
 
 #include <errno.h>
 #include <iconv.h>

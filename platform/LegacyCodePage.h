@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "rules/RuleFileFormat.h"
+#include "platform/TextEncoding.h"
 
 // Off Windows, where no system code page applies to Windows files, the system code page is
 // taken to be this one: the module's shops run a Korean Windows.
