@@ -81,8 +81,8 @@ std::vector<StepwiseStep> StepwiseSteps(const RuleTable& table, const HoleRecord
     for (int32_t n = 1; n <= table.count(); ++n) {
         const HoleRule& rule = table.rule(n);
         if (rule.enabled == 0) continue;
+        if (!IsUsableNewDiameter(rule.DiameterModify)) continue;
         const double modify = DiameterOf(rule.DiameterModify);
-        if (!(modify > 0.0) || std::isinf(modify)) continue;
         const int32_t from = CodeOf(rule.CodeFrom);
         int32_t to = CodeOf(rule.CodeTo);
         if (to == 0) to = from;
