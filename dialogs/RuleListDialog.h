@@ -9,11 +9,22 @@
 #include "platform/ModalDialog.h"
 #include "rules/RuleTable.h"
 
+// What the list offers beside the rules: the preview's switch, which comes back as the user
+// left it, and the undo of the last rewrite.
+struct RuleListOptions {
+    bool previewBeforeRewrite = false;
+    bool previewDecidedByMachine = false;  // the box is shown, disabled
+    // Null when there is nothing to undo. Runs the undo (with its question); true while there
+    // is still a rewrite to undo afterwards.
+    std::function<bool()> undoLastRewrite;
+};
+
 class RuleListDialog final : public ModalDialog {
 public:
-    explicit RuleListDialog(RuleTable& rules);
+    RuleListDialog(RuleTable& rules, RuleListOptions& options);
 
     RuleTable& Rules;
+    RuleListOptions& Options;
     ReportListControl RuleList;
 
 protected:
@@ -39,6 +50,7 @@ private:
     void OnAdd();
     void OnDelete();
     void OnModify();
+    void OnUndo();
 
     // True while the dialog itself changes rows and boxes, whose notifications must not
     // be taken for the user's.

@@ -42,10 +42,14 @@ private:
 
 }  // namespace
 
-RuleListDialog::RuleListDialog(RuleTable& rules) : ModalDialog(IDD_HOLE_DIAMETER), Rules(rules) {}
+RuleListDialog::RuleListDialog(RuleTable& rules, RuleListOptions& options)
+    : ModalDialog(IDD_HOLE_DIAMETER), Rules(rules), Options(options) {}
 
-void RuleListDialog::DoDataExchange(bool /*saveAndValidate*/) {
+void RuleListDialog::DoDataExchange(bool saveAndValidate) {
     if (RuleList.hwnd() == nullptr) RuleList.SubclassWindow(Item(IDC_RULE_LIST));
+    int32_t preview = Options.previewBeforeRewrite ? 1 : 0;
+    ExchangeCheck(saveAndValidate, IDC_PREVIEW_BEFORE_REWRITE, preview);
+    Options.previewBeforeRewrite = preview != 0;
 }
 
 BOOL RuleListDialog::OnInitDialog() {
@@ -55,6 +59,8 @@ BOOL RuleListDialog::OnInitDialog() {
     for (const ListColumn& shown : kColumns) {
         RuleList.InsertScaledColumn(column++, shown.header, shown.width, LVCFMT_CENTER);
     }
+    EnableWindow(Item(IDC_PREVIEW_BEFORE_REWRITE), !Options.previewDecidedByMachine);
+    EnableWindow(Item(IDC_UNDO), Options.undoLastRewrite != nullptr);
     FillList();
     return TRUE;
 }
@@ -79,6 +85,9 @@ void RuleListDialog::OnCommand(int controlId, int notifyCode) {
             break;
         case IDC_MODIFY:
             OnModify();
+            break;
+        case IDC_UNDO:
+            OnUndo();
             break;
         default:
             break;
@@ -226,6 +235,15 @@ void RuleListDialog::OnModify() {
             Rules.Replace(RuleOfRow(row), editor.Rule());
             FillList();
         }
+    }
+    FocusList();
+}
+
+// An undo cannot be undone: once it ran the button stays disabled.
+void RuleListDialog::OnUndo() {
+    if (Options.undoLastRewrite != nullptr && IsWindowEnabled(Item(IDC_UNDO)) &&
+        !Options.undoLastRewrite()) {
+        EnableWindow(Item(IDC_UNDO), FALSE);
     }
     FocusList();
 }

@@ -16,6 +16,8 @@
 #define IDC_ADD 12000
 #define IDC_DELETE 12001
 #define IDC_MODIFY 12002
+#define IDC_PREVIEW_BEFORE_REWRITE 12025
+#define IDC_UNDO 12026
 
 // "Master Setting": the rule editor.
 #define IDC_CODE_FROM 12001

@@ -18,6 +18,8 @@ struct PreviewSetting {
 };
 PreviewSetting ReadPreviewSetting();
 
+class RuleSession;
+
 class RewriteSession {
 public:
     explicit RewriteSession(const RuleSession& rules) : rules_(rules) {}
@@ -35,6 +37,10 @@ public:
     // rewrite wrote and tells the outcome; the undo point is gone then. Returns true when the
     // undo ran.
     bool UndoLastRewrite(HoleHost& host);
+
+    // Event 7: the rule list, with the preview's switch (remembered as the user's value when
+    // the list is confirmed and the machine does not decide) and the undo.
+    void EditRules(RuleSession& rules, HoleHost& host);
 
 private:
     void Journal(JournalAction action, const std::string& rewriteId, const Timestamp& time,

@@ -109,6 +109,22 @@ bool RewriteSession::UndoLastRewrite(HoleHost& host) {
     return true;
 }
 
+void RewriteSession::EditRules(RuleSession& rules, HoleHost& host) {
+    const PreviewSetting preview = ReadPreviewSetting();
+    RuleListOptions options{preview.on, preview.decidedByMachine, {}};
+    if (CanUndo()) {
+        options.undoLastRewrite = [this, &host] {
+            UndoLastRewrite(host);
+            return CanUndo();
+        };
+    }
+    const bool confirmed = rules.EditInRuleList(options);
+    if (confirmed && !preview.decidedByMachine && options.previewBeforeRewrite != preview.on) {
+        (void)RememberText(kPreviewBeforeRewriteSetting,
+                           options.previewBeforeRewrite ? u"1" : u"0");
+    }
+}
+
 // The seat's own journal, and its file in the rule folder while that folder can be reached.
 // A journal that cannot be written never undoes or stops what was done.
 void RewriteSession::Journal(JournalAction action, const std::string& rewriteId,

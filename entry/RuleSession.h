@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "dialogs/RuleListDialog.h"
 #include "entry/RuleFileReport.h"
 #include "platform/SystemFilePort.h"
 #include "rules/ReplacedRules.h"
@@ -31,8 +32,9 @@ public:
     // works; when the list is confirmed the table is saved, and a failed save is shown. A
     // rule file changed elsewhere since the load, or one the load could not read, is
     // replaced only when the user says so. A cancelled list, or a save the user declined,
-    // keeps its changes in the table until the next load.
-    void EditInRuleList();
+    // keeps its changes in the table until the next load. The list also shows `options`, and
+    // leaves the preview's switch in it as the user left it; true when it ended with 확인.
+    bool EditInRuleList(RuleListOptions& options);
 
 private:
     struct LocalCopy {

@@ -193,12 +193,13 @@ bool RuleSession::LoadCopy(const LocalCopy& copy) {
     return true;
 }
 
-void RuleSession::EditInRuleList() {
-    if (RuleListIsOpen()) return;
+bool RuleSession::EditInRuleList(RuleListOptions& options) {
+    if (RuleListIsOpen()) return false;
     const int32_t countAtOpen = table_.count();
-    RuleListDialog list(table_);
-    if (list.DoModal() != IDOK || !ConfirmedListSaves(countAtOpen, table_.count())) return;
-    SaveConfirmed();
+    RuleListDialog list(table_, options);
+    if (list.DoModal() != IDOK) return false;
+    if (ConfirmedListSaves(countAtOpen, table_.count())) SaveConfirmed();
+    return true;
 }
 
 // Each answer of yes agrees to replace exactly the file the question was about: a file

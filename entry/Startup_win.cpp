@@ -71,7 +71,10 @@ int32_t __cdecl ExecuteCallback(int32_t eventCode) {
                 rewrites.Rewrite(host);
             });
         case kEventRuleDialog:
-            return HandleEvent([] { rules.EditInRuleList(); });
+            return HandleEvent([] {
+                KepLibHost host;
+                rewrites.EditRules(rules, host);
+            });
         default:
             return kEventNotHandled;
     }

@@ -286,7 +286,41 @@ TEST_F(DialogTemplates, HoleDiameterListsItsControlsInOrder) {
     for (short k = 0; k < 10; ++k) {
         expected.push_back({kStaticId, kStatic, help[k], text});
     }
+    // Added after every control above, so that their tab order stays.
+    expected.push_back({IDC_UNDO, kButton, L"되돌리기", push});
+    expected.push_back({IDC_PREVIEW_BEFORE_REWRITE, kButton, L"적용 전 미리 보기",
+                        kChild | WS_TABSTOP | BS_AUTOCHECKBOX});
+    expected.push_back({kStaticId, kStatic, L"5. 되돌리기 : 마지막 수정 취소", text});
     ExpectControls(t, expected);
+    ExpectLaidOut(t);
+    if (t.controls.size() != expected.size()) return;
+    // 되돌리기 below REV, the box left of 확인 on its line, the fifth help line under the fourth.
+    const Control& ok = t.controls[0];
+    const Control& rev = t.controls[5];
+    const Control& undo = t.controls[20];
+    const Control& box = t.controls[21];
+    const Control& fourth = t.controls[19];
+    const Control& fifth = t.controls[22];
+    EXPECT_EQ(undo.x, rev.x);
+    EXPECT_EQ(undo.y, rev.y + rev.cy);
+    EXPECT_LE(box.x + box.cx, ok.x);
+    EXPECT_TRUE(box.y >= ok.y && box.y + box.cy <= ok.y + ok.cy);
+    EXPECT_EQ(fifth.x, fourth.x);
+    EXPECT_EQ(fifth.y, fourth.y + 13);
+    EXPECT_TRUE(Contains(t.controls[9], fifth));  // inside the Help frame
+}
+
+TEST_F(DialogTemplates, PreviewListsItsControlsInOrder) {
+    const Template t = Load(12100);
+    ExpectFrame(t, L"미리 보기");
+    ExpectControls(
+        t, {
+               {12102, kStatic, L"", kChild | WS_GROUP | SS_LEFT},
+               {12101, std::wstring(L"SysListView32"), L"",
+                kChild | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL},
+               {IDOK, kButton, L"적용", kChild | WS_TABSTOP | BS_DEFPUSHBUTTON},
+               {IDCANCEL, kButton, L"취소", kChild | WS_TABSTOP | BS_PUSHBUTTON},
+           });
     ExpectLaidOut(t);
 }
 

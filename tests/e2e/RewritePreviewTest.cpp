@@ -1,7 +1,8 @@
 // Event 0 with the preview on: "미리 보기" shows every step the rewrite would change, 적용
 // (Enter) amends exactly that and 취소 (Esc) nothing; the machine's PreviewBeforeRewrite
-// decides over the user's; each rewrite's rows reach this user's journal. Every module reads
-// the setting at event 0, so these tests run alone.
+// decides over the user's, and the rule list's box sets the user's; 되돌리기 undoes the last
+// rewrite once; rewrites and undos reach this user's journal. Every module reads the setting
+// at event 0, so these tests run alone.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,6 +14,8 @@
 #include "DialogFixture.h"
 #include "command/RewriteJournal.h"
 #include "command/Sha256.h"
+#include "dialogs/resource.h"
+#include "host/KepLib.h"
 #include "testhost/StandinLog.h"
 
 namespace fs = std::filesystem;
@@ -49,6 +52,20 @@ bool LogHas(const std::string& line) {
     return std::ranges::find(log, line) != log.end();
 }
 
+std::optional<std::wstring> UserPreviewValue() {
+    wchar_t text[16] = {};
+    DWORD size = sizeof text;
+    if (RegGetValueW(HKEY_CURRENT_USER, kEditorKey, kPreviewSetting, RRF_RT_REG_SZ, nullptr, text,
+                     &size) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    return std::wstring(text);
+}
+
+bool Checked(HWND dialog, int id) {
+    return SendMessageW(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
 class PreviewTest : public DialogTest {
 protected:
     void SetUp() override {
@@ -58,6 +75,14 @@ protected:
     void TearDown() override {
         ClearSettings();
         DialogTest::TearDown();
+    }
+    // Presses 되돌리기, whose question is a modal message box, and waits until `boxes` boxes
+    // were seen in all.
+    void PressUndo(HWND dialog, size_t boxes) {
+        PressLater(dialog, IDC_UNDO);
+        for (int waited = 0; MessageBoxes().size() < boxes && waited < 5000; waited += 20)
+            Sleep(20);
+        Settle(dialog);
     }
     static void ClearSettings() {
         for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
@@ -142,6 +167,76 @@ TEST_F(PreviewTest, TheMachinesValueDecidesForEveryUser) {
     });
     EXPECT_TRUE(shown);
     EXPECT_EQ(ReadStandinLog().back(), "KepDlgMessageBox(\"총 1개의 구멍을 수정하였습니다.\")");
+}
+
+TEST_F(PreviewTest, TheListsBoxSetsTheUsersValueUnlessTheMachineDecides) {
+    StartWithRules(kRules);
+    RunRuleList([](HWND dialog, const ListView&) {
+        EXPECT_FALSE(Checked(dialog, IDC_PREVIEW_BEFORE_REWRITE));
+        EXPECT_TRUE(ItemEnabled(dialog, IDC_PREVIEW_BEFORE_REWRITE));
+        Press(dialog, IDC_PREVIEW_BEFORE_REWRITE);
+        Press(dialog, IDCANCEL);  // 취소 keeps the setting as it was
+    });
+    EXPECT_EQ(UserPreviewValue(), std::nullopt);
+    RunRuleList([](HWND dialog, const ListView&) {
+        Press(dialog, IDC_PREVIEW_BEFORE_REWRITE);
+        Press(dialog, IDOK);
+    });
+    EXPECT_EQ(UserPreviewValue(), L"1");
+
+    SetPreview(HKEY_LOCAL_MACHINE, L"0");
+    RunRuleList([](HWND dialog, const ListView&) {
+        EXPECT_FALSE(Checked(dialog, IDC_PREVIEW_BEFORE_REWRITE));
+        EXPECT_FALSE(ItemEnabled(dialog, IDC_PREVIEW_BEFORE_REWRITE));
+        Press(dialog, IDOK);
+    });
+    EXPECT_EQ(UserPreviewValue(), L"1");
+}
+
+// A step changed between the rewrite and its undo is left as it is and told; the undo is
+// asked first, runs once, and is journaled under the rewrite's id.
+TEST_F(PreviewTest, UndoPutsBackTheLastRewriteOnceAndLeavesAStepChangedSince) {
+    StartWithRules(kRules);
+    RunRuleList([](HWND dialog, const ListView&) {
+        EXPECT_FALSE(ItemEnabled(dialog, IDC_UNDO));  // nothing rewritten yet
+        Press(dialog, IDCANCEL);
+    });
+    ASSERT_EQ(RewriteProbe(), kProbeAfter);
+    HoleRecord record{};
+    ASSERT_EQ(KepHolGetHoleData(1, &record), 0);
+    record.steps[1].diameter = 9.5;  // step 2 changed by hand since
+    ASSERT_EQ(KepHolAmendHoleData(1, &record), 0);
+
+    AnswerMessageBoxesWith(IDNO);
+    RunRuleList([this](HWND dialog, const ListView&) {
+        PressUndo(dialog, 1);
+        EXPECT_TRUE(ItemEnabled(dialog, IDC_UNDO));
+        AnswerMessageBoxesWith(IDYES);
+        PressUndo(dialog, 3);
+        EXPECT_FALSE(ItemEnabled(dialog, IDC_UNDO));  // an undo cannot be undone
+        Press(dialog, IDCANCEL);
+    });
+    EXPECT_EQ(ProbeDiameters(), (std::vector<double>{8.3, 9.5, 5.1, 10}));
+    ASSERT_EQ(MessageBoxes().size(), 3u);
+    EXPECT_NE(MessageBoxes()[0].text.find("에 바꾼 구멍 1개를 되돌리겠습니까?"), std::string::npos);
+    EXPECT_EQ(MessageBoxes()[2].text,
+              "구멍 1개를 되돌렸습니다.\r\n단계 1개는 그 뒤에 바뀌어 그대로 두었습니다.");
+    RunRuleList([](HWND dialog, const ListView&) {
+        EXPECT_FALSE(ItemEnabled(dialog, IDC_UNDO));
+        Press(dialog, IDCANCEL);
+    });
+
+    const JournalFile journal = ReadOwnJournal();
+    ASSERT_GE(journal.rows.size(), 5u);
+    const JournalRow& undone = journal.rows.back();
+    const JournalAct& undo = journal.acts[undone.act];
+    const JournalAct& rewrite = journal.acts[journal.rows[journal.rows.size() - 3].act];
+    EXPECT_EQ(undo.action, JournalAction::Undo);
+    EXPECT_EQ(rewrite.action, JournalAction::Rewrite);
+    EXPECT_EQ(undo.rewriteId, rewrite.rewriteId);
+    EXPECT_EQ(std::tie(undone.step, undone.before, undone.after), std::tuple(3, 5.05, 5.1));
+    EXPECT_EQ(journal.rows[journal.rows.size() - 2].step, 1);
+    ExpectMessageBoxes(3);
 }
 
 }  // namespace
