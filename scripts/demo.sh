@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the hole command of the built Quillet.dll on the sample plate under Wine: starts the
-# command, selects every element, sends event 0 (rewrite the selected holes) and prints the
-# host messages and the holes' diameters before and after.
+# command, selects every element, sends event 0 (rewrite the selected holes) with the preview
+# on and applies it, then undoes that rewrite from the rule list, and prints the preview's
+# rows, the host messages and message boxes, and the holes' diameters before and after.
 #   usage: scripts/demo.sh BUILD_DIR        (a Windows build tree, e.g. build/windows)
 set -euo pipefail
 
@@ -29,11 +30,13 @@ trap cleanup EXIT
 echo "demo: preparing the Wine prefix (the first time takes about half a minute)"
 timeout 300 "$build/wine-prefix.sh" setup
 
-echo "demo: kephost.exe --drawing samples/plate.drawing --rules samples/Quillet.def --select all --event 0"
+echo "demo: kephost.exe --drawing samples/plate.drawing --rules samples/Quillet.def --select all --preview apply --event 0 --undo yes"
 echo
 timeout 120 "$build/wine-run.sh" "$build/bin/kephost.exe" \
     --drawing "Z:$root/samples/plate.drawing" \
     --rules "Z:$root/samples/Quillet.def" \
     --workdir "Z:$work" \
     --select all \
-    --event 0
+    --preview apply \
+    --event 0 \
+    --undo yes
