@@ -57,12 +57,14 @@ share="$scratch/share"
 mkdir -p "$share"
 cp "$root/samples/Quillet.def" "$share/"
 
-# The sample plate through kephost and the installed module, with the rules on the share.
+# The sample plate through kephost and the installed module, with the rules on the share;
+# the preview, which PREVIEW=1 turns on, is applied.
 run_command() {
     local output
     output=$("$wine_run" "$build/bin/kephost.exe" --module "$(win "$plugins/Quillet.dll")" \
                  --workdir "$(win "$plugins")" --drawing "$(win "$root/samples/plate.drawing")" \
-                 --select all --event 0 </dev/null 2>&1) || fail "$1: kephost failed: $output"
+                 --select all --preview apply --event 0 </dev/null 2>&1) ||
+        fail "$1: kephost failed: $output"
     grep -q "총 22개의 구멍을 수정하였습니다." <<<"$output" ||
         fail "$1: the installed module did not rewrite by the share's rules: $output"
 }
@@ -100,6 +102,7 @@ registered "$(product_code "$next_msi")" || fail "$next_version is not installed
     fail "PreviewBeforeRewrite is '$(value_of PreviewBeforeRewrite)'"
 [[ "$(shop_files)" == "$shop" ]] || fail "the upgrade changed the shop's files"
 run_command "after the upgrade"
+shop=$(shop_files)  # with the rows that rewrite appended to the share's journal
 
 step "uninstall"
 msiexec /x "$(win "$next_msi")" /qn || fail "the removal failed"
