@@ -73,7 +73,8 @@ TEST_F(JournalCommand, ReadsEverySeatsFileOfARuleFolderInTimeOrder) {
     EXPECT_EQ(Run({(folder_ / "journal").string(), (folder_ / "journal/CAM1.csv").string()}),
               kExitClean);
     EXPECT_EQ(out_.str(), all);
-    const RuleLocation seat = ChooseRuleLocation({folder_.u16string(), std::nullopt}, u"/m");
+    const RuleLocation seat =
+        ChooseRuleLocation({RuleFolderValue::Text(folder_.u16string()), std::nullopt}, u"/m");
     EXPECT_EQ(Run({}, &seat), kExitClean);
     EXPECT_EQ(out_.str(), all);
 }
