@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "controls/CellHitTest.h"
+#include "controls/ColumnUnderPoint.h"
 #include "controls/DpiScale.h"
 #include "platform/Handles.h"
 #include "platform/WindowDpi.h"

@@ -1,14 +1,7 @@
-#include "entry/ModuleApp_win.h"
+#include "platform/WinApp.h"
 
 // The one application object of the module, constructed when the module is loaded.
-ModuleApp theModuleApp;
-
-// The module's start-up must not fail on account of the base class: the module has nothing
-// of its own to set up here.
-BOOL ModuleApp::OnModuleLoaded() {
-    WinApp::OnModuleLoaded();
-    return TRUE;
-}
+WinApp theModuleApp;
 
 namespace __gnu_cxx {
 // The C++ runtime's own clean-up (libstdc++): frees the emergency pool for exceptions,
@@ -22,7 +15,8 @@ void __freeres();
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) {
         DisableThreadLibraryCalls(instance);
-        return WinApp::StartModule(instance);
+        WinApp::StartModule(instance);
+        return TRUE;
     }
     // FreeLibrary (not the end of the process, which frees everything anyway). No exception
     // is in flight while the module is unloaded, so the pool is no longer needed.

@@ -5,25 +5,24 @@
 
 #include <memory>
 #include <string>
+#include <type_traits>
 
 namespace {
 
 constexpr char16_t kReplacementCharacter = 0xFFFD;
 
+// iconv_t is a pointer in glibc: the owner holds it as it is.
 struct IconvCloser {
-    void operator()(iconv_t* converter) const {
-        iconv_close(*converter);
-        delete converter;
-    }
+    void operator()(std::remove_pointer_t<iconv_t>* converter) const { iconv_close(converter); }
 };
-using Converter = std::unique_ptr<iconv_t, IconvCloser>;
+using Converter = std::unique_ptr<std::remove_pointer_t<iconv_t>, IconvCloser>;
 
 // glibc names Windows code page N "CPN" (CP949 is Unified Hangul Code, as Windows has it).
 Converter Open(uint32_t codePage) {
     const std::string name = "CP" + std::to_string(codePage);
     const iconv_t converter = iconv_open("UTF-16LE", name.c_str());
     if (converter == reinterpret_cast<iconv_t>(-1)) return nullptr;
-    return Converter(new iconv_t(converter));
+    return Converter(converter);
 }
 
 void AppendUtf16Le(std::u16string& text, const char* bytes, size_t size) {
@@ -45,7 +44,7 @@ std::u16string Decode(uint32_t codePage, std::span<const unsigned char> bytes) {
     while (inLeft > 0) {
         char* outAt = out;
         size_t outLeft = sizeof out;
-        const size_t result = iconv(*converter, &in, &inLeft, &outAt, &outLeft);
+        const size_t result = iconv(converter.get(), &in, &inLeft, &outAt, &outLeft);
         const int error = errno;
         AppendUtf16Le(text, out, static_cast<size_t>(outAt - out));
         if (result != static_cast<size_t>(-1) || error == E2BIG) continue;
@@ -56,7 +55,7 @@ std::u16string Decode(uint32_t codePage, std::span<const unsigned char> bytes) {
             ++in;
             --inLeft;
         }
-        iconv(*converter, nullptr, nullptr, nullptr, nullptr);
+        iconv(converter.get(), nullptr, nullptr, nullptr, nullptr);
     }
     return text;
 }

@@ -92,7 +92,7 @@ int WriteAll(int fd, std::string_view bytes) {
     return 0;
 }
 
-std::string FolderOf(const std::string& path) {
+std::string ParentFolderOf(const std::string& path) {
     const size_t slash = path.rfind('/');
     if (slash == std::string::npos) return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
@@ -101,7 +101,8 @@ std::string FolderOf(const std::string& path) {
 // Makes a rename itself durable; the file is in place either way, so a folder that cannot be
 // synced is not reported.
 void SyncFolderOf(const std::string& path) {
-    const Descriptor folder(::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const Descriptor folder(
+        ::open(ParentFolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folder.valid()) ::fsync(folder.get());
 }
 
@@ -255,7 +256,7 @@ FilePath SystemFilePort::FollowLinks(const FilePath& path) {
         const ssize_t length = ::readlink(current.c_str(), target.data(), target.size());
         if (length < 0) break;
         target.resize(static_cast<size_t>(length));
-        current = target.starts_with('/') ? target : FolderOf(current) + "/" + target;
+        current = target.starts_with('/') ? target : ParentFolderOf(current) + "/" + target;
     }
     return FromSystemPath(current);
 }

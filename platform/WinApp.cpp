@@ -16,16 +16,8 @@ WinApp::~WinApp() {
     if (currentApp == this) currentApp = nullptr;
 }
 
-BOOL WinApp::OnModuleLoaded() {
-    return TRUE;
-}
-
-BOOL WinApp::StartModule(HINSTANCE instance) {
-    if (currentApp == nullptr) return TRUE;
-    currentApp->instance_ = instance;
-    if (currentApp->started_) return TRUE;
-    currentApp->started_ = true;
-    return currentApp->OnModuleLoaded();
+void WinApp::StartModule(HINSTANCE instance) {
+    if (currentApp != nullptr) currentApp->instance_ = instance;
 }
 
 HINSTANCE ModuleInstance() {

@@ -1,6 +1,5 @@
-// The module's application object: one per module,
-// constructed with the module's static objects. The module's start-up (DllMain) hands it
-// the module's HINSTANCE and runs OnModuleLoaded once.
+// The module's application object: one per module, constructed with the module's static
+// objects. The module's start-up (DllMain) hands it the module's HINSTANCE.
 #pragma once
 
 #include <windows.h>
@@ -8,21 +7,17 @@
 class WinApp {
 public:
     WinApp();
-    virtual ~WinApp();
+    ~WinApp();
     WinApp(const WinApp&) = delete;
     WinApp& operator=(const WinApp&) = delete;
 
-    virtual BOOL OnModuleLoaded();
-
     HINSTANCE instance() const { return instance_; }
 
-    // For DllMain on DLL_PROCESS_ATTACH. Returns FALSE, failing the load, when OnModuleLoaded
-    // does.
-    static BOOL StartModule(HINSTANCE instance);
+    // For DllMain on DLL_PROCESS_ATTACH.
+    static void StartModule(HINSTANCE instance);
 
 private:
     HINSTANCE instance_ = nullptr;
-    bool started_ = false;
 };
 
 // The module's own HINSTANCE, to take dialog templates and other resources from the module

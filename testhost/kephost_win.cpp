@@ -19,7 +19,6 @@
 #include <vector>
 
 #include "QuilletVersion.h"
-#include "command/HoleCommand.h"
 #include "command/JournalFiles.h"
 #include "platform/FilePaths.h"
 #include "platform/WideText.h"
@@ -251,11 +250,9 @@ Options ParseArguments(int argc, wchar_t** argv) {
 // (the rule file could not be read or saved, rules beyond the 49th), an error message on
 // the host's message line, or the host message box that ends a failed rewrite.
 bool IsProblemLine(const std::string& line) {
-    static const std::string errorOccurred =
-        "KepDlgMessageBox(\"" +
-        Utf8FromWide(std::wstring(std::begin(hole_messages::kErrorOccurred),
-                                  std::end(hole_messages::kErrorOccurred) - 1)) +
-        "\")";
+    // The host message box of a failed rewrite, as the stand-in logs it.
+    static constexpr std::string_view errorOccurred =
+        "KepDlgMessageBox(\"Error가 발생하였습니다.\")";
     return line.starts_with("MessageBox(") || line.starts_with("KepMsgPutErrorMessage(") ||
            line == errorOccurred;
 }

@@ -15,7 +15,7 @@
 #include "command/RewriteJournal.h"
 #include "workbench/Arguments.h"
 #include "workbench/Json.h"
-#include "workbench/RuleStore.h"
+#include "workbench/NamedFiles.h"
 #include "workbench/TerminalText.h"
 #include "workbench/Workbench.h"
 

@@ -1,21 +1,12 @@
 // The map of a rule table, and the difference between two tables, as one self-contained SVG
 // picture: code bands across, input diameters up, one rectangle per piece coloured by the
-// diameter it becomes. The rectangles carry their numbers as data-* attributes written as
-// the JSON reports write them.
+// diameter it becomes (the content in PictureModel, the drawing in PictureSvg).
 #pragma once
 
 #include <string>
 #include <vector>
 
-#include "workbench/RuleAnalysis.h"
-#include "workbench/RuleDiff.h"
-
-// A rule file as the picture names it: its name and a time the caller chose to show
-// (usually when the file was last written).
-struct PictureSource {
-    std::string name;
-    std::string time;
-};
+#include "workbench/PictureModel.h"
 
 // `map` is MapRules(table); the table itself gives the disabled rules and the rule texts.
 std::string MapPictureSvg(const RuleTable& table, const std::vector<MapSegment>& map,

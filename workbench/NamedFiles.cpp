@@ -1,4 +1,4 @@
-#include "workbench/RuleStore.h"
+#include "workbench/NamedFiles.h"
 
 #include "rules/RuleStore.h"
 #include "rules/SaveReport.h"

@@ -1,4 +1,4 @@
-#include "controls/CellHitTest.h"
+#include "controls/ColumnUnderPoint.h"
 
 int ColumnAtX(int x, int rowLeft, std::span<const int> columnWidths) {
     int left = rowLeft;

@@ -1,4 +1,4 @@
-#include "controls/CellHitTest.h"
+#include "controls/ColumnUnderPoint.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 
 namespace {
 
-TEST(CellHitTest, ColumnsAreSummedFromTheRowsLeftEdge) {
+TEST(ColumnUnderPoint, ColumnsAreSummedFromTheRowsLeftEdge) {
     const std::vector<int> widths{40, 100, 100, 100};
     struct Case {
         int x, rowLeft, column;
@@ -25,7 +25,7 @@ TEST(CellHitTest, ColumnsAreSummedFromTheRowsLeftEdge) {
     }
 }
 
-TEST(CellHitTest, NoColumnsOrEmptyColumns) {
+TEST(ColumnUnderPoint, NoColumnsOrEmptyColumns) {
     EXPECT_EQ(ColumnAtX(0, 0, {}), -1);
     // A zero-width column still owns its one boundary pixel, before the next column.
     const std::vector<int> widths{0, 10};
