@@ -1,6 +1,7 @@
 #include "tests/reference/StepwiseRewrite.h"
 
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <cwchar>
 #include <string>
