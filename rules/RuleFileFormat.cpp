@@ -68,7 +68,8 @@ std::span<const unsigned char> WithoutFinalNuls(std::span<const unsigned char> b
     return bytes.first(size);
 }
 
-bool IsSeparator(char16_t c) {
+// Used only where the machine's byte order is not the file's.
+[[maybe_unused]] bool IsSeparator(char16_t c) {
     return c == kTab || c == kLf || c == kCr;
 }
 
@@ -88,9 +89,10 @@ public:
             const char16_t* const units = field.data();
             const size_t size = field.size();
             std::memcpy(out_, units, size * sizeof(char16_t));
-            for (size_t k = utf16_words::NextLowUnit(units, 0, size); k < size;
-                 k = utf16_words::NextLowUnit(units, k + 1, size)) {
-                if (IsSeparator(units[k])) {
+            for (size_t word = 0; word < size; word += utf16_words::kUnitsPerWord) {
+                for (uint64_t separators = utf16_words::SeparatorsOfWord(units, word, size);
+                     separators != 0; separators &= separators - 1) {
+                    const size_t k = word + utf16_words::FirstUnitOf(separators);
                     out_[2 * k] = ' ';
                     out_[2 * k + 1] = '\0';
                 }

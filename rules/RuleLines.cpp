@@ -8,14 +8,19 @@
 
 namespace {
 
-using utf16_words::NextLowUnit;
-
 constexpr size_t kTabsPerRule = kRuleFieldCount - 1;
 
 std::u16string_view WithoutSpacesAtEnds(std::u16string_view field) {
     while (!field.empty() && field.front() == u' ') field.remove_prefix(1);
     while (!field.empty() && field.back() == u' ') field.remove_suffix(1);
     return field;
+}
+
+// Whether a flag reads as the integer 1. A file the module wrote has one digit there, which
+// needs no parsing.
+bool ReadsAsOne(std::u16string_view flag) {
+    if (flag.size() == 1) return flag.front() == u'1';
+    return ParseCode(flag) == 1;
 }
 
 }  // namespace
@@ -46,15 +51,20 @@ bool RuleLineReader::Next(RuleLine& line) {
     const size_t start = position_;
     size_t tabs[kTabsPerRule] = {};
     size_t tabCount = 0;
-    size_t end = start;
-    // The one pass over the line: only TABs and line ends are looked at one by one.
-    for (end = NextLowUnit(data, end, size); end < size; end = NextLowUnit(data, end + 1, size)) {
-        const char16_t c = data[end];
-        if (c == u'\t') {
-            if (tabCount < kTabsPerRule) tabs[tabCount] = end;
+    size_t end = size;
+    // The one pass over the line: only TABs and line ends are looked at one by one, every one
+    // of a word before the next word is read.
+    for (size_t word = start; word < end; word += utf16_words::kUnitsPerWord) {
+        for (uint64_t separators = utf16_words::SeparatorsOfWord(data, word, size); separators != 0;
+             separators &= separators - 1) {
+            const size_t at = word + utf16_words::FirstUnitOf(separators);
+            const char16_t c = data[at];
+            if (c != u'\t') {
+                end = at;  // CR or LF
+                break;
+            }
+            if (tabCount < kTabsPerRule) tabs[tabCount] = at;
             ++tabCount;
-        } else if (c == u'\r' || c == u'\n') {
-            break;
         }
     }
     position_ = end + 1;
@@ -94,7 +104,7 @@ void RuleLineReader::ReadRule(const size_t (&tabs)[kTabsPerRule], size_t end, Ru
         const char16_t* const to = data + (k == kTabsPerRule ? end : tabs[k]);
         const std::u16string_view text(from, static_cast<size_t>(to - from));
         if (field.kind == RuleFieldKind::Flag) {
-            rule->enabled = ParseCode(text) == 1 ? 1 : 0;
+            rule->enabled = ReadsAsOne(text) ? 1 : 0;
         } else if (field.field == RuleField::DiameterModify) {
             rule->DiameterModify.assign(WithoutSpacesAtEnds(text));
         } else {

@@ -14,27 +14,41 @@ namespace utf16_words {
 inline constexpr size_t kUnitsPerWord = 4;
 inline constexpr uint64_t kEveryUnit = 0x0001000100010001;
 
-// A 16-bit lane below 0x0E sets its top bit in (units - 0x0E in every lane) & ~units. A
-// borrow can set it in a lane above one that is below 0x0E, never in a lane beneath.
-constexpr uint64_t LanesBelowCrPlusOne(uint64_t units) {
-    return (units - kEveryUnit * 0x0E) & ~units & (kEveryUnit * 0x8000);
+inline constexpr uint64_t kTopBits = kEveryUnit * 0x8000;
+
+// The top bit of each 16-bit lane that is zero: the low 15 bits plus 0x7FFF reach the top
+// bit unless they are all zero, and never carry into the next lane.
+constexpr uint64_t ZeroLanes(uint64_t word) {
+    return ~(((word & ~kTopBits) + kEveryUnit * 0x7FFF) | word) & kTopBits;
 }
 
-// The first unit from `from` on that is below 0x0E (a TAB, a line end or another control
-// character up to CR), or `size`. Where the first unit of a word is its low lane, the lowest
-// lane set is that unit; elsewhere, and in the last units of the text, each unit is tested
-// alone.
-inline size_t NextLowUnit(const char16_t* data, size_t from, size_t size) {
+// One bit for each of the four units from `at` on (fewer at the end of the text) that is a
+// TAB, LF or CR: bit 16k + 15 for unit at + k. Other control characters, such as the NULs
+// of UTF-16 bytes read as UTF-8, cost nothing.
+inline uint64_t SeparatorsOfWord(const char16_t* data, size_t at, size_t size) {
     if constexpr (std::endian::native == std::endian::little) {
-        for (; size - from >= kUnitsPerWord; from += kUnitsPerWord) {
-            uint64_t word;
-            std::memcpy(&word, data + from, sizeof word);
-            const uint64_t low = LanesBelowCrPlusOne(word);
-            if (low != 0) return from + static_cast<size_t>(std::countr_zero(low)) / 16;
+        uint64_t word = ~uint64_t{0};  // lanes past the end hold U+FFFF, no separator
+        const size_t units = size - at < kUnitsPerWord ? size - at : kUnitsPerWord;
+        if (units == kUnitsPerWord) {
+            std::memcpy(&word, data + at, sizeof word);
+        } else {
+            std::memcpy(&word, data + at, units * sizeof(char16_t));
         }
+        return ZeroLanes(word ^ (kEveryUnit * u'\t')) | ZeroLanes(word ^ (kEveryUnit * u'\n')) |
+               ZeroLanes(word ^ (kEveryUnit * u'\r'));
+    } else {
+        uint64_t bits = 0;
+        for (size_t k = 0; k < kUnitsPerWord && at + k < size; ++k) {
+            const char16_t c = data[at + k];
+            if (c == u'\t' || c == u'\n' || c == u'\r') bits |= uint64_t{0x8000} << (16 * k);
+        }
+        return bits;
     }
-    while (from < size && data[from] > u'\r') ++from;
-    return from;
+}
+
+// The unit, counted from its word's first, that the lowest bit set in `bits` stands for.
+inline size_t FirstUnitOf(uint64_t bits) {
+    return static_cast<size_t>(std::countr_zero(bits)) / 16;
 }
 
 // Swaps the two bytes of each of `count` units.
