@@ -1,5 +1,6 @@
 #include "platform/TextEncoding.h"
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <utility>
@@ -107,6 +108,26 @@ std::string Utf8FromUtf16(std::u16string_view text, SurrogateForm lone) {
 
 namespace {
 
+// The low four bytes of a word, each widened to a 16-bit lane in the same order.
+constexpr uint64_t WidenedLowBytes(uint64_t bytes) {
+    return (bytes & 0xFF) | ((bytes & 0xFF00) << 8) | ((bytes & 0xFF0000) << 16) |
+           ((bytes & 0xFF000000) << 24);
+}
+
+// Eight ASCII bytes as eight units. Where the first byte of a word is its low byte, they
+// are widened in two words, written with one copy each: a store of each unit costs an
+// alignment check of its own under UBSan.
+void WriteAscii(uint64_t eight, const char* bytes, char16_t* room) {
+    if constexpr (std::endian::native == std::endian::little) {
+        const uint64_t first = WidenedLowBytes(eight);
+        const uint64_t second = WidenedLowBytes(eight >> 32);
+        std::memcpy(room, &first, sizeof first);
+        std::memcpy(room + 4, &second, sizeof second);
+    } else {
+        for (size_t k = 0; k < 8; ++k) room[k] = static_cast<unsigned char>(bytes[k]);
+    }
+}
+
 // Copies a run of ASCII bytes from `from` on, eight at a time where it can; returns where
 // the run ends.
 size_t CopyAscii(std::string_view bytes, size_t from, Utf16Builder& out) {
@@ -114,8 +135,7 @@ size_t CopyAscii(std::string_view bytes, size_t from, Utf16Builder& out) {
     for (uint64_t eight = 0; from + 8 <= bytes.size(); from += 8) {
         std::memcpy(&eight, bytes.data() + from, sizeof eight);
         if ((eight & kHighBits) != 0) break;
-        char16_t* room = out.Room(8);
-        for (size_t k = 0; k < 8; ++k) room[k] = static_cast<unsigned char>(bytes[from + k]);
+        WriteAscii(eight, bytes.data() + from, out.Room(8));
         out.Advance(8);
     }
     for (; from < bytes.size() && static_cast<unsigned char>(bytes[from]) < 0x80; ++from) {

@@ -7,6 +7,7 @@
 #include "platform/TextEncoding.h"
 #include "rules/RuleFields.h"
 #include "rules/RuleLines.h"
+#include "rules/Utf16Words.h"
 
 namespace {
 
@@ -37,11 +38,7 @@ std::u16string DecodeUtf16(std::span<const unsigned char> bytes, ByteOrder order
         const size_t units = std::min(left, Utf16Builder::kBlock);
         char16_t* room = text.Room(units);
         std::memcpy(room, bytes.data(), units * sizeof(char16_t));
-        if (order != native) {
-            for (size_t k = 0; k < units; ++k) {
-                room[k] = static_cast<char16_t>((room[k] << 8) | (room[k] >> 8));
-            }
-        }
+        if (order != native) utf16_words::SwapBytes(room, units);
         text.Advance(units);
         bytes = bytes.subspan(units * sizeof(char16_t));
         left -= units;
@@ -71,6 +68,11 @@ std::span<const unsigned char> WithoutFinalNuls(std::span<const unsigned char> b
     return bytes.first(size);
 }
 
+// Used only where the machine's byte order is not the file's.
+[[maybe_unused]] bool IsSeparator(char16_t c) {
+    return c == kTab || c == kLf || c == kCr;
+}
+
 // Writes UTF-16LE code units into bytes sized for them beforehand.
 class Utf16LeWriter {
 public:
@@ -79,10 +81,25 @@ public:
         *out_++ = static_cast<char>(unit & 0xFF);
         *out_++ = static_cast<char>(unit >> 8);
     }
-    // Separators inside a field would split or join lines on the next read.
+    // Separators inside a field would split or join lines on the next read. Where the
+    // machine's order is the file's, the field is copied whole and its few separators
+    // written over.
     void Field(std::u16string_view field) {
-        for (const char16_t c : field) {
-            Unit(c > kCr || (c != kTab && c != kLf && c != kCr) ? c : u' ');
+        if constexpr (std::endian::native == std::endian::little) {
+            const char16_t* const units = field.data();
+            const size_t size = field.size();
+            std::memcpy(out_, units, size * sizeof(char16_t));
+            for (size_t word = 0; word < size; word += utf16_words::kUnitsPerWord) {
+                for (uint64_t separators = utf16_words::SeparatorsOfWord(units, word, size);
+                     separators != 0; separators &= separators - 1) {
+                    const size_t k = word + utf16_words::FirstUnitOf(separators);
+                    out_[2 * k] = ' ';
+                    out_[2 * k + 1] = '\0';
+                }
+            }
+            out_ += size * sizeof(char16_t);
+        } else {
+            for (const char16_t c : field) Unit(IsSeparator(c) ? u' ' : c);
         }
     }
 
@@ -172,9 +189,9 @@ std::string EncodeRuleFile(const RuleTable& table) {
     // A flag, five TABs and CR LF per line besides the texts.
     size_t units = 1;
     for (int32_t n = 1; n <= table.count(); ++n) {
+        const HoleRule& rule = table.rule(n);
         units += 8;
-        for (const RuleFieldInfo& field : RuleTextFields())
-            units += (table.rule(n).*field.text).size();
+        for (const RuleFieldInfo& field : RuleTextFields()) units += (rule.*field.text).size();
     }
     std::string bytes(units * 2, '\0');
     Utf16LeWriter out(bytes.data());

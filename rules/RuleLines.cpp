@@ -1,12 +1,10 @@
 #include "rules/RuleLines.h"
 
-#include <bit>
 #include <cstdint>
-#include <cstring>
-#include <utility>
 
 #include "rules/RuleFields.h"
 #include "rules/RuleText.h"
+#include "rules/Utf16Words.h"
 
 namespace {
 
@@ -18,27 +16,11 @@ std::u16string_view WithoutSpacesAtEnds(std::u16string_view field) {
     return field;
 }
 
-// The first unit from `from` on that is a TAB, a line end or another control character
-// below CR, or `size`. Four units are tested at once where they can be: a 16-bit lane below
-// 0x0E sets its top bit in (units - 0x0E in every lane) & ~units. A borrow can set it in a
-// lane above one that is below 0x0E, never in a lane beneath: the lowest lane set is the
-// unit. Few comparisons per unit matter when every comparison is traced (fuzzing).
-size_t NextLowUnit(const char16_t* data, size_t from, size_t size) {
-    constexpr uint64_t kEveryLane = 0x0001000100010001;
-    constexpr uint64_t kTopBits = 0x8000800080008000;
-    constexpr bool kFirstUnitInLowBits = std::endian::native == std::endian::little;
-    while (from + 4 <= size) {
-        uint64_t units = 0;
-        std::memcpy(&units, data + from, sizeof units);
-        const uint64_t low = (units - kEveryLane * 0x0E) & ~units & kTopBits;
-        if (low != 0) {
-            if constexpr (kFirstUnitInLowBits) return from + std::countr_zero(low) / 16;
-            break;
-        }
-        from += 4;
-    }
-    while (from < size && data[from] > u'\r') ++from;
-    return from;
+// Whether a flag reads as the integer 1. A file the module wrote has one digit there, which
+// needs no parsing.
+bool ReadsAsOne(std::u16string_view flag) {
+    if (flag.size() == 1) return flag.front() == u'1';
+    return ParseCode(flag) == 1;
 }
 
 }  // namespace
@@ -69,15 +51,20 @@ bool RuleLineReader::Next(RuleLine& line) {
     const size_t start = position_;
     size_t tabs[kTabsPerRule] = {};
     size_t tabCount = 0;
-    size_t end = start;
-    // The one pass over the line: only TABs and line ends are looked at one by one.
-    for (end = NextLowUnit(data, end, size); end < size; end = NextLowUnit(data, end + 1, size)) {
-        const char16_t c = data[end];
-        if (c == u'\t') {
-            if (tabCount < kTabsPerRule) tabs[tabCount] = end;
+    size_t end = size;
+    // The one pass over the line: only TABs and line ends are looked at one by one, every one
+    // of a word before the next word is read.
+    for (size_t word = start; word < end; word += utf16_words::kUnitsPerWord) {
+        for (uint64_t separators = utf16_words::SeparatorsOfWord(data, word, size); separators != 0;
+             separators &= separators - 1) {
+            const size_t at = word + utf16_words::FirstUnitOf(separators);
+            const char16_t c = data[at];
+            if (c != u'\t') {
+                end = at;  // CR or LF
+                break;
+            }
+            if (tabCount < kTabsPerRule) tabs[tabCount] = at;
             ++tabCount;
-        } else if (c == u'\r' || c == u'\n') {
-            break;
         }
     }
     position_ = end + 1;
@@ -85,14 +72,15 @@ bool RuleLineReader::Next(RuleLine& line) {
 
     line = RuleLine{};
     line.number = ++number_;
-    line.text = text_.substr(start, end - start);
+    line.text = std::u16string_view(data + start, end - start);
     line.fields = static_cast<int32_t>(tabCount + 1);
     if (tabCount == 0) {
         line.kind = IsBlankText(line.text) ? RuleLineKind::Blank : RuleLineKind::Comment;
     } else if (tabCount != kTabsPerRule) {
         line.kind = RuleLineKind::OtherFieldCount;
     } else {
-        line.lastField = text_.substr(tabs[kTabsPerRule - 1] + 1, end - tabs[kTabsPerRule - 1] - 1);
+        const size_t lastStart = tabs[kTabsPerRule - 1] + 1;
+        line.lastField = std::u16string_view(data + lastStart, end - lastStart);
         if (rules_ == RuleTable::kCapacity) {
             line.kind = RuleLineKind::Beyond49;
         } else {
@@ -105,21 +93,24 @@ bool RuleLineReader::Next(RuleLine& line) {
 }
 
 void RuleLineReader::ReadRule(const size_t (&tabs)[kTabsPerRule], size_t end, RuleLine& line) {
-    const size_t lineStart = static_cast<size_t>(line.text.data() - text_.data());
-    HoleRule rule;
+    // Filled in place: a table read again reuses its texts' memory.
+    HoleRule* const rule = table_->AppendEmpty();
+    if (rule == nullptr) return;  // the table was filled behind the reader's back
+    const char16_t* const lineStart = line.text.data();
+    const char16_t* const data = text_.data();
     for (const RuleFieldInfo& field : kRuleFields) {
         const size_t k = field.position();
-        const size_t from = k == 0 ? lineStart : tabs[k - 1] + 1;
-        const size_t to = k == kTabsPerRule ? end : tabs[k];
-        std::u16string_view text = text_.substr(from, to - from);
+        const char16_t* const from = k == 0 ? lineStart : data + tabs[k - 1] + 1;
+        const char16_t* const to = data + (k == kTabsPerRule ? end : tabs[k]);
+        const std::u16string_view text(from, static_cast<size_t>(to - from));
         if (field.kind == RuleFieldKind::Flag) {
-            text = ParseCode(text) == 1 ? u"1" : u"0";
+            rule->enabled = ReadsAsOne(text) ? 1 : 0;
         } else if (field.field == RuleField::DiameterModify) {
-            text = WithoutSpacesAtEnds(text);
+            rule->DiameterModify.assign(WithoutSpacesAtEnds(text));
+        } else {
+            (rule->*field.text).assign(text);
         }
-        SetFieldText(rule, field, text);
     }
-    if (rule.enabled != 0) line.fault = ReadNewDiameter(rule.DiameterModify).fault;
+    if (rule->enabled != 0) line.fault = ReadNewDiameter(rule->DiameterModify).fault;
     if (line.fault != NewDiameterFault::None) line.kind = RuleLineKind::RuleNotInForce;
-    table_->Append(std::move(rule));
 }

@@ -17,6 +17,21 @@ bool RuleTable::Append(HoleRule&& rule) {
     return true;
 }
 
+HoleRule* RuleTable::AppendEmpty() {
+    if (IsFull()) return nullptr;
+    if (slots_.size() == static_cast<size_t>(count_)) {
+        slots_.emplace_back();
+        return &slots_[static_cast<size_t>(count_++)];
+    }
+    HoleRule& rule = slots_[static_cast<size_t>(count_++)];
+    rule.enabled = 0;
+    for (RuleText* text : {&rule.CodeFrom, &rule.CodeTo, &rule.DiameterFrom, &rule.DiameterTo,
+                           &rule.DiameterModify}) {
+        text->clear();
+    }
+    return &rule;
+}
+
 void RuleTable::Replace(int32_t n, const HoleRule& rule) {
     if (n < 1 || n > count_) return;
     slots_[static_cast<size_t>(n - 1)] = rule;

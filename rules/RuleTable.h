@@ -33,6 +33,9 @@ public:
     // Returns false, changing nothing, when the table is full.
     bool Append(const HoleRule& rule);
     bool Append(HoleRule&& rule);
+    // Appends a rule switched off and without texts, for the caller to fill in place; a slot
+    // left by Clear keeps its texts' memory. Nothing when the table is full.
+    HoleRule* AppendEmpty();
     void Replace(int32_t n, const HoleRule& rule);
     // Rules after n close the gap in order; n outside 1..count is ignored.
     void Remove(int32_t n);

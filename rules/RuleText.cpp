@@ -51,17 +51,16 @@ int32_t ParseCode(std::u16string_view text) {
 
 namespace {
 
-// The longest decimal numeral at i (digits, point, fraction, exponent), without its sign,
-// as ASCII; empty when there is no digit before or after the point. `magnitude` receives
-// the power of ten of the first significant digit (0 for a zero), which tells overflow from
-// underflow when the value is out of range; `end` receives the index after the numeral.
-std::string ScanDecimal(std::u16string_view text, size_t i, int64_t& magnitude, size_t& end) {
-    std::string numeral;
+// The end of the longest decimal numeral at i (digits, point, fraction, exponent), without
+// its sign; i when there is no digit before or after the point. `magnitude` receives the
+// power of ten of the first significant digit (0 for a zero), which tells overflow from
+// underflow when the value is out of range.
+size_t ScanDecimal(std::u16string_view text, size_t i, int64_t& magnitude) {
+    const size_t start = i;
     bool significant = false;
     int64_t position = -1;  // power of ten of the digit just read
     size_t digits = 0;
     for (; i < text.size() && IsDigit(text[i]); ++i, ++digits) {
-        numeral.push_back(static_cast<char>(text[i]));
         if (significant) {
             ++magnitude;
         } else if (text[i] != u'0') {
@@ -71,42 +70,32 @@ std::string ScanDecimal(std::u16string_view text, size_t i, int64_t& magnitude, 
     }
     if (i < text.size() && text[i] == u'.') {
         size_t j = i + 1;
-        std::string fraction = ".";
         for (; j < text.size() && IsDigit(text[j]); ++j, ++digits) {
-            fraction.push_back(static_cast<char>(text[j]));
             if (!significant && text[j] != u'0') {
                 significant = true;
                 magnitude = position;
             }
             --position;
         }
-        if (digits > 0) {
-            numeral += fraction;
-            i = j;
-        }
+        if (digits > 0) i = j;
     }
-    if (digits == 0) return {};
+    if (digits == 0) return start;
     if (!significant) magnitude = 0;
     if (i < text.size() && (text[i] == u'e' || text[i] == u'E')) {
         size_t j = i + 1;
-        std::string exponent = "e";
-        if (j < text.size() && (text[j] == u'+' || text[j] == u'-')) {
-            exponent.push_back(static_cast<char>(text[j++]));
-        }
+        const bool negative = j < text.size() && text[j] == u'-';
+        if (j < text.size() && (text[j] == u'+' || text[j] == u'-')) ++j;
         int64_t value = 0;
         const size_t firstDigit = j;
         for (; j < text.size() && IsDigit(text[j]); ++j) {
-            exponent.push_back(static_cast<char>(text[j]));
             if (value < 1'000'000'000) value = value * 10 + (text[j] - u'0');
         }
         if (j > firstDigit) {
-            numeral += exponent;
-            magnitude += exponent[1] == '-' ? -value : value;
+            magnitude += negative ? -value : value;
             i = j;
         }
     }
-    end = i;
-    return numeral;
+    return i;
 }
 
 }  // namespace
@@ -115,9 +104,11 @@ NumberPrefix<double> ReadDiameterPrefix(std::u16string_view text) {
     size_t i = SkipSpace(text, 0);
     const bool negative = ReadSign(text, i);
     int64_t magnitude = 0;
-    size_t end = 0;
-    const std::string numeral = ScanDecimal(text, i, magnitude, end);
-    if (numeral.empty()) return {0.0, 0};
+    const size_t end = ScanDecimal(text, i, magnitude);
+    if (end == i) return {0.0, 0};
+    // The numeral's units are all ASCII: the characters from_chars reads.
+    std::string numeral(end - i, '\0');
+    for (size_t k = 0; k < numeral.size(); ++k) numeral[k] = static_cast<char>(text[i + k]);
     double value = 0.0;
     const auto result = std::from_chars(numeral.data(), numeral.data() + numeral.size(), value,
                                         std::chars_format::general);
