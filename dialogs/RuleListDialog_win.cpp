@@ -1,26 +1,17 @@
-#include "dialogs/RuleListDialog.h"
+#include "dialogs/RuleListDialog_win.h"
 
 #include <utility>
 
-#include "dialogs/RuleEditorDialog.h"
+#include "controls/ReportListControl_win.h"
+#include "dialogs/DialogFields.h"
+#include "dialogs/EditorValues.h"
+#include "dialogs/RuleEditorDialog_win.h"
 #include "dialogs/RuleListText.h"
 #include "dialogs/resource.h"
+#include "framework/ModalDialog_win.h"
 #include "platform/WideText.h"
 
 namespace {
-
-// Widths in pixels at 100 % display scaling; the list lays them out at its window's DPI.
-struct ListColumn {
-    const wchar_t* header;
-    int width;
-};
-
-constexpr ListColumn kColumns[] = {
-    {L"적용", 40},
-    {L"가공코드", 100},
-    {L"구멍경(적용)", 100},
-    {L"구멍경(수정)", 100},
-};
 
 // Row r of the list shows rule r + 1 of the table.
 int32_t RuleOfRow(int row) {
@@ -40,10 +31,46 @@ private:
     bool old_;
 };
 
-}  // namespace
+class RuleListDialog final : public ModalDialog {
+public:
+    RuleListDialog(RuleTable table, RuleListOptions options)
+        : ModalDialog(IDD_HOLE_DIAMETER), Rules(std::move(table)), Options(std::move(options)) {}
 
-RuleListDialog::RuleListDialog(RuleTable& rules, RuleListOptions& options)
-    : ModalDialog(IDD_HOLE_DIAMETER), Rules(rules), Options(options) {}
+    RuleTable Rules;
+    RuleListOptions Options;
+
+protected:
+    BOOL OnInitDialog() override;
+    void DoDataExchange(bool saveAndValidate) override;
+    void OnCommand(int controlId, int notifyCode) override;
+    LRESULT OnNotify(const NMHDR& header) override;
+    void OnDpiChanged(int dpi) override;
+
+private:
+    void FillList();
+    void ShowRuleInRow(int row);
+    void RefreshButtons();
+    void EnableAddWhileRoomLeft();
+    void FocusList();
+    void TellTableChanged() const;
+
+    void OnClickList();
+    void OnItemChanged(const NMLISTVIEW& change);
+    void OnAllOn();
+    void OnAllOff();
+    void OnReverse();
+    void SetEveryBox(const std::function<bool(bool)>& newState);
+    void OnAdd();
+    void OnDelete();
+    void OnModify();
+    void OnAccepted(const HoleRule& values);
+    void OnUndo();
+
+    ReportListControl RuleList;
+    // True while the dialog itself changes rows and boxes, whose notifications must not
+    // be taken for the user's.
+    bool updatingList_ = false;
+};
 
 void RuleListDialog::DoDataExchange(bool saveAndValidate) {
     if (RuleList.hwnd() == nullptr) RuleList.SubclassWindow(Item(IDC_RULE_LIST));
@@ -55,9 +82,10 @@ void RuleListDialog::DoDataExchange(bool saveAndValidate) {
 BOOL RuleListDialog::OnInitDialog() {
     ModalDialog::OnInitDialog();
     RuleList.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
-    int column = 0;
-    for (const ListColumn& shown : kColumns) {
-        RuleList.InsertScaledColumn(column++, shown.header, shown.width, LVCFMT_CENTER);
+    for (int column = 0; column < kRuleListColumns; ++column) {
+        const DialogField& shown = FirstFieldOfColumn(column);
+        RuleList.InsertScaledColumn(column, ToWide(shown.listHeader), shown.listWidth,
+                                    LVCFMT_CENTER);
     }
     EnableWindow(Item(IDC_PREVIEW_BEFORE_REWRITE), !Options.previewDecidedByMachine);
     EnableWindow(Item(IDC_UNDO), Options.undoLastRewrite != nullptr);
@@ -169,7 +197,9 @@ void RuleListDialog::OnItemChanged(const NMLISTVIEW& change) {
     const int32_t n = RuleOfRow(change.iItem);
     if (change.iItem < 0 || n > Rules.count()) return;
     const UINT image = (change.uNewState & LVIS_STATEIMAGEMASK) >> 12;
-    if (image == 1 || image == 2) Rules.SetEnabled(n, image == 2);
+    if (image != 1 && image != 2) return;
+    Rules.SetEnabled(n, image == 2);
+    TellTableChanged();
 }
 
 void RuleListDialog::OnAllOn() {
@@ -194,15 +224,19 @@ void RuleListDialog::SetEveryBox(const std::function<bool(bool)>& newState) {
             Rules.SetEnabled(RuleOfRow(row), RuleList.GetCheckState(row));
         }
     }
+    TellTableChanged();
     FocusList();
 }
 
 void RuleListDialog::OnAdd() {
     if (!Rules.IsFull()) {
-        RuleEditorDialog editor(Rules, kNewRule);
-        if (editor.DoModal() == IDOK) {
-            editor.SaveToRegistry();
-            Rules.Append(editor.Rule());
+        HoleRule start = Options.recallEditorValues != nullptr ? Options.recallEditorValues()
+                                                               : DefaultEditorValues();
+        if (const std::optional<HoleRule> values =
+                EditRule(hwnd(), Rules, EditedRule::New(std::move(start)))) {
+            OnAccepted(*values);
+            Rules.Append(*values);
+            TellTableChanged();
             FillList();
         }
     }
@@ -222,6 +256,7 @@ void RuleListDialog::OnDelete() {
             RuleList.DeleteItem(row);
         }
     }
+    TellTableChanged();
     EnableAddWhileRoomLeft();
     FocusList();
 }
@@ -229,14 +264,24 @@ void RuleListDialog::OnDelete() {
 void RuleListDialog::OnModify() {
     const int row = RuleList.GetSelectedCount() == 1 ? RuleList.GetNextSelectedItem(-1) : -1;
     if (row >= 0) {
-        RuleEditorDialog editor(Rules, RuleOfRow(row));
-        if (editor.DoModal() == IDOK) {
-            editor.SaveToRegistry();
-            Rules.Replace(RuleOfRow(row), editor.Rule());
+        if (const std::optional<HoleRule> values =
+                EditRule(hwnd(), Rules, EditedRule::Existing(RuleOfRow(row)))) {
+            OnAccepted(*values);
+            Rules.Replace(RuleOfRow(row), *values);
+            TellTableChanged();
             FillList();
         }
     }
     FocusList();
+}
+
+// The editor starts its next new rule from what it accepted last.
+void RuleListDialog::OnAccepted(const HoleRule& values) {
+    if (Options.rememberEditorValues != nullptr) Options.rememberEditorValues(values);
+}
+
+void RuleListDialog::TellTableChanged() const {
+    if (Options.tableChanged != nullptr) Options.tableChanged(Rules);
 }
 
 // An undo cannot be undone: once it ran the button stays disabled.
@@ -246,4 +291,31 @@ void RuleListDialog::OnUndo() {
         EnableWindow(Item(IDC_UNDO), FALSE);
     }
     FocusList();
+}
+
+}  // namespace
+
+RuleListResult EditRuleList(HWND owner, RuleTable table, RuleListOptions options) {
+    RuleListDialog list(std::move(table), std::move(options));
+    const bool confirmed = list.DoModal(owner) == IDOK;
+    return {confirmed ? ListOutcome::Confirmed : ListOutcome::Cancelled, std::move(list.Rules),
+            list.Options.previewBeforeRewrite};
+}
+
+// The host may send event 7 again from its own message handling, which runs inside the
+// list's modal loop (or the editor's) on the same thread. A second list over the same table
+// would leave the first one showing rows that no longer match the table, so whether one is
+// open is asked of the thread's windows themselves.
+bool RuleListIsOpen() {
+    bool open = false;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM found) -> BOOL {
+            if (dynamic_cast<RuleListDialog*>(ModalDialog::FromWindow(window)) == nullptr)
+                return TRUE;
+            *reinterpret_cast<bool*>(found) = true;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&open));
+    return open;
 }

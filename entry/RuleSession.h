@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "dialogs/RuleListDialog.h"
+#include "dialogs/RuleListDialog_win.h"
 #include "entry/RuleFileReport.h"
 #include "platform/SystemFilePort.h"
 #include "rules/ReplacedRules.h"
@@ -28,13 +28,17 @@ public:
     const RuleLocation& location() const { return location_; }
     const FileAtLoad& fileAtLoad() const { return atLoad_; }
 
-    // Opens the "Hole Diameter" list on the table, which it changes in place as the user
-    // works; when the list is confirmed the table is saved, and a failed save is shown. A
-    // rule file changed elsewhere since the load, or one the load could not read, is
-    // replaced only when the user says so. A cancelled list, or a save the user declined,
-    // keeps its changes in the table until the next load. The list also shows `options`, and
-    // leaves the preview's switch in it as the user left it; true when it ended with 확인.
-    bool EditInRuleList(RuleListOptions& options);
+    // Opens the "Hole Diameter" list on a copy of the table (nothing when a list is open
+    // already) and decides what comes of it, here and nowhere else:
+    // - the table takes every change the user makes as it is made, so that a rewrite sent
+    //   while the list runs uses the rules as the user has left them so far, and a cancelled
+    //   list, or a save the user declined, keeps its changes until the next load;
+    // - the editor's accepted values are remembered for its next new rule (entry/EditorMemory);
+    // - a confirmed list saves the table (a rule file changed elsewhere since the load, or one
+    //   the load could not read, is replaced only when the user says so; a failed save is
+    //   shown), then remembers the preview's switch as the user's value when it was changed
+    //   and the machine does not decide.
+    void EditInRuleList(RuleListOptions options);
 
 private:
     struct LocalCopy {

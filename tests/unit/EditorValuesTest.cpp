@@ -6,12 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/DialogFields.h"
+
 namespace {
 
 TEST(EditorValues, EachRowStoresItsOwnMember) {
     const HoleRule rule{1, u"201", u"299", u"5.0", u"5.5", u"5.2"};
     HoleRule copy;
-    for (size_t row = 0; row < kEditorValueRows.size(); ++row) {
+    for (size_t row = 0; row < kDialogFields.size(); ++row) {
         TakeStoredText(copy, row, StoredText(rule, row));
     }
     EXPECT_EQ(copy, rule);
@@ -27,7 +29,7 @@ TEST(EditorValues, DefaultsFillTheMembersOfANewRule) {
 
 TEST(EditorValues, EmptyTextsAreStoredAndTakenAsEmpty) {
     HoleRule rule{0, u"", u"", u"", u"", u""};
-    for (size_t row = 1; row < kEditorValueRows.size(); ++row) {
+    for (size_t row = 1; row < kDialogFields.size(); ++row) {
         EXPECT_EQ(StoredText(rule, row), u"");
     }
     rule.CodeTo = u"x";
