@@ -1,8 +1,13 @@
 // Every Korean text the module shows, in one place: the rule dialogs' column headers and
-// field names, the editor's refusals, the notices about the rule file, the message boxes of
-// the rule session and the rewrite, and the host messages of the command's start. Texts
-// with parts filled in are split where the parts go; the code that fills them in says how.
-// The dialog templates (Quillet.rc, Preview.rc) hold their own captions.
+// field names, the editor's refusals, the notices and questions about the rule file, the
+// preview's summary, the undo's question and outcome, the other message boxes of the rule
+// session and the rewrite, and the host messages of the command's start and of a cancelled
+// preview. Texts with parts filled in are split where the parts go; the code that fills
+// them in says how. Elsewhere are only the dialog templates' own captions (Quillet.rc,
+// Preview.rc); the words the module shares with the workbench, which does not link this
+// layer (rules/SaveReport: a failed read or save; rules/RuleFolder: an unusable rule folder
+// setting; rules/ReplacedRules: a rule in short); and the host messages that the rewrite
+// itself sends as it goes, from the command layer below this one (command/HoleCommand.h).
 #pragma once
 
 namespace texts {
@@ -148,6 +153,32 @@ inline constexpr char16_t kJournalFailure[] = u"작업 기록을 남길 수 없�
 inline constexpr char16_t kJournalFailureKept[] =
     u"\r\n구멍을 바꾼 것과 되돌린 것은 기록 없이 그대로 남습니다. 이 알림은 명령을 다시 시작할 "
     u"때까지 다시 나오지 않습니다.";
+
+// "미리 보기": the summary above the list, "구멍 2개, 단계 3개를 바꿉니다" and on a second line
+// "규칙 1: 단계 2개, 규칙 7: 단계 1개".
+inline constexpr char16_t kPlanHoles[] = u"구멍 ";
+inline constexpr char16_t kPlanSteps[] = u"개, 단계 ";
+inline constexpr char16_t kPlanStepsEnd[] = u"개를 바꿉니다";
+inline constexpr char16_t kPlanRule[] = u"규칙 ";
+inline constexpr char16_t kPlanRuleSteps[] = u": 단계 ";
+inline constexpr char16_t kPlanRuleStepsEnd[] = u"개";
+
+// The undo of the last rewrite: the question after the rewrite's time, with the count of its
+// holes; the outcome with the count undone, then a line per count of what was left and why.
+inline constexpr char16_t kUndoQuestion[] = u"에 바꾼 구멍 ";
+inline constexpr char16_t kUndoQuestionEnd[] =
+    u"개를 되돌리겠습니까?\r\n그 뒤에 바뀐 단계는 그대로 둡니다.";
+inline constexpr char16_t kUndoDone[] = u"구멍 ";
+inline constexpr char16_t kUndoDoneEnd[] = u"개를 되돌렸습니다.";
+inline constexpr char16_t kUndoSteps[] = u"단계 ";
+inline constexpr char16_t kUndoHoles[] = u"구멍 ";
+inline constexpr char16_t kUndoChangedSince[] = u"개는 그 뒤에 바뀌어 그대로 두었습니다.";
+inline constexpr char16_t kUndoExcluded[] = u"개는 그 뒤에 수정 제외가 되어 그대로 두었습니다.";
+inline constexpr char16_t kUndoUnreadable[] = u"개는 없어졌거나 읽을 수 없어 되돌리지 못했습니다.";
+inline constexpr char16_t kUndoRefused[] = u"개는 호스트가 수정을 받지 않아 되돌리지 못했습니다.";
+
+// The host's message line when the user cancels the preview: nothing was changed.
+inline constexpr char16_t kRewriteCancelled[] = u"구멍을 바꾸지 않았습니다.";
 
 // The host's message line at each start of the command.
 inline constexpr char16_t kCommandPrompt[] = u"구멍 범위선택(도면전체:Ctrl+A / 확정:Dialog Open)";

@@ -13,6 +13,7 @@
 #include "dialogs/ModuleMessages_win.h"
 #include "dialogs/ModuleTexts.h"
 #include "dialogs/PreviewDialog_win.h"
+#include "dialogs/RewriteTexts.h"
 #include "framework/ModalDialog_win.h"
 #include "host/KepLib.h"
 #include "platform/FilePaths.h"
@@ -77,7 +78,7 @@ RewriteRecord RewriteAfterPreview(HoleHost& host, const RuleTable& table) {
     RewritePlan plan = PlanSelectedHoles(host, table);
     if (plan.status != PlanStatus::Ready) return {};
     if (!ConfirmRewrite(ActiveOwner(), PreviewOf(plan))) {
-        KepMsgPutMessage(reinterpret_cast<const wchar_t*>(kRewriteCancelled));
+        KepMsgPutMessage(reinterpret_cast<const wchar_t*>(texts::kRewriteCancelled));
         return {};
     }
     return ApplyPlan(host, plan);
