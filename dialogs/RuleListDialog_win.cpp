@@ -34,10 +34,13 @@ private:
 class RuleListDialog final : public ModalDialog {
 public:
     RuleListDialog(RuleTable table, RuleListOptions options)
-        : ModalDialog(IDD_HOLE_DIAMETER), Rules(std::move(table)), Options(std::move(options)) {}
+        : ModalDialog(IDD_HOLE_DIAMETER), rules_(std::move(table)), options_(std::move(options)) {}
 
-    RuleTable Rules;
-    RuleListOptions Options;
+    // What the user left, once the dialog has ended with `result`.
+    RuleListResult Result(INT_PTR result) && {
+        return {result == IDOK ? ListOutcome::Confirmed : ListOutcome::Cancelled, std::move(rules_),
+                options_.previewBeforeRewrite};
+    }
 
 protected:
     BOOL OnInitDialog() override;
@@ -66,29 +69,30 @@ private:
     void OnAccepted(const HoleRule& values);
     void OnUndo();
 
-    ReportListControl RuleList;
+    RuleTable rules_;
+    RuleListOptions options_;
+    ReportListControl list_;
     // True while the dialog itself changes rows and boxes, whose notifications must not
     // be taken for the user's.
     bool updatingList_ = false;
 };
 
 void RuleListDialog::DoDataExchange(bool saveAndValidate) {
-    if (RuleList.hwnd() == nullptr) RuleList.SubclassWindow(Item(IDC_RULE_LIST));
-    int32_t preview = Options.previewBeforeRewrite ? 1 : 0;
+    if (list_.hwnd() == nullptr) list_.SubclassWindow(Item(IDC_RULE_LIST));
+    int32_t preview = options_.previewBeforeRewrite ? 1 : 0;
     ExchangeCheck(saveAndValidate, IDC_PREVIEW_BEFORE_REWRITE, preview);
-    Options.previewBeforeRewrite = preview != 0;
+    options_.previewBeforeRewrite = preview != 0;
 }
 
 BOOL RuleListDialog::OnInitDialog() {
     ModalDialog::OnInitDialog();
-    RuleList.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+    list_.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
     for (int column = 0; column < kRuleListColumns; ++column) {
         const DialogField& shown = FirstFieldOfColumn(column);
-        RuleList.InsertScaledColumn(column, ToWide(shown.listHeader), shown.listWidth,
-                                    LVCFMT_CENTER);
+        list_.InsertScaledColumn(column, ToWide(shown.listHeader), shown.listWidth, LVCFMT_CENTER);
     }
-    EnableWindow(Item(IDC_PREVIEW_BEFORE_REWRITE), !Options.previewDecidedByMachine);
-    EnableWindow(Item(IDC_UNDO), Options.undoLastRewrite != nullptr);
+    EnableWindow(Item(IDC_PREVIEW_BEFORE_REWRITE), !options_.previewDecidedByMachine);
+    EnableWindow(Item(IDC_UNDO), options_.undoLastRewrite != nullptr);
     FillList();
     return TRUE;
 }
@@ -140,15 +144,15 @@ LRESULT RuleListDialog::OnNotify(const NMHDR& header) {
 // Moved to a monitor of another scaling: the columns follow (the dialog manager resizes the
 // dialog itself).
 void RuleListDialog::OnDpiChanged(int dpi) {
-    RuleList.FollowDpi(dpi);
+    list_.FollowDpi(dpi);
 }
 
 void RuleListDialog::FillList() {
     {
         FlagScope updating(updatingList_);
-        RuleList.DeleteAllItems();
-        for (int32_t n = 1; n <= Rules.count(); ++n) {
-            const int row = RuleList.InsertItem(RuleList.GetItemCount(), L"");
+        list_.DeleteAllItems();
+        for (int32_t n = 1; n <= rules_.count(); ++n) {
+            const int row = list_.InsertItem(list_.GetItemCount(), L"");
             if (row < 0) break;
             ShowRuleInRow(row);
         }
@@ -157,15 +161,15 @@ void RuleListDialog::FillList() {
 }
 
 void RuleListDialog::ShowRuleInRow(int row) {
-    const HoleRule& rule = Rules.rule(RuleOfRow(row));
-    RuleList.SetCheckState(row, rule.enabled != 0);
+    const HoleRule& rule = rules_.rule(RuleOfRow(row));
+    list_.SetCheckState(row, rule.enabled != 0);
     for (int column = 1; column <= kRuleListTextColumns; ++column) {
-        RuleList.SetItemText(row, column, ToWide(RuleListColumnText(rule, column)));
+        list_.SetItemText(row, column, ToWide(RuleListColumnText(rule, column)));
     }
 }
 
 void RuleListDialog::RefreshButtons() {
-    const UINT selected = RuleList.GetSelectedCount();
+    const UINT selected = list_.GetSelectedCount();
     EnableWindow(Item(IDC_DELETE), selected != 0);
     EnableWindow(Item(IDC_MODIFY), selected == 1);
     EnableAddWhileRoomLeft();
@@ -174,11 +178,11 @@ void RuleListDialog::RefreshButtons() {
 
 // A full table takes no further rule, so ADD is offered only while there is room.
 void RuleListDialog::EnableAddWhileRoomLeft() {
-    EnableWindow(Item(IDC_ADD), !Rules.IsFull());
+    EnableWindow(Item(IDC_ADD), !rules_.IsFull());
 }
 
 void RuleListDialog::FocusList() {
-    SetFocus(RuleList.hwnd());
+    SetFocus(list_.hwnd());
 }
 
 // The list only sends this for clicks on a cell (its click filter drops the others). The
@@ -195,10 +199,10 @@ void RuleListDialog::OnItemChanged(const NMLISTVIEW& change) {
     if (updatingList_ || (change.uChanged & LVIF_STATE) == 0) return;
     if (((change.uOldState ^ change.uNewState) & LVIS_STATEIMAGEMASK) == 0) return;
     const int32_t n = RuleOfRow(change.iItem);
-    if (change.iItem < 0 || n > Rules.count()) return;
+    if (change.iItem < 0 || n > rules_.count()) return;
     const UINT image = (change.uNewState & LVIS_STATEIMAGEMASK) >> 12;
     if (image != 1 && image != 2) return;
-    Rules.SetEnabled(n, image == 2);
+    rules_.SetEnabled(n, image == 2);
     TellTableChanged();
 }
 
@@ -219,9 +223,9 @@ void RuleListDialog::OnReverse() {
 void RuleListDialog::SetEveryBox(const std::function<bool(bool)>& newState) {
     {
         FlagScope updating(updatingList_);
-        for (int row = 0; row < RuleList.GetItemCount(); ++row) {
-            RuleList.SetCheckState(row, newState(RuleList.GetCheckState(row)));
-            Rules.SetEnabled(RuleOfRow(row), RuleList.GetCheckState(row));
+        for (int row = 0; row < list_.GetItemCount(); ++row) {
+            list_.SetCheckState(row, newState(list_.GetCheckState(row)));
+            rules_.SetEnabled(RuleOfRow(row), list_.GetCheckState(row));
         }
     }
     TellTableChanged();
@@ -229,13 +233,13 @@ void RuleListDialog::SetEveryBox(const std::function<bool(bool)>& newState) {
 }
 
 void RuleListDialog::OnAdd() {
-    if (!Rules.IsFull()) {
-        HoleRule start = Options.recallEditorValues != nullptr ? Options.recallEditorValues()
-                                                               : DefaultEditorValues();
+    if (!rules_.IsFull()) {
+        HoleRule start = options_.recallEditorValues != nullptr ? options_.recallEditorValues()
+                                                                : DefaultEditorValues();
         if (const std::optional<HoleRule> values =
-                EditRule(hwnd(), Rules, EditedRule::New(std::move(start)))) {
+                EditRule(hwnd(), rules_, EditedRule::New(std::move(start)))) {
             OnAccepted(*values);
-            Rules.Append(*values);
+            rules_.Append(*values);
             TellTableChanged();
             FillList();
         }
@@ -249,11 +253,11 @@ void RuleListDialog::OnAdd() {
 void RuleListDialog::OnDelete() {
     {
         FlagScope updating(updatingList_);
-        const int rows = RuleList.GetItemCount();
+        const int rows = list_.GetItemCount();
         for (int row = rows - 1; row >= 0; --row) {
-            if ((RuleList.GetItemState(row, LVIS_SELECTED) & LVIS_SELECTED) == 0) continue;
-            Rules.Remove(RuleOfRow(row));
-            RuleList.DeleteItem(row);
+            if ((list_.GetItemState(row, LVIS_SELECTED) & LVIS_SELECTED) == 0) continue;
+            rules_.Remove(RuleOfRow(row));
+            list_.DeleteItem(row);
         }
     }
     TellTableChanged();
@@ -262,12 +266,12 @@ void RuleListDialog::OnDelete() {
 }
 
 void RuleListDialog::OnModify() {
-    const int row = RuleList.GetSelectedCount() == 1 ? RuleList.GetNextSelectedItem(-1) : -1;
+    const int row = list_.GetSelectedCount() == 1 ? list_.GetNextSelectedItem(-1) : -1;
     if (row >= 0) {
         if (const std::optional<HoleRule> values =
-                EditRule(hwnd(), Rules, EditedRule::Existing(RuleOfRow(row)))) {
+                EditRule(hwnd(), rules_, EditedRule::Existing(RuleOfRow(row)))) {
             OnAccepted(*values);
-            Rules.Replace(RuleOfRow(row), *values);
+            rules_.Replace(RuleOfRow(row), *values);
             TellTableChanged();
             FillList();
         }
@@ -277,17 +281,17 @@ void RuleListDialog::OnModify() {
 
 // The editor starts its next new rule from what it accepted last.
 void RuleListDialog::OnAccepted(const HoleRule& values) {
-    if (Options.rememberEditorValues != nullptr) Options.rememberEditorValues(values);
+    if (options_.rememberEditorValues != nullptr) options_.rememberEditorValues(values);
 }
 
 void RuleListDialog::TellTableChanged() const {
-    if (Options.tableChanged != nullptr) Options.tableChanged(Rules);
+    if (options_.tableChanged != nullptr) options_.tableChanged(rules_);
 }
 
 // An undo cannot be undone: once it ran the button stays disabled.
 void RuleListDialog::OnUndo() {
-    if (Options.undoLastRewrite != nullptr && IsWindowEnabled(Item(IDC_UNDO)) &&
-        !Options.undoLastRewrite()) {
+    if (options_.undoLastRewrite != nullptr && IsWindowEnabled(Item(IDC_UNDO)) &&
+        !options_.undoLastRewrite()) {
         EnableWindow(Item(IDC_UNDO), FALSE);
     }
     FocusList();
@@ -297,9 +301,8 @@ void RuleListDialog::OnUndo() {
 
 RuleListResult EditRuleList(HWND owner, RuleTable table, RuleListOptions options) {
     RuleListDialog list(std::move(table), std::move(options));
-    const bool confirmed = list.DoModal(owner) == IDOK;
-    return {confirmed ? ListOutcome::Confirmed : ListOutcome::Cancelled, std::move(list.Rules),
-            list.Options.previewBeforeRewrite};
+    const INT_PTR result = list.DoModal(owner);
+    return std::move(list).Result(result);
 }
 
 // The host may send event 7 again from its own message handling, which runs inside the
