@@ -56,6 +56,18 @@ bool RuleListIsOpen() {
 }  // namespace
 
 void RuleSession::Load() {
+    LoadFromFile();
+    encodedAtLoad_ = EncodeRuleFile(table_);
+}
+
+std::optional<std::string> RuleSession::RulesInForceBytes() const {
+    std::string encoded = EncodeRuleFile(table_);
+    if (encoded != encodedAtLoad_) return encoded;
+    if (atLoad_.state != FileAtLoad::State::Read) return std::nullopt;
+    return atLoad_.bytes;
+}
+
+void RuleSession::LoadFromFile() {
     location_ = RuleLocationOfModule(&moduleAnchor);
     atLoad_ = {};
     if (!location_.usable()) {
@@ -219,6 +231,7 @@ void RuleSession::SaveConfirmed() {
             ReportRuleFileSave(save);
             if (!save.succeeded()) return;
             atLoad_ = {FileAtLoad::State::Read, EncodeRuleFile(table_)};
+            encodedAtLoad_ = atLoad_.bytes;
             if (location_.configured() && !save.unchanged)
                 KeepCopy(atLoad_.bytes, CopyOrigin::Saved);
             return;
