@@ -132,14 +132,14 @@ void RewriteSession::Journal(JournalAction action, const std::string& rewriteId,
                              const Timestamp& time, const std::vector<HoleChange>& holes) {
     const std::u16string computer = ComputerName();
     const RuleLocation& location = rules_.location();
-    const FileAtLoad& atLoad = rules_.fileAtLoad();
+    const std::optional<std::string> rulesInForce = rules_.RulesInForceBytes();
     const JournalAct act{time,
                          Utf8(UserName()),
                          Utf8(computer),
                          action,
                          rewriteId,
                          Utf8(location.file),
-                         atLoad.state == FileAtLoad::State::Read ? Sha256Hex(atLoad.bytes) : ""};
+                         rulesInForce ? Sha256Hex(*rulesInForce) : ""};
     std::vector<FilePath> journals;
     const std::wstring ownFolder = LocalAppDataFolder(L"Quillet");
     if (ownFolder.empty()) {

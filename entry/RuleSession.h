@@ -23,10 +23,13 @@ public:
 
     // The table as loaded and edited since; the rewrite applies it.
     const RuleTable& table() const { return table_; }
-    // Where the table was loaded from, and what the file held then (or at the last save):
-    // what the journal records of the rules a rewrite used.
+    // Where the table was loaded from, and is saved to.
     const RuleLocation& location() const { return location_; }
-    const FileAtLoad& fileAtLoad() const { return atLoad_; }
+    // The bytes that name the rules in force, for the journal: the rule file's as loaded (or
+    // last saved) while the table is as it was then; once the table holds changes the file
+    // lacks (a cancelled list, a declined save), the file a save of the table would write.
+    // Nothing when no file was read and the table is unchanged.
+    std::optional<std::string> RulesInForceBytes() const;
 
     // Opens the "Hole Diameter" list on a copy of the table (nothing when a list is open
     // already) and decides what comes of it, here and nowhere else:
@@ -46,6 +49,7 @@ private:
         CopyInUse use;
     };
 
+    void LoadFromFile();
     void LoadWithUnusableSetting();
     void TellIfRulesReplaced(const RuleFileLoad& load);
     std::optional<FilePath> KeptCopyHolding(const ReplacedRules& replaced);
@@ -57,6 +61,7 @@ private:
 
     SystemFilePort files_;
     RuleTable table_;
-    RuleLocation location_;  // where the table was loaded from, and is saved to
-    FileAtLoad atLoad_;      // what the rule file was at the load (or the last save)
+    RuleLocation location_;      // where the table was loaded from, and is saved to
+    FileAtLoad atLoad_;          // what the rule file was at the load (or the last save)
+    std::string encodedAtLoad_;  // the table as a save would write it, then
 };

@@ -42,6 +42,18 @@ CopyOrigin OriginOfCopy(std::wstring_view name) {
 }  // namespace
 
 void RuleSession::Load() {
+    LoadFromFile();
+    encodedAtLoad_ = EncodeRuleFile(table_);
+}
+
+std::optional<std::string> RuleSession::RulesInForceBytes() const {
+    std::string encoded = EncodeRuleFile(table_);
+    if (encoded != encodedAtLoad_) return encoded;
+    if (atLoad_.state != FileAtLoad::State::Read) return std::nullopt;
+    return atLoad_.bytes;
+}
+
+void RuleSession::LoadFromFile() {
     location_ = RuleLocationOfModule(&moduleAnchor);
     atLoad_ = {};
     if (!location_.usable()) {
@@ -213,6 +225,7 @@ void RuleSession::SaveConfirmed() {
             ReportRuleFileSave(save);
             if (!save.succeeded()) return;
             atLoad_ = {FileAtLoad::State::Read, EncodeRuleFile(table_)};
+            encodedAtLoad_ = atLoad_.bytes;
             if (location_.configured() && !save.unchanged)
                 KeepCopy(atLoad_.bytes, CopyOrigin::Saved);
             return;
