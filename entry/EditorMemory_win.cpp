@@ -1,5 +1,7 @@
 #include "entry/EditorMemory_win.h"
 
+#include <string>
+
 #include "dialogs/DialogFields.h"
 #include "dialogs/EditorValues.h"
 #include "settings/Registry_win.h"
