@@ -13,7 +13,7 @@ set(uses_framework platform)
 set(uses_controls framework platform)
 set(uses_dialogs controls framework platform command rules settings)
 set(uses_entry command dialogs controls framework rules settings host platform)
-set(uses_workbench command rules settings platform)
+set(uses_workbench dialogs command rules settings platform)
 set(layers platform framework settings host rules command controls dialogs entry workbench)
 
 set(wrong "")

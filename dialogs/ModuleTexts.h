@@ -177,6 +177,57 @@ inline constexpr char16_t kUndoExcluded[] = u"개는 그 뒤에 수정 제외가
 inline constexpr char16_t kUndoUnreadable[] = u"개는 없어졌거나 읽을 수 없어 되돌리지 못했습니다.";
 inline constexpr char16_t kUndoRefused[] = u"개는 호스트가 수정을 받지 않아 되돌리지 못했습니다.";
 
+// A file that could not be read or saved (dialogs/FileReport.h). The module's message: the
+// lead with the path, then the system's text and its code (kUnknownError when the system has
+// none). The workbench's line: the lead with the file's name, then in parentheses the step
+// of the save that failed and the cause.
+inline constexpr char16_t kCannotOpenFile[] = u"파일을 열 수 없습니다: ";
+inline constexpr char16_t kCannotSaveFile[] = u"파일을 저장할 수 없습니다: ";
+inline constexpr char16_t kCannotReadFile[] = u"파일을 읽을 수 없습니다: ";
+inline constexpr char16_t kUnknownError[] = u"알 수 없는 오류";
+inline constexpr char16_t kErrorCode[] = u" (오류 코드 ";
+inline constexpr char16_t kErrorCodeAfterCause[] = u", 오류 코드 ";
+inline constexpr char16_t kTargetDenied[] = u"읽기 전용이거나 폴더입니다";
+inline constexpr char16_t kBackupDenied[] = u"백업 파일이 읽기 전용이거나 폴더입니다";
+inline constexpr char16_t kBackupFile[] = u"백업 파일";
+inline constexpr char16_t kCannotWriteNew[] = u"임시 파일에 쓸 수 없습니다";
+inline constexpr char16_t kCannotReadOld[] = u"이전 파일을 읽을 수 없습니다";
+inline constexpr char16_t kCannotWriteBackup[] = u"백업 파일을 쓸 수 없습니다";
+inline constexpr char16_t kCannotKeepCopy[] = u"보관 사본을 쓸 수 없습니다";
+inline constexpr char16_t kCannotReplace[] = u"파일을 바꿀 수 없습니다";
+inline constexpr char16_t kChangedMeanwhile[] = u"그사이 다른 곳에서 파일이 바뀌었습니다";
+// The workbench's causes where the fault says more than the system's text would; a file too
+// large names the bound ("16 MB") and, when it is known, its size in bytes first.
+inline constexpr char16_t kFileNotFound[] = u"파일이 없습니다";
+inline constexpr char16_t kNotARegularFile[] = u"일반 파일이 아니라 장치, FIFO 또는 소켓입니다";
+inline constexpr char16_t kGrewBeyondBound[] = u"읽는 동안 규칙 파일과 CSV에 허용되는 ";
+inline constexpr char16_t kGrewBeyondBoundEnd[] = u"를 넘었습니다";
+inline constexpr char16_t kBytesBeyondBound[] = u"바이트로, 규칙 파일과 CSV에 허용되는 ";
+inline constexpr char16_t kBytesBeyondBoundEnd[] = u"를 넘습니다";
+inline constexpr char16_t kLinkLoop[] = u"기호 링크가 순환하여 파일에 이르지 않습니다";
+
+// Why a rule folder setting cannot be used (dialogs/RuleFolderText.h): after the setting's
+// full name and its registry type ("유형 <n>" for a type without a name), and for a text
+// value after the value in quotes.
+inline constexpr char16_t kRegistryTypeNumber[] = u"유형 ";
+inline constexpr char16_t kSettingValue[] = u" 값 \"";
+inline constexpr char16_t kSettingNotText[] =
+    u": 문자열 값이 아니어서 폴더를 나타낼 수 없습니다. RuleFolder는 REG_SZ 또는 "
+    u"REG_EXPAND_SZ여야 합니다.";
+inline constexpr char16_t kSettingEmpty[] =
+    u": 비어 있어 폴더를 나타내지 않습니다. 규칙 폴더를 쓰려면 폴더의 전체 경로를 넣고, 쓰지 "
+    u"않으려면 값을 지우십시오.";
+inline constexpr char16_t kSettingRelative[] =
+    u": 상대 경로라 호스트 프로그램의 현재 폴더에 따라 달라집니다. \\\\server\\share\\cam이나 "
+    u"D:\\cam처럼 전체 경로를 쓰십시오.";
+inline constexpr char16_t kSettingVariable[] = u": 환경 변수 ";
+inline constexpr char16_t kVariableUndefined[] = u"이(가) 정의되어 있지 않아 풀 수 없습니다.";
+inline constexpr char16_t kVariableInPlainText[] =
+    u"은(는) REG_SZ 값에서 풀리지 않습니다. 환경 변수를 쓰려면 REG_EXPAND_SZ로 쓰십시오.";
+
+// A rule in short, "101-199, 8.1-8.99 → 8.5", ends so when it is off.
+inline constexpr char16_t kRuleOff[] = u" (꺼짐)";
+
 // The host's message line when the user cancels the preview: nothing was changed.
 inline constexpr char16_t kRewriteCancelled[] = u"구멍을 바꾸지 않았습니다.";
 

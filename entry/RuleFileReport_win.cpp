@@ -7,6 +7,7 @@
 #include "dialogs/ModuleMessages_win.h"
 #include "dialogs/ModuleTexts.h"
 #include "dialogs/RuleFileNotice.h"
+#include "dialogs/RuleFolderText.h"
 #include "platform/WideText.h"
 
 namespace {

@@ -23,10 +23,6 @@ bool TableHas(const RuleTable& table, const Match& match) {
     return false;
 }
 
-std::u16string Range(const RuleText& from, const RuleText& to) {
-    return to.empty() || to == from ? from : from + u"-" + to;
-}
-
 }  // namespace
 
 int32_t ReplacedRules::gone() const {
@@ -56,11 +52,4 @@ bool HoldsEveryRule(const RuleTable& table, std::span<const ReplacedRule> rules)
         return TableHas(table,
                         [&](const HoleRule& rule) { return SameRule(rule, replaced.saved); });
     });
-}
-
-std::u16string RuleShortText(const HoleRule& rule) {
-    std::u16string text = Range(rule.CodeFrom, rule.CodeTo) + u", " +
-                          Range(rule.DiameterFrom, rule.DiameterTo) + u" → " + rule.DiameterModify;
-    if (rule.enabled == 0) text += u" (꺼짐)";
-    return text;
 }

@@ -29,7 +29,3 @@ ReplacedRules FindReplacedRules(const RuleTable& savedHere, const RuleTable& fil
 
 // True when the table holds every rule of the list as it was saved.
 bool HoldsEveryRule(const RuleTable& table, std::span<const ReplacedRule> rules);
-
-// "101-199, 8.1-8.99 → 8.5" and " (꺼짐)" for a rule that is off: a rule by its codes and
-// diameters, for people.
-std::u16string RuleShortText(const HoleRule& rule);

@@ -120,36 +120,6 @@ std::u16string RuleFolderSettingName(RuleFolderSource source) {
     return {};
 }
 
-std::u16string RuleFolderFaultText(const RuleLocation& location) {
-    const std::u16string named = RuleFolderSettingName(location.source) + u" (" +
-                                 RegistryTypeName(location.value.type) + u")";
-    const std::u16string quoted = u" 값 \"" + location.value.text + u"\"";
-    switch (location.fault) {
-        case RuleFolderFault::None:
-            break;
-        case RuleFolderFault::NotText:
-            return named +
-                   u": 문자열 값이 아니어서 폴더를 나타낼 수 없습니다. RuleFolder는 "
-                   u"REG_SZ 또는 REG_EXPAND_SZ여야 합니다.";
-        case RuleFolderFault::Empty:
-            return named + quoted +
-                   u": 비어 있어 폴더를 나타내지 않습니다. 규칙 폴더를 쓰려면 "
-                   u"폴더의 전체 경로를 넣고, 쓰지 않으려면 값을 지우십시오.";
-        case RuleFolderFault::Relative:
-            return named + quoted +
-                   u": 상대 경로라 호스트 프로그램의 현재 폴더에 따라 "
-                   u"달라집니다. \\\\server\\share\\cam이나 D:\\cam처럼 전체 "
-                   u"경로를 쓰십시오.";
-        case RuleFolderFault::UnexpandedVariable:
-            return named + quoted + u": 환경 변수 " + location.variable +
-                   (location.value.type == static_cast<uint32_t>(RegistryType::ExpandableText)
-                        ? u"이(가) 정의되어 있지 않아 풀 수 없습니다."
-                        : u"은(는) REG_SZ 값에서 풀리지 않습니다. 환경 변수를 쓰려면 "
-                          u"REG_EXPAND_SZ로 쓰십시오.");
-    }
-    return {};
-}
-
 std::u16string LocalCopyNameFor(const FilePath& ruleFile, CopyOrigin origin) {
     uint64_t hash = 0xcbf29ce484222325u;  // FNV-1a
     for (char16_t c : ruleFile) {

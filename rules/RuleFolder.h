@@ -52,8 +52,6 @@ RuleLocation ChooseRuleLocation(const RuleFolderValues& values, std::u16string_v
 
 // "HKLM\SOFTWARE\Ferrimount\KEP\Quillet\RuleFolder" for a configured location.
 std::u16string RuleFolderSettingName(RuleFolderSource source);
-// Why the location's value cannot be used, naming the value (Korean); empty when it can.
-std::u16string RuleFolderFaultText(const RuleLocation& location);
 
 // Whose table a local copy holds: the file last read from the folder, or this seat's last
 // save to it.

@@ -28,24 +28,6 @@ std::u16string SettingFullName(SettingRoot root, const Setting& setting) {
            u"\\" + std::u16string(setting.name);
 }
 
-std::u16string RegistryTypeName(uint32_t type) {
-    static constexpr std::u16string_view kNames[] = {u"REG_NONE",
-                                                     u"REG_SZ",
-                                                     u"REG_EXPAND_SZ",
-                                                     u"REG_BINARY",
-                                                     u"REG_DWORD",
-                                                     u"REG_DWORD_BIG_ENDIAN",
-                                                     u"REG_LINK",
-                                                     u"REG_MULTI_SZ",
-                                                     u"REG_RESOURCE_LIST",
-                                                     u"REG_FULL_RESOURCE_DESCRIPTOR",
-                                                     u"REG_RESOURCE_REQUIREMENTS_LIST",
-                                                     u"REG_QWORD"};
-    if (type < std::size(kNames)) return std::u16string(kNames[type]);
-    const std::string number = std::to_string(type);
-    return u"유형 " + std::u16string(number.begin(), number.end());
-}
-
 std::u16string DecodeRegistryText(std::span<const unsigned char> bytes) {
     std::u16string text;
     // An odd last byte is half a code unit and is dropped.

@@ -87,8 +87,6 @@ bool IsSwitchedOn(const Setting& setting, const SettingValues& values);
 
 // "HKLM\SOFTWARE\Ferrimount\KEP\Quillet\RuleFolder".
 std::u16string SettingFullName(SettingRoot root, const Setting& setting);
-// "REG_DWORD", ..., "유형 <n>" for a type without a name.
-std::u16string RegistryTypeName(uint32_t type);
 
 // The text in registry data as read: the whole UTF-16LE code units among the bytes, up to
 // the first null unit or the end of the bytes.

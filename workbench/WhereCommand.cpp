@@ -1,4 +1,5 @@
 // where: the rule folder and file the module on this computer uses, and which setting says so.
+#include "dialogs/RuleFolderText.h"
 #include "platform/TextEncoding.h"
 #include "workbench/Json.h"
 #include "workbench/Workbench.h"

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "dialogs/RuleFolderText.h"
+
 namespace {
 
 RuleTable TableOf(std::initializer_list<HoleRule> rules) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "dialogs/RuleFolderText.h"
+
 namespace {
 
 RuleFolderValue Sz(std::u16string text) {

@@ -12,9 +12,10 @@
 #include <sstream>
 #include <vector>
 
+#include "dialogs/RuleFolderText.h"
+#include "platform/LegacyCodePage.h"
 #include "platform/SystemFilePort.h"
 #include "platform/TextEncoding.h"
-#include "platform/LegacyCodePage.h"
 #include "rules/RuleFileFormat.h"
 #include "workbench/FindingCodes.h"
 #include "workbench/RuleFileLines.h"

@@ -1,8 +1,7 @@
 // A file that could not be read or saved, in words: the one wording of the module's message
 // boxes and of the workbench's lines. Storage reports values (FileStatus, FileSave,
-// FileWrite); these are the words the code facing the user shows for them. They stay here,
-// below both users, rather than with the module's other texts in dialogs/ModuleTexts.h,
-// which the workbench does not link.
+// FileWrite); these are the words the code facing the user shows for them. Portable, so
+// that the workbench shares them without linking a window.
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,10 @@
-#include "rules/SaveReport.h"
+#include "dialogs/FileReport.h"
 
+#include <string_view>
+
+#include "dialogs/ModuleTexts.h"
 #include "platform/SystemErrorText.h"
+#include "platform/TextEncoding.h"
 
 namespace {
 
@@ -8,30 +12,35 @@ std::u16string Ascii(const std::string& text) {
     return std::u16string(text.begin(), text.end());
 }
 
+// The workbench writes UTF-8.
+std::string Utf8(std::u16string_view text) {
+    return Utf8FromUtf16(text, SurrogateForm::Replaced);
+}
+
 // A check refuses for a reason of its own only when the file is read-only or a folder.
-std::string StepWords(SaveStep step, FileFault fault) {
+std::u16string_view StepWords(SaveStep step, FileFault fault) {
     const bool denied = fault == FileFault::Denied;
     switch (step) {
         case SaveStep::CheckTarget:
-            return denied ? "읽기 전용이거나 폴더입니다" : "";
+            return denied ? texts::kTargetDenied : u"";
         case SaveStep::CheckBackup:
-            return denied ? "백업 파일이 읽기 전용이거나 폴더입니다" : "백업 파일";
+            return denied ? texts::kBackupDenied : texts::kBackupFile;
         case SaveStep::WriteNew:
-            return "임시 파일에 쓸 수 없습니다";
+            return texts::kCannotWriteNew;
         case SaveStep::ReadOld:
-            return "이전 파일을 읽을 수 없습니다";
+            return texts::kCannotReadOld;
         case SaveStep::WriteBackup:
-            return "백업 파일을 쓸 수 없습니다";
+            return texts::kCannotWriteBackup;
         case SaveStep::KeepCopy:
-            return "보관 사본을 쓸 수 없습니다";
+            return texts::kCannotKeepCopy;
         case SaveStep::Replace:
-            return "파일을 바꿀 수 없습니다";
+            return texts::kCannotReplace;
         case SaveStep::CheckFound:
-            return "그사이 다른 곳에서 파일이 바뀌었습니다";
+            return texts::kChangedMeanwhile;
         case SaveStep::None:
             break;
     }
-    return "";
+    return u"";
 }
 
 // An atomic write's steps are the first steps of a rule file's save.
@@ -51,10 +60,10 @@ SaveStep AsSaveStep(WriteStep step) {
 
 std::string SaveFailureLine(const FilePort& files, SaveStep failedStep, const FilePath& failedPath,
                             const FileStatus& status) {
-    const std::string step = StepWords(failedStep, status.fault);
+    const std::string step = Utf8(StepWords(failedStep, status.fault));
     const std::string cause = FileFaultWords(files, status);
     const std::string separator = step.empty() || cause.empty() ? "" : ": ";
-    return "파일을 저장할 수 없습니다: " + files.NameOf(failedPath) + " (" + step + separator +
+    return Utf8(texts::kCannotSaveFile) + files.NameOf(failedPath) + " (" + step + separator +
            cause + ")";
 }
 
@@ -62,13 +71,13 @@ std::string SaveFailureLine(const FilePort& files, SaveStep failedStep, const Fi
 
 std::u16string SystemCauseText(uint32_t code) {
     std::u16string text = SystemErrorText(code);
-    if (text.empty()) text = u"알 수 없는 오류";
-    return text + u" (오류 코드 " + Ascii(std::to_string(code)) + u")";
+    if (text.empty()) text = texts::kUnknownError;
+    return text + texts::kErrorCode + Ascii(std::to_string(code)) + u")";
 }
 
 std::u16string FileFailureMessage(FileAction action, const FilePath& path, uint32_t code) {
     const std::u16string lead =
-        action == FileAction::Open ? u"파일을 열 수 없습니다: " : u"파일을 저장할 수 없습니다: ";
+        action == FileAction::Open ? texts::kCannotOpenFile : texts::kCannotSaveFile;
     return lead + path + u"\r\n" + SystemCauseText(code);
 }
 
@@ -76,27 +85,27 @@ std::string FileFaultWords(const FilePort& files, const FileStatus& status) {
     std::string words;
     switch (status.fault) {
         case FileFault::NotFound:
-            words = "파일이 없습니다";
+            words = Utf8(texts::kFileNotFound);
             break;
         case FileFault::NotAFile:
-            words = "일반 파일이 아니라 장치, FIFO 또는 소켓입니다";
+            words = Utf8(texts::kNotARegularFile);
             break;
         case FileFault::TooLarge: {
             const std::string bound = std::to_string(kMostFileBytes >> 20) + " MB";
             if (status.size == 0)
-                return "읽는 동안 규칙 파일과 CSV에 허용되는 " + bound + "를 넘었습니다";
-            return std::to_string(status.size) + "바이트로, 규칙 파일과 CSV에 허용되는 " + bound +
-                   "를 넘습니다";
+                return Utf8(texts::kGrewBeyondBound) + bound + Utf8(texts::kGrewBeyondBoundEnd);
+            return std::to_string(status.size) + Utf8(texts::kBytesBeyondBound) + bound +
+                   Utf8(texts::kBytesBeyondBoundEnd);
         }
         case FileFault::LinkLoop:
-            words = "기호 링크가 순환하여 파일에 이르지 않습니다";
+            words = Utf8(texts::kLinkLoop);
             break;
         default:
             break;
     }
     if (status.code == 0) return words;
-    const std::string system =
-        files.DescribeError(status.code) + ", 오류 코드 " + std::to_string(status.code);
+    const std::string system = files.DescribeError(status.code) +
+                               Utf8(texts::kErrorCodeAfterCause) + std::to_string(status.code);
     return words.empty() ? system : words + ": " + system;
 }
 
@@ -109,5 +118,5 @@ std::string SaveFailureLine(const FilePort& files, const FileWrite& write) {
 }
 
 std::string ReadFailureLine(const std::string& name, const std::string& why) {
-    return "파일을 읽을 수 없습니다: " + name + " (" + why + ")";
+    return Utf8(texts::kCannotReadFile) + name + " (" + why + ")";
 }

@@ -1,0 +1,62 @@
+#include "dialogs/RuleFolderText.h"
+
+#include <iterator>
+#include <string_view>
+
+#include "dialogs/ModuleTexts.h"
+
+namespace {
+
+// The texts as stored: a To equal to its From, in any case but the same, is still shown.
+std::u16string Range(const RuleText& from, const RuleText& to) {
+    return to.empty() || to == from ? from : from + u"-" + to;
+}
+
+}  // namespace
+
+std::u16string RegistryTypeName(uint32_t type) {
+    static constexpr std::u16string_view kNames[] = {u"REG_NONE",
+                                                     u"REG_SZ",
+                                                     u"REG_EXPAND_SZ",
+                                                     u"REG_BINARY",
+                                                     u"REG_DWORD",
+                                                     u"REG_DWORD_BIG_ENDIAN",
+                                                     u"REG_LINK",
+                                                     u"REG_MULTI_SZ",
+                                                     u"REG_RESOURCE_LIST",
+                                                     u"REG_FULL_RESOURCE_DESCRIPTOR",
+                                                     u"REG_RESOURCE_REQUIREMENTS_LIST",
+                                                     u"REG_QWORD"};
+    if (type < std::size(kNames)) return std::u16string(kNames[type]);
+    const std::string number = std::to_string(type);
+    return texts::kRegistryTypeNumber + std::u16string(number.begin(), number.end());
+}
+
+std::u16string RuleFolderFaultText(const RuleLocation& location) {
+    const std::u16string named = RuleFolderSettingName(location.source) + u" (" +
+                                 RegistryTypeName(location.value.type) + u")";
+    const std::u16string quoted = texts::kSettingValue + location.value.text + u"\"";
+    switch (location.fault) {
+        case RuleFolderFault::None:
+            break;
+        case RuleFolderFault::NotText:
+            return named + texts::kSettingNotText;
+        case RuleFolderFault::Empty:
+            return named + quoted + texts::kSettingEmpty;
+        case RuleFolderFault::Relative:
+            return named + quoted + texts::kSettingRelative;
+        case RuleFolderFault::UnexpandedVariable:
+            return named + quoted + texts::kSettingVariable + location.variable +
+                   (location.value.type == static_cast<uint32_t>(RegistryType::ExpandableText)
+                        ? texts::kVariableUndefined
+                        : texts::kVariableInPlainText);
+    }
+    return {};
+}
+
+std::u16string RuleShortText(const HoleRule& rule) {
+    std::u16string text = Range(rule.CodeFrom, rule.CodeTo) + u", " +
+                          Range(rule.DiameterFrom, rule.DiameterTo) + u" → " + rule.DiameterModify;
+    if (rule.enabled == 0) text += texts::kRuleOff;
+    return text;
+}
