@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "command/HoleCommand.h"
+#include "dialogs/RewriteTexts.h"
 #include "standin/Drawing.h"
 #include "tests/reference/StepwiseRewrite.h"
 
@@ -57,7 +58,7 @@ Drawing& DrawingWithEntries(int64_t entries) {
     drawing.SelectAll();
     // One untimed pass, so that the host's step copies for reads exist before timing starts.
     DrawingHost host{drawing};
-    RewriteSelectedHoles(host, FullRuleTable());
+    RewriteSelectedHoles(host, FullRuleTable(), kRewriteWords);
     drawing.ClearLog();
     return drawing;
 }
@@ -76,7 +77,7 @@ void BM_Rewrite(benchmark::State& state) {
 
 void ModuleRewrite(Drawing& drawing, const RuleTable& rules) {
     DrawingHost host{drawing};
-    RewriteSelectedHoles(host, rules);
+    RewriteSelectedHoles(host, rules, kRewriteWords);
 }
 
 void StepwiseRewrite(Drawing& drawing, const RuleTable& rules) {

@@ -38,9 +38,10 @@ std::vector<int32_t> SelectedHoleIds(HoleHost& host) {
     return CollectSelectedHoles(host).ids();
 }
 
-std::u16string ChangedHolesMessage(int32_t count) {
+std::u16string ChangedHolesMessage(const RewriteWords& words, int32_t count) {
     const std::string digits = std::to_string(count);
-    return u"총 " + std::u16string(digits.begin(), digits.end()) + u"개의 구멍을 수정하였습니다.";
+    return words.changedHoles + std::u16string(digits.begin(), digits.end()) +
+           words.changedHolesEnd;
 }
 
 int32_t PickFilter(HoleHost& host, int32_t elementKind, int32_t elementNumber) {
@@ -54,38 +55,40 @@ int32_t PickFilter(HoleHost& host, int32_t elementKind, int32_t elementNumber) {
 }
 
 bool ApplyRulesToHole(HoleHost& host, const RuleMatcher& rules, int32_t holeId,
-                      std::vector<StepChange>& changes, HoleRecord& record) {
+                      std::vector<StepChange>& changes, HoleRecord& record,
+                      const RewriteWords& words) {
     changes = PlanHoleSteps(rules, record);
-    return changes.empty() || AmendPlannedHole(host, holeId, record);
+    return changes.empty() || AmendPlannedHole(host, holeId, record, words);
 }
 
-RewriteRecord RewriteSelectedHoles(HoleHost& host, const RuleTable& table) {
+RewriteRecord RewriteSelectedHoles(HoleHost& host, const RuleTable& table,
+                                   const RewriteWords& words) {
     RewriteRecord done;
     const HoleList holes = CollectSelectedHoles(host);
     if (holes.ids().empty()) {
-        host.KepDlgMessageBox(hole_messages::kNoMatchingHole);
+        host.KepDlgMessageBox(words.noMatchingHole);
         return done;
     }
     const RuleMatcher rules(table);
     for (int32_t holeId : holes.ids()) {
         HostResult<HoleRecord> record = host.KepHolGetHoleData(holeId);
         if (!record) {
-            host.KepMsgPutErrorMessage(hole_messages::kCannotReadHole);
-            host.KepDlgMessageBox(hole_messages::kErrorOccurred);
+            host.KepMsgPutErrorMessage(words.cannotReadHole);
+            host.KepDlgMessageBox(words.errorOccurred);
             return done;
         }
         HoleChange change{holeId, {}};
-        if (!ApplyRulesToHole(host, rules, holeId, change.steps, *record)) {
-            host.KepDlgMessageBox(hole_messages::kErrorOccurred);
+        if (!ApplyRulesToHole(host, rules, holeId, change.steps, *record, words)) {
+            host.KepDlgMessageBox(words.errorOccurred);
             return done;
         }
         if (!change.steps.empty()) done.holes.push_back(std::move(change));
     }
     if (!done.holes.empty()) {
         const auto changedHoles = static_cast<int32_t>(done.holes.size());
-        host.KepDlgMessageBox(ChangedHolesMessage(changedHoles).c_str());
+        host.KepDlgMessageBox(ChangedHolesMessage(words, changedHoles).c_str());
     } else {
-        host.KepDlgMessageBox(hole_messages::kNoMatchingHole);
+        host.KepDlgMessageBox(words.noMatchingHole);
     }
     return done;
 }

@@ -8,19 +8,13 @@
 #include <vector>
 
 #include "command/RewritePlan.h"
+#include "command/RewriteWords.h"
 #include "host/HoleHost.h"
 #include "rules/CompiledRules.h"
 #include "rules/RuleTable.h"
 
-namespace hole_messages {
-inline constexpr char16_t kNoMatchingHole[] = u"설정과 부합되는 구멍이 없습니다.";
-inline constexpr char16_t kCannotReadHole[] = u"구멍데이터를 참조할수 없습니다.";
-inline constexpr char16_t kCannotAmendHole[] = u"구멍데이터를 수정할수 없습니다.";
-inline constexpr char16_t kErrorOccurred[] = u"Error가 발생하였습니다.";
-}  // namespace hole_messages
-
-// "총 %d개의 구멍을 수정하였습니다." with the count filled in.
-std::u16string ChangedHolesMessage(int32_t count);
+// The box at the end of a rewrite that changed `count` holes.
+std::u16string ChangedHolesMessage(const RewriteWords& words, int32_t count);
 
 // 1 accepts the element (it belongs to a hole without the exclusion flag), 0 rejects it.
 int32_t PickFilter(HoleHost& host, int32_t elementKind, int32_t elementNumber);
@@ -32,8 +26,10 @@ std::vector<int32_t> SelectedHoleIds(HoleHost& host);
 // that matched in `changes` and hands a changed record back to the host. Returns false when
 // the host refused the amended record.
 bool ApplyRulesToHole(HoleHost& host, const RuleMatcher& rules, int32_t holeId,
-                      std::vector<StepChange>& changes, HoleRecord& record);
+                      std::vector<StepChange>& changes, HoleRecord& record,
+                      const RewriteWords& words);
 
-// Rewrites every selected hole once, in selection order, reports the outcome to the user
-// and returns what it amended.
-RewriteRecord RewriteSelectedHoles(HoleHost& host, const RuleTable& table);
+// Rewrites every selected hole once, in selection order, reports the outcome to the user in
+// the caller's words and returns what it amended.
+RewriteRecord RewriteSelectedHoles(HoleHost& host, const RuleTable& table,
+                                   const RewriteWords& words);

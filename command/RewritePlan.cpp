@@ -42,21 +42,22 @@ std::vector<StepChange> PlanHoleSteps(const RuleMatcher& rules, HoleRecord& reco
     return changes;
 }
 
-bool AmendPlannedHole(HoleHost& host, int32_t holeId, const HoleRecord& record) {
+bool AmendPlannedHole(HoleHost& host, int32_t holeId, const HoleRecord& record,
+                      const RewriteWords& words) {
     if (host.KepHolAmendHoleData(holeId, record)) return true;
-    host.KepMsgPutErrorMessage(hole_messages::kCannotAmendHole);
+    host.KepMsgPutErrorMessage(words.cannotAmendHole);
     return false;
 }
 
-RewritePlan PlanSelectedHoles(HoleHost& host, const RuleTable& table) {
+RewritePlan PlanSelectedHoles(HoleHost& host, const RuleTable& table, const RewriteWords& words) {
     RewritePlan plan;
     const std::vector<int32_t> holeIds = SelectedHoleIds(host);
     const RuleMatcher rules(table);
     for (const int32_t holeId : holeIds) {
         const HostResult<HoleRecord> read = host.KepHolGetHoleData(holeId);
         if (!read) {
-            host.KepMsgPutErrorMessage(hole_messages::kCannotReadHole);
-            host.KepDlgMessageBox(hole_messages::kErrorOccurred);
+            host.KepMsgPutErrorMessage(words.cannotReadHole);
+            host.KepDlgMessageBox(words.errorOccurred);
             plan.holes.clear();
             plan.status = PlanStatus::ReadFailed;
             return plan;
@@ -70,26 +71,27 @@ RewritePlan PlanSelectedHoles(HoleHost& host, const RuleTable& table) {
         if (!hole.change.steps.empty()) plan.holes.push_back(std::move(hole));
     }
     if (plan.holes.empty()) {
-        host.KepDlgMessageBox(hole_messages::kNoMatchingHole);
+        host.KepDlgMessageBox(words.noMatchingHole);
     } else {
         plan.status = PlanStatus::Ready;
     }
     return plan;
 }
 
-RewriteRecord ApplyPlan(HoleHost& host, RewritePlan& plan) {
+RewriteRecord ApplyPlan(HoleHost& host, RewritePlan& plan, const RewriteWords& words) {
     RewriteRecord done;
     if (plan.status != PlanStatus::Ready) return done;
     for (PlannedHole& hole : plan.holes) {
         // Moving the plan moves the step arrays with it; point the record at where they are.
         hole.record.steps = hole.steps.empty() ? nullptr : hole.steps.data();
-        if (!AmendPlannedHole(host, hole.change.holeId, hole.record)) {
-            host.KepDlgMessageBox(hole_messages::kErrorOccurred);
+        if (!AmendPlannedHole(host, hole.change.holeId, hole.record, words)) {
+            host.KepDlgMessageBox(words.errorOccurred);
             return done;
         }
         done.holes.push_back(hole.change);
     }
-    host.KepDlgMessageBox(ChangedHolesMessage(static_cast<int32_t>(done.holes.size())).c_str());
+    host.KepDlgMessageBox(
+        ChangedHolesMessage(words, static_cast<int32_t>(done.holes.size())).c_str());
     return done;
 }
 

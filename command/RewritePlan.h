@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "command/RewriteWords.h"
 #include "host/HoleHost.h"
 #include "rules/CompiledRules.h"
 #include "rules/RuleTable.h"
@@ -56,9 +57,10 @@ struct HoleChange {
 // array and an empty matcher change nothing.
 std::vector<StepChange> PlanHoleSteps(const RuleMatcher& rules, HoleRecord& record);
 
-// Hands the amended record to the host; when it refuses, puts the rewrite's error message
-// on the host's message line and returns false.
-bool AmendPlannedHole(HoleHost& host, int32_t holeId, const HoleRecord& record);
+// Hands the amended record to the host; when it refuses, puts the words' cannotAmendHole on
+// the host's message line and returns false.
+bool AmendPlannedHole(HoleHost& host, int32_t holeId, const HoleRecord& record,
+                      const RewriteWords& words);
 
 // What a rewrite amended, hole by hole in selection order: the rewrite's undo point and
 // journal. A hole the host refused is not in it.
@@ -76,7 +78,7 @@ struct PlannedHole {
 
 enum class PlanStatus {
     Ready,            // some hole would change: show the plan, then apply or cancel it
-    NothingToChange,  // "설정과 부합되는 구멍이 없습니다." is shown already
+    NothingToChange,  // the words' noMatchingHole is shown already
     ReadFailed,       // the rewrite's read failure messages are shown already; nothing amended
 };
 
@@ -88,12 +90,12 @@ struct RewritePlan {
 // Collects the selected holes with the same host calls as the rewrite, reads each once and
 // plans it. A read failure ends the planning with the rewrite's messages: a planned rewrite
 // changes all of its holes or, when it cannot read them all, none.
-RewritePlan PlanSelectedHoles(HoleHost& host, const RuleTable& table);
+RewritePlan PlanSelectedHoles(HoleHost& host, const RuleTable& table, const RewriteWords& words);
 
 // Amends exactly the planned records in order, with the rewrite's failure handling (the
-// first refusal ends it with "구멍데이터를 수정할수 없습니다." and "Error가 발생하였습니다.")
-// and its count message.
-RewriteRecord ApplyPlan(HoleHost& host, RewritePlan& plan);
+// first refusal ends it with the words' cannotAmendHole and errorOccurred) and its count
+// message.
+RewriteRecord ApplyPlan(HoleHost& host, RewritePlan& plan, const RewriteWords& words);
 
 // Holes, steps and how many steps each rule matched (a step that several rules rewrite in
 // turn counts for each of them), rules in ascending number.

@@ -228,6 +228,17 @@ inline constexpr char16_t kVariableInPlainText[] =
 // A rule in short, "101-199, 8.1-8.99 → 8.5", ends so when it is off.
 inline constexpr char16_t kRuleOff[] = u" (꺼짐)";
 
+// What the rewrite tells the host as it goes (command/RewriteWords.h, filled in by
+// dialogs/RewriteTexts.h): no hole to change; a hole that cannot be read or amended, on the
+// message line, then the box that the rewrite stopped; at the end "총 <n>개의 구멍을
+// 수정하였습니다.".
+inline constexpr char16_t kNoMatchingHole[] = u"설정과 부합되는 구멍이 없습니다.";
+inline constexpr char16_t kCannotReadHole[] = u"구멍데이터를 참조할수 없습니다.";
+inline constexpr char16_t kCannotAmendHole[] = u"구멍데이터를 수정할수 없습니다.";
+inline constexpr char16_t kErrorOccurred[] = u"Error가 발생하였습니다.";
+inline constexpr char16_t kChangedHoles[] = u"총 ";
+inline constexpr char16_t kChangedHolesEnd[] = u"개의 구멍을 수정하였습니다.";
+
 // The host's message line when the user cancels the preview: nothing was changed.
 inline constexpr char16_t kRewriteCancelled[] = u"구멍을 바꾸지 않았습니다.";
 

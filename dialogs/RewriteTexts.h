@@ -1,11 +1,24 @@
-// What the user is told around a rewrite: the preview's summary of a plan, and the undo's
-// question and outcome. Composed without a window, so that the wording is tested natively.
+// What the user is told around a rewrite: the host messages of the rewrite itself, the
+// preview's summary of a plan, and the undo's question and outcome. Composed without a window, so
+// that the wording is tested natively.
 #pragma once
 
 #include <string>
 
 #include "command/RewritePlan.h"
 #include "command/RewriteUndo.h"
+#include "command/RewriteWords.h"
+#include "dialogs/ModuleTexts.h"
+
+// The module's words for what the rewrite tells the host as it goes.
+inline constexpr RewriteWords kRewriteWords{
+    .noMatchingHole = texts::kNoMatchingHole,
+    .cannotReadHole = texts::kCannotReadHole,
+    .cannotAmendHole = texts::kCannotAmendHole,
+    .errorOccurred = texts::kErrorOccurred,
+    .changedHoles = texts::kChangedHoles,
+    .changedHolesEnd = texts::kChangedHolesEnd,
+};
 
 // "구멍 2개, 단계 3개를 바꿉니다" and, on a second line, "규칙 1: 단계 2개, 규칙 7: 단계 1개".
 std::u16string PlanSummaryText(const ChangeSummary& summary);

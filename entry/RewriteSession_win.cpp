@@ -75,13 +75,13 @@ RewritePreview PreviewOf(const RewritePlan& plan) {
 
 // Nothing amended when the user cancels: said on the host's message line.
 RewriteRecord RewriteAfterPreview(HoleHost& host, const RuleTable& table) {
-    RewritePlan plan = PlanSelectedHoles(host, table);
+    RewritePlan plan = PlanSelectedHoles(host, table, kRewriteWords);
     if (plan.status != PlanStatus::Ready) return {};
     if (!ConfirmRewrite(ActiveOwner(), PreviewOf(plan))) {
         KepMsgPutMessage(reinterpret_cast<const wchar_t*>(texts::kRewriteCancelled));
         return {};
     }
-    return ApplyPlan(host, plan);
+    return ApplyPlan(host, plan, kRewriteWords);
 }
 
 }  // namespace
@@ -92,8 +92,9 @@ PreviewSetting ReadPreviewSetting() {
 }
 
 void RewriteSession::Rewrite(HoleHost& host) {
-    RewriteRecord done = ReadPreviewSetting().on ? RewriteAfterPreview(host, rules_.table())
-                                                 : RewriteSelectedHoles(host, rules_.table());
+    RewriteRecord done = ReadPreviewSetting().on
+                             ? RewriteAfterPreview(host, rules_.table())
+                             : RewriteSelectedHoles(host, rules_.table(), kRewriteWords);
     if (done.holes.empty()) return;
     const Timestamp time = Now();
     undoPoint_ = UndoPoint{time, NewRewriteId(), std::move(done.holes)};

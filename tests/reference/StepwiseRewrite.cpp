@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "command/HoleCommand.h"
+#include "dialogs/ModuleTexts.h"
 
 namespace {
 
@@ -65,7 +65,7 @@ bool StepwiseApplyRulesToHole(Drawing& host, const RuleTable& table, int32_t hol
         }
     }
     if (changed && host.KepHolAmendHoleData(holeId, record) == -1) {
-        host.KepMsgPutErrorMessage(hole_messages::kCannotAmendHole);
+        host.KepMsgPutErrorMessage(texts::kCannotAmendHole);
         return false;
     }
     return true;
@@ -127,20 +127,20 @@ int32_t StepwiseRewriteSelectedHoles(Drawing& host, const RuleTable& table) {
         host.KepIddCloseSelIdData(selection);
     }
     if (holeList.empty()) {
-        host.KepDlgMessageBox(hole_messages::kNoMatchingHole);
+        host.KepDlgMessageBox(texts::kNoMatchingHole);
         return 0;
     }
     int32_t changedCount = 0;
     for (uint32_t id : holeList) {
         HoleRecord record{};
         if (host.KepHolGetHoleData(static_cast<int32_t>(id), record) == -1) {
-            host.KepMsgPutErrorMessage(hole_messages::kCannotReadHole);
-            host.KepDlgMessageBox(hole_messages::kErrorOccurred);
+            host.KepMsgPutErrorMessage(texts::kCannotReadHole);
+            host.KepDlgMessageBox(texts::kErrorOccurred);
             return 0;
         }
         bool changed = false;
         if (!StepwiseApplyRulesToHole(host, table, static_cast<int32_t>(id), changed, record)) {
-            host.KepDlgMessageBox(hole_messages::kErrorOccurred);
+            host.KepDlgMessageBox(texts::kErrorOccurred);
             return 0;
         }
         if (changed) ++changedCount;
@@ -151,7 +151,7 @@ int32_t StepwiseRewriteSelectedHoles(Drawing& host, const RuleTable& table) {
             u"총 " + std::u16string(digits.begin(), digits.end()) + u"개의 구멍을 수정하였습니다.";
         host.KepDlgMessageBox(text.c_str());
     } else {
-        host.KepDlgMessageBox(hole_messages::kNoMatchingHole);
+        host.KepDlgMessageBox(texts::kNoMatchingHole);
     }
     return 0;
 }

@@ -12,6 +12,7 @@
 
 #include "command/HoleCommand.h"
 #include "command/RewritePlan.h"
+#include "dialogs/RewriteTexts.h"
 #include "standin/Drawing.h"
 #include "tests/reference/StepwiseRewrite.h"
 
@@ -158,13 +159,13 @@ TEST(DifferentialRewrite, ModuleAndReferenceAgreeOnRandomTablesAndDrawings) {
         RandomCase(seed * 7919).Fill(reference);
         RandomCase(seed * 7919).Fill(planned);
 
-        const RewriteRecord rewritten = RewriteSelectedHoles(moduleView, rules);
+        const RewriteRecord rewritten = RewriteSelectedHoles(moduleView, rules, kRewriteWords);
         StepwiseRewriteSelectedHoles(reference, rules);
 
         ASSERT_EQ(module.Log(), reference.Log()) << "seed " << seed;
         ExpectSameHoles(module, reference);
 
-        RewritePlan plan = PlanSelectedHoles(plannedView, rules);
+        RewritePlan plan = PlanSelectedHoles(plannedView, rules, kRewriteWords);
         if (plan.status == PlanStatus::ReadFailed) {
             for (int32_t id : planned.HoleIds()) ASSERT_EQ(planned.AmendCount(id), 0);
             ASSERT_EQ(Messages(planned).size(), 2u) << "seed " << seed;
@@ -183,7 +184,7 @@ TEST(DifferentialRewrite, ModuleAndReferenceAgreeOnRandomTablesAndDrawings) {
             }
         }
         chained += ChainedSteps(plan);
-        const RewriteRecord applied = ApplyPlan(plannedView, plan);
+        const RewriteRecord applied = ApplyPlan(plannedView, plan, kRewriteWords);
         ASSERT_EQ(Messages(planned), Messages(reference)) << "seed " << seed;
         ExpectSameHoles(planned, reference);
         ASSERT_EQ(applied.holes, rewritten.holes) << "seed " << seed;

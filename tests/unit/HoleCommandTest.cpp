@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/RewriteTexts.h"
 #include "platform/TextEncoding.h"
 #include "standin/Drawing.h"
 
@@ -57,7 +58,7 @@ Lines RecordCalls(const Drawing& drawing) {
     return calls;
 }
 
-const std::string kNoMatch = BoxLine(hole_messages::kNoMatchingHole);
+const std::string kNoMatch = BoxLine(texts::kNoMatchingHole);
 
 class RewriteTest : public ::testing::Test {
 protected:
@@ -83,7 +84,7 @@ TEST_F(RewriteTest, RewritesInclusiveRangesAndCountsEachHoleOnceInSelectionOrder
     host.Select(1, 12);
     host.Select(3, 11);  // element 11 is in segment 1, not 3
     host.Select(1, 11);
-    RewriteSelectedHoles(view, rangeRule);
+    RewriteSelectedHoles(view, rangeRule, kRewriteWords);
     EXPECT_EQ(Diameter(host, 1, 0), 7.0);
     EXPECT_EQ(Diameter(host, 1, 1), 7.0);
     EXPECT_EQ(Diameter(host, 1, 2), 7.0);
@@ -91,35 +92,36 @@ TEST_F(RewriteTest, RewritesInclusiveRangesAndCountsEachHoleOnceInSelectionOrder
     EXPECT_EQ(Diameter(host, 1, 4), 9.0);  // diameter outside
     EXPECT_EQ(Diameter(host, 2, 0), 7.0);
     EXPECT_EQ(host.AmendCount(1), 1);
-    EXPECT_EQ(ChangedHolesMessage(2), u"총 2개의 구멍을 수정하였습니다.");
-    const Lines expected = {"KepIddOpenSelIdData(1)",     "KepIddGetHeadSelIdData(sel1)",
-                            "KepHolGetHoleId(21,2)",      "KepIddGetNextSelIdData(sel1)",
-                            "KepHolGetHoleId(11,1)",      "KepIddGetNextSelIdData(sel1)",
-                            "KepHolGetHoleId(99,5)",      "KepIddGetNextSelIdData(sel1)",
-                            "KepHolGetHoleId(12,1)",      "KepIddGetNextSelIdData(sel1)",
-                            "KepHolGetHoleId(11,3)",      "KepIddGetNextSelIdData(sel1)",
-                            "KepHolGetHoleId(11,1)",      "KepIddGetNextSelIdData(sel1)",
-                            "KepIddCloseSelIdData(sel1)", "KepHolGetHoleData(2)",
-                            "KepHolAmendHoleData(2)",     "KepHolGetHoleData(1)",
-                            "KepHolAmendHoleData(1)",     BoxLine(ChangedHolesMessage(2))};
+    EXPECT_EQ(ChangedHolesMessage(kRewriteWords, 2), u"총 2개의 구멍을 수정하였습니다.");
+    const Lines expected = {
+        "KepIddOpenSelIdData(1)",     "KepIddGetHeadSelIdData(sel1)",
+        "KepHolGetHoleId(21,2)",      "KepIddGetNextSelIdData(sel1)",
+        "KepHolGetHoleId(11,1)",      "KepIddGetNextSelIdData(sel1)",
+        "KepHolGetHoleId(99,5)",      "KepIddGetNextSelIdData(sel1)",
+        "KepHolGetHoleId(12,1)",      "KepIddGetNextSelIdData(sel1)",
+        "KepHolGetHoleId(11,3)",      "KepIddGetNextSelIdData(sel1)",
+        "KepHolGetHoleId(11,1)",      "KepIddGetNextSelIdData(sel1)",
+        "KepIddCloseSelIdData(sel1)", "KepHolGetHoleData(2)",
+        "KepHolAmendHoleData(2)",     "KepHolGetHoleData(1)",
+        "KepHolAmendHoleData(1)",     BoxLine(ChangedHolesMessage(kRewriteWords, 2))};
     EXPECT_EQ(host.Log(), expected);
 }
 
 TEST_F(RewriteTest, EmptySelectionOrNoSelectionListReportsNoMatchingHole) {
-    RewriteSelectedHoles(view, rangeRule);
+    RewriteSelectedHoles(view, rangeRule, kRewriteWords);
     EXPECT_THAT(host.Log(), ElementsAre("KepIddOpenSelIdData(1)", "KepIddGetHeadSelIdData(sel1)",
                                         "KepIddCloseSelIdData(sel1)", kNoMatch));
 
     host.ClearLog();
     host.Select(1, 11);
     host.FailCall("KepIddOpenSelIdData", 1);  // a null handle: neither Get nor Close
-    RewriteSelectedHoles(view, rangeRule);
+    RewriteSelectedHoles(view, rangeRule, kRewriteWords);
     EXPECT_THAT(host.Log(), ElementsAre("KepIddOpenSelIdData(1)", kNoMatch));
 }
 
 TEST_F(RewriteTest, ExcludedHolesAndHolesWithoutMatchingStepsAreReadButNotAmended) {
     host.Select(2, 31);
-    RewriteSelectedHoles(view, rangeRule);
+    RewriteSelectedHoles(view, rangeRule, kRewriteWords);
     EXPECT_EQ(Diameter(host, 3, 0), 8.3);
     EXPECT_THAT(RecordCalls(host), ElementsAre("KepHolGetHoleData(3)"));
     EXPECT_THAT(Messages(host), ElementsAre(kNoMatch));
@@ -127,7 +129,7 @@ TEST_F(RewriteTest, ExcludedHolesAndHolesWithoutMatchingStepsAreReadButNotAmende
     host.ClearLog();
     host.ClearSelection();
     host.SelectAll();
-    RewriteSelectedHoles(view, Rules({{1, u"101", u"", u"9.5", u"10", u"9.7"}}));
+    RewriteSelectedHoles(view, Rules({{1, u"101", u"", u"9.5", u"10", u"9.7"}}), kRewriteWords);
     EXPECT_THAT(RecordCalls(host), ElementsAre("KepHolGetHoleData(1)", "KepHolGetHoleData(2)",
                                                "KepHolGetHoleData(3)"));
     EXPECT_THAT(Messages(host), ElementsAre(kNoMatch));
@@ -165,28 +167,32 @@ TEST_F(RewriteTest, RuleSemantics) {
         AddHole(fresh, 2, {{101, 8.3}});
         fresh.AddElement(2, 21, 2);
         fresh.Select(2, 21);
-        RewriteSelectedHoles(freshView, Rules({c.rule}));
+        RewriteSelectedHoles(freshView, Rules({c.rule}), kRewriteWords);
         EXPECT_EQ(Diameter(fresh, 2, 0), c.expected) << c.name;
     }
 }
 
 TEST_F(RewriteTest, LaterRulesSeeEarlierRewritesAndEqualValuesStillCount) {
     host.Select(2, 21);
-    RewriteSelectedHoles(view, Rules({{1, u"101", u"199", u"8.1", u"8.99", u"8.5"},
-                                      {1, u"101", u"199", u"8.5", u"", u"9.0"}}));
+    RewriteSelectedHoles(view,
+                         Rules({{1, u"101", u"199", u"8.1", u"8.99", u"8.5"},
+                                {1, u"101", u"199", u"8.5", u"", u"9.0"}}),
+                         kRewriteWords);
     EXPECT_EQ(Diameter(host, 2, 0), 9.0);
 
     host.ClearLog();
-    RewriteSelectedHoles(view, Rules({{1, u"101", u"", u"9", u"", u"9"}}));
+    RewriteSelectedHoles(view, Rules({{1, u"101", u"", u"9", u"", u"9"}}), kRewriteWords);
     EXPECT_THAT(RecordCalls(host), ElementsAre("KepHolGetHoleData(2)", "KepHolAmendHoleData(2)"));
-    EXPECT_THAT(Messages(host), ElementsAre(BoxLine(ChangedHolesMessage(1))));
+    EXPECT_THAT(Messages(host), ElementsAre(BoxLine(ChangedHolesMessage(kRewriteWords, 1))));
 }
 
 // A rule not in force is passed over as a disabled one: a later rule still matches.
 TEST_F(RewriteTest, RulesNotInForceArePassedOver) {
     host.Select(2, 21);
-    RewriteSelectedHoles(view, Rules({{1, u"101", u"", u"8.3", u"", u"1e309"},
-                                      {1, u"101", u"", u"8.3", u"", u"8.4"}}));
+    RewriteSelectedHoles(
+        view,
+        Rules({{1, u"101", u"", u"8.3", u"", u"1e309"}, {1, u"101", u"", u"8.3", u"", u"8.4"}}),
+        kRewriteWords);
     EXPECT_EQ(Diameter(host, 2, 0), 8.4);
 }
 
@@ -197,37 +203,37 @@ TEST_F(RewriteTest, FailedReadStopsWithBothMessagesAndKeepsEarlierHoles) {
     host.Select(1, 11);
     host.Select(4, 41);
     host.FailCall("KepHolGetHoleData", 2);
-    RewriteSelectedHoles(view, rangeRule);
+    RewriteSelectedHoles(view, rangeRule, kRewriteWords);
     EXPECT_EQ(Diameter(host, 2, 0), 7.0);
     EXPECT_EQ(Diameter(host, 1, 0), 8.1);
     EXPECT_EQ(Diameter(host, 4, 0), 8.3);
     EXPECT_THAT(RecordCalls(host), ElementsAre("KepHolGetHoleData(2)", "KepHolAmendHoleData(2)",
                                                "KepHolGetHoleData(1)"));
-    EXPECT_THAT(Messages(host), ElementsAre(ErrorLine(hole_messages::kCannotReadHole),
-                                            BoxLine(hole_messages::kErrorOccurred)));
+    EXPECT_THAT(Messages(host),
+                ElementsAre(ErrorLine(texts::kCannotReadHole), BoxLine(texts::kErrorOccurred)));
 }
 
 TEST_F(RewriteTest, RefusedAmendStopsWithBothMessages) {
     host.Select(1, 11);
     host.Select(2, 21);
     host.FailCall("KepHolAmendHoleData", 1);
-    RewriteSelectedHoles(view, rangeRule);
+    RewriteSelectedHoles(view, rangeRule, kRewriteWords);
     EXPECT_EQ(Diameter(host, 1, 0), 8.1);
     EXPECT_EQ(host.AmendCount(1), 0);
     EXPECT_EQ(Diameter(host, 2, 0), 8.3);
     EXPECT_THAT(RecordCalls(host), ElementsAre("KepHolGetHoleData(1)", "KepHolAmendHoleData(1)"));
-    EXPECT_THAT(Messages(host), ElementsAre(ErrorLine(hole_messages::kCannotAmendHole),
-                                            BoxLine(hole_messages::kErrorOccurred)));
+    EXPECT_THAT(Messages(host),
+                ElementsAre(ErrorLine(texts::kCannotAmendHole), BoxLine(texts::kErrorOccurred)));
 }
 
 TEST_F(RewriteTest, ElementTheHostFindsNoHoleForIsSkipped) {
     host.Select(1, 11);
     host.Select(2, 21);
     host.FailCall("KepHolGetHoleId", 1);
-    RewriteSelectedHoles(view, rangeRule);
+    RewriteSelectedHoles(view, rangeRule, kRewriteWords);
     EXPECT_EQ(Diameter(host, 1, 0), 8.1);
     EXPECT_EQ(Diameter(host, 2, 0), 7.0);
-    EXPECT_THAT(Messages(host), ElementsAre(BoxLine(ChangedHolesMessage(1))));
+    EXPECT_THAT(Messages(host), ElementsAre(BoxLine(ChangedHolesMessage(kRewriteWords, 1))));
 }
 
 // A host that hands over records whose step count and array do not go together.
@@ -252,7 +258,7 @@ TEST_F(RewriteTest, StepsWithoutAnArrayOrNegativeCountAreNoSteps) {
         odd.AddElement(1, 51, 5);
         odd.Select(1, 51);
         RawHoleHost<InconsistentStepsHost&> oddView{odd};
-        RewriteSelectedHoles(oddView, rangeRule);
+        RewriteSelectedHoles(oddView, rangeRule, kRewriteWords);
         EXPECT_THAT(Messages(odd), ElementsAre(kNoMatch)) << count;
         EXPECT_EQ(odd.AmendCount(5), 0) << count;
     }

@@ -57,7 +57,7 @@ protected:
         for (int32_t id = 2; id <= 5; ++id) host.AddHole(id, false, one);
         for (int32_t id = 1; id <= 5; ++id) host.AddElement(1, id * 10, id);
         host.SelectAll();
-        point.holes = RewriteSelectedHoles(view, OneRule()).holes;
+        point.holes = RewriteSelectedHoles(view, OneRule(), kRewriteWords).holes;
         point.time = TimestampOfLocal({2024, 5, 1, 14, 3, 7, 0}, 540);
         host.ClearLog();
     }
