@@ -1,13 +1,13 @@
 // Every Korean text the module shows, in one place: the rule dialogs' column headers and
 // field names, the editor's refusals, the notices and questions about the rule file, the
 // preview's summary, the undo's question and outcome, the other message boxes of the rule
-// session and the rewrite, and the host messages of the command's start and of a cancelled
-// preview. Texts with parts filled in are split where the parts go; the code that fills
-// them in says how. Elsewhere are only the dialog templates' own captions (Quillet.rc,
-// Preview.rc); the words the module shares with the workbench, which does not link this
-// layer (rules/SaveReport: a failed read or save; rules/RuleFolder: an unusable rule folder
-// setting; rules/ReplacedRules: a rule in short); and the host messages that the rewrite
-// itself sends as it goes, from the command layer below this one (command/HoleCommand.h).
+// session and the rewrite, the words the module shares with the workbench (a failed read or
+// save, an unusable rule folder setting, a rule in short), and the host messages of the
+// command's start, of the rewrite as it goes (handed to the command layer below as its
+// RewriteWords) and of a cancelled preview. Texts with parts filled in are split where the
+// parts go; the code that fills them in says how. Elsewhere are only the dialog templates'
+// own captions (Quillet.rc, Preview.rc) and the description in the module's version
+// resource (entry/CMakeLists.txt).
 #pragma once
 
 namespace texts {
