@@ -10,7 +10,7 @@
 namespace {
 
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
-constexpr size_t kColumns = 13;
+constexpr size_t kColumns = kJournalColumns;
 
 // ---- Spreadsheet safety (as the workbench's rules CSV) ---------------------------------
 
@@ -153,16 +153,17 @@ struct ParsedRow {
     JournalRow row;
 };
 
-// The row, or the Korean reason it cannot be read.
-std::variant<ParsedRow, std::string> ParseRow(const std::vector<std::string>& fields) {
-    if (fields.size() != kColumns) {
-        return "열이 " + std::to_string(fields.size()) + "개입니다 (" + std::to_string(kColumns) +
-               "개여야 합니다)";
-    }
+// The row, or why it cannot be read (without its line).
+std::variant<ParsedRow, JournalProblem> ParseRow(const std::vector<std::string>& fields) {
+    const auto fault = [](JournalFault why, std::vector<std::string> values) {
+        return JournalProblem{0, why, std::move(values)};
+    };
+    if (fields.size() != kColumns)
+        return fault(JournalFault::ColumnCount, {std::to_string(fields.size())});
     ParsedRow parsed{};
     const std::optional<IsoTime> time = ParseIsoTime(fields[kTime]);
     if (!time || !time->hasClock || !time->offsetMinutes) {
-        return "time이 시차가 붙은 ISO 8601 시각이 아닙니다: " + fields[kTime];
+        return fault(JournalFault::Time, {fields[kTime]});
     }
     parsed.act.time = TimestampOfLocal(time->local, *time->offsetMinutes);
     if (fields[kAction] == "rewrite") {
@@ -170,7 +171,7 @@ std::variant<ParsedRow, std::string> ParseRow(const std::vector<std::string>& fi
     } else if (fields[kAction] == "undo") {
         parsed.act.action = JournalAction::Undo;
     } else {
-        return "action은 rewrite 또는 undo여야 합니다: " + fields[kAction];
+        return fault(JournalFault::Action, {fields[kAction]});
     }
     parsed.act.user = fields[kUser];
     parsed.act.computer = fields[kComputer];
@@ -181,16 +182,15 @@ std::variant<ParsedRow, std::string> ParseRow(const std::vector<std::string>& fi
     const auto step = WholeNumber<int32_t>(fields[kStep]);
     const auto code = WholeNumber<int32_t>(fields[kCode]);
     if (!hole || !step || !code || *step < 1) {
-        return "hole, step, code가 정수가 아닙니다: " + fields[kHole] + ", " + fields[kStep] +
-               ", " + fields[kCode];
+        return fault(JournalFault::HoleStepCode, {fields[kHole], fields[kStep], fields[kCode]});
     }
     const auto before = WholeNumber<double>(fields[kBefore]);
     const auto after = WholeNumber<double>(fields[kAfter]);
     if (!before || !after) {
-        return "before, after가 숫자가 아닙니다: " + fields[kBefore] + ", " + fields[kAfter];
+        return fault(JournalFault::BeforeAfter, {fields[kBefore], fields[kAfter]});
     }
     auto rules = RuleNumbers(fields[kRules]);
-    if (!rules) return "rules가 규칙 번호 목록이 아닙니다: " + fields[kRules];
+    if (!rules) return fault(JournalFault::Rules, {fields[kRules]});
     parsed.row = {0, 0, *hole, *step, *code, *before, *after, std::move(*rules)};
     return parsed;
 }
@@ -266,23 +266,24 @@ JournalFile ReadJournal(std::string_view bytes) {
         if (lineNumber == 1) {
             if (line == kJournalHeader) continue;
             file.isJournal = false;
-            file.problems.push_back({1, "첫 줄이 기록 파일의 머리글이 아닙니다"});
+            file.problems.push_back({1, JournalFault::NotAHeader, {}});
             return file;
         }
         if (line.empty()) continue;
         if (!ended) {
             // The module ends every row; a last line without its end was cut short.
-            file.problems.push_back({lineNumber, "줄 끝이 없어 끊긴 줄로 보고 읽지 않았습니다"});
+            file.problems.push_back({lineNumber, JournalFault::CutShort, {}});
             continue;
         }
         const auto fields = SplitFields(line);
         if (!fields) {
-            file.problems.push_back({lineNumber, "따옴표가 맞지 않습니다"});
+            file.problems.push_back({lineNumber, JournalFault::UnpairedQuote, {}});
             continue;
         }
         auto parsed = ParseRow(*fields);
-        if (auto* reason = std::get_if<std::string>(&parsed)) {
-            file.problems.push_back({lineNumber, std::move(*reason)});
+        if (auto* problem = std::get_if<JournalProblem>(&parsed)) {
+            problem->line = lineNumber;
+            file.problems.push_back(std::move(*problem));
             continue;
         }
         ParsedRow& row = std::get<ParsedRow>(parsed);

@@ -69,9 +69,26 @@ struct JournalRow {
     std::vector<int32_t> rules;
 };
 
+// The fields of a journal row, as its header names them.
+inline constexpr size_t kJournalColumns = 13;
+
+// Why a line of a journal was left out; the code that shows it words it.
+enum class JournalFault : uint8_t {
+    NotAHeader,     // line 1 is not the journal's header: nothing more is read
+    CutShort,       // the last line has no line end
+    UnpairedQuote,  // a quoted field does not end where its field ends
+    ColumnCount,    // values: the line's count of fields, not kJournalColumns
+    Time,           // values: time, not an ISO 8601 time with a clock and an offset
+    Action,         // values: action, neither "rewrite" nor "undo"
+    HoleStepCode,   // values: hole, step, code, not whole numbers (the step from 1)
+    BeforeAfter,    // values: before, after, not numbers
+    Rules,          // values: rules, not a list of rule numbers
+};
+
 struct JournalProblem {
-    int line;             // 0: the file as a whole
-    std::string message;  // Korean, UTF-8
+    int line;  // of the file, from 1
+    JournalFault fault;
+    std::vector<std::string> values;  // the fields at fault as the line holds them, UTF-8
 };
 
 struct JournalFile {

@@ -104,6 +104,34 @@ struct LoadedFile {
 };
 
 // What a path ends in after its last separator; both separators, as Windows takes both.
+// "hole, step, code가 정수가 아닙니다: x, 1, 101": why a line of a journal was left out.
+std::string ProblemWords(const JournalProblem& problem) {
+    std::string values;
+    for (const std::string& value : problem.values) values += (values.empty() ? "" : ", ") + value;
+    switch (problem.fault) {
+        case JournalFault::NotAHeader:
+            return "첫 줄이 기록 파일의 머리글이 아닙니다";
+        case JournalFault::CutShort:
+            return "줄 끝이 없어 끊긴 줄로 보고 읽지 않았습니다";
+        case JournalFault::UnpairedQuote:
+            return "따옴표가 맞지 않습니다";
+        case JournalFault::ColumnCount:
+            return "열이 " + values + "개입니다 (" + std::to_string(kJournalColumns) +
+                   "개여야 합니다)";
+        case JournalFault::Time:
+            return "time이 시차가 붙은 ISO 8601 시각이 아닙니다: " + values;
+        case JournalFault::Action:
+            return "action은 rewrite 또는 undo여야 합니다: " + values;
+        case JournalFault::HoleStepCode:
+            return "hole, step, code가 정수가 아닙니다: " + values;
+        case JournalFault::BeforeAfter:
+            return "before, after가 숫자가 아닙니다: " + values;
+        case JournalFault::Rules:
+            return "rules가 규칙 번호 목록이 아닙니다: " + values;
+    }
+    return values;
+}
+
 std::string_view LastName(std::string_view name) {
     const size_t separator = name.find_last_of("/\\");
     return separator == std::string_view::npos ? name : name.substr(separator + 1);
@@ -403,7 +431,7 @@ void PrintJson(std::ostream& out, const std::vector<ActLine>& acts,
     for (const LoadedFile& file : files) {
         for (const JournalProblem& problem : file.journal.problems) {
             json.BeginObject().Key("file").String(file.name).Key("line").Integer(problem.line);
-            json.Key("message").String(problem.message).EndObject();
+            json.Key("message").String(ProblemWords(problem)).EndObject();
         }
     }
     json.EndArray().EndObject();
@@ -451,7 +479,7 @@ int RunJournalCommand(std::span<const std::string> args, std::ostream& out, std:
             problems = true;
             if (options.json) continue;
             err << TerminalText(file.name + ":" + std::to_string(problem.line) + ": " +
-                                problem.message + " (이 줄은 읽지 않았습니다)\n");
+                                ProblemWords(problem) + " (이 줄은 읽지 않았습니다)\n");
         }
     }
     if (options.json) {

@@ -148,11 +148,25 @@ TEST(ReadJournal, ReadsBackWhatIsWrittenAndLeavesOutWhatItCannotRead) {
     std::vector<int> problemLines;
     for (const JournalProblem& problem : file.problems) problemLines.push_back(problem.line);
     EXPECT_EQ(problemLines, (std::vector<int>{7, 8, 9, 10, 11, 12, 13, 15}));
+    std::vector<JournalFault> faults;
+    for (const JournalProblem& problem : file.problems) faults.push_back(problem.fault);
+    EXPECT_EQ(faults,
+              (std::vector<JournalFault>{JournalFault::Action, JournalFault::Time,
+                                         JournalFault::HoleStepCode, JournalFault::BeforeAfter,
+                                         JournalFault::Rules, JournalFault::UnpairedQuote,
+                                         JournalFault::ColumnCount, JournalFault::CutShort}));
+    EXPECT_EQ(file.problems[0].values, (std::vector<std::string>{"redo"}));
+    EXPECT_EQ(file.problems[2].values, (std::vector<std::string>{"1", "0", "101"}));
+    EXPECT_EQ(file.problems[3].values, (std::vector<std::string>{"8.3", "x"}));
+    EXPECT_EQ(file.problems[4].values, (std::vector<std::string>{"1, 0"}));
+    EXPECT_EQ(file.problems[6].values, (std::vector<std::string>{"12"}));
 
     EXPECT_TRUE(ReadJournal("").isJournal);
     EXPECT_TRUE(ReadJournal("\xEF\xBB\xBF").rows.empty());
     const JournalFile other = ReadJournal("enabled,code_from\r\n1,2\r\n");
     EXPECT_FALSE(other.isJournal);
+    ASSERT_EQ(other.problems.size(), 1u);
+    EXPECT_EQ(other.problems[0].fault, JournalFault::NotAHeader);
     EXPECT_TRUE(other.rows.empty());
 }
 

@@ -98,6 +98,17 @@ TEST_F(JournalCommand, SinceAndHoleChooseRowsAndDetailsListThem) {
     EXPECT_EQ(out_.str(), "기록이 없습니다.\n");
 }
 
+TEST_F(JournalCommand, TellsWhyEachRowLeftOutWasNotRead) {
+    Write("journal/CAM3.csv",
+          kHead + "2024-05-01T16:00:00+09:00,x,CAM3,rewrite,cc,Q,00,1,1\r\n" +
+              "2024-05-01T16:00:00+09:00,x,CAM3,rewrite,cc,Q,00,1,1,101,8.3,8.6,\"1, -7\"\r\n");
+    EXPECT_EQ(Run({(folder_ / "journal/CAM3.csv").string()}), kExitWarnings);
+    const std::string file = (folder_ / "journal/CAM3.csv").string();
+    EXPECT_EQ(err_.str(),
+              file + ":2: 열이 9개입니다 (13개여야 합니다) (이 줄은 읽지 않았습니다)\n" + file +
+                  ":3: rules가 규칙 번호 목록이 아닙니다: 1, -7 (이 줄은 읽지 " + "않았습니다)\n");
+}
+
 TEST_F(JournalCommand, JsonAndCsvCarryTheActsAndTheRowsLeftOut) {
     Write("journal/CAM3.csv", kHead + "2024-05-01T16:00:00+09:00,x,CAM3,rewrite,cc,Q,00,1,1");
     EXPECT_EQ(Run({folder_.string(), "--json", "--details"}), kExitWarnings);
