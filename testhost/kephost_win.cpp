@@ -19,7 +19,6 @@
 #include <vector>
 
 #include "QuilletVersion.h"
-#include "command/JournalFiles.h"
 #include "platform/FilePaths.h"
 #include "platform/WideText.h"
 #include "rules/RuleFolder.h"
