@@ -45,7 +45,7 @@ public:
 
 private:
     struct LocalCopy {
-        std::wstring path;
+        FilePath path;
         CopyInUse use;
     };
 
@@ -54,7 +54,7 @@ private:
     void TellIfRulesReplaced(const RuleFileLoad& load);
     std::optional<FilePath> KeptCopyHolding(const ReplacedRules& replaced);
     void SaveConfirmed();
-    std::wstring CopyPath(CopyOrigin origin) const;
+    FilePath CopyPath(CopyOrigin origin) const;
     void KeepCopy(const std::string& bytes, CopyOrigin origin);
     std::optional<LocalCopy> CopyOfThisFolder();
     bool LoadCopy(const LocalCopy& copy);

@@ -16,7 +16,6 @@
 #include "platform/FilePaths.h"
 #include "platform/LegacyCodePage.h"
 #include "platform/WideText.h"
-#include "rules/RuleFolder_win.h"
 #include "rules/RuleStore.h"
 #include "settings/Registry_win.h"
 #include "settings/Settings.h"
@@ -28,15 +27,17 @@ namespace {
 const char moduleAnchor = 0;
 
 // The last-write time as one number, for telling the newer of two files; 0 when unknown.
-uint64_t LastWriteTicks(const std::wstring& path) {
+uint64_t LastWriteTicks(const FilePath& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExW(ForFileApi(path).c_str(), GetFileExInfoStandard, &data)) return 0;
+    if (!GetFileAttributesExW(ForFileApi(ToWide(path)).c_str(), GetFileExInfoStandard, &data)) {
+        return 0;
+    }
     return (uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
            data.ftLastWriteTime.dwLowDateTime;
 }
 
-CopyOrigin OriginOfCopy(std::wstring_view name) {
-    return name.ends_with(L".saved.def") ? CopyOrigin::Saved : CopyOrigin::Read;
+CopyOrigin OriginOfCopy(std::u16string_view name) {
+    return name.ends_with(u".saved.def") ? CopyOrigin::Saved : CopyOrigin::Read;
 }
 
 }  // namespace
@@ -54,7 +55,10 @@ std::optional<std::string> RuleSession::RulesInForceBytes() const {
 }
 
 void RuleSession::LoadFromFile() {
-    location_ = RuleLocationOfModule(&moduleAnchor);
+    // The registry is read at each load, so that a changed setting takes effect without a
+    // restart.
+    location_ =
+        ChooseRuleLocation(ReadSettingValues(kRuleFolderSetting), ModuleFolderOf(&moduleAnchor));
     atLoad_ = {};
     if (!location_.usable()) {
         LoadWithUnusableSetting();
@@ -87,17 +91,18 @@ void RuleSession::LoadWithUnusableSetting() {
     table_.Clear();
     std::optional<LocalCopy> newest;
     uint64_t newestTicks = 0;
-    const std::wstring folder = LocalAppDataFolder(L"Quillet");
+    const FilePath folder = LocalAppDataFolder(u"Quillet");
     WIN32_FIND_DATAW found{};
-    const HANDLE search = folder.empty()
-                              ? INVALID_HANDLE_VALUE
-                              : FindFirstFileW(ForFileApi(folder + L"\\*.def").c_str(), &found);
+    const HANDLE search =
+        folder.empty() ? INVALID_HANDLE_VALUE
+                       : FindFirstFileW(ForFileApi(ToWide(folder + u"\\*.def")).c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
-            const std::wstring path = folder + L"\\" + found.cFileName;
+            const std::u16string name = ToU16(found.cFileName);
+            const FilePath path = folder + u"\\" + name;
             const uint64_t ticks = LastWriteTicks(path);
             if (!newest || ticks > newestTicks) {
-                newest = LocalCopy{path, {OriginOfCopy(found.cFileName), LastWriteLocalTime(path)}};
+                newest = LocalCopy{path, {OriginOfCopy(name), LastWriteLocalTime(path)}};
                 newestTicks = ticks;
             }
         } while (FindNextFileW(search, &found));
@@ -109,10 +114,10 @@ void RuleSession::LoadWithUnusableSetting() {
 
 // One pair of copies per configured rule file, so that a changed setting never loads another
 // folder's rules while that folder is only out of reach.
-std::wstring RuleSession::CopyPath(CopyOrigin origin) const {
-    const std::wstring folder = LocalAppDataFolder(L"Quillet");
+FilePath RuleSession::CopyPath(CopyOrigin origin) const {
+    const FilePath folder = LocalAppDataFolder(u"Quillet");
     if (folder.empty()) return {};
-    return folder + L"\\" + ToWide(LocalCopyNameFor(location_.file, origin));
+    return folder + u"\\" + LocalCopyNameFor(location_.file, origin);
 }
 
 // A save's copy replaces the copy of the file read before it, so that the one left is the
@@ -120,28 +125,28 @@ std::wstring RuleSession::CopyPath(CopyOrigin origin) const {
 // again: it is what TellIfRulesReplaced compares the folder's file with. Of two copies the
 // newer is the latest table known (CopyOfThisFolder).
 void RuleSession::KeepCopy(const std::string& bytes, CopyOrigin origin) {
-    const std::wstring copy = CopyPath(origin);
-    if (copy.empty() || !WriteFileAtomically(files_, ToU16(copy), bytes).succeeded()) return;
-    if (origin == CopyOrigin::Saved) files_.Remove(ToU16(CopyPath(CopyOrigin::Read)));
+    const FilePath copy = CopyPath(origin);
+    if (copy.empty() || !WriteFileAtomically(files_, copy, bytes).succeeded()) return;
+    if (origin == CopyOrigin::Saved) files_.Remove(CopyPath(CopyOrigin::Read));
 }
 
 // Told once for each file this seat had not seen yet: the copy of the file last read here
 // holds other bytes, or there is none since this seat's own save.
 void RuleSession::TellIfRulesReplaced(const RuleFileLoad& load) {
-    const std::wstring savedCopy = CopyPath(CopyOrigin::Saved);
-    if (savedCopy.empty() || files_.KindOf(ToU16(savedCopy)) != FileKind::File) return;
+    const FilePath savedCopy = CopyPath(CopyOrigin::Saved);
+    if (savedCopy.empty() || files_.KindOf(savedCopy) != FileKind::File) return;
     std::string lastRead;
     const FileStatus read =
-        files_.ReadAll(ToU16(CopyPath(CopyOrigin::Read)), ReadSharing::WithWriters, lastRead);
+        files_.ReadAll(CopyPath(CopyOrigin::Read), ReadSharing::WithWriters, lastRead);
     if (read.ok() && lastRead == load.bytes) return;
     RuleTable saved;
-    if (!RuleStore(files_, ToU16(savedCopy)).Load(saved, SystemCodePageDecoder()).succeeded()) {
+    if (!RuleStore(files_, savedCopy).Load(saved, SystemCodePageDecoder()).succeeded()) {
         return;
     }
     const ReplacedRules replaced = FindReplacedRules(saved, table_);
     if (!replaced.any()) return;
-    ReportRulesReplaced(load.path, LastWriteLocalTime(ToWide(load.path)), replaced,
-                        KeptCopyHolding(replaced), ToU16(savedCopy));
+    ReportRulesReplaced(load.path, LastWriteLocalTime(load.path), replaced,
+                        KeptCopyHolding(replaced), savedCopy);
 }
 
 // The folder's backup, else its newest kept copy, that holds every rule replaced.
@@ -172,8 +177,8 @@ std::optional<RuleSession::LocalCopy> RuleSession::CopyOfThisFolder() {
     std::optional<LocalCopy> newer;
     uint64_t newerTicks = 0;
     for (const CopyOrigin origin : {CopyOrigin::Read, CopyOrigin::Saved}) {
-        const std::wstring path = CopyPath(origin);
-        if (path.empty() || files_.KindOf(ToU16(path)) != FileKind::File) continue;
+        const FilePath path = CopyPath(origin);
+        if (path.empty() || files_.KindOf(path) != FileKind::File) continue;
         const uint64_t ticks = LastWriteTicks(path);
         if (newer && ticks <= newerTicks) continue;
         newer = LocalCopy{path, {origin, LastWriteLocalTime(path)}};
@@ -183,8 +188,7 @@ std::optional<RuleSession::LocalCopy> RuleSession::CopyOfThisFolder() {
 }
 
 bool RuleSession::LoadCopy(const LocalCopy& copy) {
-    const RuleFileLoad load =
-        RuleStore(files_, ToU16(copy.path)).Load(table_, SystemCodePageDecoder());
+    const RuleFileLoad load = RuleStore(files_, copy.path).Load(table_, SystemCodePageDecoder());
     if (!load.succeeded()) return false;
     // The folder's file, once back, is taken to be what the copy holds.
     atLoad_ = FileAtLoad::Of(load);
@@ -230,7 +234,7 @@ void RuleSession::SaveConfirmed() {
                 KeepCopy(atLoad_.bytes, CopyOrigin::Saved);
             return;
         }
-        if (!AskToReplaceChangedRuleFile(save.path, LastWriteLocalTime(ToWide(save.path)),
+        if (!AskToReplaceChangedRuleFile(save.path, LastWriteLocalTime(save.path),
                                          atLoad_.unreadable())) {
             return;
         }

@@ -604,18 +604,17 @@ private:
     bool saved_ = false;
 };
 
-// The rule file the module uses, chosen as the module chooses it: in the folder a registry
-// value names, else beside the module.
-std::filesystem::path RuleFileOf(const ModuleSession& session) {
-    return ToWide(
-        ChooseRuleLocation(ReadSettingValues(kRuleFolderSetting), ToU16(session.folder().wstring()))
-            .file);
+// Where the module keeps its rule file, chosen as the module chooses it: in the folder a
+// registry value names, else beside the module.
+RuleLocation RuleLocationOf(const ModuleSession& session) {
+    return ChooseRuleLocation(ReadSettingValues(kRuleFolderSetting),
+                              ToU16(session.folder().wstring()));
 }
 
 // Runs event 7 and says how the dialog ended and whether, and where, the rule file was
 // written.
 int32_t RunRuleListEvent(ModuleSession& session, std::string& outcome) {
-    const std::filesystem::path ruleFile = RuleFileOf(session);
+    const std::filesystem::path ruleFile = ToWide(RuleLocationOf(session).file);
     RuleListWatch watch;
     RuleFileSaveWatch save(ruleFile);
     const int32_t result = session.Execute(kRuleListEvent);
@@ -640,10 +639,9 @@ int32_t RunUndo(ModuleSession& session, MessageBoxWatcher& watcher, int answer, 
 // folder the registry names.
 std::vector<std::filesystem::path> JournalPaths(const ModuleSession& session) {
     std::vector<std::filesystem::path> paths;
-    const std::wstring own = LocalAppDataFolder(L"Quillet");
-    if (!own.empty()) paths.push_back(own + L"\\journal.csv");
-    const RuleLocation location = ChooseRuleLocation(ReadSettingValues(kRuleFolderSetting),
-                                                     ToU16(session.folder().wstring()));
+    const std::u16string own = LocalAppDataFolder(u"Quillet");
+    if (!own.empty()) paths.push_back(ToWide(own + u"\\journal.csv"));
+    const RuleLocation location = RuleLocationOf(session);
     wchar_t computer[MAX_COMPUTERNAME_LENGTH + 1] = {};
     DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
     if (location.configured() && location.usable() && GetComputerNameW(computer, &size)) {

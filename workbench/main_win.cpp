@@ -9,9 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/FilePaths.h"
 #include "platform/SystemFilePort.h"
 #include "platform/TextEncoding.h"
-#include "rules/RuleFolder_win.h"
+#include "rules/RuleFolder.h"
+#include "settings/Registry_win.h"
 #include "workbench/Workbench.h"
 
 namespace {
@@ -50,7 +52,8 @@ int wmain(int argc, wchar_t** argv) {
             Utf8FromUtf16(std::u16string(arg.begin(), arg.end()), SurrogateForm::ThreeBytes));
     }
     SystemFilePort files;
-    const RuleLocation seat = RuleLocationOfModule(&programAnchor);
+    const RuleLocation seat =
+        ChooseRuleLocation(ReadSettingValues(kRuleFolderSetting), ModuleFolderOf(&programAnchor));
     const int status =
         RunWorkbench(args, std::cout, std::cerr, files, _isatty(_fileno(stdout)) != 0, &seat);
     std::cout.flush();
