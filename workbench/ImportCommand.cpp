@@ -122,9 +122,10 @@ std::string Utf8(std::u16string_view text) {
 
 std::string LostCharactersMessage(const LostCharacters& lost, const std::string& file) {
     return "규칙 " + std::to_string(lost.rule) + "의 " + std::string(lost.column) + " \"" +
-           Utf8(lost.text) + "\": 지금 " + file + "에는 \"" + Utf8(lost.current) +
-           "\"(으)로 ?가 아닌 글자가 있는 자리입니다. 스프레드시트가 UTF-8이 아닌 CSV로 저장하며 "
-           "글자를 ?로 바꾸었을 수 있습니다 (CSV UTF-8로 다시 저장하십시오).";
+           Utf8(lost.text) + "\": ?인 자리에 지금 " + file + "에는 다른 글자가 있습니다 (\"" +
+           Utf8(lost.current) +
+           "\"). 스프레드시트가 UTF-8이 아닌 CSV로 저장하며 글자를 ?로 바꾸었을 수 있습니다 "
+           "(CSV UTF-8로 다시 저장하십시오).";
 }
 
 // "warnings": [{"code", "line", "rule", "column", "text", "current", "message"}].

@@ -476,8 +476,8 @@ TEST_F(Workbench, ImportWarnsOfQuestionMarksWhereTheFileHasOtherCharacters) {
     // Rule 1 has its question mark already, rule 3 has no rule to compare with.
     const std::string csv =
         Write("q.csv", header + "1,101,?,8,,8.5\r\n\r\n0,??,,5,,5.2\r\n1,??,,8,,9\r\n");
-    const std::string warning = csv + ":4: [경고] 규칙 2의 code_from \"??\": 지금 " + target +
-                                "에는 \"구멍\"(으)로 ?가 아닌 글자가 있는 자리입니다.";
+    const std::string warning = csv + ":4: [경고] 규칙 2의 code_from \"??\": ?인 자리에 지금 " +
+                                target + "에는 다른 글자가 있습니다 (\"구멍\").";
     EXPECT_EQ(Run({"import", csv, "-o", target}), kExitErrors);  // no-number in rules 2 and 3
     EXPECT_TRUE(err_.str().starts_with(warning)) << err_.str();
     EXPECT_EQ(Run({"import", csv, "-o", target, "--force", "--dry-run"}), kExitWarnings);
