@@ -8,6 +8,17 @@
 
 namespace {
 
+struct OptionHelp {
+    std::string_view option;  // "-o OUT.csv"
+    std::string_view text;    // Korean; '\n' breaks the line on a terminal
+};
+struct CommandHelp {
+    std::string_view name;      // "export"
+    std::string_view synopsis;  // "export FILE"
+    std::string_view text;
+    std::span<const OptionHelp> options;
+};
+
 constexpr OptionHelp kCodePage{"--code-page N", "ANSI 규칙 파일을 읽을 코드 페이지 (아래)"};
 constexpr OptionHelp kCheckOptions[] = {kCodePage};
 constexpr OptionHelp kMapOptions[] = {{"--svg OUT.svg", "지도를 SVG 그림으로도 쓰기"}, kCodePage};
@@ -42,8 +53,8 @@ constexpr CommandHelp kCommands[] = {
     {"codes", "codes", "발견 사항 코드와 심각도, 설명 목록", {}},
     {"where", "where", "이 컴퓨터의 모듈이 쓰는 규칙 폴더와 파일 (Windows)", {}},
     {"journal", "journal [FILE...]",
-     "기록된 수정과 되돌리기 (FILE: 기록 파일, 규칙\n폴더 또는 그 journal 폴더; 여럿이면 시각 "
-     "순으로\n함께)",
+     "기록된 수정과 되돌리기\n(FILE: 기록 파일, 규칙 폴더, 그 journal 폴더;\n여럿이면 시각 "
+     "순으로 함께)",
      kJournalOptions},
 };
 
@@ -78,10 +89,17 @@ void AppendHelpLine(std::string& text, std::string_view indent, std::string_view
     }
 }
 
-// A text as one line, for JSON.
+// A text as one line, for JSON: a line break and the blanks after it become one space.
 std::string OneLine(std::string_view text) {
-    std::string line(text);
-    std::replace(line.begin(), line.end(), '\n', ' ');
+    std::string line;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\n') {
+            line.push_back(text[i]);
+            continue;
+        }
+        line.push_back(' ');
+        while (i + 1 < text.size() && text[i + 1] == ' ') ++i;
+    }
     return line;
 }
 
@@ -95,14 +113,6 @@ void OptionsJson(JsonWriter& json, std::span<const OptionHelp> options) {
 }
 
 }  // namespace
-
-std::span<const CommandHelp> CommandHelps() {
-    return kCommands;
-}
-
-std::span<const OptionHelp> CommonOptionHelps() {
-    return kCommonOptions;
-}
 
 std::string UsageText() {
     std::string text = "사용법: quillet-rules <명령> [옵션...] [--json]\n";

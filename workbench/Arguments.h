@@ -35,22 +35,8 @@ struct UsageError {
 std::variant<Invocation, UsageError> ParseArguments(std::span<const std::string> args);
 
 // What --help shows: each command with the options it takes, then the options of every
-// command. Texts are Korean, UTF-8.
-struct OptionHelp {
-    std::string_view option;  // "-o OUT.csv"
-    std::string_view text;
-};
-struct CommandHelp {
-    std::string_view name;      // "export"
-    std::string_view synopsis;  // "export FILE"
-    std::string_view text;
-    std::span<const OptionHelp> options;
-};
-std::span<const CommandHelp> CommandHelps();
-std::span<const OptionHelp> CommonOptionHelps();
-
-// The usage as text, and as the members "commands", "common_options", "notes" of an open JSON
-// object.
+// command and notes. As text, and as the members "commands" ([{"command", "synopsis", "text",
+// "options": [{"option", "text"}]}]), "common_options" and "notes" of an open JSON object.
 std::string UsageText();
 class JsonWriter;
 void UsageJson(JsonWriter& json);
