@@ -7,6 +7,7 @@
 #include "platform/TextEncoding.h"
 #include "rules/RuleFields.h"
 #include "rules/RuleFileFormat.h"
+#include "rules/SaveReport.h"
 #include "workbench/Json.h"
 #include "workbench/NamedFiles.h"
 #include "workbench/RulesCsv.h"
@@ -70,10 +71,17 @@ struct CurrentFile {
     RuleFileView view;
 };
 
+// Only a file is read: a FIFO with a writer would never end, and the store refuses anything
+// but a file as the target anyway.
 std::optional<CurrentFile> ReadCurrentFile(const CommandContext& context, std::string& error) {
     const std::string& name = *context.invocation.output;
+    const FileKind kind = context.files.KindOf(context.files.PathFromName(name));
+    if (kind == FileKind::Special) {
+        error = ReadFailureLine(name, FileFaultWords(context.files, {FileFault::NotAFile}));
+        return std::nullopt;
+    }
     CurrentFile current;
-    if (context.files.KindOf(context.files.PathFromName(name)) != FileKind::Missing) {
+    if (kind != FileKind::Missing) {
         std::optional<std::string> bytes = ReadNamedFile(context.files, name, error);
         if (!bytes) return std::nullopt;
         current.exists = true;

@@ -306,10 +306,11 @@ TEST_F(Workbench, OutputsThatAreNoFileAreRefused) {
     const std::string fifo = Path("fifo");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     for (const std::string& target : {fifo, std::string("/dev/null")}) {
-        for (const std::vector<std::string>& args :
-             std::vector<std::vector<std::string>>{{"export", rules, "-o", target},
-                                                   {"import", Path("q.csv"), "-o", target},
-                                                   {"map", rules, "--svg", target}}) {
+        for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+                 {"export", rules, "-o", target},
+                 {"import", Path("q.csv"), "-o", target},
+                 {"import", Path("q.csv"), "-o", target, "--dry-run"},
+                 {"map", rules, "--svg", target}}) {
             EXPECT_EQ(Run(args), kExitFileFailed) << ::testing::PrintToString(args);
             EXPECT_NE(err_.str().find("장치, FIFO 또는 소켓"), std::string::npos) << err_.str();
         }
