@@ -36,19 +36,18 @@ public:
     // leaves the preview's switch in it as the user left it; true when it ended with 확인.
     bool EditInRuleList(RuleListOptions& options);
 
-private:
     struct LocalCopy {
         std::wstring path;
         CopyInUse use;
     };
 
+private:
     void LoadWithUnusableSetting();
     void TellIfRulesReplaced(const RuleFileLoad& load);
     std::optional<FilePath> KeptCopyHolding(const ReplacedRules& replaced);
     void SaveConfirmed();
     std::wstring CopyPath(CopyOrigin origin) const;
     void KeepCopy(const std::string& bytes, CopyOrigin origin);
-    std::optional<LocalCopy> CopyOfThisFolder();
     bool LoadCopy(const LocalCopy& copy);
 
     SystemFilePort files_;

@@ -23,16 +23,13 @@ namespace {
 // when the registry names no other.
 const char moduleAnchor = 0;
 
-// The last-write time as one number, for telling the newer of two files; 0 when unknown.
-uint64_t LastWriteTicks(const std::wstring& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExW(ForFileApi(path).c_str(), GetFileExInfoStandard, &data)) return 0;
-    return (uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
-           data.ftLastWriteTime.dwLowDateTime;
-}
-
-CopyOrigin OriginOfCopy(std::wstring_view name) {
-    return name.ends_with(L".saved.def") ? CopyOrigin::Saved : CopyOrigin::Read;
+// The copy a load stands in with, as `where` tells it too.
+std::optional<RuleSession::LocalCopy> StandInCopyOf(FilePort& files, const RuleLocation& location) {
+    const std::optional<LocalRuleCopy> copy =
+        StandInCopy(files, ToU16(LocalAppDataFolder(L"Quillet")), location);
+    if (!copy) return std::nullopt;
+    const std::wstring path = ToWide(copy->path);
+    return RuleSession::LocalCopy{path, {copy->origin, LastWriteLocalTime(path)}};
 }
 
 // The host may send event 7 again from its own message handling, which runs inside the
@@ -70,7 +67,7 @@ void RuleSession::Load() {
             TellIfRulesReplaced(load);
             KeepCopy(load.bytes, CopyOrigin::Read);
         } else if (files_.KindOf(location_.folder) != FileKind::Folder) {
-            const std::optional<LocalCopy> copy = CopyOfThisFolder();
+            const std::optional<LocalCopy> copy = StandInCopyOf(files_, location_);
             if (copy && LoadCopy(*copy)) {
                 ReportLocalCopyInUse(location_.folder, copy->use);
                 return;
@@ -87,24 +84,7 @@ void RuleSession::Load() {
 // copy of, from whichever folder it was, else no rules.
 void RuleSession::LoadWithUnusableSetting() {
     table_.Clear();
-    std::optional<LocalCopy> newest;
-    uint64_t newestTicks = 0;
-    const std::wstring folder = LocalAppDataFolder(L"Quillet");
-    WIN32_FIND_DATAW found{};
-    const HANDLE search = folder.empty()
-                              ? INVALID_HANDLE_VALUE
-                              : FindFirstFileW(ForFileApi(folder + L"\\*.def").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring path = folder + L"\\" + found.cFileName;
-            const uint64_t ticks = LastWriteTicks(path);
-            if (!newest || ticks > newestTicks) {
-                newest = LocalCopy{path, {OriginOfCopy(found.cFileName), LastWriteLocalTime(path)}};
-                newestTicks = ticks;
-            }
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
+    std::optional<LocalCopy> newest = StandInCopyOf(files_, location_);
     if (newest && !LoadCopy(*newest)) newest.reset();
     ReportUnusableRuleFolder(location_, newest ? std::optional(newest->use) : std::nullopt);
 }
@@ -120,7 +100,7 @@ std::wstring RuleSession::CopyPath(CopyOrigin origin) const {
 // A save's copy replaces the copy of the file read before it, so that the one left is the
 // latest table known. The copy of this seat's last save stays when the folder is read
 // again: it is what TellIfRulesReplaced compares the folder's file with. Of two copies the
-// newer is the latest table known (CopyOfThisFolder).
+// newer is the latest table known (StandInCopy).
 void RuleSession::KeepCopy(const std::string& bytes, CopyOrigin origin) {
     const std::wstring copy = CopyPath(origin);
     if (copy.empty() || !WriteFileAtomically(files_, ToU16(copy), bytes).succeeded()) return;
@@ -167,21 +147,6 @@ std::optional<FilePath> RuleSession::KeptCopyHolding(const ReplacedRules& replac
         }
     }
     return std::nullopt;
-}
-
-// Of the two copies, the newer, should removing the older one have failed.
-std::optional<RuleSession::LocalCopy> RuleSession::CopyOfThisFolder() {
-    std::optional<LocalCopy> newer;
-    uint64_t newerTicks = 0;
-    for (const CopyOrigin origin : {CopyOrigin::Read, CopyOrigin::Saved}) {
-        const std::wstring path = CopyPath(origin);
-        if (path.empty() || files_.KindOf(ToU16(path)) != FileKind::File) continue;
-        const uint64_t ticks = LastWriteTicks(path);
-        if (newer && ticks <= newerTicks) continue;
-        newer = LocalCopy{path, {origin, LastWriteLocalTime(path)}};
-        newerTicks = ticks;
-    }
-    return newer;
 }
 
 bool RuleSession::LoadCopy(const LocalCopy& copy) {

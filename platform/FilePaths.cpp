@@ -69,14 +69,14 @@ std::optional<SYSTEMTIME> LastWriteLocalTime(std::wstring_view path) {
     return local;
 }
 
-std::wstring LocalAppDataFolder(std::wstring_view name) {
+std::wstring LocalAppDataFolder(std::wstring_view name, bool create) {
     PWSTR base = nullptr;
     const HRESULT found = SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &base);
     std::wstring folder = SUCCEEDED(found) ? std::wstring(base) : std::wstring();
     CoTaskMemFree(base);
     if (folder.empty()) return {};
     folder += L"\\" + std::wstring(name);
-    if (!CreateDirectoryW(ForFileApi(folder).c_str(), nullptr) &&
+    if (create && !CreateDirectoryW(ForFileApi(folder).c_str(), nullptr) &&
         GetLastError() != ERROR_ALREADY_EXISTS) {
         return {};
     }

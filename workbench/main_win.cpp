@@ -9,9 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/FilePaths.h"
 #include "platform/SystemFilePort.h"
 #include "platform/TextEncoding.h"
-#include "rules/RuleFolder_win.h"
+#include "platform/WideText.h"
+#include "settings/Registry_win.h"
 #include "workbench/Workbench.h"
 
 namespace {
@@ -50,7 +52,12 @@ int wmain(int argc, wchar_t** argv) {
             Utf8FromUtf16(std::u16string(arg.begin(), arg.end()), SurrogateForm::ThreeBytes));
     }
     SystemFilePort files;
-    const RuleLocation seat = RuleLocationOfModule(&programAnchor);
+    Seat seat;
+    seat.values = ReadSettingValues(kRuleFolderSetting);
+    seat.location = ChooseRuleLocation(
+        seat.values, ToU16(FolderOf(ModuleFileName(ModuleContaining(&programAnchor)))));
+    // Only looked at: where tells what is there and makes nothing.
+    seat.copyFolder = ToU16(LocalAppDataFolder(L"Quillet", false));
     const int status =
         RunWorkbench(args, std::cout, std::cerr, files, _isatty(_fileno(stdout)) != 0, &seat);
     std::cout.flush();
