@@ -359,7 +359,12 @@ PictureLayout LayOutPicture(const Picture& picture) {
         codesHeight = longest + 8;
     }
     layout.codeAxisTitleY = layout.plotBottom + codesHeight + kPictureLineHeight * 1.2;
-    layout.calloutListTop = layout.codeAxisTitleY + kPictureLineHeight * 0.8;
+    // The notes, those PictureSvg adds and the two ends' lines.
+    const double notesBottom =
+        layout.notesTop +
+        kPictureLineHeight * (static_cast<double>(picture.legendNotes.size()) + 4.5);
+    // The list spans the picture's width, so it starts below the legend's notes too.
+    layout.calloutListTop = std::max(layout.codeAxisTitleY + kPictureLineHeight * 0.8, notesBottom);
     double listHeight = 0;
     if (callouts > 0) {
         for (const PicturePiece& piece : picture.pieces) {
@@ -375,9 +380,9 @@ PictureLayout LayOutPicture(const Picture& picture) {
             layout.width, std::min(kMostPictureWidth, 2 * kMargin + layout.calloutColumnWidth));
         listHeight = kPictureLineHeight * (1.5 + static_cast<double>(layout.calloutRows));
     }
-    const double notesBottom =
-        layout.notesTop +
-        kPictureLineHeight * (static_cast<double>(picture.legendNotes.size()) + 3);
     layout.height = std::max(layout.calloutListTop + listHeight, notesBottom) + kMargin;
+    // The plot and legend are laid out within the bound; only a caption (a file name) that is
+    // longer still is cut at the edge, as the picture's title names the file in full.
+    layout.width = std::min(std::ceil(layout.width), kMostPictureWidth);
     return layout;
 }
