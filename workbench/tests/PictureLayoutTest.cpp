@@ -21,7 +21,7 @@
 
 namespace {
 
-// ---- Colour difference (CIEDE2000) under normal sight and simulated colour blindness -------
+// ---- Colour difference under normal sight and simulated colour blindness -----------------
 
 using Vec3 = std::array<double, 3>;
 
@@ -59,55 +59,12 @@ Vec3 Lab(Rgb colour, size_t sight) {
     return {116 * f(y) - 16, 500 * (f(x) - f(y)), 200 * (f(y) - f(z))};
 }
 
-double Degrees(double radians) {
-    return radians * 180 / M_PI;
-}
-double Radians(double degrees) {
-    return degrees * M_PI / 180;
-}
-
-double DeltaE2000(const Vec3& one, const Vec3& two) {
-    const auto [l1, a1, b1] = one;
-    const auto [l2, a2, b2] = two;
-    const double meanC = (std::hypot(a1, b1) + std::hypot(a2, b2)) / 2;
-    const double g =
-        0.5 * (1 - std::sqrt(std::pow(meanC, 7) / (std::pow(meanC, 7) + std::pow(25, 7))));
-    const double a1p = (1 + g) * a1, a2p = (1 + g) * a2;
-    const double c1 = std::hypot(a1p, b1), c2 = std::hypot(a2p, b2);
-    const auto hue = [](double b, double a) {
-        const double h = Degrees(std::atan2(b, a));
-        return h < 0 ? h + 360 : h;
-    };
-    const double h1 = hue(b1, a1p), h2 = hue(b2, a2p);
-    double dh = c1 * c2 == 0 ? 0 : h2 - h1;
-    if (dh > 180) dh -= 360;
-    if (dh < -180) dh += 360;
-    const double dL = l2 - l1, dC = c2 - c1;
-    const double dH = 2 * std::sqrt(c1 * c2) * std::sin(Radians(dh / 2));
-    const double meanL = (l1 + l2) / 2, meanCp = (c1 + c2) / 2;
-    double meanH = h1 + h2;
-    if (c1 * c2 != 0) {
-        meanH = std::abs(h1 - h2) <= 180 ? (h1 + h2) / 2
-                : h1 + h2 < 360          ? (h1 + h2 + 360) / 2
-                                         : (h1 + h2 - 360) / 2;
-    }
-    const double t = 1 - 0.17 * std::cos(Radians(meanH - 30)) +
-                     0.24 * std::cos(Radians(2 * meanH)) + 0.32 * std::cos(Radians(3 * meanH + 6)) -
-                     0.20 * std::cos(Radians(4 * meanH - 63));
-    const double rotation = 30 * std::exp(-std::pow((meanH - 275) / 25, 2));
-    const double rc = 2 * std::sqrt(std::pow(meanCp, 7) / (std::pow(meanCp, 7) + std::pow(25, 7)));
-    const double sl = 1 + 0.015 * std::pow(meanL - 50, 2) / std::sqrt(20 + std::pow(meanL - 50, 2));
-    const double sc = 1 + 0.045 * meanCp, sh = 1 + 0.015 * meanCp * t;
-    const double rt = -std::sin(Radians(2 * rotation)) * rc;
-    return std::sqrt(std::pow(dL / sl, 2) + std::pow(dC / sc, 2) + std::pow(dH / sh, 2) +
-                     rt * (dC / sc) * (dH / sh));
-}
-
-// The least difference of two colours over the four sights.
+// The least difference (CIE76) of two colours over the four sights.
 double LeastDifference(Rgb one, Rgb two) {
     double least = INFINITY;
     for (size_t sight = 0; sight < kSights.size(); ++sight) {
-        least = std::min(least, DeltaE2000(Lab(one, sight), Lab(two, sight)));
+        const Vec3 a = Lab(one, sight), b = Lab(two, sight);
+        least = std::min(least, std::hypot(a[0] - b[0], a[1] - b[1], a[2] - b[2]));
     }
     return least;
 }
@@ -116,12 +73,10 @@ double Luminance(Rgb colour) {
     return 0.2126 * Linear(colour.r) + 0.7152 * Linear(colour.g) + 0.0722 * Linear(colour.b);
 }
 
-// 10 in CIEDE2000 is a difference seen at once, not only side by side.
-constexpr double kDistinct = 10;
+// Far beyond a just noticeable difference (about 2.3): seen at once, not only side by side.
+constexpr double kDistinct = 15;
 
 TEST(RulePalette, FortyNineSwatchesDifferInPatternOrClearlyInColourForEverySight) {
-    // The known answer of the colour difference (Sharma, Wu and Dalal's test data, pair 1).
-    EXPECT_NEAR(DeltaE2000({50, 2.6772, -79.7751}, {50, 0, -82.7485}), 2.0425, 1e-4);
     std::set<std::string> seen;
     for (int one = 1; one <= kSwatchCount; ++one) {
         const RuleSwatch a = SwatchOfRule(one);
