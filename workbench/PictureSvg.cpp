@@ -114,7 +114,7 @@ constexpr double kMargin = 16;
 // The lines (or dots) of a pattern over a rectangle, as path data. They are laid on the whole
 // picture's grid, so that pieces of one rule side by side continue each other's lines.
 std::string HatchPath(SwatchPattern pattern, double x, double y, double w, double h) {
-    constexpr double kStep = 7;
+    constexpr double kStep = 7, kDotStep = 9;
     std::string d;
     const auto segment = [&](double x1, double y1, double x2, double y2) {
         d += "M" + Px(x1) + " " + Px(y1) + "L" + Px(x2) + " " + Px(y2);
@@ -154,10 +154,12 @@ std::string HatchPath(SwatchPattern pattern, double x, double y, double w, doubl
             }
             break;
         case SwatchPattern::Dotted:
-            for (double row = std::ceil(y / kStep) * kStep; row + 2 <= bottom; row += kStep) {
-                const double shift = std::fmod(row / kStep, 2.0) == 0 ? 0 : kStep / 2;
-                for (double at = std::ceil((x - shift) / kStep) * kStep + shift; at + 2 <= right;
-                     at += kStep) {
+            // Wider apart than the lines: a large piece is thousands of dots.
+            for (double row = std::ceil(y / kDotStep) * kDotStep; row + 2 <= bottom;
+                 row += kDotStep) {
+                const double shift = std::fmod(row / kDotStep, 2.0) == 0 ? 0 : kDotStep / 2;
+                for (double at = std::ceil((x - shift) / kDotStep) * kDotStep + shift;
+                     at + 2 <= right; at += kDotStep) {
                     if (at >= x && row >= y) d += "M" + Px(at) + " " + Px(row) + "h2.4v2.4h-2.4z";
                 }
             }
