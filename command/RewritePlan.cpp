@@ -118,17 +118,6 @@ ChangeSummary SummarizePlan(const RewritePlan& plan) {
     return summary;
 }
 
-std::u16string PlanSummaryText(const ChangeSummary& summary) {
-    std::u16string text = u"구멍 " + Number16(summary.holes) + u"개, 단계 " +
-                          Number16(summary.steps) + u"개를 바꿉니다";
-    for (size_t i = 0; i < summary.perRule.size(); ++i) {
-        text += i == 0 ? u"\r\n" : u", ";
-        text += u"규칙 " + Number16(summary.perRule[i].rule) + u": 단계 " +
-                Number16(summary.perRule[i].steps) + u"개";
-    }
-    return text;
-}
-
 std::string ShortestDecimal(double value) {
     char buffer[32];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);

@@ -95,9 +95,6 @@ RewritePlan PlanSelectedHoles(HoleHost& host, const RuleTable& table);
 // and its count message.
 RewriteRecord ApplyPlan(HoleHost& host, RewritePlan& plan);
 
-// Put on the host's message line when the user cancels a plan.
-inline constexpr char16_t kRewriteCancelled[] = u"구멍을 바꾸지 않았습니다.";
-
 // Holes, steps and how many steps each rule matched (a step that several rules rewrite in
 // turn counts for each of them), rules in ascending number.
 struct ChangeSummary {
@@ -114,9 +111,6 @@ struct ChangeSummary {
 
 ChangeSummary SummarizeChanges(std::span<const HoleChange> holes);
 ChangeSummary SummarizePlan(const RewritePlan& plan);
-
-// "구멍 2개, 단계 3개를 바꿉니다" and, on a second line, "규칙 1: 단계 2개, 규칙 7: 단계 1개".
-std::u16string PlanSummaryText(const ChangeSummary& summary);
 
 // Numbers as the preview and the journal show them: the shortest decimal that reads back to
 // the same double ("8.5", "-0", "1e-05"; "inf", "-inf", "nan"), and rule lists as "3, 7".

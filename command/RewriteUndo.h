@@ -41,10 +41,5 @@ struct UndoOutcome {
 
 // Reads each hole of the point once, puts back what DecideStepUndo allows and amends each
 // hole once. A hole that cannot be read or amended is counted and the undo goes on with the
-// next. Says nothing to the host: the caller shows UndoResultText.
+// next. Says nothing to the host: the caller shows the outcome (dialogs/RewriteTexts.h).
 UndoOutcome UndoRewrite(HoleHost& host, const UndoPoint& point);
-
-// "2024-05-01 14:03:07에 바꾼 구멍 3개를 되돌리겠습니까?" with what is left as it is.
-std::u16string UndoQuestionText(const UndoPoint& point);
-// "구멍 N개를 되돌렸습니다." and, when some were left, how many and why.
-std::u16string UndoResultText(const UndoOutcome& outcome);

@@ -1,4 +1,4 @@
-#include "controls/ReportListControl.h"
+#include "controls/ReportListControl_win.h"
 
 #include <windowsx.h>
 
@@ -6,8 +6,8 @@
 
 #include "controls/ColumnUnderPoint.h"
 #include "controls/DpiScale.h"
+#include "framework/WindowDpi_win.h"
 #include "platform/Handles.h"
-#include "platform/WindowDpi.h"
 
 namespace {
 

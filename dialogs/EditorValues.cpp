@@ -1,21 +1,9 @@
 #include "dialogs/EditorValues.h"
 
+#include "dialogs/DialogFields.h"
+#include "dialogs/ModuleTexts.h"
 #include "rules/CompiledRules.h"
 #include "rules/RuleText.h"
-
-namespace {
-
-// The rows follow the rule fields one for one.
-constexpr bool RowsFollowTheFields() {
-    for (size_t row = 0; row < kEditorValueRows.size(); ++row) {
-        if (kEditorValueRows[row].field != kRuleFields[row].field) return false;
-        if (&kEditorValueRows[row].setting != &kRememberedEditorValues[row]) return false;
-    }
-    return true;
-}
-static_assert(RowsFollowTheFields());
-
-}  // namespace
 
 std::u16string StoredText(const HoleRule& values, size_t row) {
     return row < kRuleFields.size() ? FieldText(values, kRuleFields[row]) : std::u16string();
@@ -27,8 +15,8 @@ void TakeStoredText(HoleRule& values, size_t row, std::u16string_view text) {
 
 HoleRule DefaultEditorValues() {
     HoleRule values;
-    for (size_t row = 0; row < kEditorValueRows.size(); ++row) {
-        TakeStoredText(values, row, kEditorValueRows[row].setting.defaultText);
+    for (size_t row = 0; row < kDialogFields.size(); ++row) {
+        TakeStoredText(values, row, kDialogFields[row].defaultText());
     }
     return values;
 }
@@ -51,10 +39,7 @@ EditorRefusal Refuse(const FieldRule& rule, std::u16string message) {
 
 EditorRefusal NotANumber(const FieldRule& rule, std::u16string_view text) {
     return Refuse(rule, Quoted(rule.name, text) +
-                            (rule.isCode ? u"을(를) 숫자로 읽을 수 없습니다.\r\n가공코드는 "
-                                           u"정수로 입력하십시오."
-                                         : u"을(를) 숫자로 읽을 수 없습니다.\r\n지름은 "
-                                           u"숫자로 입력하십시오. 소수점은 마침표(.)입니다."));
+                            (rule.isCode ? texts::kCodeNotANumber : texts::kDiameterNotANumber));
 }
 
 // The range fields: blank (the single-value form for a To field) or one number.
@@ -71,29 +56,23 @@ std::optional<EditorRefusal> CheckNewDiameter(const FieldRule& rule, std::u16str
         case NewDiameterFault::None:
             return std::nullopt;
         case NewDiameterFault::Blank:
-            return Refuse(rule, std::u16string(rule.name) +
-                                    u"이(가) 비어 있습니다.\r\n구멍에 쓸 지름을 0.0001부터 "
-                                    u"100000까지의 숫자로 입력하십시오.");
+            return Refuse(rule, std::u16string(rule.name) + texts::kNewDiameterBlank);
         case NewDiameterFault::NoNumber:
         case NewDiameterFault::PartialNumber:
             return NotANumber(rule, text);
         case NewDiameterFault::NotFinite:
-            return Refuse(rule, Quoted(rule.name, text) +
-                                    u"은(는) 너무 커서 지름으로 쓸 수 없습니다.\r\n0.0001부터 "
-                                    u"100000까지의 지름을 입력하십시오.");
+            return Refuse(rule, Quoted(rule.name, text) + texts::kNewDiameterTooLarge);
         case NewDiameterFault::Implausible:
             break;
     }
-    return Refuse(rule, Quoted(rule.name, text) +
-                            u"은(는) 구멍 지름일 수 없어 쓸 수 없습니다.\r\n0.0001부터 "
-                            u"100000까지의 지름을 입력하십시오.");
+    return Refuse(rule, Quoted(rule.name, text) + texts::kNewDiameterImplausible);
 }
 
 }  // namespace
 
 std::optional<EditorRefusal> CheckEditorValues(const HoleRule& values) {
     for (const RuleFieldInfo& field : RuleTextFields()) {
-        const FieldRule rule{field.field, kEditorValueRows[field.position()].label, field.IsCode()};
+        const FieldRule rule{field.field, DialogFieldOf(field.field).label, field.IsCode()};
         const std::u16string_view text = values.*field.text;
         auto refusal = field.field == EditorField::DiameterModify ? CheckNewDiameter(rule, text)
                                                                   : CheckRangeField(rule, text);

@@ -1,6 +1,5 @@
-// The rule editor's remembered values: which setting remembers each field
-// (settings/Settings.h names them and their defaults), their stored texts; and what the
-// editor refuses to take on 적용.
+// The rule editor's remembered values as stored texts (dialogs/DialogFields.h names the
+// setting that remembers each field); and what the editor refuses to take on 적용.
 #pragma once
 
 #include <array>
@@ -13,29 +12,8 @@
 
 #include "rules/RuleFields.h"
 #include "rules/RuleTable.h"
-#include "settings/Settings.h"
 
-// The editor's side of a rule field: the setting that remembers it (its registry value and
-// the text it takes when nothing is remembered), and its name in the editor's messages (none
-// for the flag).
-struct EditorValueRow {
-    RuleField field;
-    const Setting& setting;
-    std::u16string_view label;
-};
-
-// In the order of kRuleFields, which is the order in which the values are read and written
-// and in which 적용 checks the texts (as they stand on screen).
-inline constexpr std::array<EditorValueRow, kRuleFieldCount> kEditorValueRows{{
-    {RuleField::Enabled, kRememberedEditorValues[0], u""},
-    {RuleField::CodeFrom, kRememberedEditorValues[1], u"가공코드 시작 값"},
-    {RuleField::CodeTo, kRememberedEditorValues[2], u"가공코드 끝 값"},
-    {RuleField::DiameterFrom, kRememberedEditorValues[3], u"구멍경(대상) 시작 값"},
-    {RuleField::DiameterTo, kRememberedEditorValues[4], u"구멍경(대상) 끝 값"},
-    {RuleField::DiameterModify, kRememberedEditorValues[5], u"구멍경(수정)"},
-}};
-
-// The text stored for row `row` of kEditorValueRows, and the reverse. The flag is stored as
+// The text stored for row `row` of kDialogFields, and the reverse. The flag is stored as
 // "1" or "0"; only the exact text "1" reads back as enabled.
 std::u16string StoredText(const HoleRule& values, size_t row);
 void TakeStoredText(HoleRule& values, size_t row, std::u16string_view text);

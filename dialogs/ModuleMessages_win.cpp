@@ -1,6 +1,6 @@
-#include "dialogs/ModuleMessages.h"
+#include "dialogs/ModuleMessages_win.h"
 
-#include "platform/MessageBoxes.h"
+#include "framework/MessageBoxes_win.h"
 #include "platform/WideText.h"
 
 namespace {

@@ -1,22 +1,27 @@
-#include "dialogs/PreviewDialog.h"
+#include "dialogs/PreviewDialog_win.h"
 
-#include "controls/ReportListControl.h"
+#include "controls/ReportListControl_win.h"
+#include "dialogs/ModuleTexts.h"
 #include "dialogs/PreviewResource.h"
-#include "platform/ModalDialog.h"
+#include "framework/ModalDialog_win.h"
 #include "platform/WideText.h"
 
 namespace {
 
 // Widths in pixels at 100 % display scaling; the list lays them out at its window's DPI.
 struct PreviewColumn {
-    const wchar_t* header;
+    std::u16string_view header;
     int width;
     int format;
 };
 
 constexpr PreviewColumn kColumns[] = {
-    {L"구멍", 60, LVCFMT_LEFT},     {L"단계", 45, LVCFMT_RIGHT},  {L"가공코드", 70, LVCFMT_RIGHT},
-    {L"현재 경", 80, LVCFMT_RIGHT}, {L"새 경", 80, LVCFMT_RIGHT}, {L"규칙", 110, LVCFMT_LEFT},
+    {texts::kPreviewHoleColumn, 60, LVCFMT_LEFT},
+    {texts::kPreviewStepColumn, 45, LVCFMT_RIGHT},
+    {texts::kPreviewCodeColumn, 70, LVCFMT_RIGHT},
+    {texts::kPreviewDiameterColumn, 80, LVCFMT_RIGHT},
+    {texts::kPreviewNewDiameterColumn, 80, LVCFMT_RIGHT},
+    {texts::kPreviewRuleColumn, 110, LVCFMT_LEFT},
 };
 
 class PreviewDialog final : public ModalDialog {
@@ -46,7 +51,7 @@ BOOL PreviewDialog::OnInitDialog() {
     list_.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
     int column = 0;
     for (const PreviewColumn& shown : kColumns) {
-        list_.InsertScaledColumn(column++, shown.header, shown.width, shown.format);
+        list_.InsertScaledColumn(column++, ToWide(shown.header), shown.width, shown.format);
     }
     FillList();
     // The dialog manager gives the list the focus: the arrow keys scroll it, Enter is 적용
@@ -67,7 +72,7 @@ void PreviewDialog::FillList() {
 
 }  // namespace
 
-bool ConfirmRewrite(const RewritePreview& preview) {
+bool ConfirmRewrite(HWND owner, const RewritePreview& preview) {
     PreviewDialog dialog(preview);
-    return dialog.DoModal() == IDOK;
+    return dialog.DoModal(owner) == IDOK;
 }

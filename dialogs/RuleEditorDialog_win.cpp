@@ -1,57 +1,56 @@
-#include "dialogs/RuleEditorDialog.h"
+#include "dialogs/RuleEditorDialog_win.h"
 
 #include <algorithm>
-#include <array>
+#include <utility>
 
+#include "dialogs/DialogFields.h"
 #include "dialogs/EditorValues.h"
-#include "dialogs/ModuleMessages.h"
+#include "dialogs/ModuleMessages_win.h"
 #include "dialogs/resource.h"
+#include "framework/ModalDialog_win.h"
 #include "platform/WideText.h"
-#include "settings/Registry_win.h"
 
 namespace {
 
-// The control that shows each rule field, in the order of kRuleFields.
-constexpr std::array<int, kRuleFieldCount> kFieldControls{IDC_ENABLED,     IDC_CODE_FROM,
-                                                          IDC_CODE_TO,     IDC_DIAMETER_FROM,
-                                                          IDC_DIAMETER_TO, IDC_DIAMETER_MODIFY};
-
 int ControlOf(RuleField field) {
-    return kFieldControls[InfoOf(field).position()];
+    return DialogFieldOf(field).editorControl;
 }
 
 bool IsTextControl(int controlId) {
-    return controlId != IDC_ENABLED &&
-           std::ranges::find(kFieldControls, controlId) != kFieldControls.end();
+    return controlId != ControlOf(RuleField::Enabled) &&
+           std::ranges::any_of(kDialogFields, [controlId](const DialogField& field) {
+               return field.editorControl == controlId;
+           });
 }
 
-}  // namespace
+class RuleEditorDialog final : public ModalDialog {
+public:
+    explicit RuleEditorDialog(HoleRule start)
+        : ModalDialog(IDD_MASTER_SETTING), values_(std::move(start)) {}
 
-RuleEditorDialog::RuleEditorDialog(const RuleTable& rules, EditedRule rule)
-    : ModalDialog(IDD_MASTER_SETTING), EditedRuleNumber(rule), Rules(rules) {}
+    // The values as the controls show them.
+    const HoleRule& values() const { return values_; }
 
-BOOL RuleEditorDialog::OnInitDialog() {
-    ModalDialog::OnInitDialog();
-    if (EditedRuleNumber == kNewRule) {
-        LoadFromRegistry();
-    } else {
-        LoadFromRule();
-    }
-    return TRUE;
-}
+protected:
+    void DoDataExchange(bool saveAndValidate) override;
+    void OnOK() override;
+    void OnCommand(int controlId, int notifyCode) override;
+
+private:
+    HoleRule values_;
+};
 
 void RuleEditorDialog::DoDataExchange(bool saveAndValidate) {
-    ExchangeCheck(saveAndValidate, ControlOf(RuleField::Enabled), Values.enabled);
+    ExchangeCheck(saveAndValidate, ControlOf(RuleField::Enabled), values_.enabled);
     for (const RuleFieldInfo& field : RuleTextFields()) {
-        ExchangeText(saveAndValidate, ControlOf(field.field), Values.*field.text);
+        ExchangeText(saveAndValidate, ControlOf(field.field), values_.*field.text);
     }
 }
 
-// Values the rule could not use keep the editor open: nothing reaches the table or the
-// registry, which the caller writes only after IDOK.
+// Values the rule could not use keep the editor open: nothing is handed back.
 void RuleEditorDialog::OnOK() {
     UpdateData(true);
-    if (const std::optional<EditorRefusal> refusal = CheckEditorValues(Rule())) {
+    if (const std::optional<EditorRefusal> refusal = CheckEditorValues(values_)) {
         ShowModuleMessage(ToWide(refusal->message), MB_ICONWARNING);
         // As the dialog manager moves the focus: the field's text comes selected.
         SendMessageW(hwnd(), WM_NEXTDLGCTL,
@@ -61,58 +60,28 @@ void RuleEditorDialog::OnOK() {
     ModalDialog::OnOK();
 }
 
+// The members follow the controls while the user types and clicks.
 void RuleEditorDialog::OnCommand(int controlId, int notifyCode) {
-    if (controlId == IDC_ENABLED) {
-        if (notifyCode == BN_CLICKED) OnClickedEnable();
+    if (controlId == ControlOf(RuleField::Enabled)) {
+        if (notifyCode == BN_CLICKED) values_.enabled = values_.enabled == 0 ? 1 : 0;
     } else if (IsTextControl(controlId)) {
-        if (notifyCode == EN_CHANGE) OnChangeField();
+        if (notifyCode == EN_CHANGE) UpdateData(true);
     }
 }
 
-void RuleEditorDialog::OnClickedEnable() {
-    Values.enabled = Values.enabled == 0 ? 1 : 0;
-}
-
-// The members follow the controls while the user types.
-void RuleEditorDialog::OnChangeField() {
-    UpdateData(true);
-}
-
-void RuleEditorDialog::LoadFromRegistry() {
-    HoleRule values;
-    for (size_t row = 0; row < kEditorValueRows.size(); ++row) {
-        const Setting& setting = kEditorValueRows[row].setting;
-        SystemResult<std::u16string> text = ReadRememberedText(setting);
-        if (!text) {
-            // The default is remembered in its place; a failed write changes nothing shown.
-            text = std::u16string(setting.defaultText);
-            (void)RememberText(setting, *text);
-        }
-        TakeStoredText(values, row, *text);
-    }
-    ShowValues(values);
-}
-
-void RuleEditorDialog::SaveToRegistry() const {
-    const HoleRule values = Rule();
-    for (size_t row = 0; row < kEditorValueRows.size(); ++row) {
-        (void)RememberText(kEditorValueRows[row].setting, StoredText(values, row));
-    }
-}
-
-void RuleEditorDialog::LoadFromRule() {
-    const int32_t n = EditedRuleNumber.value_or(0);
-    if (n < 1 || n > Rules.count()) return;
-    HoleRule values = Rules.rule(n);
+HoleRule StartValues(const RuleTable& rules, EditedRule start) {
+    if (!start.number) return std::move(start.newRule);
+    const int32_t n = *start.number;
+    if (n < 1 || n > rules.count()) return {};
+    HoleRule values = rules.rule(n);
     values.enabled = values.enabled != 0 ? 1 : 0;
-    ShowValues(values);
+    return values;
 }
 
-void RuleEditorDialog::ShowValues(const HoleRule& values) {
-    Values = values;
-    UpdateData(false);
-}
+}  // namespace
 
-HoleRule RuleEditorDialog::Rule() const {
-    return Values;
+std::optional<HoleRule> EditRule(HWND owner, const RuleTable& rules, EditedRule start) {
+    RuleEditorDialog editor(StartValues(rules, std::move(start)));
+    if (editor.DoModal(owner) != IDOK) return std::nullopt;
+    return editor.values();
 }

@@ -1,26 +1,17 @@
-#include "dialogs/RuleListDialog.h"
+#include "dialogs/RuleListDialog_win.h"
 
 #include <utility>
 
-#include "dialogs/RuleEditorDialog.h"
+#include "controls/ReportListControl_win.h"
+#include "dialogs/DialogFields.h"
+#include "dialogs/EditorValues.h"
+#include "dialogs/RuleEditorDialog_win.h"
 #include "dialogs/RuleListText.h"
 #include "dialogs/resource.h"
+#include "framework/ModalDialog_win.h"
 #include "platform/WideText.h"
 
 namespace {
-
-// Widths in pixels at 100 % display scaling; the list lays them out at its window's DPI.
-struct ListColumn {
-    const wchar_t* header;
-    int width;
-};
-
-constexpr ListColumn kColumns[] = {
-    {L"적용", 40},
-    {L"가공코드", 100},
-    {L"구멍경(적용)", 100},
-    {L"구멍경(수정)", 100},
-};
 
 // Row r of the list shows rule r + 1 of the table.
 int32_t RuleOfRow(int row) {
@@ -40,27 +31,68 @@ private:
     bool old_;
 };
 
-}  // namespace
+class RuleListDialog final : public ModalDialog {
+public:
+    RuleListDialog(RuleTable table, RuleListOptions options)
+        : ModalDialog(IDD_HOLE_DIAMETER), rules_(std::move(table)), options_(std::move(options)) {}
 
-RuleListDialog::RuleListDialog(RuleTable& rules, RuleListOptions& options)
-    : ModalDialog(IDD_HOLE_DIAMETER), Rules(rules), Options(options) {}
+    // What the user left, once the dialog has ended with `result`.
+    RuleListResult Result(INT_PTR result) && {
+        return {result == IDOK ? ListOutcome::Confirmed : ListOutcome::Cancelled, std::move(rules_),
+                options_.previewBeforeRewrite};
+    }
+
+protected:
+    BOOL OnInitDialog() override;
+    void DoDataExchange(bool saveAndValidate) override;
+    void OnCommand(int controlId, int notifyCode) override;
+    LRESULT OnNotify(const NMHDR& header) override;
+    void OnDpiChanged(int dpi) override;
+
+private:
+    void FillList();
+    void ShowRuleInRow(int row);
+    void RefreshButtons();
+    void EnableAddWhileRoomLeft();
+    void FocusList();
+    void TellTableChanged() const;
+
+    void OnClickList();
+    void OnItemChanged(const NMLISTVIEW& change);
+    void OnAllOn();
+    void OnAllOff();
+    void OnReverse();
+    void SetEveryBox(const std::function<bool(bool)>& newState);
+    void OnAdd();
+    void OnDelete();
+    void OnModify();
+    void OnAccepted(const HoleRule& values);
+    void OnUndo();
+
+    RuleTable rules_;
+    RuleListOptions options_;
+    ReportListControl list_;
+    // True while the dialog itself changes rows and boxes, whose notifications must not
+    // be taken for the user's.
+    bool updatingList_ = false;
+};
 
 void RuleListDialog::DoDataExchange(bool saveAndValidate) {
-    if (RuleList.hwnd() == nullptr) RuleList.SubclassWindow(Item(IDC_RULE_LIST));
-    int32_t preview = Options.previewBeforeRewrite ? 1 : 0;
+    if (list_.hwnd() == nullptr) list_.SubclassWindow(Item(IDC_RULE_LIST));
+    int32_t preview = options_.previewBeforeRewrite ? 1 : 0;
     ExchangeCheck(saveAndValidate, IDC_PREVIEW_BEFORE_REWRITE, preview);
-    Options.previewBeforeRewrite = preview != 0;
+    options_.previewBeforeRewrite = preview != 0;
 }
 
 BOOL RuleListDialog::OnInitDialog() {
     ModalDialog::OnInitDialog();
-    RuleList.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
-    int column = 0;
-    for (const ListColumn& shown : kColumns) {
-        RuleList.InsertScaledColumn(column++, shown.header, shown.width, LVCFMT_CENTER);
+    list_.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+    for (int column = 0; column < kRuleListColumns; ++column) {
+        const DialogField& shown = FirstFieldOfColumn(column);
+        list_.InsertScaledColumn(column, ToWide(shown.listHeader), shown.listWidth, LVCFMT_CENTER);
     }
-    EnableWindow(Item(IDC_PREVIEW_BEFORE_REWRITE), !Options.previewDecidedByMachine);
-    EnableWindow(Item(IDC_UNDO), Options.undoLastRewrite != nullptr);
+    EnableWindow(Item(IDC_PREVIEW_BEFORE_REWRITE), !options_.previewDecidedByMachine);
+    EnableWindow(Item(IDC_UNDO), options_.undoLastRewrite != nullptr);
     FillList();
     return TRUE;
 }
@@ -112,15 +144,15 @@ LRESULT RuleListDialog::OnNotify(const NMHDR& header) {
 // Moved to a monitor of another scaling: the columns follow (the dialog manager resizes the
 // dialog itself).
 void RuleListDialog::OnDpiChanged(int dpi) {
-    RuleList.FollowDpi(dpi);
+    list_.FollowDpi(dpi);
 }
 
 void RuleListDialog::FillList() {
     {
         FlagScope updating(updatingList_);
-        RuleList.DeleteAllItems();
-        for (int32_t n = 1; n <= Rules.count(); ++n) {
-            const int row = RuleList.InsertItem(RuleList.GetItemCount(), L"");
+        list_.DeleteAllItems();
+        for (int32_t n = 1; n <= rules_.count(); ++n) {
+            const int row = list_.InsertItem(list_.GetItemCount(), L"");
             if (row < 0) break;
             ShowRuleInRow(row);
         }
@@ -129,15 +161,15 @@ void RuleListDialog::FillList() {
 }
 
 void RuleListDialog::ShowRuleInRow(int row) {
-    const HoleRule& rule = Rules.rule(RuleOfRow(row));
-    RuleList.SetCheckState(row, rule.enabled != 0);
+    const HoleRule& rule = rules_.rule(RuleOfRow(row));
+    list_.SetCheckState(row, rule.enabled != 0);
     for (int column = 1; column <= kRuleListTextColumns; ++column) {
-        RuleList.SetItemText(row, column, ToWide(RuleListColumnText(rule, column)));
+        list_.SetItemText(row, column, ToWide(RuleListColumnText(rule, column)));
     }
 }
 
 void RuleListDialog::RefreshButtons() {
-    const UINT selected = RuleList.GetSelectedCount();
+    const UINT selected = list_.GetSelectedCount();
     EnableWindow(Item(IDC_DELETE), selected != 0);
     EnableWindow(Item(IDC_MODIFY), selected == 1);
     EnableAddWhileRoomLeft();
@@ -146,11 +178,11 @@ void RuleListDialog::RefreshButtons() {
 
 // A full table takes no further rule, so ADD is offered only while there is room.
 void RuleListDialog::EnableAddWhileRoomLeft() {
-    EnableWindow(Item(IDC_ADD), !Rules.IsFull());
+    EnableWindow(Item(IDC_ADD), !rules_.IsFull());
 }
 
 void RuleListDialog::FocusList() {
-    SetFocus(RuleList.hwnd());
+    SetFocus(list_.hwnd());
 }
 
 // The list only sends this for clicks on a cell (its click filter drops the others). The
@@ -167,9 +199,11 @@ void RuleListDialog::OnItemChanged(const NMLISTVIEW& change) {
     if (updatingList_ || (change.uChanged & LVIF_STATE) == 0) return;
     if (((change.uOldState ^ change.uNewState) & LVIS_STATEIMAGEMASK) == 0) return;
     const int32_t n = RuleOfRow(change.iItem);
-    if (change.iItem < 0 || n > Rules.count()) return;
+    if (change.iItem < 0 || n > rules_.count()) return;
     const UINT image = (change.uNewState & LVIS_STATEIMAGEMASK) >> 12;
-    if (image == 1 || image == 2) Rules.SetEnabled(n, image == 2);
+    if (image != 1 && image != 2) return;
+    rules_.SetEnabled(n, image == 2);
+    TellTableChanged();
 }
 
 void RuleListDialog::OnAllOn() {
@@ -189,20 +223,24 @@ void RuleListDialog::OnReverse() {
 void RuleListDialog::SetEveryBox(const std::function<bool(bool)>& newState) {
     {
         FlagScope updating(updatingList_);
-        for (int row = 0; row < RuleList.GetItemCount(); ++row) {
-            RuleList.SetCheckState(row, newState(RuleList.GetCheckState(row)));
-            Rules.SetEnabled(RuleOfRow(row), RuleList.GetCheckState(row));
+        for (int row = 0; row < list_.GetItemCount(); ++row) {
+            list_.SetCheckState(row, newState(list_.GetCheckState(row)));
+            rules_.SetEnabled(RuleOfRow(row), list_.GetCheckState(row));
         }
     }
+    TellTableChanged();
     FocusList();
 }
 
 void RuleListDialog::OnAdd() {
-    if (!Rules.IsFull()) {
-        RuleEditorDialog editor(Rules, kNewRule);
-        if (editor.DoModal() == IDOK) {
-            editor.SaveToRegistry();
-            Rules.Append(editor.Rule());
+    if (!rules_.IsFull()) {
+        HoleRule start = options_.recallEditorValues != nullptr ? options_.recallEditorValues()
+                                                                : DefaultEditorValues();
+        if (const std::optional<HoleRule> values =
+                EditRule(hwnd(), rules_, EditedRule::New(std::move(start)))) {
+            OnAccepted(*values);
+            rules_.Append(*values);
+            TellTableChanged();
             FillList();
         }
     }
@@ -215,35 +253,72 @@ void RuleListDialog::OnAdd() {
 void RuleListDialog::OnDelete() {
     {
         FlagScope updating(updatingList_);
-        const int rows = RuleList.GetItemCount();
+        const int rows = list_.GetItemCount();
         for (int row = rows - 1; row >= 0; --row) {
-            if ((RuleList.GetItemState(row, LVIS_SELECTED) & LVIS_SELECTED) == 0) continue;
-            Rules.Remove(RuleOfRow(row));
-            RuleList.DeleteItem(row);
+            if ((list_.GetItemState(row, LVIS_SELECTED) & LVIS_SELECTED) == 0) continue;
+            rules_.Remove(RuleOfRow(row));
+            list_.DeleteItem(row);
         }
     }
+    TellTableChanged();
     EnableAddWhileRoomLeft();
     FocusList();
 }
 
 void RuleListDialog::OnModify() {
-    const int row = RuleList.GetSelectedCount() == 1 ? RuleList.GetNextSelectedItem(-1) : -1;
+    const int row = list_.GetSelectedCount() == 1 ? list_.GetNextSelectedItem(-1) : -1;
     if (row >= 0) {
-        RuleEditorDialog editor(Rules, RuleOfRow(row));
-        if (editor.DoModal() == IDOK) {
-            editor.SaveToRegistry();
-            Rules.Replace(RuleOfRow(row), editor.Rule());
+        if (const std::optional<HoleRule> values =
+                EditRule(hwnd(), rules_, EditedRule::Existing(RuleOfRow(row)))) {
+            OnAccepted(*values);
+            rules_.Replace(RuleOfRow(row), *values);
+            TellTableChanged();
             FillList();
         }
     }
     FocusList();
 }
 
+// The editor starts its next new rule from what it accepted last.
+void RuleListDialog::OnAccepted(const HoleRule& values) {
+    if (options_.rememberEditorValues != nullptr) options_.rememberEditorValues(values);
+}
+
+void RuleListDialog::TellTableChanged() const {
+    if (options_.tableChanged != nullptr) options_.tableChanged(rules_);
+}
+
 // An undo cannot be undone: once it ran the button stays disabled.
 void RuleListDialog::OnUndo() {
-    if (Options.undoLastRewrite != nullptr && IsWindowEnabled(Item(IDC_UNDO)) &&
-        !Options.undoLastRewrite()) {
+    if (options_.undoLastRewrite != nullptr && IsWindowEnabled(Item(IDC_UNDO)) &&
+        !options_.undoLastRewrite()) {
         EnableWindow(Item(IDC_UNDO), FALSE);
     }
     FocusList();
+}
+
+}  // namespace
+
+RuleListResult EditRuleList(HWND owner, RuleTable table, RuleListOptions options) {
+    RuleListDialog list(std::move(table), std::move(options));
+    const INT_PTR result = list.DoModal(owner);
+    return std::move(list).Result(result);
+}
+
+// The host may send event 7 again from its own message handling, which runs inside the
+// list's modal loop (or the editor's) on the same thread. A second list over the same table
+// would leave the first one showing rows that no longer match the table, so whether one is
+// open is asked of the thread's windows themselves.
+bool RuleListIsOpen() {
+    bool open = false;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM found) -> BOOL {
+            if (dynamic_cast<RuleListDialog*>(ModalDialog::FromWindow(window)) == nullptr)
+                return TRUE;
+            *reinterpret_cast<bool*>(found) = true;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&open));
+    return open;
 }

@@ -1,6 +1,9 @@
 #include "dialogs/RuleListText.h"
 
 #include <algorithm>
+#include <array>
+
+#include "dialogs/DialogFields.h"
 
 namespace {
 
@@ -28,7 +31,7 @@ std::u16string RuleListColumnText(const HoleRule& rule, int column) {
     std::array<std::u16string, 2> texts;
     size_t shown = 0;
     for (const RuleFieldInfo& field : RuleTextFields()) {
-        if (kRuleListColumnOf[field.position()] == column && shown < texts.size()) {
+        if (DialogFieldOf(field.field).listColumn == column && shown < texts.size()) {
             texts[shown++] = FieldText(rule, field);
         }
     }

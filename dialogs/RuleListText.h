@@ -2,7 +2,6 @@
 // its rows and when a confirmed list saves the rule file.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -15,13 +14,8 @@ bool EqualsIgnoringCase(std::u16string_view a, std::u16string_view b);
 // "From" alone when To is empty or equals From ignoring case, else "From-To".
 std::u16string RangeText(std::u16string_view from, std::u16string_view to);
 
-// The list column that shows each rule field, in the order of kRuleFields: the flag is the
-// check box of column 0; a From field and its To field share a column as a range.
-inline constexpr std::array<int, kRuleFieldCount> kRuleListColumnOf{0, 1, 1, 2, 2, 3};
-inline constexpr int kRuleListTextColumns = 3;  // columns 1 to 3
-
-// The text of list column `column` (1 to kRuleListTextColumns) for the rule: its one field,
-// or the RangeText of its From and To fields.
+// The text of list column `column` (1 to kRuleListTextColumns of dialogs/DialogFields.h) for
+// the rule: its one field, or the RangeText of its From and To fields.
 std::u16string RuleListColumnText(const HoleRule& rule, int column);
 
 // A rule list confirmed with its OK button saves the table when it holds rules now, or held

@@ -1,4 +1,4 @@
-#include "platform/WinApp.h"
+#include "framework/WinApp_win.h"
 
 // The one application object of the module, constructed when the module is loaded.
 WinApp theModuleApp;

@@ -38,8 +38,8 @@ public:
     // undo ran.
     bool UndoLastRewrite(HoleHost& host);
 
-    // Event 7: the rule list, with the preview's switch (remembered as the user's value when
-    // the list is confirmed and the machine does not decide) and the undo.
+    // Event 7: the rule list, with the preview's switch as the settings have it and the undo
+    // (the rule session decides what comes of the list).
     void EditRules(RuleSession& rules, HoleHost& host);
 
 private:

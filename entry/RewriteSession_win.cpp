@@ -10,8 +10,11 @@
 #include "command/JournalFiles.h"
 #include "command/RewritePlan.h"
 #include "command/Sha256.h"
-#include "dialogs/ModuleMessages.h"
-#include "dialogs/PreviewDialog.h"
+#include "dialogs/ModuleMessages_win.h"
+#include "dialogs/ModuleTexts.h"
+#include "dialogs/PreviewDialog_win.h"
+#include "dialogs/RewriteTexts.h"
+#include "framework/ModalDialog_win.h"
 #include "host/KepLib.h"
 #include "platform/FilePaths.h"
 #include "platform/TextEncoding.h"
@@ -74,8 +77,8 @@ RewritePreview PreviewOf(const RewritePlan& plan) {
 RewriteRecord RewriteAfterPreview(HoleHost& host, const RuleTable& table) {
     RewritePlan plan = PlanSelectedHoles(host, table);
     if (plan.status != PlanStatus::Ready) return {};
-    if (!ConfirmRewrite(PreviewOf(plan))) {
-        KepMsgPutMessage(reinterpret_cast<const wchar_t*>(kRewriteCancelled));
+    if (!ConfirmRewrite(ActiveOwner(), PreviewOf(plan))) {
+        KepMsgPutMessage(reinterpret_cast<const wchar_t*>(texts::kRewriteCancelled));
         return {};
     }
     return ApplyPlan(host, plan);
@@ -111,18 +114,16 @@ bool RewriteSession::UndoLastRewrite(HoleHost& host) {
 
 void RewriteSession::EditRules(RuleSession& rules, HoleHost& host) {
     const PreviewSetting preview = ReadPreviewSetting();
-    RuleListOptions options{preview.on, preview.decidedByMachine, {}};
+    RuleListOptions options;
+    options.previewBeforeRewrite = preview.on;
+    options.previewDecidedByMachine = preview.decidedByMachine;
     if (CanUndo()) {
         options.undoLastRewrite = [this, &host] {
             UndoLastRewrite(host);
             return CanUndo();
         };
     }
-    const bool confirmed = rules.EditInRuleList(options);
-    if (confirmed && !preview.decidedByMachine && options.previewBeforeRewrite != preview.on) {
-        (void)RememberText(kPreviewBeforeRewriteSetting,
-                           options.previewBeforeRewrite ? u"1" : u"0");
-    }
+    rules.EditInRuleList(std::move(options));
 }
 
 // The seat's own journal, and its file in the rule folder while that folder can be reached.
@@ -131,14 +132,14 @@ void RewriteSession::Journal(JournalAction action, const std::string& rewriteId,
                              const Timestamp& time, const std::vector<HoleChange>& holes) {
     const std::u16string computer = ComputerName();
     const RuleLocation& location = rules_.location();
-    const FileAtLoad& atLoad = rules_.fileAtLoad();
+    const std::optional<std::string> rulesInForce = rules_.RulesInForceBytes();
     const JournalAct act{time,
                          Utf8(UserName()),
                          Utf8(computer),
                          action,
                          rewriteId,
                          Utf8(location.file),
-                         atLoad.state == FileAtLoad::State::Read ? Sha256Hex(atLoad.bytes) : ""};
+                         rulesInForce ? Sha256Hex(*rulesInForce) : ""};
     std::vector<FilePath> journals;
     const std::wstring ownFolder = LocalAppDataFolder(L"Quillet");
     if (ownFolder.empty()) {
@@ -165,9 +166,7 @@ void RewriteSession::Journal(JournalAction action, const std::string& rewriteId,
 void RewriteSession::TellJournalFailure(const FilePath& path, const FileStatus& status) {
     if (journalFailureTold_) return;
     journalFailureTold_ = true;
-    ShowModuleMessage(L"작업 기록을 남길 수 없습니다: " + ToWide(path) + L"\r\n" +
-                          DescribeWin32Error(status.code) +
-                          L"\r\n구멍을 바꾼 것과 되돌린 것은 기록 없이 그대로 남습니다. 이 알림은 "
-                          L"명령을 다시 시작할 때까지 다시 나오지 않습니다.",
+    ShowModuleMessage(ToWide(texts::kJournalFailure) + ToWide(path) + L"\r\n" +
+                          DescribeWin32Error(status.code) + ToWide(texts::kJournalFailureKept),
                       MB_ICONWARNING);
 }

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "dialogs/RuleListDialog.h"
+#include "dialogs/RuleListDialog_win.h"
 #include "entry/RuleFileReport.h"
 #include "platform/SystemFilePort.h"
 #include "rules/ReplacedRules.h"
@@ -23,25 +23,34 @@ public:
 
     // The table as loaded and edited since; the rewrite applies it.
     const RuleTable& table() const { return table_; }
-    // Where the table was loaded from, and what the file held then (or at the last save):
-    // what the journal records of the rules a rewrite used.
+    // Where the table was loaded from, and is saved to.
     const RuleLocation& location() const { return location_; }
-    const FileAtLoad& fileAtLoad() const { return atLoad_; }
+    // The bytes that name the rules in force, for the journal: the rule file's as loaded (or
+    // last saved) while the table is as it was then; once the table holds changes the file
+    // lacks (a cancelled list, a declined save), the file a save of the table would write.
+    // Nothing when no file was read and the table is unchanged.
+    std::optional<std::string> RulesInForceBytes() const;
 
-    // Opens the "Hole Diameter" list on the table, which it changes in place as the user
-    // works; when the list is confirmed the table is saved, and a failed save is shown. A
-    // rule file changed elsewhere since the load, or one the load could not read, is
-    // replaced only when the user says so. A cancelled list, or a save the user declined,
-    // keeps its changes in the table until the next load. The list also shows `options`, and
-    // leaves the preview's switch in it as the user left it; true when it ended with 확인.
-    bool EditInRuleList(RuleListOptions& options);
+    // Opens the "Hole Diameter" list on a copy of the table (nothing when a list is open
+    // already) and decides what comes of it, here and nowhere else:
+    // - the table takes every change the user makes as it is made, so that a rewrite sent
+    //   while the list runs uses the rules as the user has left them so far, and a cancelled
+    //   list, or a save the user declined, keeps its changes until the next load;
+    // - the editor's accepted values are remembered for its next new rule (entry/EditorMemory);
+    // - a confirmed list saves the table (a rule file changed elsewhere since the load, or one
+    //   the load could not read, is replaced only when the user says so; a failed save is
+    //   shown), then remembers the preview's switch as the user's value when it was changed
+    //   and the machine does not decide.
+    void EditInRuleList(RuleListOptions options);
 
+    // This user's copy of a rule folder's file that a load stands in with, and its time.
     struct LocalCopy {
         std::wstring path;
         CopyInUse use;
     };
 
 private:
+    void LoadFromFile();
     void LoadWithUnusableSetting();
     void TellIfRulesReplaced(const RuleFileLoad& load);
     std::optional<FilePath> KeptCopyHolding(const ReplacedRules& replaced);
@@ -52,6 +61,7 @@ private:
 
     SystemFilePort files_;
     RuleTable table_;
-    RuleLocation location_;  // where the table was loaded from, and is saved to
-    FileAtLoad atLoad_;      // what the rule file was at the load (or the last save)
+    RuleLocation location_;      // where the table was loaded from, and is saved to
+    FileAtLoad atLoad_;          // what the rule file was at the load (or the last save)
+    std::string encodedAtLoad_;  // the table as a save would write it, then
 };

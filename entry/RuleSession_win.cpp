@@ -7,15 +7,19 @@
 #include <functional>
 #include <string_view>
 
-#include "dialogs/RuleListDialog.h"
+#include "dialogs/RuleListDialog_win.h"
 #include "dialogs/RuleListText.h"
+#include "entry/EditorMemory_win.h"
 #include "entry/RuleFileReport.h"
+#include "framework/ModalDialog_win.h"
 #include "platform/AtomicFile.h"
 #include "platform/FilePaths.h"
 #include "platform/LegacyCodePage.h"
 #include "platform/WideText.h"
 #include "rules/RuleFolder_win.h"
 #include "rules/RuleStore.h"
+#include "settings/Registry_win.h"
+#include "settings/Settings.h"
 
 namespace {
 
@@ -32,27 +36,21 @@ std::optional<RuleSession::LocalCopy> StandInCopyOf(FilePort& files, const RuleL
     return RuleSession::LocalCopy{path, {copy->origin, LastWriteLocalTime(path)}};
 }
 
-// The host may send event 7 again from its own message handling, which runs inside the
-// list's modal loop (or the editor's) on the same thread. A second list over the same table
-// would leave the first one showing rows that no longer match the table, so whether one is
-// open is asked of the thread's windows themselves.
-bool RuleListIsOpen() {
-    bool open = false;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM found) -> BOOL {
-            if (dynamic_cast<RuleListDialog*>(ModalDialog::FromWindow(window)) == nullptr)
-                return TRUE;
-            *reinterpret_cast<bool*>(found) = true;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&open));
-    return open;
-}
-
 }  // namespace
 
 void RuleSession::Load() {
+    LoadFromFile();
+    encodedAtLoad_ = EncodeRuleFile(table_);
+}
+
+std::optional<std::string> RuleSession::RulesInForceBytes() const {
+    std::string encoded = EncodeRuleFile(table_);
+    if (encoded != encodedAtLoad_) return encoded;
+    if (atLoad_.state != FileAtLoad::State::Read) return std::nullopt;
+    return atLoad_.bytes;
+}
+
+void RuleSession::LoadFromFile() {
     location_ = RuleLocationOfModule(&moduleAnchor);
     atLoad_ = {};
     if (!location_.usable()) {
@@ -158,13 +156,21 @@ bool RuleSession::LoadCopy(const LocalCopy& copy) {
     return true;
 }
 
-bool RuleSession::EditInRuleList(RuleListOptions& options) {
-    if (RuleListIsOpen()) return false;
+void RuleSession::EditInRuleList(RuleListOptions options) {
+    if (RuleListIsOpen()) return;
     const int32_t countAtOpen = table_.count();
-    RuleListDialog list(table_, options);
-    if (list.DoModal() != IDOK) return false;
+    const bool previewAtOpen = options.previewBeforeRewrite;
+    const bool machineDecides = options.previewDecidedByMachine;
+    options.recallEditorValues = RecallEditorValues;
+    options.rememberEditorValues = RememberEditorValues;
+    options.tableChanged = [this](const RuleTable& edited) { table_ = edited; };
+    RuleListResult result = EditRuleList(ActiveOwner(), table_, std::move(options));
+    table_ = std::move(result.table);
+    if (result.outcome != ListOutcome::Confirmed) return;
     if (ConfirmedListSaves(countAtOpen, table_.count())) SaveConfirmed();
-    return true;
+    if (!machineDecides && result.previewBeforeRewrite != previewAtOpen) {
+        (void)RememberText(kPreviewBeforeRewriteSetting, result.previewBeforeRewrite ? u"1" : u"0");
+    }
 }
 
 // Each answer of yes agrees to replace exactly the file the question was about: a file
@@ -184,6 +190,7 @@ void RuleSession::SaveConfirmed() {
             ReportRuleFileSave(save);
             if (!save.succeeded()) return;
             atLoad_ = {FileAtLoad::State::Read, EncodeRuleFile(table_)};
+            encodedAtLoad_ = atLoad_.bytes;
             if (location_.configured() && !save.unchanged)
                 KeepCopy(atLoad_.bytes, CopyOrigin::Saved);
             return;

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "command/HoleCommand.h"
+#include "dialogs/ModuleTexts.h"
 #include "entry/RewriteSession.h"
 #include "entry/RuleSession.h"
 #include "host/KepLib.h"
@@ -25,7 +26,6 @@ constexpr int32_t kEventNotHandled = 3;
 // select is the host's business; the module passes them on unchanged at every start.
 constexpr int32_t kHostEventMask = 32;
 constexpr int32_t kHostEventObject[4] = {16, 2, 0, 0};
-constexpr wchar_t kPrompt[] = L"구멍 범위선택(도면전체:Ctrl+A / 확정:Dialog Open)";
 
 // The callbacks are entered from the host's C code, so no exception may leave them; the
 // only ones possible are allocation failures, after which the event is simply not done.
@@ -93,7 +93,7 @@ int32_t __cdecl StartCallback(void) {
     KepEvtSetEventMask(kHostEventMask);
     KepEvtSetObject(kHostEventObject);
     KepEvtSetCompareFunction(&HostPickFilter);
-    KepMsgPutMessage(kPrompt);
+    KepMsgPutMessage(reinterpret_cast<const wchar_t*>(texts::kCommandPrompt));
     KepCtlSetExecuteFunc(&ExecuteCallback, L"");
     return kStartDone;
 }

@@ -1,6 +1,8 @@
 // A file that could not be read or saved, in words: the one wording of the module's message
 // boxes and of the workbench's lines. Storage reports values (FileStatus, FileSave,
-// FileWrite); these are the words the code facing the user shows for them.
+// FileWrite); these are the words the code facing the user shows for them. They stay here,
+// below both users, rather than with the module's other texts in dialogs/ModuleTexts.h,
+// which the workbench does not link.
 #pragma once
 
 #include <cstdint>

@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -135,11 +136,21 @@ constexpr WORD kStatic = 0x0082;
 constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
 constexpr DWORD kStaticId = 0xFFFFFFFF;
 
+// A control as the template must hold it, in tab order: its rectangle in dialog units.
 struct ExpectedControl {
     DWORD id;
     NameOrOrdinal className;
     std::wstring caption;
     DWORD style;
+    short x, y, cx, cy;
+};
+
+// A template: its frame and its controls.
+struct ExpectedTemplate {
+    int id;
+    std::wstring caption;
+    short cx, cy;
+    std::vector<ExpectedControl> controls;
 };
 
 std::string Describe(const NameOrOrdinal& value) {
@@ -168,6 +179,9 @@ void ExpectControls(const Template& t, const std::vector<ExpectedControl>& expec
         EXPECT_EQ(Describe(c.caption), Utf8FromWide(e.caption));
         EXPECT_EQ(c.style, e.style) << std::hex << c.style << " vs " << e.style;
         EXPECT_EQ(c.exStyle, 0u);
+        EXPECT_EQ((std::vector<short>{c.x, c.y, c.cx, c.cy}),
+                  (std::vector<short>{e.x, e.y, e.cx, e.cy}))
+            << "x, y, width, height";
     }
 }
 
@@ -243,110 +257,140 @@ protected:
 constexpr DWORD kDialogStyle =
     WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | DS_FIXEDSYS;
 
-void ExpectFrame(const Template& t, const wchar_t* caption) {
+constexpr DWORD kPush = kChild | WS_TABSTOP | BS_PUSHBUTTON;
+constexpr DWORD kDefaultPush = kChild | WS_TABSTOP | BS_DEFPUSHBUTTON;
+constexpr DWORD kCheckBox = kChild | WS_TABSTOP | BS_AUTOCHECKBOX;
+constexpr DWORD kGroupBox = kChild | BS_GROUPBOX;
+constexpr DWORD kText = kChild | WS_GROUP | SS_LEFT;
+constexpr DWORD kEditBox = kChild | WS_BORDER | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL;
+const NameOrOrdinal kListView = std::wstring(L"SysListView32");
+const NameOrOrdinal kMfcButton = std::wstring(L"MfcButton");
+
+// The templates as Quillet.rc and Preview.rc lay them out.
+const ExpectedTemplate kHoleDiameter{
+    IDD_HOLE_DIAMETER,
+    L"Hole Diameter",
+    516,
+    226,
+    {
+        {IDOK, kButton, L"확인", kDefaultPush, 206, 200, 50, 14},
+        {IDCANCEL, kButton, L"취소", kPush, 260, 200, 50, 14},
+        {IDC_RULE_LIST, kListView, L"",
+         kChild | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_ALIGNLEFT, 60, 24, 230, 161},
+        {IDC_ALL_ON, kButton, L"ON", kPush, 9, 24, 50, 14},
+        {IDC_ALL_OFF, kButton, L"OFF", kPush, 9, 38, 50, 14},
+        {IDC_REVERSE, kButton, L"REV", kPush, 9, 52, 50, 14},
+        {IDC_ADD, kMfcButton, L"ADD", kPush, 59, 9, 59, 14},
+        {IDC_DELETE, kMfcButton, L"DEL", kPush, 119, 9, 59, 14},
+        {IDC_MODIFY, kMfcButton, L"MODIFY", kPush, 231, 9, 59, 14},
+        {kStaticId, kButton, L"Help", kGroupBox, 295, 20, 214, 165},
+        {kStaticId, kStatic, L"1. ADD(추가)", kText, 313, 35, 177, 8},
+        {kStaticId, kStatic, L"    1-1. 적용할 Hole의 가공코드 입력", kText, 313, 48, 177, 8},
+        {kStaticId, kStatic, L"       (ex) 101 ~ 199 : From ~ To", kText, 313, 61, 177, 8},
+        {kStaticId, kStatic, L"    1-2. 적용할 Hole의 경 입력", kText, 313, 74, 177, 8},
+        {kStaticId, kStatic, L"       (ex) 8.1 ~ 8.99 : From ~ To", kText, 313, 87, 177, 8},
+        {kStaticId, kStatic, L"    1-3. 변경할 Hole의 경 입력", kText, 313, 100, 177, 8},
+        {kStaticId, kStatic, L"       (ex) 8.5 : 8.1 <= 경 <= 8.99 일경우 8.5로 수정", kText, 313,
+         113, 177, 8},
+        {kStaticId, kStatic, L"2. DEL(삭제) : 노드선택후 삭제", kText, 313, 126, 177, 8},
+        {kStaticId, kStatic, L"3. MODIFY(수정) : 노드선택후 수정", kText, 313, 139, 177, 8},
+        {kStaticId, kStatic, L"4. ON/OFF/REV : 적용 on/off 기능", kText, 313, 152, 177, 8},
+        // Added after every control above, so that their tab order stays.
+        {IDC_UNDO, kButton, L"되돌리기", kPush, 9, 66, 50, 14},
+        {IDC_PREVIEW_BEFORE_REWRITE, kButton, L"적용 전 미리 보기", kCheckBox, 110, 202, 90, 10},
+        {kStaticId, kStatic, L"5. 되돌리기 : 마지막 수정 취소", kText, 313, 165, 177, 8},
+    }};
+
+const ExpectedTemplate kMasterSetting{
+    IDD_MASTER_SETTING,
+    L"Master Setting",
+    187,
+    118,
+    {
+        {IDCANCEL, kButton, L"취소", kPush, 94, 94, 50, 14},
+        {kStaticId, kStatic, L"가공코드 :", kText, 15, 25, 46, 8},
+        {kStaticId, kStatic, L"구멍경(대상) :", kText, 15, 42, 55, 8},
+        {IDOK, kButton, L"적용", kPush, 42, 94, 50, 14},
+        {IDC_CODE_FROM, kEdit, L"", kEditBox, 73, 22, 40, 14},
+        {IDC_CODE_TO, kEdit, L"", kEditBox, 132, 22, 40, 14},
+        {kStaticId, kStatic, L"~", kText, 120, 25, 8, 8},
+        {kStaticId, kStatic, L"구멍경(수정) :", kText, 15, 58, 57, 8},
+        {IDC_DIAMETER_MODIFY, kEdit, L"", kEditBox, 73, 54, 40, 14},
+        {IDC_ENABLED, kButton, L"적용유무", kCheckBox, 15, 8, 49, 10},
+        {IDC_DIAMETER_FROM, kEdit, L"", kEditBox, 73, 38, 40, 14},
+        {IDC_DIAMETER_TO, kEdit, L"", kEditBox, 132, 38, 40, 14},
+        {kStaticId, kStatic, L"~", kText, 120, 41, 8, 8},
+        {kStaticId, kButton, L"", kGroupBox, 4, 0, 179, 91},
+    }};
+
+const ExpectedTemplate kPreview{
+    12100,
+    L"미리 보기",
+    340,
+    202,
+    {
+        {12102, kStatic, L"", kText, 7, 7, 326, 26},
+        {12101, kListView, L"",
+         kChild | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL, 7, 36,
+         326, 140},
+        {IDOK, kButton, L"적용", kDefaultPush, 229, 182, 50, 14},
+        {IDCANCEL, kButton, L"취소", kPush, 283, 182, 50, 14},
+    }};
+
+// The frame, every control from the table, and a layout without overlaps.
+void ExpectTemplate(const Template& t, const ExpectedTemplate& expected) {
     EXPECT_EQ(t.style, kDialogStyle) << std::hex << t.style;
     EXPECT_EQ(t.exStyle, 0u);
     EXPECT_EQ(Describe(t.menu), "");
     EXPECT_EQ(Describe(t.className), "");
-    EXPECT_EQ(t.caption, caption);
+    EXPECT_EQ(t.caption, expected.caption);
     EXPECT_EQ(t.pointSize, 8);
     EXPECT_EQ(t.typeface, L"MS Shell Dlg");
+    EXPECT_EQ(t.cx, expected.cx);
+    EXPECT_EQ(t.cy, expected.cy);
+    ExpectControls(t, expected.controls);
+    ExpectLaidOut(t);
+}
+
+// The control of the template at the table's row for `id` and `caption`.
+size_t RowOf(const ExpectedTemplate& expected, DWORD id, std::wstring_view caption = {}) {
+    for (size_t i = 0; i < expected.controls.size(); ++i) {
+        const ExpectedControl& c = expected.controls[i];
+        if (c.id == id && (caption.empty() || c.caption == caption)) return i;
+    }
+    ADD_FAILURE() << "no row for control " << id;
+    return 0;
 }
 
 TEST_F(DialogTemplates, HoleDiameterListsItsControlsInOrder) {
-    const Template t = Load(IDD_HOLE_DIAMETER);
-    ExpectFrame(t, L"Hole Diameter");
-    const DWORD push = kChild | WS_TABSTOP | BS_PUSHBUTTON;
-    const DWORD text = kChild | WS_GROUP | SS_LEFT;
-    std::vector<ExpectedControl> expected{
-        {IDOK, kButton, L"확인", kChild | WS_TABSTOP | BS_DEFPUSHBUTTON},
-        {IDCANCEL, kButton, L"취소", push},
-        {12018, std::wstring(L"SysListView32"), L"",
-         kChild | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_ALIGNLEFT},
-        {12022, kButton, L"ON", push},
-        {12023, kButton, L"OFF", push},
-        {12024, kButton, L"REV", push},
-        {12000, std::wstring(L"MfcButton"), L"ADD", push},
-        {12001, std::wstring(L"MfcButton"), L"DEL", push},
-        {12002, std::wstring(L"MfcButton"), L"MODIFY", push},
-        {kStaticId, kButton, L"Help", kChild | BS_GROUPBOX},
-    };
-    const wchar_t* help[] = {
-        L"1. ADD(추가)",
-        L"    1-1. 적용할 Hole의 가공코드 입력",
-        L"       (ex) 101 ~ 199 : From ~ To",
-        L"    1-2. 적용할 Hole의 경 입력",
-        L"       (ex) 8.1 ~ 8.99 : From ~ To",
-        L"    1-3. 변경할 Hole의 경 입력",
-        L"       (ex) 8.5 : 8.1 <= 경 <= 8.99 일경우 8.5로 수정",
-        L"2. DEL(삭제) : 노드선택후 삭제",
-        L"3. MODIFY(수정) : 노드선택후 수정",
-        L"4. ON/OFF/REV : 적용 on/off 기능",
-    };
-    for (short k = 0; k < 10; ++k) {
-        expected.push_back({kStaticId, kStatic, help[k], text});
-    }
-    // Added after every control above, so that their tab order stays.
-    expected.push_back({IDC_UNDO, kButton, L"되돌리기", push});
-    expected.push_back({IDC_PREVIEW_BEFORE_REWRITE, kButton, L"적용 전 미리 보기",
-                        kChild | WS_TABSTOP | BS_AUTOCHECKBOX});
-    expected.push_back({kStaticId, kStatic, L"5. 되돌리기 : 마지막 수정 취소", text});
-    ExpectControls(t, expected);
-    ExpectLaidOut(t);
-    if (t.controls.size() != expected.size()) return;
+    const Template t = Load(kHoleDiameter.id);
+    ExpectTemplate(t, kHoleDiameter);
+    if (t.controls.size() != kHoleDiameter.controls.size()) return;
     // 되돌리기 below REV, the box left of 확인 on its line, the fifth help line under the fourth.
-    const Control& ok = t.controls[0];
-    const Control& rev = t.controls[5];
-    const Control& undo = t.controls[20];
-    const Control& box = t.controls[21];
-    const Control& fourth = t.controls[19];
-    const Control& fifth = t.controls[22];
+    const auto control = [&](DWORD id, std::wstring_view caption = {}) -> const Control& {
+        return t.controls[RowOf(kHoleDiameter, id, caption)];
+    };
+    const Control& ok = control(IDOK);
+    const Control& rev = control(IDC_REVERSE);
+    const Control& undo = control(IDC_UNDO);
+    const Control& box = control(IDC_PREVIEW_BEFORE_REWRITE);
+    const Control& fourth = control(kStaticId, L"4. ON/OFF/REV : 적용 on/off 기능");
+    const Control& fifth = control(kStaticId, L"5. 되돌리기 : 마지막 수정 취소");
     EXPECT_EQ(undo.x, rev.x);
     EXPECT_EQ(undo.y, rev.y + rev.cy);
     EXPECT_LE(box.x + box.cx, ok.x);
     EXPECT_TRUE(box.y >= ok.y && box.y + box.cy <= ok.y + ok.cy);
     EXPECT_EQ(fifth.x, fourth.x);
     EXPECT_EQ(fifth.y, fourth.y + 13);
-    EXPECT_TRUE(Contains(t.controls[9], fifth));  // inside the Help frame
+    EXPECT_TRUE(Contains(control(kStaticId, L"Help"), fifth));  // inside the Help frame
 }
 
 TEST_F(DialogTemplates, PreviewListsItsControlsInOrder) {
-    const Template t = Load(12100);
-    ExpectFrame(t, L"미리 보기");
-    ExpectControls(
-        t, {
-               {12102, kStatic, L"", kChild | WS_GROUP | SS_LEFT},
-               {12101, std::wstring(L"SysListView32"), L"",
-                kChild | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL},
-               {IDOK, kButton, L"적용", kChild | WS_TABSTOP | BS_DEFPUSHBUTTON},
-               {IDCANCEL, kButton, L"취소", kChild | WS_TABSTOP | BS_PUSHBUTTON},
-           });
-    ExpectLaidOut(t);
+    ExpectTemplate(Load(kPreview.id), kPreview);
 }
 
 TEST_F(DialogTemplates, MasterSettingListsItsControlsInOrder) {
-    const Template t = Load(IDD_MASTER_SETTING);
-    ExpectFrame(t, L"Master Setting");
-    const DWORD push = kChild | WS_TABSTOP | BS_PUSHBUTTON;
-    const DWORD text = kChild | WS_GROUP | SS_LEFT;
-    const DWORD edit = kChild | WS_BORDER | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL;
-    ExpectControls(t, {
-                          {IDCANCEL, kButton, L"취소", push},
-                          {kStaticId, kStatic, L"가공코드 :", text},
-                          {kStaticId, kStatic, L"구멍경(대상) :", text},
-                          {IDOK, kButton, L"적용", push},
-                          {12001, kEdit, L"", edit},
-                          {12002, kEdit, L"", edit},
-                          {kStaticId, kStatic, L"~", text},
-                          {kStaticId, kStatic, L"구멍경(수정) :", text},
-                          {12004, kEdit, L"", edit},
-                          {12006, kButton, L"적용유무", kChild | WS_TABSTOP | BS_AUTOCHECKBOX},
-                          {12003, kEdit, L"", edit},
-                          {12011, kEdit, L"", edit},
-                          {kStaticId, kStatic, L"~", text},
-                          {kStaticId, kButton, L"", kChild | BS_GROUPBOX},
-                      });
-    ExpectLaidOut(t);
+    ExpectTemplate(Load(kMasterSetting.id), kMasterSetting);
 }
 
 }  // namespace

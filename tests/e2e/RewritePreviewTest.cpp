@@ -193,6 +193,23 @@ TEST_F(PreviewTest, TheListsBoxSetsTheUsersValueUnlessTheMachineDecides) {
     EXPECT_EQ(UserPreviewValue(), L"1");
 }
 
+// Rules edited in a cancelled list stay in force until the next load; the journal then names
+// them by the file a save would write, not by the file they are no longer.
+TEST_F(PreviewTest, TheJournalNamesRulesEditedButNotSavedByTheirOwnBytes) {
+    StartWithRules(kRules);
+    RunRuleList([](HWND dialog, const ListView& list) {
+        list.ClickCell(1, 1);
+        Press(dialog, IDC_DELETE);
+        Press(dialog, IDCANCEL);
+    });
+    ASSERT_EQ(RewriteProbe(), (std::vector<double>{8.5, 8.5, 5.1, 10}));
+    const JournalFile journal = ReadOwnJournal();
+    ASSERT_FALSE(journal.rows.empty());
+    const Bytes inForce = RuleFileOf(u"1\t101\t150\t8\t9\t8.5\r\n");
+    EXPECT_EQ(journal.acts[journal.rows.back().act].ruleFileSha256,
+              Sha256Hex(std::string(inForce.begin(), inForce.end())));
+}
+
 // A step changed between the rewrite and its undo is left as it is and told; the undo is
 // asked first, runs once, and is journaled under the rewrite's id.
 TEST_F(PreviewTest, UndoPutsBackTheLastRewriteOnceAndLeavesAStepChangedSince) {

@@ -1,7 +1,7 @@
 // The rule store on a real Windows file system through the module's own file port, in a
 // folder of each test's own: sharing, read-only files, names in use, two processes saving
-// at once. Every step's failure is tested natively with a fake port; what the user is told
-// is tested with the module itself.
+// at once. The store's decisions (backup, kept copy, a missing file, every step's failure) are
+// tested natively with a fake port; what the user is told is tested with the module itself.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -14,9 +14,9 @@
 
 #include "E2eSupport.h"
 #include "platform/Handles.h"
+#include "platform/LegacyCodePage.h"
 #include "platform/SystemFilePort.h"
 #include "platform/WideText.h"
-#include "platform/LegacyCodePage.h"
 #include "rules/RuleFileFormat.h"
 #include "rules/RuleStore.h"
 #include "rules/RuleText.h"
@@ -73,26 +73,6 @@ protected:
 
 using RuleStoreSave = RuleFileTest;
 using RuleStoreLoad = RuleFileTest;
-
-// The backup is the old file byte for byte, whatever it holds, and replaces an older one; a
-// file with lines the table does not carry is also kept for good, and a later save of the
-// clean file neither replaces that copy nor makes another.
-TEST_F(RuleStoreSave, KeepsTheOldFileAsBackupAndAFileWithOtherLinesForGood) {
-    Bytes oldFile = Utf16Le(u"# kept by hand\r\n1\t101\t199\t8.1\t8.99\t8.5\tnote\r\n");
-    oldFile.insert(oldFile.end(), {0x00, 0xD8, 'x'});  // a lone surrogate, an odd byte
-    WriteBytes(path_, oldFile);
-    WriteBytes(backup_, Bytes{'o', 'l', 'd', 'e', 'r'});
-    const FileSave saved = Save(path_, NewRules());
-    ASSERT_TRUE(saved.succeeded());
-    EXPECT_EQ(ReadBytes(path_), Utf16Le(u"1\t301\t\t10\t\t10.2\r\n"));
-    EXPECT_EQ(ReadBytes(backup_), oldFile);
-    ASSERT_FALSE(saved.keptCopy.empty());
-    EXPECT_EQ(ReadBytes(ToWide(saved.keptCopy)), oldFile);
-
-    ASSERT_TRUE(Save(path_, NewRules()).succeeded());
-    EXPECT_EQ(ReadBytes(ToWide(saved.keptCopy)), oldFile);
-    EXPECT_EQ(FileNamesIn(folder_.path()).size(), 3u);
-}
 
 TEST_F(RuleStoreSave, TargetHeldOpenByAnotherHandleStaysWholeAndIsReported) {
     WriteBytes(path_, kOldFile);
@@ -233,14 +213,6 @@ TEST_F(RuleStoreSave, TwoProcessesSavingAtOnceReportOnlyTheirOwnWholeFilesAndLea
 }
 
 // ---- Loading ----
-
-TEST_F(RuleStoreLoad, MissingFileIsReportedAndLeavesTheTableEmpty) {
-    RuleTable table = NewRules();
-    const RuleFileLoad loaded = Load(path_, table);
-    EXPECT_EQ(loaded.path, ToU16(path_));
-    EXPECT_EQ(loaded.status.code, static_cast<uint32_t>(ERROR_FILE_NOT_FOUND));
-    EXPECT_EQ(table.count(), 0);
-}
 
 // Another program holds the rule file open while the command starts: an editor or a second
 // seat's host that opened it for reading and writing and lets others read it is no obstacle;

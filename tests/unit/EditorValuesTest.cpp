@@ -6,12 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/DialogFields.h"
+
 namespace {
 
 TEST(EditorValues, EachRowStoresItsOwnMember) {
     const HoleRule rule{1, u"201", u"299", u"5.0", u"5.5", u"5.2"};
     HoleRule copy;
-    for (size_t row = 0; row < kEditorValueRows.size(); ++row) {
+    for (size_t row = 0; row < kDialogFields.size(); ++row) {
         TakeStoredText(copy, row, StoredText(rule, row));
     }
     EXPECT_EQ(copy, rule);
@@ -27,7 +29,7 @@ TEST(EditorValues, DefaultsFillTheMembersOfANewRule) {
 
 TEST(EditorValues, EmptyTextsAreStoredAndTakenAsEmpty) {
     HoleRule rule{0, u"", u"", u"", u"", u""};
-    for (size_t row = 1; row < kEditorValueRows.size(); ++row) {
+    for (size_t row = 1; row < kDialogFields.size(); ++row) {
         EXPECT_EQ(StoredText(rule, row), u"");
     }
     rule.CodeTo = u"x";
@@ -72,6 +74,8 @@ TEST(CheckEditorValues, RefusesTheFirstFieldItCannotRead) {
         {&HoleRule::DiameterModify, u"1e-300", DiameterModify},
         {&HoleRule::DiameterModify, u"8.5 9", DiameterModify},
         {&HoleRule::DiameterModify, u"8.5mm", DiameterModify},
+        {&HoleRule::DiameterModify, u"1e309", DiameterModify},
+        {&HoleRule::DiameterFrom, u"8.5mm", DiameterFrom},
         {&HoleRule::DiameterModify, u" 100000 ", std::nullopt},
         {&HoleRule::DiameterModify, u"0.0001", std::nullopt},
         {&HoleRule::DiameterTo, u"8 .99", DiameterTo},
@@ -94,6 +98,12 @@ TEST(CheckEditorValues, RefusesTheFirstFieldItCannotRead) {
     EXPECT_EQ(CheckEditorValues(twoFaults)->message,
               u"구멍경(대상) 시작 값 \"9,95\"을(를) 숫자로 읽을 수 없습니다.\r\n"
               u"지름은 숫자로 입력하십시오. 소수점은 마침표(.)입니다.");
+    HoleRule noNewDiameter = DefaultEditorValues();
+    noNewDiameter.DiameterModify = u"";
+    EXPECT_TRUE(CheckEditorValues(noNewDiameter)
+                    ->message.starts_with(u"구멍경(수정)이(가) 비어 있습니다."));
+    noNewDiameter.DiameterModify = u"1e309";
+    EXPECT_TRUE(CheckEditorValues(noNewDiameter)->message.starts_with(u"구멍경(수정) \"1e309\""));
 }
 
 }  // namespace

@@ -265,11 +265,18 @@ TEST(PickFilterTest, AcceptsOnlyHolesWithoutTheExclusionFlag) {
     EXPECT_EQ(PickFilter(host, 6, 10), 1);
     EXPECT_EQ(PickFilter(host, 6, 20), 0);
     EXPECT_EQ(PickFilter(host, 6, 40), 0);
-    EXPECT_EQ(PickFilter(host, 1, 10), 0);  // another kind: the host finds no segment
-    host.FailCall("KepHolGetHoleData", 1);  // the hole cannot be read
+    EXPECT_EQ(PickFilter(host, 1, 10), 0);     // another kind: the host finds no segment
+    EXPECT_EQ(PickFilter(host, 6, 12345), 0);  // an element the drawing lacks
+    host.FailCall("KepHolGetHoleData", 1);     // the hole cannot be read
+    EXPECT_EQ(PickFilter(host, 6, 10), 0);
+    host.FailCall("KepHolGetHoleId", 1);  // the host finds no hole for the element
     EXPECT_EQ(PickFilter(host, 6, 10), 0);
     EXPECT_EQ(host.Log().at(0), "KepElmGetSegment(6,10)");
     EXPECT_EQ(host.Log().at(1), "KepHolGetHoleId(10,3)");
+    // Refusing a pick is no fault to tell.
+    EXPECT_TRUE(std::ranges::none_of(host.Log(), [](const std::string& call) {
+        return call.starts_with("KepMsg") || call.starts_with("KepDlg");
+    }));
 }
 
 }  // namespace

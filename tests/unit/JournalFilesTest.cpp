@@ -65,7 +65,9 @@ TEST(JournalFiles, AFileHeldForAMomentIsWaitedForAndOtherFailuresAreReportedAtOn
         EXPECT_EQ(status.ok(), c.written) << static_cast<int>(c.fault) << " " << c.failTimes;
         EXPECT_EQ(files.entries.contains(kJournal), c.written);
         EXPECT_EQ(files.pauses, c.pauses);
-        if (!c.written) EXPECT_EQ(status.fault, c.fault);
+        if (!c.written) {
+            EXPECT_EQ(status.fault, c.fault);
+        }
     }
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "command/HoleCommand.h"
+#include "dialogs/RewriteTexts.h"
 #include "standin/Drawing.h"
 
 namespace {

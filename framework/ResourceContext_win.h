@@ -6,8 +6,8 @@
 
 #include <windows.h>
 
+#include "framework/MfcButton_win.h"
 #include "platform/Handles.h"
-#include "platform/MfcButton.h"
 
 class ResourceContext {
 public:

@@ -1,4 +1,4 @@
-#include "platform/MessageBoxes.h"
+#include "framework/MessageBoxes_win.h"
 
 #include <string>
 

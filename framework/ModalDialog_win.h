@@ -1,7 +1,7 @@
 // The modal dialog base of the module's dialogs: the template comes from the
 // module's resources (in the module's resource context for the run), DoDataExchange moves
 // values between controls and members, and the dialog procedure routes messages to the
-// overridable handlers below. A dialog opens centred on its owner.
+// overridable handlers below. A dialog opens centred on the owner it is given.
 #pragma once
 
 #include <windows.h>
@@ -18,8 +18,9 @@ public:
     ModalDialog(const ModalDialog&) = delete;
     ModalDialog& operator=(const ModalDialog&) = delete;
 
-    // IDOK or IDCANCEL as the dialog ended, -1 when it could not be created.
-    INT_PTR DoModal();
+    // Runs the dialog owned by `owner` (null: none), which is disabled meanwhile. IDOK or
+    // IDCANCEL as the dialog ended, -1 when it could not be created.
+    INT_PTR DoModal(HWND owner);
 
     HWND hwnd() const { return hwnd_; }
 
@@ -44,7 +45,7 @@ protected:
 
     // Moves the values between members and controls. Controls' notifications are not
     // handled while it runs, so a handler cannot undo an exchange half way.
-    bool UpdateData(bool saveAndValidate);
+    void UpdateData(bool saveAndValidate);
     void EndDialog(INT_PTR result);
     HWND Item(int controlId) const { return GetDlgItem(hwnd_, controlId); }
 
@@ -61,6 +62,12 @@ private:
     HWND hwnd_ = nullptr;
     bool exchanging_ = false;
 };
+
+// The owner a dialog opened for the calling thread's work takes: the thread's active window
+// (the host's window while the host runs the command; for a nested dialog, the dialog that
+// opened it), or rather the popup of it that was active last; null when the thread has no
+// active window.
+HWND ActiveOwner();
 
 // The text of a window, such as a control of a dialog.
 std::u16string WindowText(HWND window);

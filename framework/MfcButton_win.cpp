@@ -1,4 +1,4 @@
-#include "platform/MfcButton.h"
+#include "framework/MfcButton_win.h"
 
 // The copy keeps the "Button" class's own window procedure, extra bytes and styles, so no
 // procedure of the module stands between the buttons and the common controls, and nothing

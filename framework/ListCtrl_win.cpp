@@ -1,4 +1,4 @@
-#include "platform/ListCtrl.h"
+#include "framework/ListCtrl_win.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "platform/WindowDpi.h"
+#include "framework/WindowDpi_win.h"
 
 #include "platform/Handles.h"
 

@@ -1,8 +1,8 @@
-#include "platform/ResourceContext.h"
+#include "framework/ResourceContext_win.h"
 
 #include <commctrl.h>
 
-#include "platform/WinApp.h"
+#include "framework/WinApp_win.h"
 
 namespace {
 

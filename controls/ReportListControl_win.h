@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-#include "platform/ListCtrl.h"
+#include "framework/ListCtrl_win.h"
 
 class ReportListControl final : public ListCtrl {
 public:

@@ -1,6 +1,8 @@
 // "미리 보기": what a rewrite would change, step by step, shown before anything is amended.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
@@ -11,6 +13,6 @@ struct RewritePreview {
     std::vector<std::vector<std::u16string>> rows;
 };
 
-// Shows the preview modally over the calling thread's active window. True for 적용 (or
-// Enter); false for 취소, Esc, the close box, or a dialog that could not be shown.
-bool ConfirmRewrite(const RewritePreview& preview);
+// Shows the preview modally over `owner`. True for 적용 (or Enter); false for 취소, Esc, the
+// close box, or a dialog that could not be shown.
+bool ConfirmRewrite(HWND owner, const RewritePreview& preview);

@@ -1,23 +1,12 @@
-#include "platform/ModalDialog.h"
+#include "framework/ModalDialog_win.h"
 
 #include <algorithm>
 #include <utility>
 
-#include "platform/ResourceContext.h"
+#include "framework/ResourceContext_win.h"
 #include "platform/WideText.h"
 
 namespace {
-
-// Like the GUI library without a main window: the dialog is owned by the calling thread's
-// active window (the host's window while the host runs the command; for a nested dialog,
-// the dialog that opened it), so that one is disabled while it runs and the dialog opens
-// centred on it.
-HWND ChooseOwner() {
-    HWND owner = GetActiveWindow();
-    if (owner == nullptr) return nullptr;
-    owner = GetAncestor(owner, GA_ROOT);
-    return GetLastActivePopup(owner);
-}
 
 // One axis of the placement: centred on [centreFrom, centreTo), then moved back inside
 // [areaFrom, areaTo); a dialog larger than the area keeps its top or left edge on it.
@@ -55,11 +44,11 @@ void CentreOnOwner(HWND dialog) {
 
 ModalDialog::ModalDialog(int templateId) : templateId_(templateId) {}
 
-INT_PTR ModalDialog::DoModal() {
+INT_PTR ModalDialog::DoModal(HWND owner) {
     const ResourceContext resources;
     if (resources.instance() == nullptr) return -1;
-    return DialogBoxParamW(resources.instance(), MAKEINTRESOURCEW(templateId_), ChooseOwner(),
-                           DialogProc, reinterpret_cast<LPARAM>(this));
+    return DialogBoxParamW(resources.instance(), MAKEINTRESOURCEW(templateId_), owner, DialogProc,
+                           reinterpret_cast<LPARAM>(this));
 }
 
 ModalDialog* ModalDialog::FromWindow(HWND window) {
@@ -137,7 +126,8 @@ BOOL ModalDialog::OnInitDialog() {
 void ModalDialog::DoDataExchange(bool /*saveAndValidate*/) {}
 
 void ModalDialog::OnOK() {
-    if (UpdateData(true)) EndDialog(IDOK);
+    UpdateData(true);
+    EndDialog(IDOK);
 }
 
 void ModalDialog::OnCancel() {
@@ -152,11 +142,10 @@ LRESULT ModalDialog::OnNotify(const NMHDR& /*header*/) {
 
 void ModalDialog::OnDpiChanged(int /*dpi*/) {}
 
-bool ModalDialog::UpdateData(bool saveAndValidate) {
+void ModalDialog::UpdateData(bool saveAndValidate) {
     const bool wasExchanging = std::exchange(exchanging_, true);
     DoDataExchange(saveAndValidate);
     exchanging_ = wasExchanging;
-    return true;
 }
 
 void ModalDialog::EndDialog(INT_PTR result) {
@@ -179,6 +168,13 @@ void ModalDialog::ExchangeCheck(bool saveAndValidate, int controlId, int32_t& va
     } else {
         CheckDlgButton(hwnd_, controlId, value != 0 ? BST_CHECKED : BST_UNCHECKED);
     }
+}
+
+HWND ActiveOwner() {
+    HWND owner = GetActiveWindow();
+    if (owner == nullptr) return nullptr;
+    owner = GetAncestor(owner, GA_ROOT);
+    return GetLastActivePopup(owner);
 }
 
 std::u16string WindowText(HWND window) {

@@ -1,0 +1,186 @@
+// Every Korean text the module shows, in one place: the rule dialogs' column headers and
+// field names, the editor's refusals, the notices and questions about the rule file, the
+// preview's summary, the undo's question and outcome, the other message boxes of the rule
+// session and the rewrite, and the host messages of the command's start and of a cancelled
+// preview. Texts with parts filled in are split where the parts go; the code that fills
+// them in says how. Elsewhere are only the dialog templates' own captions (Quillet.rc,
+// Preview.rc); the words the module shares with the workbench, which does not link this
+// layer (rules/SaveReport: a failed read or save; rules/RuleFolder: an unusable rule folder
+// setting; rules/ReplacedRules: a rule in short); and the host messages that the rewrite
+// itself sends as it goes, from the command layer below this one (command/HoleCommand.h).
+#pragma once
+
+namespace texts {
+
+// "Hole Diameter": the headers of the list's columns.
+inline constexpr char16_t kEnabledColumn[] = u"적용";
+inline constexpr char16_t kCodeColumn[] = u"가공코드";
+inline constexpr char16_t kDiameterColumn[] = u"구멍경(적용)";
+inline constexpr char16_t kNewDiameterColumn[] = u"구멍경(수정)";
+
+// "Master Setting": the fields as its refusals name them.
+inline constexpr char16_t kCodeFromField[] = u"가공코드 시작 값";
+inline constexpr char16_t kCodeToField[] = u"가공코드 끝 값";
+inline constexpr char16_t kDiameterFromField[] = u"구멍경(대상) 시작 값";
+inline constexpr char16_t kDiameterToField[] = u"구멍경(대상) 끝 값";
+inline constexpr char16_t kNewDiameterField[] = u"구멍경(수정)";
+
+// "Master Setting" refuses a text on 적용: after the field's name and the text in quotes
+// (the blank new diameter: after the name alone).
+inline constexpr char16_t kCodeNotANumber[] =
+    u"을(를) 숫자로 읽을 수 없습니다.\r\n가공코드는 정수로 입력하십시오.";
+inline constexpr char16_t kDiameterNotANumber[] =
+    u"을(를) 숫자로 읽을 수 없습니다.\r\n지름은 숫자로 입력하십시오. 소수점은 마침표(.)입니다.";
+inline constexpr char16_t kNewDiameterBlank[] =
+    u"이(가) 비어 있습니다.\r\n구멍에 쓸 지름을 0.0001부터 100000까지의 숫자로 입력하십시오.";
+inline constexpr char16_t kNewDiameterTooLarge[] =
+    u"은(는) 너무 커서 지름으로 쓸 수 없습니다.\r\n0.0001부터 100000까지의 지름을 입력하십시오.";
+inline constexpr char16_t kNewDiameterImplausible[] =
+    u"은(는) 구멍 지름일 수 없어 쓸 수 없습니다.\r\n0.0001부터 100000까지의 지름을 "
+    u"입력하십시오.";
+
+// "미리 보기": the headers of the list's columns.
+inline constexpr char16_t kPreviewHoleColumn[] = u"구멍";
+inline constexpr char16_t kPreviewStepColumn[] = u"단계";
+inline constexpr char16_t kPreviewCodeColumn[] = u"가공코드";
+inline constexpr char16_t kPreviewDiameterColumn[] = u"현재 경";
+inline constexpr char16_t kPreviewNewDiameterColumn[] = u"새 경";
+inline constexpr char16_t kPreviewRuleColumn[] = u"규칙";
+
+// The notice about a rule file read but not applied in full (dialogs/RuleFileNotice.h): the
+// head with the file's path, one line per kind with its count and line numbers ("줄 3, 8"
+// and " 외 4줄"), the tail.
+inline constexpr char16_t kNoticeHead[] = u"규칙 파일에 적용하지 않는 줄이 있습니다: ";
+inline constexpr char16_t kNoticeBeyondTable[] = u"\r\n- 규칙이 ";
+inline constexpr char16_t kNoticeBeyondTableFirst[] = u"개를 넘어 처음 ";
+inline constexpr char16_t kNoticeBeyondTableRest[] = u"개만 읽고 나머지 ";
+inline constexpr char16_t kNoticeBeyondTableEnd[] = u"줄은 무시하였습니다.";
+inline constexpr char16_t kNoticeSkipped[] =
+    u"\r\n- TAB이 있지만 필드가 6개가 아니어서 규칙으로 읽지 않은 줄 ";
+inline constexpr char16_t kNoticeNotInForce[] =
+    u"\r\n- 구멍경(수정)이 0.0001부터 100000까지의 숫자 하나가 아니어서(빈 칸, \"8.5 9\"처럼 "
+    u"숫자 둘, 0, 너무 작거나 큰 수) 적용하지 않는 규칙 ";
+inline constexpr char16_t kNoticeCountEnd[] = u"개: ";
+inline constexpr char16_t kNoticeLines[] = u"줄 ";
+inline constexpr char16_t kNoticeMoreLines[] = u" 외 ";
+inline constexpr char16_t kNoticeMoreLinesEnd[] = u"줄";
+inline constexpr char16_t kNoticeNotApplied[] =
+    u"\r\n이 줄들은 구멍에 적용하지 않습니다. 파일에는 그대로 남아 있습니다.";
+inline constexpr char16_t kNoticeKeptWhole[] = u"\r\n규칙을 저장하면 지금 파일 전체가 \"";
+inline constexpr char16_t kNoticeKeptWholeEnd[] = u"\"에 그대로, 영구히 보관됩니다.";
+inline constexpr char16_t kNoticeCheckCommand[] =
+    u"\r\n줄마다 무엇을 읽었는지는 quillet-rules check \"";
+inline constexpr char16_t kNoticeCheckCommandEnd[] = u"\"로 볼 수 있습니다.";
+
+// The rule file a load or save was about (entry/RuleFileReport): the name of the copies a
+// save keeps for good, after the file's name.
+inline constexpr char16_t kKeptCopySuffix[] = u".<날짜-시각>.bak";
+// A time that cannot be told, where a message names one.
+inline constexpr char16_t kUnknownTime[] = u"(알 수 없음)";
+
+// The question before a save replaces a rule file changed elsewhere since it was read, or
+// one the load could not read: what happened with the path, the time, the question with
+// the file's name, what is kept (the file's name again), the answer 아니요.
+inline constexpr char16_t kUnreadableAtStart[] =
+    u"명령을 시작할 때 규칙 파일을 읽을 수 없었습니다: ";
+inline constexpr char16_t kUnreadableAtStartNoRules[] =
+    u"\r\n그래서 지금 규칙에는 이 파일의 규칙이 없습니다.\r\n파일의 마지막 수정 시각: ";
+inline constexpr char16_t kChangedSinceRead[] =
+    u"규칙 파일을 읽은 뒤 다른 곳에서 파일이 바뀌었습니다: ";
+inline constexpr char16_t kChangedSinceReadTime[] = u"\r\n바뀐 시각: ";
+inline constexpr char16_t kReplaceQuestion[] =
+    u"\r\n\r\n지금 규칙으로 바꾸시겠습니까?\r\n예: 지금 파일은 \"";
+inline constexpr char16_t kReplaceKeepsBackup[] = u".bak\"에 남고, \"";
+inline constexpr char16_t kReplaceKeepsBackupAndMissing[] =
+    u".bak\"에 남고, 지금 규칙에 없는 규칙이 있으면 \"";
+inline constexpr char16_t kReplaceKeepsCopy[] = u".<날짜-시각>.bak\"에 영구히 보관됩니다.";
+inline constexpr char16_t kReplaceNo[] =
+    u"\r\n아니요: 저장하지 않습니다. 고친 규칙은 다음에 명령을 시작할 때까지 남아 있습니다.";
+
+// This user's copy of a rule folder's table, after the time it was written.
+inline constexpr char16_t kCopySavedHere[] = u"에 이 컴퓨터에서 저장한 규칙";
+inline constexpr char16_t kCopyReadFromFolder[] = u"에 폴더에서 읽은 규칙";
+
+// The rule folder cannot be reached: the folder, then the copy in use.
+inline constexpr char16_t kFolderOutOfReach[] = u"규칙 폴더에 연결할 수 없습니다: ";
+inline constexpr char16_t kFolderOutOfReachCopy[] = u"\r\n이 컴퓨터에 보관한 사본(";
+inline constexpr char16_t kFolderOutOfReachNoSave[] =
+    u")을 사용합니다.\r\n폴더에 다시 연결될 때까지 규칙을 저장할 수 없습니다.";
+
+// The rule folder holds no rule file: the folder, then the setting's name and ")".
+inline constexpr char16_t kNoRuleFileInFolder[] = u"규칙 폴더에 규칙 파일이 없습니다: ";
+inline constexpr char16_t kNoRuleFileInFolderHow[] =
+    u"\r\n아직 적용할 규칙이 없습니다.\r\n규칙 파일을 시작하려면 지금 쓰던 Quillet.def를 이 "
+    u"폴더에 복사하거나, 규칙 목록에서 규칙을 추가하고 확인을 누르십시오. (설정: ";
+
+// The rule folder setting cannot be used: why, then where the rules come from.
+inline constexpr char16_t kUnusableSetting[] = u"규칙 폴더 설정을 쓸 수 없습니다.\r\n";
+inline constexpr char16_t kUnusableSettingAsOutOfReach[] =
+    u"\r\n\r\n규칙 폴더에 연결할 수 없을 때처럼 ";
+inline constexpr char16_t kUnusableSettingCopy[] = u"이 컴퓨터에 보관한 마지막 사본(";
+inline constexpr char16_t kUnusableSettingCopyEnd[] = u")을 사용합니다.";
+inline constexpr char16_t kUnusableSettingNoCopy[] =
+    u"이 컴퓨터에 보관한 사본이 없어 규칙 없이 시작합니다.";
+inline constexpr char16_t kUnusableSettingNoSave[] =
+    u"\r\n설정을 고칠 때까지 규칙을 저장할 수 없습니다.";
+inline constexpr char16_t kNoFolderToSaveTo[] =
+    u"규칙 폴더 설정을 쓸 수 없어 규칙을 저장하지 않았습니다.\r\n";
+inline constexpr char16_t kNoFolderToSaveToKept[] =
+    u"\r\n고친 규칙은 다음에 명령을 시작할 때까지 남아 있습니다.";
+
+// The rules this seat saved last were replaced elsewhere: the file, the time, the counts,
+// the first few rules, where the saved rules are kept.
+inline constexpr char16_t kRulesReplaced[] =
+    u"이 컴퓨터에서 마지막으로 저장한 규칙을 다른 곳에서 바꾸거나 지웠습니다: ";
+inline constexpr char16_t kRulesReplacedTime[] = u"\r\n파일이 바뀐 시각: ";
+inline constexpr char16_t kRulesReplacedGone[] = u"\r\n없어진 규칙 ";
+inline constexpr char16_t kRulesReplacedChanged[] = u"개, 바뀐 규칙 ";
+inline constexpr char16_t kRulesReplacedChangedEnd[] = u"개:";
+inline constexpr char16_t kRuleChanged[] = u" (바뀜)";
+inline constexpr char16_t kRuleGone[] = u" (없어짐)";
+inline constexpr char16_t kRulesReplacedMore[] = u"\r\n    그 밖에 ";
+inline constexpr char16_t kRulesReplacedMoreEnd[] = u"개";
+inline constexpr char16_t kRulesReplacedKept[] = u"\r\n\r\n저장했던 규칙은 ";
+inline constexpr char16_t kRulesReplacedKeptInFolder[] = u"규칙 폴더의 \"";
+inline constexpr char16_t kRulesReplacedKeptInFolderEnd[] = u"\"과 ";
+inline constexpr char16_t kRulesReplacedOwnCopy[] = u"이 컴퓨터의 사본 \"";
+inline constexpr char16_t kRulesReplacedOwnCopyEnd[] =
+    u"\"에 남아 있습니다.\r\n지금은 규칙 파일의 규칙을 사용합니다.";
+
+// A journal that cannot be written, told once per start of the command: the file, then the
+// system's cause.
+inline constexpr char16_t kJournalFailure[] = u"작업 기록을 남길 수 없습니다: ";
+inline constexpr char16_t kJournalFailureKept[] =
+    u"\r\n구멍을 바꾼 것과 되돌린 것은 기록 없이 그대로 남습니다. 이 알림은 명령을 다시 시작할 "
+    u"때까지 다시 나오지 않습니다.";
+
+// "미리 보기": the summary above the list, "구멍 2개, 단계 3개를 바꿉니다" and on a second line
+// "규칙 1: 단계 2개, 규칙 7: 단계 1개".
+inline constexpr char16_t kPlanHoles[] = u"구멍 ";
+inline constexpr char16_t kPlanSteps[] = u"개, 단계 ";
+inline constexpr char16_t kPlanStepsEnd[] = u"개를 바꿉니다";
+inline constexpr char16_t kPlanRule[] = u"규칙 ";
+inline constexpr char16_t kPlanRuleSteps[] = u": 단계 ";
+inline constexpr char16_t kPlanRuleStepsEnd[] = u"개";
+
+// The undo of the last rewrite: the question after the rewrite's time, with the count of its
+// holes; the outcome with the count undone, then a line per count of what was left and why.
+inline constexpr char16_t kUndoQuestion[] = u"에 바꾼 구멍 ";
+inline constexpr char16_t kUndoQuestionEnd[] =
+    u"개를 되돌리겠습니까?\r\n그 뒤에 바뀐 단계는 그대로 둡니다.";
+inline constexpr char16_t kUndoDone[] = u"구멍 ";
+inline constexpr char16_t kUndoDoneEnd[] = u"개를 되돌렸습니다.";
+inline constexpr char16_t kUndoSteps[] = u"단계 ";
+inline constexpr char16_t kUndoHoles[] = u"구멍 ";
+inline constexpr char16_t kUndoChangedSince[] = u"개는 그 뒤에 바뀌어 그대로 두었습니다.";
+inline constexpr char16_t kUndoExcluded[] = u"개는 그 뒤에 수정 제외가 되어 그대로 두었습니다.";
+inline constexpr char16_t kUndoUnreadable[] = u"개는 없어졌거나 읽을 수 없어 되돌리지 못했습니다.";
+inline constexpr char16_t kUndoRefused[] = u"개는 호스트가 수정을 받지 않아 되돌리지 못했습니다.";
+
+// The host's message line when the user cancels the preview: nothing was changed.
+inline constexpr char16_t kRewriteCancelled[] = u"구멍을 바꾸지 않았습니다.";
+
+// The host's message line at each start of the command.
+inline constexpr char16_t kCommandPrompt[] = u"구멍 범위선택(도면전체:Ctrl+A / 확정:Dialog Open)";
+
+}  // namespace texts
