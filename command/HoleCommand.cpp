@@ -21,16 +21,14 @@ private:
 
 HoleList CollectSelectedHoles(HoleHost& host) {
     HoleList holes;
-    void* selection = host.KepIddOpenSelIdData(1);
-    if (selection == nullptr) return holes;
-    SelectionEntry entry{};
-    for (int32_t more = host.KepIddGetHeadSelIdData(selection, entry); more != kHostFailure;
-         more = host.KepIddGetNextSelIdData(selection, entry)) {
-        const ElementRef ref{entry.element, entry.segment};
-        const int32_t holeId = host.KepHolGetHoleId(ref);
-        if (holeId != kNoHole) holes.Add(holeId);
+    const HostResult<void*> selection = host.KepIddOpenSelIdData(1);
+    if (!selection) return holes;
+    for (HostResult<SelectionEntry> entry = host.KepIddGetHeadSelIdData(*selection); entry;
+         entry = host.KepIddGetNextSelIdData(*selection)) {
+        const ElementRef ref{entry->element, entry->segment};
+        if (const HostResult<int32_t> holeId = host.KepHolGetHoleId(ref)) holes.Add(*holeId);
     }
-    host.KepIddCloseSelIdData(selection);
+    host.KepIddCloseSelIdData(*selection);
     return holes;
 }
 
@@ -48,11 +46,11 @@ std::u16string ChangedHolesMessage(int32_t count) {
 int32_t PickFilter(HoleHost& host, int32_t elementKind, int32_t elementNumber) {
     const int32_t segment = host.KepElmGetSegment(elementKind, elementNumber);
     const ElementRef ref{elementNumber, segment};
-    const int32_t holeId = host.KepHolGetHoleId(ref);
-    if (holeId == kNoHole) return 0;
-    HoleRecord record{};
-    if (host.KepHolGetHoleData(holeId, record) == kHostFailure) return 0;
-    return record.excluded == 0 ? 1 : 0;
+    const HostResult<int32_t> holeId = host.KepHolGetHoleId(ref);
+    if (!holeId) return 0;
+    const HostResult<HoleRecord> record = host.KepHolGetHoleData(*holeId);
+    if (!record) return 0;
+    return record->excluded == 0 ? 1 : 0;
 }
 
 bool ApplyRulesToHole(HoleHost& host, const RuleMatcher& rules, int32_t holeId,
@@ -70,14 +68,14 @@ RewriteRecord RewriteSelectedHoles(HoleHost& host, const RuleTable& table) {
     }
     const RuleMatcher rules(table);
     for (int32_t holeId : holes.ids()) {
-        HoleRecord record{};
-        if (host.KepHolGetHoleData(holeId, record) == kHostFailure) {
+        HostResult<HoleRecord> record = host.KepHolGetHoleData(holeId);
+        if (!record) {
             host.KepMsgPutErrorMessage(hole_messages::kCannotReadHole);
             host.KepDlgMessageBox(hole_messages::kErrorOccurred);
             return done;
         }
         HoleChange change{holeId, {}};
-        if (!ApplyRulesToHole(host, rules, holeId, change.steps, record)) {
+        if (!ApplyRulesToHole(host, rules, holeId, change.steps, *record)) {
             host.KepDlgMessageBox(hole_messages::kErrorOccurred);
             return done;
         }

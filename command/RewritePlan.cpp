@@ -43,7 +43,7 @@ std::vector<StepChange> PlanHoleSteps(const RuleMatcher& rules, HoleRecord& reco
 }
 
 bool AmendPlannedHole(HoleHost& host, int32_t holeId, const HoleRecord& record) {
-    if (host.KepHolAmendHoleData(holeId, record) != kHostFailure) return true;
+    if (host.KepHolAmendHoleData(holeId, record)) return true;
     host.KepMsgPutErrorMessage(hole_messages::kCannotAmendHole);
     return false;
 }
@@ -53,14 +53,15 @@ RewritePlan PlanSelectedHoles(HoleHost& host, const RuleTable& table) {
     const std::vector<int32_t> holeIds = SelectedHoleIds(host);
     const RuleMatcher rules(table);
     for (const int32_t holeId : holeIds) {
-        PlannedHole hole{{holeId, {}}, {}, {}};
-        if (host.KepHolGetHoleData(holeId, hole.record) == kHostFailure) {
+        const HostResult<HoleRecord> read = host.KepHolGetHoleData(holeId);
+        if (!read) {
             host.KepMsgPutErrorMessage(hole_messages::kCannotReadHole);
             host.KepDlgMessageBox(hole_messages::kErrorOccurred);
             plan.holes.clear();
             plan.status = PlanStatus::ReadFailed;
             return plan;
         }
+        PlannedHole hole{{holeId, {}}, *read, {}};
         if (hole.record.steps != nullptr && hole.record.stepCount > 0) {
             hole.steps.assign(hole.record.steps, hole.record.steps + hole.record.stepCount);
             hole.record.steps = hole.steps.data();

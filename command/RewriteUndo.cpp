@@ -14,11 +14,12 @@ StepUndo DecideStepUndo(const HoleRecord& now, const StepChange& change) {
 UndoOutcome UndoRewrite(HoleHost& host, const UndoPoint& point) {
     UndoOutcome outcome;
     for (const HoleChange& hole : point.holes) {
-        HoleRecord record{};
-        if (host.KepHolGetHoleData(hole.holeId, record) == kHostFailure) {
+        HostResult<HoleRecord> read = host.KepHolGetHoleData(hole.holeId);
+        if (!read) {
             ++outcome.holesUnreadable;
             continue;
         }
+        HoleRecord& record = *read;
         if (record.excluded != 0) {
             ++outcome.holesExcluded;
             continue;
@@ -36,7 +37,7 @@ UndoOutcome UndoRewrite(HoleHost& host, const UndoPoint& point) {
         }
         outcome.stepsChangedSince += changedSince;
         if (putBack.steps.empty()) continue;
-        if (host.KepHolAmendHoleData(hole.holeId, record) == kHostFailure) {
+        if (!host.KepHolAmendHoleData(hole.holeId, record)) {
             ++outcome.holesRefused;
             continue;
         }

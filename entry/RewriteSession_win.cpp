@@ -141,12 +141,12 @@ void RewriteSession::Journal(JournalAction action, const std::string& rewriteId,
                          Utf8(location.file),
                          rulesInForce ? Sha256Hex(*rulesInForce) : ""};
     std::vector<FilePath> journals;
-    const std::wstring ownFolder = LocalAppDataFolder(L"Quillet");
+    const FilePath ownFolder = LocalAppDataFolder(u"Quillet");
     if (ownFolder.empty()) {
         TellJournalFailure(u"%LOCALAPPDATA%\\Quillet\\journal.csv",
                            {FileFault::NotFound, ERROR_PATH_NOT_FOUND});
     } else {
-        journals.push_back(ToU16(ownFolder) + u"\\" + kLocalJournalName);
+        journals.push_back(ownFolder + u"\\" + kLocalJournalName);
     }
     if (location.configured() && location.usable() &&
         files_.KindOf(location.folder) == FileKind::Folder) {

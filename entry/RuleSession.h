@@ -45,7 +45,7 @@ public:
 
     // This user's copy of a rule folder's file that a load stands in with, and its time.
     struct LocalCopy {
-        std::wstring path;
+        FilePath path;
         CopyInUse use;
     };
 
@@ -55,7 +55,7 @@ private:
     void TellIfRulesReplaced(const RuleFileLoad& load);
     std::optional<FilePath> KeptCopyHolding(const ReplacedRules& replaced);
     void SaveConfirmed();
-    std::wstring CopyPath(CopyOrigin origin) const;
+    FilePath CopyPath(CopyOrigin origin) const;
     void KeepCopy(const std::string& bytes, CopyOrigin origin);
     bool LoadCopy(const LocalCopy& copy);
 

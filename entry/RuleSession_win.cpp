@@ -16,7 +16,6 @@
 #include "platform/FilePaths.h"
 #include "platform/LegacyCodePage.h"
 #include "platform/WideText.h"
-#include "rules/RuleFolder_win.h"
 #include "rules/RuleStore.h"
 #include "settings/Registry_win.h"
 #include "settings/Settings.h"
@@ -30,10 +29,9 @@ const char moduleAnchor = 0;
 // The copy a load stands in with, as `where` tells it too.
 std::optional<RuleSession::LocalCopy> StandInCopyOf(FilePort& files, const RuleLocation& location) {
     const std::optional<LocalRuleCopy> copy =
-        StandInCopy(files, ToU16(LocalAppDataFolder(L"Quillet")), location);
+        StandInCopy(files, LocalAppDataFolder(u"Quillet"), location);
     if (!copy) return std::nullopt;
-    const std::wstring path = ToWide(copy->path);
-    return RuleSession::LocalCopy{path, {copy->origin, LastWriteLocalTime(path)}};
+    return RuleSession::LocalCopy{copy->path, {copy->origin, LastWriteLocalTime(copy->path)}};
 }
 
 }  // namespace
@@ -51,7 +49,10 @@ std::optional<std::string> RuleSession::RulesInForceBytes() const {
 }
 
 void RuleSession::LoadFromFile() {
-    location_ = RuleLocationOfModule(&moduleAnchor);
+    // The registry is read at each load, so that a changed setting takes effect without a
+    // restart.
+    location_ =
+        ChooseRuleLocation(ReadSettingValues(kRuleFolderSetting), ModuleFolderOf(&moduleAnchor));
     atLoad_ = {};
     if (!location_.usable()) {
         LoadWithUnusableSetting();
@@ -89,10 +90,10 @@ void RuleSession::LoadWithUnusableSetting() {
 
 // One pair of copies per configured rule file, so that a changed setting never loads another
 // folder's rules while that folder is only out of reach.
-std::wstring RuleSession::CopyPath(CopyOrigin origin) const {
-    const std::wstring folder = LocalAppDataFolder(L"Quillet");
+FilePath RuleSession::CopyPath(CopyOrigin origin) const {
+    const FilePath folder = LocalAppDataFolder(u"Quillet");
     if (folder.empty()) return {};
-    return folder + L"\\" + ToWide(LocalCopyNameFor(location_.file, origin));
+    return folder + u"\\" + LocalCopyNameFor(location_.file, origin);
 }
 
 // A save's copy replaces the copy of the file read before it, so that the one left is the
@@ -100,28 +101,28 @@ std::wstring RuleSession::CopyPath(CopyOrigin origin) const {
 // again: it is what TellIfRulesReplaced compares the folder's file with. Of two copies the
 // newer is the latest table known (StandInCopy).
 void RuleSession::KeepCopy(const std::string& bytes, CopyOrigin origin) {
-    const std::wstring copy = CopyPath(origin);
-    if (copy.empty() || !WriteFileAtomically(files_, ToU16(copy), bytes).succeeded()) return;
-    if (origin == CopyOrigin::Saved) files_.Remove(ToU16(CopyPath(CopyOrigin::Read)));
+    const FilePath copy = CopyPath(origin);
+    if (copy.empty() || !WriteFileAtomically(files_, copy, bytes).succeeded()) return;
+    if (origin == CopyOrigin::Saved) files_.Remove(CopyPath(CopyOrigin::Read));
 }
 
 // Told once for each file this seat had not seen yet: the copy of the file last read here
 // holds other bytes, or there is none since this seat's own save.
 void RuleSession::TellIfRulesReplaced(const RuleFileLoad& load) {
-    const std::wstring savedCopy = CopyPath(CopyOrigin::Saved);
-    if (savedCopy.empty() || files_.KindOf(ToU16(savedCopy)) != FileKind::File) return;
+    const FilePath savedCopy = CopyPath(CopyOrigin::Saved);
+    if (savedCopy.empty() || files_.KindOf(savedCopy) != FileKind::File) return;
     std::string lastRead;
     const FileStatus read =
-        files_.ReadAll(ToU16(CopyPath(CopyOrigin::Read)), ReadSharing::WithWriters, lastRead);
+        files_.ReadAll(CopyPath(CopyOrigin::Read), ReadSharing::WithWriters, lastRead);
     if (read.ok() && lastRead == load.bytes) return;
     RuleTable saved;
-    if (!RuleStore(files_, ToU16(savedCopy)).Load(saved, SystemCodePageDecoder()).succeeded()) {
+    if (!RuleStore(files_, savedCopy).Load(saved, SystemCodePageDecoder()).succeeded()) {
         return;
     }
     const ReplacedRules replaced = FindReplacedRules(saved, table_);
     if (!replaced.any()) return;
-    ReportRulesReplaced(load.path, LastWriteLocalTime(ToWide(load.path)), replaced,
-                        KeptCopyHolding(replaced), ToU16(savedCopy));
+    ReportRulesReplaced(load.path, LastWriteLocalTime(load.path), replaced,
+                        KeptCopyHolding(replaced), savedCopy);
 }
 
 // The folder's backup, else its newest kept copy, that holds every rule replaced.
@@ -148,8 +149,7 @@ std::optional<FilePath> RuleSession::KeptCopyHolding(const ReplacedRules& replac
 }
 
 bool RuleSession::LoadCopy(const LocalCopy& copy) {
-    const RuleFileLoad load =
-        RuleStore(files_, ToU16(copy.path)).Load(table_, SystemCodePageDecoder());
+    const RuleFileLoad load = RuleStore(files_, copy.path).Load(table_, SystemCodePageDecoder());
     if (!load.succeeded()) return false;
     // The folder's file, once back, is taken to be what the copy holds.
     atLoad_ = FileAtLoad::Of(load);
@@ -195,7 +195,7 @@ void RuleSession::SaveConfirmed() {
                 KeepCopy(atLoad_.bytes, CopyOrigin::Saved);
             return;
         }
-        if (!AskToReplaceChangedRuleFile(save.path, LastWriteLocalTime(ToWide(save.path)),
+        if (!AskToReplaceChangedRuleFile(save.path, LastWriteLocalTime(save.path),
                                          atLoad_.unreadable())) {
             return;
         }

@@ -44,6 +44,6 @@ static_assert(offsetof(HoleRecord, excluded) == 28);
 static_assert(offsetof(HoleRecord, stepCount) == 84);
 static_assert(offsetof(HoleRecord, steps) == 88);
 
-// Host results.
+// The host library's raw answers, read into results by host/RawHoleHost.h.
 inline constexpr int32_t kHostFailure = -1;  // no hole, failed read or amend, end of list
 inline constexpr int32_t kNoHole = -1;

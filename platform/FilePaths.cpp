@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "platform/WideText.h"
+
 namespace {
 
 // Longest path the system gives a module, in UTF-16 code units with the terminator.
@@ -43,10 +45,14 @@ std::wstring ModuleFileName(HMODULE module) {
     }
 }
 
-std::wstring FolderOf(std::wstring_view path) {
-    const size_t backslash = path.rfind(L'\\');
-    if (backslash == std::wstring_view::npos) return {};
-    return std::wstring(path.substr(0, backslash));
+std::u16string ModuleFolderOf(const void* address) {
+    return FolderOf(ToU16(ModuleFileName(ModuleContaining(address))));
+}
+
+std::u16string FolderOf(std::u16string_view path) {
+    const size_t backslash = path.rfind(u'\\');
+    if (backslash == std::u16string_view::npos) return {};
+    return std::u16string(path.substr(0, backslash));
 }
 
 std::wstring ForFileApi(std::wstring_view path) {
@@ -56,9 +62,9 @@ std::wstring ForFileApi(std::wstring_view path) {
     return std::wstring(path);
 }
 
-std::optional<SYSTEMTIME> LastWriteLocalTime(std::wstring_view path) {
+std::optional<SYSTEMTIME> LastWriteLocalTime(std::u16string_view path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExW(ForFileApi(path).c_str(), GetFileExInfoStandard, &data)) {
+    if (!GetFileAttributesExW(ForFileApi(ToWide(path)).c_str(), GetFileExInfoStandard, &data)) {
         return std::nullopt;
     }
     SYSTEMTIME utc{}, local{};
@@ -69,14 +75,14 @@ std::optional<SYSTEMTIME> LastWriteLocalTime(std::wstring_view path) {
     return local;
 }
 
-std::wstring LocalAppDataFolder(std::wstring_view name, bool create) {
+std::u16string LocalAppDataFolder(std::u16string_view name, bool create) {
     PWSTR base = nullptr;
     const HRESULT found = SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &base);
-    std::wstring folder = SUCCEEDED(found) ? std::wstring(base) : std::wstring();
+    std::u16string folder = SUCCEEDED(found) ? ToU16(base) : std::u16string();
     CoTaskMemFree(base);
     if (folder.empty()) return {};
-    folder += L"\\" + std::wstring(name);
-    if (create && !CreateDirectoryW(ForFileApi(folder).c_str(), nullptr) &&
+    folder += u"\\" + std::u16string(name);
+    if (create && !CreateDirectoryW(ForFileApi(ToWide(folder)).c_str(), nullptr) &&
         GetLastError() != ERROR_ALREADY_EXISTS) {
         return {};
     }

@@ -32,6 +32,11 @@ bool IsDriveRoot(std::u16string_view folder) {
     return folder.size() == 3 && folder[1] == u':' && IsSeparator(folder[2]);
 }
 
+std::u16string WithoutFinalSeparator(std::u16string_view folder) {
+    while (folder.size() > 1 && IsSeparator(folder.back())) folder.remove_suffix(1);
+    return std::u16string(folder);
+}
+
 // Final separators dropped, but a drive's root keeps its own ("C:\", since "C:" would mean
 // the drive's current folder).
 std::u16string FolderNamedBy(std::u16string_view value) {
@@ -151,6 +156,14 @@ std::u16string RuleFolderFaultText(const RuleLocation& location) {
                           u"REG_EXPAND_SZ로 쓰십시오.");
     }
     return {};
+}
+
+FilePath JournalFolderIn(std::u16string_view ruleFolder) {
+    return WithoutFinalSeparator(ruleFolder) + u"\\" + kJournalFolderName;
+}
+
+FilePath SeatJournalPath(std::u16string_view ruleFolder, std::u16string_view computer) {
+    return JournalFolderIn(ruleFolder) + u"\\" + std::u16string(computer) + u".csv";
 }
 
 std::u16string LocalCopyNameFor(const FilePath& ruleFile, CopyOrigin origin) {

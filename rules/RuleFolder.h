@@ -12,6 +12,7 @@
 #include "settings/Settings.h"
 
 inline constexpr char16_t kRuleFileName[] = u"Quillet.def";
+inline constexpr char16_t kJournalFolderName[] = u"journal";
 
 enum class RuleFolderSource : uint8_t {
     Machine,       // the value under the machine's key
@@ -54,6 +55,12 @@ RuleLocation ChooseRuleLocation(const RuleFolderValues& values, std::u16string_v
 std::u16string RuleFolderSettingName(RuleFolderSource source);
 // Why the location's value cannot be used, naming the value (Korean); empty when it can.
 std::u16string RuleFolderFaultText(const RuleLocation& location);
+
+// "<folder>\journal": where the seats that share the rule folder keep their journals.
+FilePath JournalFolderIn(std::u16string_view ruleFolder);
+// "<folder>\journal\<computer>.csv": one file per seat, so that seats never write the same
+// file.
+FilePath SeatJournalPath(std::u16string_view ruleFolder, std::u16string_view computer);
 
 // Whose table a local copy holds: the file last read from the folder, or this seat's last
 // save to it.

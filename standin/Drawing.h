@@ -1,7 +1,8 @@
-// An in-memory drawing that answers the host library's calls: holes with their records and
-// machining steps, the elements that make them up, and the user's selection. It logs every
-// host call in order, can be told to make calls fail, and stands behind the stand-in
-// KepLib.dll and the native benchmark.
+// An in-memory drawing that answers the host library's calls as the library does (raw
+// answers, -1 for a failure): holes with their records and machining steps, the elements that
+// make them up, and the user's selection. It logs every host call in order, can be told to
+// make calls fail, and stands behind the stand-in KepLib.dll and the native benchmark; the
+// hole command drives it as a DrawingHost.
 #pragma once
 
 #include <array>
@@ -15,7 +16,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "host/HoleHost.h"
+#include "host/KepRecords.h"
+#include "host/RawHoleHost.h"
 
 // The element kind an element gets when none is given.
 inline constexpr int32_t kDefaultElementKind = 1;
@@ -53,7 +55,7 @@ std::array<int32_t, 2> SelectionPatternWords(size_t index);
 // (\\ \" \r \n \t \xNN); a null text is written as null.
 std::string QuotedLogText(const char16_t* text);
 
-class Drawing : public HoleHost {
+class Drawing {
 public:
     Drawing() = default;
     Drawing(const Drawing&) = delete;
@@ -114,22 +116,22 @@ public:
     int32_t KepIddClearSysIdData();  // empties the selection
     void KepMsgPutMessage(const char16_t* text);
 
-    // ---- HoleHost ----
+    // ---- The hole command's calls (host/HoleHost.h) ----
     // The segment of the element with that number and kind, or -1.
-    int32_t KepElmGetSegment(int32_t elementKind, int32_t elementNumber) override;
+    int32_t KepElmGetSegment(int32_t elementKind, int32_t elementNumber);
     // The hole of the element when its number and segment both match, else kNoHole.
-    int32_t KepHolGetHoleId(const ElementRef& ref) override;
+    int32_t KepHolGetHoleId(const ElementRef& ref);
     // Copies the record; its steps point at a copy of the hole's steps made for this read,
     // so diameters written there reach the hole only through an accepted amendment.
-    int32_t KepHolGetHoleData(int32_t holeId, HoleRecord& record) override;
+    int32_t KepHolGetHoleData(int32_t holeId, HoleRecord& record);
     // The hole takes the whole record and the steps copied from record.steps.
-    int32_t KepHolAmendHoleData(int32_t holeId, const HoleRecord& record) override;
-    void* KepIddOpenSelIdData(int32_t mode) override;
-    int32_t KepIddGetHeadSelIdData(void* handle, SelectionEntry& entry) override;
-    int32_t KepIddGetNextSelIdData(void* handle, SelectionEntry& entry) override;
-    void KepIddCloseSelIdData(void* handle) override;
-    void KepMsgPutErrorMessage(const char16_t* text) override;
-    void KepDlgMessageBox(const char16_t* text) override;
+    int32_t KepHolAmendHoleData(int32_t holeId, const HoleRecord& record);
+    void* KepIddOpenSelIdData(int32_t mode);
+    int32_t KepIddGetHeadSelIdData(void* handle, SelectionEntry& entry);
+    int32_t KepIddGetNextSelIdData(void* handle, SelectionEntry& entry);
+    void KepIddCloseSelIdData(void* handle);
+    void KepMsgPutErrorMessage(const char16_t* text);
+    void KepDlgMessageBox(const char16_t* text);
 
 private:
     struct Hole {
@@ -173,3 +175,6 @@ private:
     bool logCalls_ = true;
     std::vector<std::string> log_;
 };
+
+// The hole command's host interface over a drawing.
+using DrawingHost = RawHoleHost<Drawing&>;

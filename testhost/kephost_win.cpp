@@ -19,13 +19,13 @@
 #include <vector>
 
 #include "QuilletVersion.h"
-#include "command/JournalFiles.h"
 #include "platform/FilePaths.h"
 #include "platform/WideText.h"
 #include "rules/RuleFolder.h"
 #include "settings/Registry_win.h"
 #include "standin/Drawing.h"
 #include "standin/KepTest.h"
+#include "testhost/DialogHook.h"
 #include "testhost/FileVersion.h"
 #include "testhost/ImportHook.h"
 #include "testhost/MessageBoxWatcher.h"
@@ -411,23 +411,28 @@ std::optional<std::string> WhyNoDisplay() {
     return std::nullopt;
 }
 
+// The window of this thread's dialog that just initialised, when its caption is `caption`.
+bool HasCaption(HWND window, std::wstring_view caption) {
+    wchar_t text[64] = {};
+    GetWindowTextW(window, text, static_cast<int>(std::size(text)));
+    return std::wstring_view(text) == caption;
+}
+
 // Watches, on the thread that runs the module's dialogs, how the rule list dialog ends: the
-// command after which it was hidden (확인 IDOK; 취소, Esc or the close box IDCANCEL). A hook
-// sees the dialog start and subclasses it, so that posted commands are seen too. Hooks carry
-// no data of their own: the watch in effect on this thread is kept in a thread_local.
+// command after which it was hidden (확인 IDOK; 취소, Esc or the close box IDCANCEL). The dialog
+// is followed from its start, so that posted commands are seen too.
 class RuleListWatch {
 public:
     RuleListWatch()
-        : hook_(SetWindowsHookExW(WH_CALLWNDPROCRET, &RuleListWatch::AfterCall, nullptr,
-                                  GetCurrentThreadId())) {
-        current_ = this;
-    }
-    ~RuleListWatch() {
-        if (hook_ != nullptr) UnhookWindowsHookEx(hook_);
-        current_ = nullptr;
-    }
-    RuleListWatch(const RuleListWatch&) = delete;
-    RuleListWatch& operator=(const RuleListWatch&) = delete;
+        : hook_([this](HWND dialog) {
+              if (opened_ || !HasCaption(dialog, kRuleListCaption)) return;
+              opened_ = true;
+              hook_.FollowMessages(dialog, [this](HWND shown, UINT message, WPARAM wParam) {
+                  if (message == WM_COMMAND && endedBy_ == 0 && !IsWindowVisible(shown)) {
+                      endedBy_ = LOWORD(wParam);
+                  }
+              });
+          }) {}
 
     std::string Outcome() const {
         if (!opened_) return "did not open";
@@ -437,47 +442,10 @@ public:
     }
 
 private:
-    static LRESULT CALLBACK AfterCall(int code, WPARAM wParam, LPARAM lParam) {
-        const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
-        if (code == HC_ACTION && current_ != nullptr && !current_->opened_ &&
-            call->message == WM_INITDIALOG && IsRuleList(call->hwnd)) {
-            current_->opened_ = true;
-            SetWindowSubclass(call->hwnd, &RuleListWatch::DialogMessage, 0,
-                              reinterpret_cast<DWORD_PTR>(current_));
-        }
-        return CallNextHookEx(nullptr, code, wParam, lParam);
-    }
-
-    static LRESULT CALLBACK DialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam,
-                                          UINT_PTR id, DWORD_PTR data) {
-        const LRESULT result = DefSubclassProc(dialog, message, wParam, lParam);
-        auto* watch = reinterpret_cast<RuleListWatch*>(data);
-        if (message == WM_COMMAND && watch->endedBy_ == 0 && !IsWindowVisible(dialog)) {
-            watch->endedBy_ = LOWORD(wParam);
-        } else if (message == WM_NCDESTROY) {
-            RemoveWindowSubclass(dialog, &RuleListWatch::DialogMessage, id);
-        }
-        return result;
-    }
-
-    static bool IsRuleList(HWND window) {
-        wchar_t caption[64] = {};
-        GetWindowTextW(window, caption, static_cast<int>(std::size(caption)));
-        return std::wstring_view(caption) == kRuleListCaption;
-    }
-
-    static inline thread_local RuleListWatch* current_ = nullptr;
-    HHOOK hook_;
     bool opened_ = false;
     int endedBy_ = 0;
+    DialogHook hook_;
 };
-
-// The window of this thread's dialog that just initialised, when its caption is `caption`.
-bool HasCaption(HWND window, std::wstring_view caption) {
-    wchar_t text[64] = {};
-    GetWindowTextW(window, text, static_cast<int>(std::size(text)));
-    return std::wstring_view(text) == caption;
-}
 
 void PostClick(HWND dialog, int id) {
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
@@ -500,28 +468,11 @@ std::string ListCellText(HWND list, int row, int column) {
 class PreviewWatch {
 public:
     explicit PreviewWatch(std::optional<int> button)
-        : button_(button),
-          hook_(SetWindowsHookExW(WH_CALLWNDPROCRET, &PreviewWatch::AfterCall, nullptr,
-                                  GetCurrentThreadId())) {
-        current_ = this;
-    }
-    ~PreviewWatch() {
-        if (hook_ != nullptr) UnhookWindowsHookEx(hook_);
-        current_ = nullptr;
-    }
-    PreviewWatch(const PreviewWatch&) = delete;
-    PreviewWatch& operator=(const PreviewWatch&) = delete;
+        : button_(button), hook_([this](HWND dialog) {
+              if (HasCaption(dialog, kPreviewCaption)) Answer(dialog);
+          }) {}
 
 private:
-    static LRESULT CALLBACK AfterCall(int code, WPARAM wParam, LPARAM lParam) {
-        const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
-        if (code == HC_ACTION && current_ != nullptr && call->message == WM_INITDIALOG &&
-            HasCaption(call->hwnd, kPreviewCaption)) {
-            current_->Answer(call->hwnd);
-        }
-        return CallNextHookEx(nullptr, code, wParam, lParam);
-    }
-
     void Answer(HWND dialog) const {
         KepTestAppendLog(
             ("Preview(" + Quoted(TextOf(GetDlgItem(dialog, kPreviewSummary)).c_str()) + ")")
@@ -550,9 +501,8 @@ private:
         return text;
     }
 
-    static inline thread_local PreviewWatch* current_ = nullptr;
     std::optional<int> button_;
-    HHOOK hook_;
+    DialogHook hook_;
 };
 
 // Presses 되돌리기 in the rule list on the thread that runs it, and closes the list with 취소
@@ -560,16 +510,18 @@ private:
 class UndoPress {
 public:
     UndoPress()
-        : hook_(SetWindowsHookExW(WH_CALLWNDPROCRET, &UndoPress::AfterCall, nullptr,
-                                  GetCurrentThreadId())) {
-        current_ = this;
-    }
-    ~UndoPress() {
-        if (hook_ != nullptr) UnhookWindowsHookEx(hook_);
-        current_ = nullptr;
-    }
-    UndoPress(const UndoPress&) = delete;
-    UndoPress& operator=(const UndoPress&) = delete;
+        : hook_([this](HWND dialog) {
+              if (opened_ || !HasCaption(dialog, kRuleListCaption)) return;
+              opened_ = true;
+              const HWND button = GetDlgItem(dialog, kUndoButton);
+              pressed_ = button != nullptr && IsWindowEnabled(button);
+              hook_.FollowMessages(dialog, [](HWND list, UINT message, WPARAM wParam) {
+                  if (message == WM_COMMAND && LOWORD(wParam) == kUndoButton) {
+                      PostClick(list, IDCANCEL);
+                  }
+              });
+              PostClick(dialog, pressed_ ? kUndoButton : IDCANCEL);
+          }) {}
 
     std::string Outcome() const {
         if (!opened_) return "the rule list did not open";
@@ -578,34 +530,9 @@ public:
     }
 
 private:
-    static LRESULT CALLBACK AfterCall(int code, WPARAM wParam, LPARAM lParam) {
-        const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
-        if (code == HC_ACTION && current_ != nullptr && !current_->opened_ &&
-            call->message == WM_INITDIALOG && HasCaption(call->hwnd, kRuleListCaption)) {
-            current_->opened_ = true;
-            const HWND button = GetDlgItem(call->hwnd, kUndoButton);
-            current_->pressed_ = button != nullptr && IsWindowEnabled(button);
-            SetWindowSubclass(call->hwnd, &UndoPress::DialogMessage, 0, 0);
-            PostClick(call->hwnd, current_->pressed_ ? kUndoButton : IDCANCEL);
-        }
-        return CallNextHookEx(nullptr, code, wParam, lParam);
-    }
-
-    static LRESULT CALLBACK DialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam,
-                                          UINT_PTR id, DWORD_PTR /*data*/) {
-        const LRESULT result = DefSubclassProc(dialog, message, wParam, lParam);
-        if (message == WM_COMMAND && LOWORD(wParam) == kUndoButton) {
-            PostClick(dialog, IDCANCEL);
-        } else if (message == WM_NCDESTROY) {
-            RemoveWindowSubclass(dialog, &UndoPress::DialogMessage, id);
-        }
-        return result;
-    }
-
-    static inline thread_local UndoPress* current_ = nullptr;
-    HHOOK hook_;
     bool opened_ = false;
     bool pressed_ = false;
+    DialogHook hook_;
 };
 
 // The user's PreviewBeforeRewrite set for the life of the object, and put back as it was.
@@ -677,18 +604,17 @@ private:
     bool saved_ = false;
 };
 
-// The rule file the module uses, chosen as the module chooses it: in the folder a registry
-// value names, else beside the module.
-std::filesystem::path RuleFileOf(const ModuleSession& session) {
-    return ToWide(
-        ChooseRuleLocation(ReadSettingValues(kRuleFolderSetting), ToU16(session.folder().wstring()))
-            .file);
+// Where the module keeps its rule file, chosen as the module chooses it: in the folder a
+// registry value names, else beside the module.
+RuleLocation RuleLocationOf(const ModuleSession& session) {
+    return ChooseRuleLocation(ReadSettingValues(kRuleFolderSetting),
+                              ToU16(session.folder().wstring()));
 }
 
 // Runs event 7 and says how the dialog ended and whether, and where, the rule file was
 // written.
 int32_t RunRuleListEvent(ModuleSession& session, std::string& outcome) {
-    const std::filesystem::path ruleFile = RuleFileOf(session);
+    const std::filesystem::path ruleFile = ToWide(RuleLocationOf(session).file);
     RuleListWatch watch;
     RuleFileSaveWatch save(ruleFile);
     const int32_t result = session.Execute(kRuleListEvent);
@@ -713,10 +639,9 @@ int32_t RunUndo(ModuleSession& session, MessageBoxWatcher& watcher, int answer, 
 // folder the registry names.
 std::vector<std::filesystem::path> JournalPaths(const ModuleSession& session) {
     std::vector<std::filesystem::path> paths;
-    const std::wstring own = LocalAppDataFolder(L"Quillet");
-    if (!own.empty()) paths.push_back(own + L"\\journal.csv");
-    const RuleLocation location = ChooseRuleLocation(ReadSettingValues(kRuleFolderSetting),
-                                                     ToU16(session.folder().wstring()));
+    const std::u16string own = LocalAppDataFolder(u"Quillet");
+    if (!own.empty()) paths.push_back(ToWide(own + u"\\journal.csv"));
+    const RuleLocation location = RuleLocationOf(session);
     wchar_t computer[MAX_COMPUTERNAME_LENGTH + 1] = {};
     DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
     if (location.configured() && location.usable() && GetComputerNameW(computer, &size)) {

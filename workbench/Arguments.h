@@ -22,6 +22,8 @@ struct Invocation {
     bool json = false;
     bool force = false;       // --force (import): write even when the check finds errors
     bool allowEmpty = false;  // --allow-empty (import): write a table without rules
+    bool dryRun = false;      // --dry-run (import): show the difference, write nothing
+    bool noBom = false;       // --no-bom (export): the file -o names without the UTF-8 mark
 };
 
 struct UsageError {
@@ -32,4 +34,9 @@ struct UsageError {
 // The arguments after the program name, UTF-8.
 std::variant<Invocation, UsageError> ParseArguments(std::span<const std::string> args);
 
-extern const std::string_view kUsageText;
+// What --help shows: each command with the options it takes, then the options of every
+// command and notes. As text, and as the members "commands" ([{"command", "synopsis", "text",
+// "options": [{"option", "text"}]}]), "common_options" and "notes" of an open JSON object.
+std::string UsageText();
+class JsonWriter;
+void UsageJson(JsonWriter& json);

@@ -11,9 +11,11 @@ namespace {
 
 constexpr int kExitTablesDiffer = 1;
 
-void PrintDiffText(std::ostream& out, const Invocation& invocation,
+}  // namespace
+
+void PrintDiffText(std::ostream& out, std::string_view before, std::string_view after,
                    const std::vector<DiffSegment>& diff) {
-    out << "이전: " << invocation.input << "\n새: " << invocation.secondInput << "\n";
+    out << "이전: " << before << "\n새: " << after << "\n";
     size_t pieces = 0;
     for (const DiffSegment& segment : diff) {
         out << "코드 " << segment.codeFrom << " ~ " << segment.codeTo << "\n";
@@ -35,6 +37,8 @@ void PrintDiffText(std::ostream& out, const Invocation& invocation,
     }
 }
 
+namespace {
+
 void WriteOutcome(JsonWriter& json, const StepOutcome& outcome) {
     if (!outcome.changed) {
         json.Null();
@@ -45,25 +49,23 @@ void WriteOutcome(JsonWriter& json, const StepOutcome& outcome) {
     json.EndArray().EndObject();
 }
 
-void PrintDiffJson(std::ostream& out, const std::vector<DiffSegment>& diff) {
-    JsonWriter json;
-    json.BeginObject().Key("same").Bool(diff.empty()).Key("segments").BeginArray();
+}  // namespace
+
+void DiffJsonMembers(JsonWriter& json, const std::vector<DiffSegment>& diff) {
+    json.Key("same").Bool(diff.empty()).Key("segments").BeginArray();
     for (const DiffSegment& segment : diff) {
         json.BeginObject().Key("code_from").Integer(segment.codeFrom);
         json.Key("code_to").Integer(segment.codeTo).Key("changes").BeginArray();
         for (const DiffChange& change : segment.changes) {
-            json.BeginObject().Key("low").Number(change.low).Key("high").Number(change.high);
+            IntervalJson(json.BeginObject(), change.low, change.high);
             WriteOutcome(json.Key("old"), change.before);
             WriteOutcome(json.Key("new"), change.after);
             json.EndObject();
         }
         json.EndArray().EndObject();
     }
-    json.EndArray().EndObject();
-    out << json.Text() << "\n";
+    json.EndArray();
 }
-
-}  // namespace
 
 // Exit 0 when the tables act alike on every step, 1 when they do not.
 int RunDiff(const CommandContext& context, const RuleFileView& before, const RuleFileView& after) {
@@ -78,9 +80,13 @@ int RunDiff(const CommandContext& context, const RuleFileView& before, const Rul
         if (!written.written) return Fail(context, kExitFileFailed, "cannot-write", written.error);
     }
     if (invocation.json) {
-        PrintDiffJson(context.out, diff);
+        JsonWriter json;
+        DiffJsonMembers(json.BeginObject(), diff);
+        json.Key("picture");
+        invocation.svg ? json.String(*invocation.svg) : json.Null();
+        context.out << json.EndObject().Text() << "\n";
     } else {
-        PrintDiffText(context.out, invocation, diff);
+        PrintDiffText(context.out, invocation.input, invocation.secondInput, diff);
     }
     return diff.empty() ? kExitClean : kExitTablesDiffer;
 }

@@ -16,6 +16,7 @@ void PrintExportJson(std::ostream& out, const Invocation& invocation, const Rule
     JsonWriter json;
     json.BeginObject().Key("encoding").String(EncodingName(file.encoding)).Key("output");
     invocation.output ? json.String(*invocation.output) : json.Null();
+    json.Key("bom").Bool(invocation.output && !invocation.noBom);
     json.Key("rules").BeginArray();
     for (int32_t n = 1; n <= file.asWritten.count(); ++n) {
         const HoleRule& rule = file.asWritten.rule(n);
@@ -38,12 +39,16 @@ void PrintExportJson(std::ostream& out, const Invocation& invocation, const Rule
 
 }  // namespace
 
-// Lines the module does not read are not in the CSV either; the exit status says so.
+// Lines the module does not read are not in the CSV either; the exit status says so. A file
+// starts with the UTF-8 mark unless --no-bom; standard output never does, as a pipe's reader
+// would take the mark for text.
 int RunExport(const CommandContext& context, const RuleFileView& file) {
     const Invocation& invocation = context.invocation;
     const std::string csv = RulesToCsv(file.asWritten);
     if (invocation.output) {
-        const StoreOutcome written = StoreWholeFile(context.files, *invocation.output, csv);
+        const StoreOutcome written =
+            StoreWholeFile(context.files, *invocation.output,
+                           invocation.noBom ? csv : std::string(kUtf8Mark) + csv);
         if (!written.saved) return Fail(context, kExitFileFailed, "cannot-write", written.error);
     }
     const std::vector<int> notRead = LinesDroppedBySave(file);

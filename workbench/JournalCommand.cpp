@@ -413,7 +413,7 @@ void PrintJson(std::ostream& out, const std::vector<ActLine>& acts,
 int Report(std::ostream& out, std::ostream& err, bool json, const Failure& failure) {
     if (!json) {
         err << TerminalText("quillet-rules: " + failure.message + "\n");
-        if (failure.status == kExitUsage) err << kUsageText;
+        if (failure.status == kExitUsage) err << UsageText();
         return failure.status;
     }
     JsonWriter writer;

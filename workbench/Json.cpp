@@ -2,8 +2,10 @@
 
 #include <charconv>
 #include <cmath>
+#include <utility>
 
 #include "platform/TextEncoding.h"
+#include "workbench/TerminalText.h"
 
 namespace {
 
@@ -13,9 +15,24 @@ void AppendEscape(std::string& out, unsigned unit) {
     for (int shift = 12; shift >= 0; shift -= 4) out.push_back(kHex[(unit >> shift) & 0xF]);
 }
 
-// Quotes, backslashes and control characters escaped; other bytes as they are.
+// The code point of the well-formed UTF-8 sequence at `utf8[i]`, and its length.
+std::pair<char32_t, size_t> CodePointAt(std::string_view utf8, size_t i) {
+    const auto byte = [&](size_t k) { return static_cast<unsigned char>(utf8[i + k]); };
+    const unsigned char lead = byte(0);
+    if (lead < 0x80) return {lead, 1};
+    const size_t length = lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    char32_t c = lead & (0x7F >> length);
+    for (size_t k = 1; k < length; ++k) c = (c << 6) | (byte(k) & 0x3F);
+    return {c, length};
+}
+
+// Quotes, backslashes and control characters (C0, DEL, C1) escaped, and so are the
+// characters that would make the text show other than it is held when the document is
+// printed (bidirectional controls, line and paragraph separators); the rest as it is.
+// `utf8` is well-formed.
 void AppendEscapedUtf8(std::string& out, std::string_view utf8) {
-    for (const char c : utf8) {
+    for (size_t i = 0; i < utf8.size();) {
+        const auto [c, length] = CodePointAt(utf8, i);
         switch (c) {
             case '"':
                 out += "\\\"";
@@ -33,12 +50,13 @@ void AppendEscapedUtf8(std::string& out, std::string_view utf8) {
                 out += "\\t";
                 break;
             default:
-                if (static_cast<unsigned char>(c) < 0x20) {
-                    AppendEscape(out, static_cast<unsigned char>(c));
+                if (c < 0x20 || (c >= 0x7F && c < 0xA0) || MovesShownText(c)) {
+                    AppendEscape(out, static_cast<unsigned>(c));
                 } else {
-                    out.push_back(c);
+                    out.append(utf8.substr(i, length));
                 }
         }
+        i += length;
     }
 }
 

@@ -1,6 +1,8 @@
 // One JSON document written front to back. Numbers are the shortest decimal text that reads
 // back to the same binary64; JSON has no infinities or NaN, so those are written as the
-// strings "Infinity", "-Infinity" and "NaN".
+// strings "Infinity", "-Infinity" and "NaN". Strings escape control characters and the
+// characters that reorder or break the text shown around them (\u202e, \u2028, ...), so a
+// document printed to a terminal shows what it holds.
 #pragma once
 
 #include <cstdint>

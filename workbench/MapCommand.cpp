@@ -11,16 +11,6 @@
 
 namespace {
 
-void BoundJson(JsonWriter& json, std::string_view key, const std::optional<Bound>& bound) {
-    json.Key(key);
-    if (!bound) {
-        json.Null();
-        return;
-    }
-    json.BeginObject().Key("value").Number(bound->value);
-    json.Key("included").Bool(bound->included).EndObject();
-}
-
 void PrintMapText(std::ostream& out, const std::vector<MapSegment>& segments) {
     for (const MapSegment& segment : segments) {
         out << "코드 " << segment.codeFrom << " ~ " << segment.codeTo << "\n";
@@ -33,23 +23,25 @@ void PrintMapText(std::ostream& out, const std::vector<MapSegment>& segments) {
                              : "나열되지 않은 코드와 지름은 그대로입니다.\n");
 }
 
-void PrintMapJson(std::ostream& out, const std::vector<MapSegment>& segments) {
+// "picture": the file map --svg wrote, else null.
+void PrintMapJson(std::ostream& out, const std::vector<MapSegment>& segments,
+                  const std::optional<std::string>& picture) {
     JsonWriter json;
     json.BeginObject().Key("segments").BeginArray();
     for (const MapSegment& segment : segments) {
         json.BeginObject().Key("code_from").Integer(segment.codeFrom);
         json.Key("code_to").Integer(segment.codeTo).Key("changes").BeginArray();
         for (const MapChange& change : segment.changes) {
-            json.BeginObject().Key("low").Number(change.low).Key("high").Number(change.high);
-            BoundJson(json, "lower", LowerBound(change.low));
-            BoundJson(json, "upper", UpperBound(change.high));
+            IntervalJson(json.BeginObject(), change.low, change.high);
             json.Key("result").Number(change.result).Key("rules").BeginArray();
             for (const int rule : change.rules) json.Integer(rule);
             json.EndArray().EndObject();
         }
         json.EndArray().EndObject();
     }
-    json.EndArray().EndObject();
+    json.EndArray().Key("picture");
+    picture ? json.String(*picture) : json.Null();
+    json.EndObject();
     out << json.Text() << "\n";
 }
 
@@ -58,7 +50,7 @@ void PrintMapJson(std::ostream& out, const std::vector<MapSegment>& segments) {
 int RunMap(const CommandContext& context, const RuleFileView& file) {
     const std::vector<MapSegment> segments = MapRules(file.table);
     if (context.invocation.json) {
-        PrintMapJson(context.out, segments);
+        PrintMapJson(context.out, segments, context.invocation.svg);
     } else {
         PrintMapText(context.out, segments);
     }

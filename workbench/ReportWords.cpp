@@ -75,6 +75,26 @@ std::string IntervalText(double low, double high) {
     return text.empty() ? "모든 값" : text;
 }
 
+namespace {
+
+void BoundJson(JsonWriter& json, std::string_view key, const std::optional<Bound>& bound) {
+    json.Key(key);
+    if (!bound) {
+        json.Null();
+        return;
+    }
+    json.BeginObject().Key("value").Number(bound->value);
+    json.Key("included").Bool(bound->included).EndObject();
+}
+
+}  // namespace
+
+void IntervalJson(JsonWriter& json, double low, double high) {
+    json.Key("low").Number(low).Key("high").Number(high);
+    BoundJson(json, "lower", LowerBound(low));
+    BoundJson(json, "upper", UpperBound(high));
+}
+
 bool EndIsOpen(double bound, double outward) {
     return std::isfinite(bound) && !ReadableBound(bound, outward).included;
 }

@@ -28,6 +28,12 @@ std::optional<Bound> UpperBound(double high);
 // A closed binary64 interval as a shop reads it: "8 이상 8.1 미만", "8.99 초과", "8.5". An end
 // is named open by the neighbour beyond it when that reads shorter.
 std::string IntervalText(double low, double high);
+class JsonWriter;
+// An interval's members in an open JSON object, as every report writes them: the exact ends
+// "low" and "high", and the ends as read, "lower" and "upper" ({"value", "included"}, null
+// when unbounded).
+void IntervalJson(JsonWriter& json, double low, double high);
+
 // Whether the end `bound` of an interval reaching no further towards `outward` reads as open.
 bool EndIsOpen(double bound, double outward);
 

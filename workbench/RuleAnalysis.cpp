@@ -187,6 +187,16 @@ private:
     std::vector<Finding> findings_;
 };
 
+// A code written with a fraction of zeros ("120.0", "120.", as data tools write whole
+// numbers): the module reads the digits before the point, and the text to write is those.
+bool ZeroFractionAfter(std::u16string_view text, size_t length) {
+    std::u16string_view rest = text.substr(length);
+    if (!rest.starts_with(u'.')) return false;
+    rest.remove_prefix(1);
+    rest.remove_prefix(std::min(rest.find_first_not_of(u'0'), rest.size()));
+    return IsBlankText(rest);
+}
+
 void CheckField(const RuleFieldInfo& field, std::u16string_view text, int rule,
                 FindingList& findings) {
     const bool isCode = field.IsCode();
@@ -225,11 +235,15 @@ void CheckField(const RuleFieldInfo& field, std::u16string_view text, int rule,
                 named + ": 숫자가 없어 0으로 읽습니다" +
                     (field.emptyMeansSingleValue ? ", 범위는 From 한 값이 됩니다" : ""));
             return;
-        case TextReading::PartialNumber:
-            findings.AddError("partial-number", rule,
-                              named + ": 숫자가 " + Quoted(text.substr(0, length)) + "에서 끝나 " +
-                                  value + "(으)로 읽습니다");
+        case TextReading::PartialNumber: {
+            std::string message = named + ": 숫자가 " + Quoted(text.substr(0, length)) +
+                                  "에서 끝나 " + value + "(으)로 읽습니다";
+            if (isCode && !outOfRange && ZeroFractionAfter(text, length)) {
+                message += ". 가공코드는 정수로 읽으므로 \"" + value + "\"(으)로 쓰십시오";
+            }
+            findings.AddError("partial-number", rule, message);
             return;
+        }
         case TextReading::Number:
             return;
     }

@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 constexpr size_t npos = std::string_view::npos;
 constexpr size_t kColumns = kRuleFieldCount;
 // Any rule text, lone surrogates included, comes back from its CSV unchanged.
@@ -106,7 +105,7 @@ struct CsvRecord {
 // nothing after it can be split into records with any confidence.
 class CsvReader {
 public:
-    explicit CsvReader(std::string_view text) : text_(text) {}
+    CsvReader(std::string_view text, char separator) : text_(text), separator_(separator) {}
 
     bool AtEnd() const { return pos_ >= text_.size(); }
     // Nothing, with `problem` set, on malformed quoting.
@@ -119,6 +118,7 @@ private:
     std::optional<std::string> PlainField(std::optional<CsvProblem>& problem);
 
     std::string_view text_;
+    char separator_;
     size_t pos_ = 0;
     int line_ = 1;
 };
@@ -146,9 +146,11 @@ std::optional<std::string> CsvReader::QuotedField(int recordLine,
                 continue;
             }
             ++pos_;
-            if (pos_ < text_.size() && text_[pos_] != ',' && !AtLineEnd()) {
+            if (pos_ < text_.size() && text_[pos_] != separator_ && !AtLineEnd()) {
                 problem =
-                    CsvProblem{line_, "닫는 따옴표 뒤에 쉼표나 줄 끝이 아닌 문자가 있습니다."};
+                    CsvProblem{line_, "닫는 따옴표 뒤에 " +
+                                          std::string(separator_ == ';' ? "세미콜론" : "쉼표") +
+                                          "이나 줄 끝이 아닌 문자가 있습니다."};
                 return std::nullopt;
             }
             return field;
@@ -162,7 +164,7 @@ std::optional<std::string> CsvReader::QuotedField(int recordLine,
 
 std::optional<std::string> CsvReader::PlainField(std::optional<CsvProblem>& problem) {
     const size_t start = pos_;
-    while (pos_ < text_.size() && text_[pos_] != ',' && !AtLineEnd()) {
+    while (pos_ < text_.size() && text_[pos_] != separator_ && !AtLineEnd()) {
         if (text_[pos_] == '"') {
             problem = CsvProblem{line_, "따옴표로 묶지 않은 필드 안에 따옴표가 있습니다."};
             return std::nullopt;
@@ -180,7 +182,7 @@ std::optional<CsvRecord> CsvReader::Next(std::optional<CsvProblem>& problem) {
         if (!field) return std::nullopt;
         record.fields.push_back(std::move(*field));
         if (pos_ >= text_.size()) return record;
-        if (text_[pos_] == ',') {
+        if (text_[pos_] == separator_) {
             ++pos_;
             continue;
         }
@@ -221,6 +223,20 @@ bool IsHeader(const CsvRecord& record) {
     return std::ranges::all_of(kRuleFields, [&](const RuleFieldInfo& field) {
         return record.fields[field.position()] == field.csvColumn;
     });
+}
+
+// Spreadsheets in many locales separate fields by semicolons: such a file is told by its
+// first record that is not empty, the header read with semicolons. Anything else is read
+// with commas (and a header that is neither is reported as such).
+char SeparatorOf(std::string_view csv) {
+    CsvReader reader(csv, ';');
+    while (!reader.AtEnd()) {
+        std::optional<CsvProblem> problem;
+        const std::optional<CsvRecord> record = reader.Next(problem);
+        if (!record) break;
+        if (!IsEmptyRecord(*record)) return IsHeader(*record) ? ';' : ',';
+    }
+    return ',';
 }
 
 // The row's rule with its texts exactly as given, or its problem.
@@ -285,7 +301,8 @@ CsvRules RulesFromCsv(std::string_view csv) {
         result.problems.push_back(std::move(*problem));
         return result;
     }
-    CsvReader reader(csv);
+    result.separator = SeparatorOf(csv);
+    CsvReader reader(csv, result.separator);
     bool headerSeen = false;
     bool overflowReported = false;
     while (!reader.AtEnd()) {

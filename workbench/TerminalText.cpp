@@ -25,14 +25,12 @@ bool IsC1(char16_t unit) {
     return unit >= 0x80 && unit < 0xA0;
 }
 
-// Characters that change how the text around them is shown: the bidirectional embeddings,
-// overrides, isolates and marks, and the line and paragraph separators.
-bool MovesText(char16_t unit) {
-    return (unit >= 0x202A && unit <= 0x202E) || (unit >= 0x2066 && unit <= 0x2069) ||
-           unit == 0x200E || unit == 0x200F || unit == 0x061C || unit == 0x2028 || unit == 0x2029;
-}
-
 }  // namespace
+
+bool MovesShownText(char32_t c) {
+    return (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) || c == 0x200E ||
+           c == 0x200F || c == 0x061C || c == 0x2028 || c == 0x2029;
+}
 
 std::string TerminalText(std::string_view bytes) {
     std::string text;
@@ -54,7 +52,7 @@ std::string TerminalText(std::string_view bytes) {
         const bool lineEnd = byte == '\n' || (byte == '\r' && bytes.substr(i + 1, 1) == "\n");
         if (length == 1 && (byte < 0x20 || byte == 0x7F) && !lineEnd) {
             text += Escaped("\\x%02X", byte);
-        } else if (decoded->size() == 1 && (IsC1(unit) || MovesText(unit))) {
+        } else if (decoded->size() == 1 && (IsC1(unit) || MovesShownText(unit))) {
             text += Escaped("\\u%04X", unit);
         } else {
             text += character;

@@ -8,6 +8,7 @@
 
 #include "platform/LegacyCodePage.h"
 #include "workbench/JournalCommand.h"
+#include "workbench/Json.h"
 #include "workbench/NamedFiles.h"
 #include "workbench/TerminalText.h"
 #include "workbench/WorkbenchCommands.h"
@@ -16,12 +17,18 @@ namespace {
 
 int Dispatch(const CommandContext& context) {
     const Invocation& invocation = context.invocation;
-    if (invocation.command == Command::Help) {
-        context.out << kUsageText;
-        return kExitClean;
-    }
-    if (invocation.command == Command::Version) {
-        context.out << "quillet-rules " << kQuilletVersion << "\n";
+    if (invocation.command == Command::Help || invocation.command == Command::Version) {
+        if (!invocation.json) {
+            context.out << (invocation.command == Command::Help
+                                ? UsageText()
+                                : "quillet-rules " + std::string(kQuilletVersion) + "\n");
+            return kExitClean;
+        }
+        JsonWriter json;
+        json.BeginObject().Key("program").String("quillet-rules");
+        json.Key("version").String(kQuilletVersion);
+        if (invocation.command == Command::Help) UsageJson(json);
+        context.out << json.EndObject().Text() << "\n";
         return kExitClean;
     }
     if (invocation.command == Command::Codes) return RunCodes(context);
@@ -77,7 +84,7 @@ int RunWorkbench(std::span<const std::string> args, std::ostream& out, std::ostr
         invocation.json = usage->json;
         status = Fail({invocation, report, diagnostics, files, seat}, kExitUsage, "usage",
                       usage->message);
-        if (!usage->json) diagnostics << kUsageText;
+        if (!usage->json) diagnostics << UsageText();
     } else {
         invocation = std::get<Invocation>(parsed);
         status = Dispatch({invocation, report, diagnostics, files, seat});

@@ -6,10 +6,12 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/FilePort.h"
 #include "rules/RuleFolder.h"
 #include "workbench/Arguments.h"
+#include "workbench/RuleDiff.h"
 #include "workbench/RuleFileLines.h"
 #include "workbench/Workbench.h"
 
@@ -33,6 +35,12 @@ int RunWhere(const CommandContext& context);
 int RunDiff(const CommandContext& context, const RuleFileView& before, const RuleFileView& after);
 
 class JsonWriter;
+
+// diff's report of two tables, also for import --dry-run: the text, naming the tables
+// `before` and `after`, and the JSON members "same" and "segments" of an open object.
+void PrintDiffText(std::ostream& out, std::string_view before, std::string_view after,
+                   const std::vector<DiffSegment>& diff);
+void DiffJsonMembers(JsonWriter& json, const std::vector<DiffSegment>& diff);
 
 // Reports a failure (a JSON {"error": {"code", "message"}} with --json, `details` adding
 // members after the message) and returns `status`.

@@ -12,7 +12,7 @@
 #include "platform/FilePaths.h"
 #include "platform/SystemFilePort.h"
 #include "platform/TextEncoding.h"
-#include "platform/WideText.h"
+#include "rules/RuleFolder.h"
 #include "settings/Registry_win.h"
 #include "workbench/Workbench.h"
 
@@ -54,10 +54,9 @@ int wmain(int argc, wchar_t** argv) {
     SystemFilePort files;
     Seat seat;
     seat.values = ReadSettingValues(kRuleFolderSetting);
-    seat.location = ChooseRuleLocation(
-        seat.values, ToU16(FolderOf(ModuleFileName(ModuleContaining(&programAnchor)))));
+    seat.location = ChooseRuleLocation(seat.values, ModuleFolderOf(&programAnchor));
     // Only looked at: where tells what is there and makes nothing.
-    seat.copyFolder = ToU16(LocalAppDataFolder(L"Quillet", false));
+    seat.copyFolder = LocalAppDataFolder(u"Quillet", false);
     const int status =
         RunWorkbench(args, std::cout, std::cerr, files, _isatty(_fileno(stdout)) != 0, &seat);
     std::cout.flush();

@@ -58,7 +58,7 @@ struct Outcome {
 };
 
 // The pick filter step by step, for the reference.
-int32_t StepwisePick(HoleHost& host, int32_t kind, int32_t number) {
+int32_t StepwisePick(Drawing& host, int32_t kind, int32_t number) {
     const int32_t segment = host.KepElmGetSegment(kind, number);
     ElementRef ref{};
     ref.element = number;

@@ -38,7 +38,7 @@ bool IsUsableNewDiameter(const RuleText& text) {
     return value >= 0.0001 && value <= 100000.0;
 }
 
-bool StepwiseApplyRulesToHole(HoleHost& host, const RuleTable& table, int32_t holeId, bool& changed,
+bool StepwiseApplyRulesToHole(Drawing& host, const RuleTable& table, int32_t holeId, bool& changed,
                               HoleRecord& record) {
     changed = false;
     if (record.excluded != 0) return true;
@@ -101,7 +101,7 @@ std::vector<StepwiseStep> StepwiseSteps(const RuleTable& table, const HoleRecord
     return steps;
 }
 
-int32_t StepwiseRewriteSelectedHoles(HoleHost& host, const RuleTable& table) {
+int32_t StepwiseRewriteSelectedHoles(Drawing& host, const RuleTable& table) {
     std::vector<uint32_t> holeList;
     void* selection = host.KepIddOpenSelIdData(1);
     if (selection != nullptr) {

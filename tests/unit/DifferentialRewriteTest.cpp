@@ -153,17 +153,18 @@ TEST(DifferentialRewrite, ModuleAndReferenceAgreeOnRandomTablesAndDrawings) {
         RandomCase forTable(seed);
         const RuleTable rules = forTable.Rules();
         Drawing module, reference, planned;
+        DrawingHost moduleView{module}, plannedView{planned};
         RandomCase(seed * 7919).Fill(module);
         RandomCase(seed * 7919).Fill(reference);
         RandomCase(seed * 7919).Fill(planned);
 
-        const RewriteRecord rewritten = RewriteSelectedHoles(module, rules);
+        const RewriteRecord rewritten = RewriteSelectedHoles(moduleView, rules);
         StepwiseRewriteSelectedHoles(reference, rules);
 
         ASSERT_EQ(module.Log(), reference.Log()) << "seed " << seed;
         ExpectSameHoles(module, reference);
 
-        RewritePlan plan = PlanSelectedHoles(planned, rules);
+        RewritePlan plan = PlanSelectedHoles(plannedView, rules);
         if (plan.status == PlanStatus::ReadFailed) {
             for (int32_t id : planned.HoleIds()) ASSERT_EQ(planned.AmendCount(id), 0);
             ASSERT_EQ(Messages(planned).size(), 2u) << "seed " << seed;
@@ -182,7 +183,7 @@ TEST(DifferentialRewrite, ModuleAndReferenceAgreeOnRandomTablesAndDrawings) {
             }
         }
         chained += ChainedSteps(plan);
-        const RewriteRecord applied = ApplyPlan(planned, plan);
+        const RewriteRecord applied = ApplyPlan(plannedView, plan);
         ASSERT_EQ(Messages(planned), Messages(reference)) << "seed " << seed;
         ExpectSameHoles(planned, reference);
         ASSERT_EQ(applied.holes, rewritten.holes) << "seed " << seed;

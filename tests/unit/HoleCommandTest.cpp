@@ -72,6 +72,7 @@ protected:
         host.AddElement(5, 99, kNoHole);
     }
     Drawing host;
+    DrawingHost view{host};
     const RuleTable rangeRule = Rules({{1, u"101", u"199", u"8.1", u"8.99", u"7"}});
 };
 
@@ -82,7 +83,7 @@ TEST_F(RewriteTest, RewritesInclusiveRangesAndCountsEachHoleOnceInSelectionOrder
     host.Select(1, 12);
     host.Select(3, 11);  // element 11 is in segment 1, not 3
     host.Select(1, 11);
-    RewriteSelectedHoles(host, rangeRule);
+    RewriteSelectedHoles(view, rangeRule);
     EXPECT_EQ(Diameter(host, 1, 0), 7.0);
     EXPECT_EQ(Diameter(host, 1, 1), 7.0);
     EXPECT_EQ(Diameter(host, 1, 2), 7.0);
@@ -105,20 +106,20 @@ TEST_F(RewriteTest, RewritesInclusiveRangesAndCountsEachHoleOnceInSelectionOrder
 }
 
 TEST_F(RewriteTest, EmptySelectionOrNoSelectionListReportsNoMatchingHole) {
-    RewriteSelectedHoles(host, rangeRule);
+    RewriteSelectedHoles(view, rangeRule);
     EXPECT_THAT(host.Log(), ElementsAre("KepIddOpenSelIdData(1)", "KepIddGetHeadSelIdData(sel1)",
                                         "KepIddCloseSelIdData(sel1)", kNoMatch));
 
     host.ClearLog();
     host.Select(1, 11);
     host.FailCall("KepIddOpenSelIdData", 1);  // a null handle: neither Get nor Close
-    RewriteSelectedHoles(host, rangeRule);
+    RewriteSelectedHoles(view, rangeRule);
     EXPECT_THAT(host.Log(), ElementsAre("KepIddOpenSelIdData(1)", kNoMatch));
 }
 
 TEST_F(RewriteTest, ExcludedHolesAndHolesWithoutMatchingStepsAreReadButNotAmended) {
     host.Select(2, 31);
-    RewriteSelectedHoles(host, rangeRule);
+    RewriteSelectedHoles(view, rangeRule);
     EXPECT_EQ(Diameter(host, 3, 0), 8.3);
     EXPECT_THAT(RecordCalls(host), ElementsAre("KepHolGetHoleData(3)"));
     EXPECT_THAT(Messages(host), ElementsAre(kNoMatch));
@@ -126,7 +127,7 @@ TEST_F(RewriteTest, ExcludedHolesAndHolesWithoutMatchingStepsAreReadButNotAmende
     host.ClearLog();
     host.ClearSelection();
     host.SelectAll();
-    RewriteSelectedHoles(host, Rules({{1, u"101", u"", u"9.5", u"10", u"9.7"}}));
+    RewriteSelectedHoles(view, Rules({{1, u"101", u"", u"9.5", u"10", u"9.7"}}));
     EXPECT_THAT(RecordCalls(host), ElementsAre("KepHolGetHoleData(1)", "KepHolGetHoleData(2)",
                                                "KepHolGetHoleData(3)"));
     EXPECT_THAT(Messages(host), ElementsAre(kNoMatch));
@@ -160,22 +161,23 @@ TEST_F(RewriteTest, RuleSemantics) {
     };
     for (const Case& c : cases) {
         Drawing fresh;
+        DrawingHost freshView{fresh};
         AddHole(fresh, 2, {{101, 8.3}});
         fresh.AddElement(2, 21, 2);
         fresh.Select(2, 21);
-        RewriteSelectedHoles(fresh, Rules({c.rule}));
+        RewriteSelectedHoles(freshView, Rules({c.rule}));
         EXPECT_EQ(Diameter(fresh, 2, 0), c.expected) << c.name;
     }
 }
 
 TEST_F(RewriteTest, LaterRulesSeeEarlierRewritesAndEqualValuesStillCount) {
     host.Select(2, 21);
-    RewriteSelectedHoles(host, Rules({{1, u"101", u"199", u"8.1", u"8.99", u"8.5"},
+    RewriteSelectedHoles(view, Rules({{1, u"101", u"199", u"8.1", u"8.99", u"8.5"},
                                       {1, u"101", u"199", u"8.5", u"", u"9.0"}}));
     EXPECT_EQ(Diameter(host, 2, 0), 9.0);
 
     host.ClearLog();
-    RewriteSelectedHoles(host, Rules({{1, u"101", u"", u"9", u"", u"9"}}));
+    RewriteSelectedHoles(view, Rules({{1, u"101", u"", u"9", u"", u"9"}}));
     EXPECT_THAT(RecordCalls(host), ElementsAre("KepHolGetHoleData(2)", "KepHolAmendHoleData(2)"));
     EXPECT_THAT(Messages(host), ElementsAre(BoxLine(ChangedHolesMessage(1))));
 }
@@ -183,7 +185,7 @@ TEST_F(RewriteTest, LaterRulesSeeEarlierRewritesAndEqualValuesStillCount) {
 // A rule not in force is passed over as a disabled one: a later rule still matches.
 TEST_F(RewriteTest, RulesNotInForceArePassedOver) {
     host.Select(2, 21);
-    RewriteSelectedHoles(host, Rules({{1, u"101", u"", u"8.3", u"", u"1e309"},
+    RewriteSelectedHoles(view, Rules({{1, u"101", u"", u"8.3", u"", u"1e309"},
                                       {1, u"101", u"", u"8.3", u"", u"8.4"}}));
     EXPECT_EQ(Diameter(host, 2, 0), 8.4);
 }
@@ -195,7 +197,7 @@ TEST_F(RewriteTest, FailedReadStopsWithBothMessagesAndKeepsEarlierHoles) {
     host.Select(1, 11);
     host.Select(4, 41);
     host.FailCall("KepHolGetHoleData", 2);
-    RewriteSelectedHoles(host, rangeRule);
+    RewriteSelectedHoles(view, rangeRule);
     EXPECT_EQ(Diameter(host, 2, 0), 7.0);
     EXPECT_EQ(Diameter(host, 1, 0), 8.1);
     EXPECT_EQ(Diameter(host, 4, 0), 8.3);
@@ -209,7 +211,7 @@ TEST_F(RewriteTest, RefusedAmendStopsWithBothMessages) {
     host.Select(1, 11);
     host.Select(2, 21);
     host.FailCall("KepHolAmendHoleData", 1);
-    RewriteSelectedHoles(host, rangeRule);
+    RewriteSelectedHoles(view, rangeRule);
     EXPECT_EQ(Diameter(host, 1, 0), 8.1);
     EXPECT_EQ(host.AmendCount(1), 0);
     EXPECT_EQ(Diameter(host, 2, 0), 8.3);
@@ -222,7 +224,7 @@ TEST_F(RewriteTest, ElementTheHostFindsNoHoleForIsSkipped) {
     host.Select(1, 11);
     host.Select(2, 21);
     host.FailCall("KepHolGetHoleId", 1);
-    RewriteSelectedHoles(host, rangeRule);
+    RewriteSelectedHoles(view, rangeRule);
     EXPECT_EQ(Diameter(host, 1, 0), 8.1);
     EXPECT_EQ(Diameter(host, 2, 0), 7.0);
     EXPECT_THAT(Messages(host), ElementsAre(BoxLine(ChangedHolesMessage(1))));
@@ -233,7 +235,7 @@ class InconsistentStepsHost : public Drawing {
 public:
     int32_t stepCount = 0;
     bool withArray = false;
-    int32_t KepHolGetHoleData(int32_t holeId, HoleRecord& record) override {
+    int32_t KepHolGetHoleData(int32_t holeId, HoleRecord& record) {
         const int32_t result = Drawing::KepHolGetHoleData(holeId, record);
         record.stepCount = stepCount;
         if (!withArray) record.steps = nullptr;
@@ -249,7 +251,8 @@ TEST_F(RewriteTest, StepsWithoutAnArrayOrNegativeCountAreNoSteps) {
         AddHole(odd, 5, {{101, 8.3}});
         odd.AddElement(1, 51, 5);
         odd.Select(1, 51);
-        RewriteSelectedHoles(odd, rangeRule);
+        RawHoleHost<InconsistentStepsHost&> oddView{odd};
+        RewriteSelectedHoles(oddView, rangeRule);
         EXPECT_THAT(Messages(odd), ElementsAre(kNoMatch)) << count;
         EXPECT_EQ(odd.AmendCount(5), 0) << count;
     }
@@ -257,20 +260,21 @@ TEST_F(RewriteTest, StepsWithoutAnArrayOrNegativeCountAreNoSteps) {
 
 TEST(PickFilterTest, AcceptsOnlyHolesWithoutTheExclusionFlag) {
     Drawing host;
+    DrawingHost view{host};
     AddHole(host, 1, {{1, 1.0}});
     AddHole(host, 2, {{1, 1.0}}, true);
     host.AddElement(3, 10, 1, 6);
     host.AddElement(3, 20, 2, 6);
     host.AddElement(3, 40, kNoHole, 6);
-    EXPECT_EQ(PickFilter(host, 6, 10), 1);
-    EXPECT_EQ(PickFilter(host, 6, 20), 0);
-    EXPECT_EQ(PickFilter(host, 6, 40), 0);
-    EXPECT_EQ(PickFilter(host, 1, 10), 0);     // another kind: the host finds no segment
-    EXPECT_EQ(PickFilter(host, 6, 12345), 0);  // an element the drawing lacks
+    EXPECT_EQ(PickFilter(view, 6, 10), 1);
+    EXPECT_EQ(PickFilter(view, 6, 20), 0);
+    EXPECT_EQ(PickFilter(view, 6, 40), 0);
+    EXPECT_EQ(PickFilter(view, 1, 10), 0);     // another kind: the host finds no segment
+    EXPECT_EQ(PickFilter(view, 6, 12345), 0);  // an element the drawing lacks
     host.FailCall("KepHolGetHoleData", 1);     // the hole cannot be read
-    EXPECT_EQ(PickFilter(host, 6, 10), 0);
+    EXPECT_EQ(PickFilter(view, 6, 10), 0);
     host.FailCall("KepHolGetHoleId", 1);  // the host finds no hole for the element
-    EXPECT_EQ(PickFilter(host, 6, 10), 0);
+    EXPECT_EQ(PickFilter(view, 6, 10), 0);
     EXPECT_EQ(host.Log().at(0), "KepElmGetSegment(6,10)");
     EXPECT_EQ(host.Log().at(1), "KepHolGetHoleId(10,3)");
     // Refusing a pick is no fault to tell.

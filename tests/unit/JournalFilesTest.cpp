@@ -18,12 +18,6 @@ const std::vector<HoleChange> kChanges = {
     {14, {{2, 116, 9.0, 8.5, {}}}},
 };
 
-TEST(JournalFiles, SeatFilesLieInTheRuleFoldersJournalFolder) {
-    EXPECT_EQ(SeatJournalPath(u"\\\\server\\cam", u"CAM1"), u"\\\\server\\cam\\journal\\CAM1.csv");
-    EXPECT_EQ(SeatJournalPath(u"D:\\", u"CAM1"), u"D:\\journal\\CAM1.csv");
-    EXPECT_EQ(JournalFolderIn(u"\\\\server\\cam\\"), u"\\\\server\\cam\\journal");
-}
-
 // What the port holds is handed to the rows: a new file gets the mark and header once, a row
 // cut short by a crash is ended before the next act, and a journal reads back act by act.
 TEST(JournalFiles, AppendsWholeActsAfterWhatTheFileHolds) {

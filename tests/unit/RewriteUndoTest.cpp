@@ -57,7 +57,7 @@ protected:
         for (int32_t id = 2; id <= 5; ++id) host.AddHole(id, false, one);
         for (int32_t id = 1; id <= 5; ++id) host.AddElement(1, id * 10, id);
         host.SelectAll();
-        point.holes = RewriteSelectedHoles(host, OneRule()).holes;
+        point.holes = RewriteSelectedHoles(view, OneRule()).holes;
         point.time = TimestampOfLocal({2024, 5, 1, 14, 3, 7, 0}, 540);
         host.ClearLog();
     }
@@ -76,6 +76,7 @@ protected:
     }
 
     Drawing host;
+    DrawingHost view{host};
     UndoPoint point;
 };
 
@@ -85,7 +86,7 @@ TEST_F(UndoTest, PutsBackUnchangedStepsLeavesChangedOnesAndAmendsEachHoleOnce) {
     Edit(1, 1, 8.7);  // step 2 of hole 1 changed since
     const int32_t amendsBefore = host.AmendCount(1);
 
-    const UndoOutcome outcome = UndoRewrite(host, point);
+    const UndoOutcome outcome = UndoRewrite(view, point);
 
     EXPECT_EQ(Diameter(1, 0), 8.3);
     EXPECT_EQ(Diameter(1, 1), 8.7);
@@ -111,7 +112,7 @@ TEST_F(UndoTest, HolesGoneUnreadableExcludedOrRefusedAreCountedAndTheRestUndone)
     host.FailCall("KepHolAmendHoleData", 2);
     const int32_t amends4 = host.AmendCount(4);
 
-    const UndoOutcome outcome = UndoRewrite(host, point);
+    const UndoOutcome outcome = UndoRewrite(view, point);
 
     EXPECT_EQ(outcome.holesUnreadable, 2);  // hole 2 (read failing) and hole 99
     EXPECT_EQ(outcome.holesExcluded, 1);

@@ -72,6 +72,12 @@ TEST(RuleFolder, ValuesThatCannotNameAFolderAreToldWithTheirReason) {
     EXPECT_TRUE(RuleFolderFaultText(Choose(Sz(u"D:\\cam"), {})).empty());
 }
 
+TEST(RuleFolder, SeatFilesLieInTheRuleFoldersJournalFolder) {
+    EXPECT_EQ(SeatJournalPath(u"\\\\server\\cam", u"CAM1"), u"\\\\server\\cam\\journal\\CAM1.csv");
+    EXPECT_EQ(SeatJournalPath(u"D:\\", u"CAM1"), u"D:\\journal\\CAM1.csv");
+    EXPECT_EQ(JournalFolderIn(u"\\\\server\\cam\\"), u"\\\\server\\cam\\journal");
+}
+
 TEST(RuleFolder, LocalCopiesAreNamedByFileAndOrigin) {
     EXPECT_EQ(LocalCopyNameFor(u"\\\\SRV\\Cam\\Quillet.def"),
               LocalCopyNameFor(u"\\\\srv\\cam\\quillet.def"));

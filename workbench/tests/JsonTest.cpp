@@ -49,4 +49,26 @@ TEST(JsonWriter, SeparatesValuesAndEscapesTexts) {
                            R"("d":"Infinity","e":null})");
 }
 
+// What would make a printed document show other than it holds is escaped; its neighbours and
+// other text are not.
+TEST(JsonWriter, EscapesCharactersThatMoveTheTextAround) {
+    const struct {
+        const char* text;
+        const char* written;
+    } cases[] = {
+        {"a\u202Ab\u202Ec", R"("a\u202ab\u202ec")"},
+        {"\u2066\u2067\u2068\u2069", R"("\u2066\u2067\u2068\u2069")"},
+        {"\u200E\u200F\u061C", R"("\u200e\u200f\u061c")"},
+        {"줄\u2028문단\u2029", R"("줄\u2028문단\u2029")"},
+        {"\x7F\u0085\u009B", R"("\u007f\u0085\u009b")"},
+        {"\u2029\u202F\u2065\u206A\u200D\u00A0😀", "\"\\u2029\u202F\u2065\u206A\u200D\u00A0😀\""},
+    };
+    for (const auto& c : cases) {
+        JsonWriter json;
+        EXPECT_EQ(json.String(std::string_view(c.text)).Text(), c.written) << c.written;
+    }
+    JsonWriter json;
+    EXPECT_EQ(json.String(std::u16string(u"\u202E8.5")).Text(), R"("\u202e8.5")");
+}
+
 }  // namespace

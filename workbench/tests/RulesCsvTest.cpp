@@ -2,12 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <regex>
 #include <string>
 
-#include "platform/TextEncoding.h"
 #include "platform/LegacyCodePage.h"
+#include "platform/TextEncoding.h"
 #include "rules/RuleFileFormat.h"
 #include "workbench/RuleFileLines.h"
 
@@ -93,6 +94,39 @@ TEST(RulesCsv, ReadsWhatSpreadsheetsWrite) {
     ASSERT_EQ(imported.table.count(), 2);
     EXPECT_EQ(imported.table.rule(1), (HoleRule{1, u"101", u"199", u"8,1", u"", u" 8 .5 "}));
     EXPECT_EQ(imported.table.rule(2), (HoleRule{0, u"201", u"", u"5", u"", u"5.2"}));
+}
+
+// A spreadsheet that separates fields by semicolons is told by the header; a comma file keeps
+// its semicolons as text.
+TEST(RulesCsv, ReadsSemicolonsWhereTheHeaderIsSeparatedByThem) {
+    std::string semicolonHeader(kRulesCsvHeader);
+    std::ranges::replace(semicolonHeader, ',', ';');
+    const struct {
+        std::string csv;
+        char separator;
+        HoleRule rule;
+    } cases[] = {
+        {"\xEF\xBB\xBF" + semicolonHeader + "\r\n1;101;;\"8;1\";8,99;8.5\r\n",
+         ';',
+         {1, u"101", u"", u"8;1", u"8,99", u"8.5"}},
+        {"\r\n;;;;;\r\n" + semicolonHeader + "\n0;'=1;\"\"\"a\"\"\";;;9\n",
+         ';',
+         {0, u"=1", u"\"a\"", u"", u"", u"9"}},
+        {std::string(kRulesCsvHeader) + "\r\n1,101;2,,8;5,,9\r\n",
+         ',',
+         {1, u"101;2", u"", u"8;5", u"", u"9"}},
+    };
+    for (const auto& c : cases) {
+        const CsvRules imported = RulesFromCsv(c.csv);
+        ASSERT_TRUE(imported.problems.empty()) << c.csv << ": " << imported.problems[0].message;
+        EXPECT_EQ(imported.separator, c.separator) << c.csv;
+        ASSERT_EQ(imported.table.count(), 1) << c.csv;
+        EXPECT_EQ(imported.table.rule(1), c.rule) << c.csv;
+    }
+    // The rows of a semicolon file are split at semicolons only.
+    const CsvRules badRow = RulesFromCsv(semicolonHeader + "\r\n1,101,,8,,9\r\n");
+    ASSERT_EQ(badRow.problems.size(), 1u);
+    EXPECT_EQ(badRow.problems[0].line, 2);
 }
 
 struct ImportErrorCase {

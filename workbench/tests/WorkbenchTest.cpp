@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <set>
 #include <sstream>
 #include <vector>
 
@@ -229,7 +231,8 @@ TEST_F(Workbench, ImportWritesNothingOnAFaultAndKeepsTheOldFileAsBackup) {
     ASSERT_EQ(Run({"import", empty, "-o", rules, "--json", "--allow-empty"}), kExitClean);
     EXPECT_EQ(out_.str(), "{\"file\":\"" + rules +
                               "\",\"rules\":0,\"unchanged\":false,\"backup\":\"" + rules +
-                              ".bak\",\"kept_copy\":null}\n");
+                              ".bak\",\"kept_copy\":null,\"dry_run\":false,\"separator\":\",\","
+                              "\"warnings\":[],\"diff\":null}\n");
     EXPECT_EQ(Read(rules), "\xFF\xFE");
 
     fs::permissions(rules, fs::perms::owner_read);
@@ -273,7 +276,8 @@ TEST_F(Workbench, NamesAreTheirBytesAndTheInputIsKnownByItsIdentity) {
         EXPECT_EQ(Read(rules), Utf16Le(kRule));
         EXPECT_EQ(Read(csv), csvBytes);
     }
-    EXPECT_TRUE(Read(Path("r\xFF.def"))->starts_with(kRulesCsvHeader));
+    EXPECT_TRUE(
+        Read(Path("r\xFF.def"))->starts_with(std::string(kUtf8Mark).append(kRulesCsvHeader)));
     EXPECT_EQ(Read(Path("c\xFF.csv")), Utf16Le(kRule));
 }
 
@@ -285,10 +289,11 @@ TEST_F(Workbench, OutputsThatAreNoFileAreRefused) {
     const std::string fifo = Path("fifo");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     for (const std::string& target : {fifo, std::string("/dev/null")}) {
-        for (const std::vector<std::string>& args :
-             std::vector<std::vector<std::string>>{{"export", rules, "-o", target},
-                                                   {"import", Path("q.csv"), "-o", target},
-                                                   {"map", rules, "--svg", target}}) {
+        for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+                 {"export", rules, "-o", target},
+                 {"import", Path("q.csv"), "-o", target},
+                 {"import", Path("q.csv"), "-o", target, "--dry-run"},
+                 {"map", rules, "--svg", target}}) {
             EXPECT_EQ(Run(args), kExitFileFailed) << ::testing::PrintToString(args);
             EXPECT_NE(err_.str().find("장치, FIFO 또는 소켓"), std::string::npos) << err_.str();
         }
@@ -399,6 +404,195 @@ TEST_F(Workbench, OutputIsValidJsonAndHarmlessText) {
     EXPECT_EQ(Run({"export", file, "-o", "--json"}), kExitClean);
     EXPECT_TRUE(fs::exists("--json"));
     fs::remove("--json");
+}
+
+// A code written as "120.0", as data tools write whole numbers, reads as 120, and its finding
+// says to write "120"; a code with another fraction gets no such advice.
+TEST(CheckRules, NamesTheWholeNumberForACodeWrittenWithAZeroFraction) {
+    RuleTable table;
+    table.Append({1, u"120.0", u" 130. ", u"8", u"", u"9"});
+    table.Append({1, u"120.5", u"120.0x", u"8.0", u"", u"9"});
+    std::vector<std::string> advice;
+    for (const Finding& f : CheckRules(table)) {
+        if (f.code != "partial-number") continue;
+        const size_t at = f.message.find("(으)로 쓰십시오");
+        advice.push_back(std::to_string(f.rule) + ":" +
+                         (at == std::string::npos ? "-" : f.message.substr(at - 5, 5)));
+    }
+    EXPECT_EQ(advice, (std::vector<std::string>{"1:\"120\"", "1:\"130\"", "2:-", "2:-"}));
+}
+
+// A CSV file starts with the UTF-8 mark that spreadsheets look for, unless --no-bom; standard
+// output does not. Import reads either, and a file whose header a spreadsheet separated by
+// semicolons, saying so on one line.
+TEST_F(Workbench, CsvFilesCarryTheMarkAndComeBackInEitherSeparator) {
+    const std::string rules =
+        Write("q.def", Utf16Le(u"1\t101\t199\t8.1\t8.99\t8.5\r\n0\t201\t\t5\t\t5.2\r\n"));
+    ASSERT_EQ(Run({"export", rules}), kExitClean);
+    const std::string csv = out_.str();
+    EXPECT_TRUE(csv.starts_with(kRulesCsvHeader)) << csv;
+    ASSERT_EQ(Run({"export", rules, "-o", Path("marked.csv")}), kExitClean);
+    EXPECT_EQ(Read(Path("marked.csv")), std::string(kUtf8Mark) + csv);
+    ASSERT_EQ(Run({"export", rules, "-o", Path("plain.csv"), "--no-bom"}), kExitClean);
+    EXPECT_EQ(Read(Path("plain.csv")), csv);
+    std::string semicolons = std::string(kUtf8Mark) + csv;
+    std::ranges::replace(semicolons, ',', ';');
+    Write("semicolons.csv", semicolons);
+    for (const char* name : {"marked.csv", "plain.csv", "semicolons.csv"}) {
+        const std::string target = Path(name) + ".def";
+        EXPECT_EQ(Run({"import", Path(name), "-o", target}), kExitClean) << name << err_.str();
+        EXPECT_EQ(Read(target), Read(rules)) << name;
+        const bool told = std::string_view(name) == "semicolons.csv";
+        EXPECT_EQ(err_.str(), told ? "quillet-rules: " + Path(name) +
+                                         ": 머리글이 세미콜론(;)으로 나뉘어 있어 세미콜론으로 "
+                                         "나뉜 CSV로 읽습니다.\n"
+                                   : "");
+    }
+}
+
+// A spreadsheet that saves in a code page without Korean leaves "??" of "구멍": a question
+// mark where the file to be replaced holds another character is a warning naming the CSV line
+// and rule, also beside the errors that stop the import.
+TEST_F(Workbench, ImportWarnsOfQuestionMarksWhereTheFileHasOtherCharacters) {
+    const std::string target =
+        Write("Quillet.def", Utf16Le(u"1\t101\t?\t8\t\t8.5\r\n0\t구멍\t\t5\t\t5.2\r\n"));
+    const std::string header = std::string(kRulesCsvHeader) + "\r\n";
+    // Rule 1 has its question mark already, rule 3 has no rule to compare with.
+    const std::string csv =
+        Write("q.csv", header + "1,101,?,8,,8.5\r\n\r\n0,??,,5,,5.2\r\n1,??,,8,,9\r\n");
+    const std::string warning = csv + ":4: [경고] 규칙 2의 code_from \"??\": ?인 자리에 지금 " +
+                                target + "에는 다른 글자가 있습니다 (\"구멍\").";
+    EXPECT_EQ(Run({"import", csv, "-o", target}), kExitErrors);  // no-number in rules 2 and 3
+    EXPECT_TRUE(err_.str().starts_with(warning)) << err_.str();
+    EXPECT_EQ(Run({"import", csv, "-o", target, "--force", "--dry-run"}), kExitWarnings);
+    EXPECT_TRUE(err_.str().starts_with(warning)) << err_.str();
+    EXPECT_EQ(std::ranges::count(err_.str(), '\n'), 1);
+    ASSERT_EQ(Run({"import", csv, "-o", target, "--force", "--json"}), kExitWarnings);
+    const nlohmann::json report = nlohmann::json::parse(out_.str());
+    ASSERT_EQ(report["warnings"].size(), 1u);
+    EXPECT_EQ(report["warnings"][0]["line"], 4);
+    EXPECT_EQ(report["warnings"][0]["rule"], 2);
+    EXPECT_EQ(report["warnings"][0]["current"], "구멍");
+    EXPECT_EQ(Read(target),
+              Utf16Le(u"1\t101\t?\t8\t\t8.5\r\n0\t??\t\t5\t\t5.2\r\n1\t??\t\t8\t\t9\r\n"));
+    EXPECT_TRUE(fs::exists(target + ".bak"));
+}
+
+// --dry-run says in diff's words what the import would change in the file, and writes nothing,
+// also where there is no file yet.
+TEST_F(Workbench, ImportDryRunPrintsTheDiffAndWritesNothing) {
+    const std::string target = Write("Quillet.def", Utf16Le(u"1\t101\t\t8\t8.1\t8.5\r\n"));
+    const std::string csv = Write(
+        "new.csv", std::string(kRulesCsvHeader) + "\r\n1,101,,8,8.1,8.6\r\n1,201,,5,,5.2\r\n");
+    ASSERT_EQ(Run({"import", csv, "-o", Path("imported.def")}), kExitClean);
+    const std::string imported = Path("imported.def");
+    const auto diffWords = [&](const std::string& before) {
+        Run({"diff", before, imported});
+        const std::string text = out_.str();
+        const std::string named = "이전: " + before + "\n새: " + imported + "\n";
+        EXPECT_TRUE(text.starts_with(named)) << text;
+        return text.substr(named.size());
+    };
+    const std::string diff = diffWords(target);
+    ASSERT_EQ(Run({"import", csv, "-o", target, "--dry-run"}), kExitClean);
+    EXPECT_EQ(out_.str(), "이전: " + target + "\n새: " + csv + "\n" + diff +
+                              "--dry-run: " + target + "에 쓰지 않았습니다 (규칙 2개).\n");
+    EXPECT_EQ(Read(target), Utf16Le(u"1\t101\t\t8\t8.1\t8.5\r\n"));
+    EXPECT_FALSE(fs::exists(target + ".bak"));
+
+    const std::string none = Path("none.def");
+    const std::string fromNothing = diffWords(Write("empty.def", "\xFF\xFE"));
+    ASSERT_EQ(Run({"import", csv, "-o", none, "--dry-run"}), kExitClean);
+    EXPECT_EQ(out_.str(), "이전: " + none + " (없음)\n새: " + csv + "\n" + fromNothing +
+                              "--dry-run: " + none + "에 쓰지 않았습니다 (규칙 2개).\n");
+    EXPECT_FALSE(fs::exists(none));
+
+    ASSERT_EQ(Run({"diff", target, imported, "--json"}), kExitWarnings);  // 1: they differ
+    nlohmann::json expected = nlohmann::json::parse(out_.str());
+    expected.erase("picture");
+    ASSERT_EQ(Run({"import", csv, "-o", target, "--dry-run", "--json"}), kExitClean);
+    const nlohmann::json report = nlohmann::json::parse(out_.str());
+    EXPECT_EQ(report["diff"], expected);
+    EXPECT_EQ(report["dry_run"], true);
+    EXPECT_EQ(report["unchanged"], false);
+    ASSERT_EQ(Run({"import", csv, "-o", imported, "--dry-run", "--json"}), kExitClean);
+    EXPECT_EQ(nlohmann::json::parse(out_.str())["unchanged"], true);
+}
+
+// Every command with --json prints one document that a strict parser reads and nothing on
+// standard error; intervals of diff carry the members of map's, a written picture is named.
+TEST_F(Workbench, EveryCommandWithJsonPrintsOneStrictDocument) {
+    const std::string empty = Write("empty.def", "\xFF\xFE");
+    const std::string rules =
+        Write("q.def", Utf16Le(u"1\t101\t\t8.1\t8.99\t8.5\r\n1\t101\t\t8\t9.5\t8.6\r\n"));
+    const std::string csv = Path("q.csv");
+    ASSERT_EQ(Run({"export", rules, "-o", csv}), kExitClean);
+    fs::create_directory(folder_ / "journal");
+    Write("journal/CAM1.csv",
+          "\xEF\xBB\xBFtime,user,computer,action,rewrite,rule_file,rule_file_sha256,hole,step,"
+          "code,before,after,rules\r\n"
+          "2024-05-01T14:03:07.250+09:00,kim,CAM1,rewrite,aa,Q.def,00,12,1,101,8.3,8.6,1\r\n");
+    const struct {
+        const char* name;
+        std::vector<std::string> args;
+        std::vector<const char*> members;
+    } cases[] = {
+        {"version", {"--version", "--json"}, {"program", "version"}},
+        {"help", {"help", "--json"}, {"version", "commands", "common_options", "notes"}},
+        {"check", {"check", rules, "--json"}, {"encoding", "lines", "rules", "findings"}},
+        {"map", {"map", rules, "--json"}, {"segments", "picture"}},
+        {"map-svg", {"map", rules, "--svg", Path("m.svg"), "--json"}, {"segments", "picture"}},
+        {"diff", {"diff", empty, rules, "--json"}, {"same", "segments", "picture"}},
+        {"diff-svg", {"diff", empty, rules, "--json", "--svg", Path("d.svg")}, {"picture"}},
+        {"explain",
+         {"explain", rules, "--code", "101", "--diameter", "8.3", "--json"},
+         {"steps", "result", "changed"}},
+        {"export", {"export", rules, "--json"}, {"encoding", "output", "bom", "rules"}},
+        {"export-o", {"export", rules, "-o", Path("o.csv"), "--json"}, {"output", "bom"}},
+        {"dry-run",
+         {"import", csv, "-o", Path("i.def"), "--dry-run", "--json"},
+         {"file", "dry_run", "separator", "warnings", "diff"}},
+        {"import", {"import", csv, "-o", Path("i.def"), "--json"}, {"file", "backup", "diff"}},
+        {"codes", {"codes", "--json"}, {"codes"}},
+        {"journal", {"journal", folder_.string(), "--json"}, {"acts", "problems"}},
+        {"where", {"where", "--json"}, {"error"}},  // off Windows
+        {"missing", {"check", Path("missing.def"), "--json"}, {"error"}},
+        {"usage", {"frobnicate", "--json"}, {"error"}},
+    };
+    std::map<std::string, nlohmann::json> documents;
+    for (const auto& c : cases) {
+        Run(c.args);
+        nlohmann::json document;
+        ASSERT_NO_THROW(document = nlohmann::json::parse(out_.str())) << c.name << out_.str();
+        EXPECT_EQ(err_.str(), "") << c.name;
+        for (const char* member : c.members) EXPECT_TRUE(document.contains(member)) << c.name;
+        documents[c.name] = document;
+    }
+    ASSERT_EQ(Run({"--version"}), kExitClean);
+    EXPECT_EQ("quillet-rules " + documents["version"]["version"].get<std::string>() + "\n",
+              out_.str());
+    std::map<std::string, std::set<std::string>> options;
+    for (const nlohmann::json& command : documents["help"]["commands"]) {
+        for (const nlohmann::json& option : command["options"]) {
+            options[command["command"]].insert(option["option"]);
+        }
+    }
+    EXPECT_EQ(options["import"], (std::set<std::string>{"--force", "--allow-empty", "--dry-run"}));
+    EXPECT_TRUE(options["export"].contains("--no-bom"));
+    EXPECT_EQ(documents["map"]["picture"], nullptr);
+    EXPECT_EQ(documents["map-svg"]["picture"], Path("m.svg"));
+    EXPECT_EQ(documents["diff-svg"]["picture"], Path("d.svg"));
+    // From no rules to the table, diff has map's pieces, each end as map reads it ("8.1 미만").
+    const nlohmann::json& mapped = documents["map"]["segments"][0]["changes"];
+    const nlohmann::json& differing = documents["diff"]["segments"][0]["changes"];
+    ASSERT_EQ(mapped.size(), differing.size());
+    for (size_t i = 0; i < mapped.size(); ++i) {
+        for (const char* member : {"low", "high", "lower", "upper"}) {
+            EXPECT_EQ(differing[i][member], mapped[i][member]) << member << i;
+        }
+        EXPECT_EQ(differing[i]["new"]["result"], mapped[i]["result"]);
+    }
+    EXPECT_EQ(mapped[0]["upper"], (nlohmann::json{{"value", 8.1}, {"included", false}}));
 }
 
 }  // namespace
