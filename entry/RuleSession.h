@@ -43,12 +43,13 @@ public:
     //   and the machine does not decide.
     void EditInRuleList(RuleListOptions options);
 
-private:
+    // This user's copy of a rule folder's file that a load stands in with, and its time.
     struct LocalCopy {
         FilePath path;
         CopyInUse use;
     };
 
+private:
     void LoadFromFile();
     void LoadWithUnusableSetting();
     void TellIfRulesReplaced(const RuleFileLoad& load);
@@ -56,7 +57,6 @@ private:
     void SaveConfirmed();
     FilePath CopyPath(CopyOrigin origin) const;
     void KeepCopy(const std::string& bytes, CopyOrigin origin);
-    std::optional<LocalCopy> CopyOfThisFolder();
     bool LoadCopy(const LocalCopy& copy);
 
     SystemFilePort files_;

@@ -26,18 +26,12 @@ namespace {
 // when the registry names no other.
 const char moduleAnchor = 0;
 
-// The last-write time as one number, for telling the newer of two files; 0 when unknown.
-uint64_t LastWriteTicks(const FilePath& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExW(ForFileApi(ToWide(path)).c_str(), GetFileExInfoStandard, &data)) {
-        return 0;
-    }
-    return (uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
-           data.ftLastWriteTime.dwLowDateTime;
-}
-
-CopyOrigin OriginOfCopy(std::u16string_view name) {
-    return name.ends_with(u".saved.def") ? CopyOrigin::Saved : CopyOrigin::Read;
+// The copy a load stands in with, as `where` tells it too.
+std::optional<RuleSession::LocalCopy> StandInCopyOf(FilePort& files, const RuleLocation& location) {
+    const std::optional<LocalRuleCopy> copy =
+        StandInCopy(files, LocalAppDataFolder(u"Quillet"), location);
+    if (!copy) return std::nullopt;
+    return RuleSession::LocalCopy{copy->path, {copy->origin, LastWriteLocalTime(copy->path)}};
 }
 
 }  // namespace
@@ -72,7 +66,7 @@ void RuleSession::LoadFromFile() {
             TellIfRulesReplaced(load);
             KeepCopy(load.bytes, CopyOrigin::Read);
         } else if (files_.KindOf(location_.folder) != FileKind::Folder) {
-            const std::optional<LocalCopy> copy = CopyOfThisFolder();
+            const std::optional<LocalCopy> copy = StandInCopyOf(files_, location_);
             if (copy && LoadCopy(*copy)) {
                 ReportLocalCopyInUse(location_.folder, copy->use);
                 return;
@@ -89,25 +83,7 @@ void RuleSession::LoadFromFile() {
 // copy of, from whichever folder it was, else no rules.
 void RuleSession::LoadWithUnusableSetting() {
     table_.Clear();
-    std::optional<LocalCopy> newest;
-    uint64_t newestTicks = 0;
-    const FilePath folder = LocalAppDataFolder(u"Quillet");
-    WIN32_FIND_DATAW found{};
-    const HANDLE search =
-        folder.empty() ? INVALID_HANDLE_VALUE
-                       : FindFirstFileW(ForFileApi(ToWide(folder + u"\\*.def")).c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::u16string name = ToU16(found.cFileName);
-            const FilePath path = folder + u"\\" + name;
-            const uint64_t ticks = LastWriteTicks(path);
-            if (!newest || ticks > newestTicks) {
-                newest = LocalCopy{path, {OriginOfCopy(name), LastWriteLocalTime(path)}};
-                newestTicks = ticks;
-            }
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
+    std::optional<LocalCopy> newest = StandInCopyOf(files_, location_);
     if (newest && !LoadCopy(*newest)) newest.reset();
     ReportUnusableRuleFolder(location_, newest ? std::optional(newest->use) : std::nullopt);
 }
@@ -123,7 +99,7 @@ FilePath RuleSession::CopyPath(CopyOrigin origin) const {
 // A save's copy replaces the copy of the file read before it, so that the one left is the
 // latest table known. The copy of this seat's last save stays when the folder is read
 // again: it is what TellIfRulesReplaced compares the folder's file with. Of two copies the
-// newer is the latest table known (CopyOfThisFolder).
+// newer is the latest table known (StandInCopy).
 void RuleSession::KeepCopy(const std::string& bytes, CopyOrigin origin) {
     const FilePath copy = CopyPath(origin);
     if (copy.empty() || !WriteFileAtomically(files_, copy, bytes).succeeded()) return;
@@ -170,21 +146,6 @@ std::optional<FilePath> RuleSession::KeptCopyHolding(const ReplacedRules& replac
         }
     }
     return std::nullopt;
-}
-
-// Of the two copies, the newer, should removing the older one have failed.
-std::optional<RuleSession::LocalCopy> RuleSession::CopyOfThisFolder() {
-    std::optional<LocalCopy> newer;
-    uint64_t newerTicks = 0;
-    for (const CopyOrigin origin : {CopyOrigin::Read, CopyOrigin::Saved}) {
-        const FilePath path = CopyPath(origin);
-        if (path.empty() || files_.KindOf(path) != FileKind::File) continue;
-        const uint64_t ticks = LastWriteTicks(path);
-        if (newer && ticks <= newerTicks) continue;
-        newer = LocalCopy{path, {origin, LastWriteLocalTime(path)}};
-        newerTicks = ticks;
-    }
-    return newer;
 }
 
 bool RuleSession::LoadCopy(const LocalCopy& copy) {

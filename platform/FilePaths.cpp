@@ -75,14 +75,14 @@ std::optional<SYSTEMTIME> LastWriteLocalTime(std::u16string_view path) {
     return local;
 }
 
-std::u16string LocalAppDataFolder(std::u16string_view name) {
+std::u16string LocalAppDataFolder(std::u16string_view name, bool create) {
     PWSTR base = nullptr;
     const HRESULT found = SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &base);
     std::u16string folder = SUCCEEDED(found) ? ToU16(base) : std::u16string();
     CoTaskMemFree(base);
     if (folder.empty()) return {};
     folder += u"\\" + std::u16string(name);
-    if (!CreateDirectoryW(ForFileApi(ToWide(folder)).c_str(), nullptr) &&
+    if (create && !CreateDirectoryW(ForFileApi(ToWide(folder)).c_str(), nullptr) &&
         GetLastError() != ERROR_ALREADY_EXISTS) {
         return {};
     }

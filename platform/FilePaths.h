@@ -28,6 +28,6 @@ std::wstring ForFileApi(std::wstring_view path);
 // When the file was last written, in local time; nullopt when that cannot be read.
 std::optional<SYSTEMTIME> LastWriteLocalTime(std::u16string_view path);
 
-// "<the user's local application data folder>\<name>", created if missing; empty when the
-// system does not say where that folder is or the folder cannot be made.
-std::u16string LocalAppDataFolder(std::u16string_view name);
+// "<the user's local application data folder>\<name>", created if missing unless `create` is
+// false; empty when the system does not say where that folder is or the folder cannot be made.
+std::u16string LocalAppDataFolder(std::u16string_view name, bool create = true);

@@ -1,9 +1,12 @@
 #include "rules/RuleFolder.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <iterator>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -145,4 +148,45 @@ std::u16string LocalCopyNameFor(const FilePath& ruleFile, CopyOrigin origin) {
     char name[32];
     std::snprintf(name, sizeof name, "%016llx", static_cast<unsigned long long>(hash));
     return Ascii(name) + (origin == CopyOrigin::Saved ? u".saved.def" : u".def");
+}
+
+namespace {
+
+std::optional<LocalRuleCopy> CopyAt(FilePort& files, FilePath path, CopyOrigin origin) {
+    if (files.KindOf(path) != FileKind::File) return std::nullopt;
+    const std::optional<FileInfo> info = files.InfoOf(path);
+    return LocalRuleCopy{std::move(path), origin,
+                         info ? std::optional(info->modified) : std::nullopt};
+}
+
+// The later of two copies; the first when neither is later.
+bool IsLater(const LocalRuleCopy& copy, const std::optional<LocalRuleCopy>& than) {
+    return !than || copy.modified.value_or(INT64_MIN) > than->modified.value_or(INT64_MIN);
+}
+
+}  // namespace
+
+std::optional<LocalRuleCopy> StandInCopy(FilePort& files, const FilePath& copyFolder,
+                                         const RuleLocation& location) {
+    if (copyFolder.empty() || !location.configured()) return std::nullopt;
+    std::optional<LocalRuleCopy> newest;
+    if (location.usable()) {
+        for (const CopyOrigin origin : {CopyOrigin::Read, CopyOrigin::Saved}) {
+            auto copy =
+                CopyAt(files, copyFolder + u'\\' + LocalCopyNameFor(location.file, origin), origin);
+            if (copy && IsLater(*copy, newest)) newest = std::move(copy);
+        }
+        return newest;
+    }
+    std::vector<FilePath> entries;
+    if (!files.ListFolder(copyFolder, entries).ok()) return std::nullopt;
+    std::ranges::sort(entries);
+    constexpr std::u16string_view kSaved = u".saved.def";
+    for (FilePath& path : entries) {
+        if (!path.ends_with(u".def")) continue;
+        const CopyOrigin origin = path.ends_with(kSaved) ? CopyOrigin::Saved : CopyOrigin::Read;
+        auto copy = CopyAt(files, std::move(path), origin);
+        if (copy && IsLater(*copy, newest)) newest = std::move(copy);
+    }
+    return newest;
 }

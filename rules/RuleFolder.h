@@ -68,3 +68,18 @@ enum class CopyOrigin : uint8_t { Read, Saved };
 // every spelling of the path that differs only in ASCII letter case: "<hash>.def", or
 // "<hash>.saved.def" for a copy of this seat's own save.
 std::u16string LocalCopyNameFor(const FilePath& ruleFile, CopyOrigin origin = CopyOrigin::Read);
+
+// A copy of a rule folder's file in this user's own folder of copies (%LOCALAPPDATA%\Quillet
+// on Windows), as a load finds it.
+struct LocalRuleCopy {
+    FilePath path;
+    CopyOrigin origin = CopyOrigin::Read;
+    std::optional<int64_t> modified;  // last written, in seconds since 1970-01-01 UTC
+};
+
+// The copy a load stands in with while the location's folder is out of reach: the newer of the
+// location's two copies (the copy of the file read when both carry the same second, since a
+// save's copy removes that one); for a setting that cannot be used, the newest copy of any
+// folder. Nothing for the module's own folder, or when there is no copy.
+std::optional<LocalRuleCopy> StandInCopy(FilePort& files, const FilePath& copyFolder,
+                                         const RuleLocation& location);

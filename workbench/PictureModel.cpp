@@ -1,6 +1,7 @@
 #include "workbench/PictureModel.h"
 
 #include <algorithm>
+#include <map>
 #include <set>
 #include <string_view>
 #include <utility>
@@ -49,10 +50,27 @@ std::string CaptionOf(std::string_view role, const PictureSource& source) {
     return line;
 }
 
-std::vector<double> SortedResults(std::vector<double> results) {
-    std::sort(results.begin(), results.end());
-    results.erase(std::unique(results.begin(), results.end()), results.end());
-    return results;
+// The legend's entries by rule number, each with the texts of what it writes, in the order
+// they were added and each text once.
+std::vector<PictureLegendEntry> LegendOf(const std::map<int, std::vector<std::string>>& texts) {
+    std::vector<PictureLegendEntry> legend;
+    for (const auto& [rule, parts] : texts) {
+        std::string text = "규칙 " + std::to_string(rule);
+        for (size_t i = 0; i < parts.size(); ++i) text += (i == 0 ? " " : ", ") + parts[i];
+        legend.push_back({rule, std::move(text)});
+    }
+    return legend;
+}
+
+void AddLegendText(std::map<int, std::vector<std::string>>& texts, int rule, std::string text) {
+    std::vector<std::string>& parts = texts[rule];
+    if (std::find(parts.begin(), parts.end(), text) == parts.end())
+        parts.push_back(std::move(text));
+}
+
+// The rule whose colour shows an outcome: the last of its chain, which wrote the result.
+int RuleOf(const std::vector<int>& rules) {
+    return rules.empty() ? 0 : rules.back();
 }
 
 std::string OutcomeText(const StepOutcome& outcome) {
@@ -111,7 +129,7 @@ PicturePiece MapPiece(const RuleTable& table, const MapSegment& segment, const M
     piece.column = column;
     piece.low = change.low;
     piece.high = change.high;
-    piece.fill = change.result;
+    piece.rule = RuleOf(change.rules);
     piece.chained = change.rules.size() > 1;
     piece.shortLabel = TextNumber(change.result);
     piece.label = piece.chained ? piece.shortLabel + " (" + CompactChain(change.rules) + ")"
@@ -119,6 +137,7 @@ PicturePiece MapPiece(const RuleTable& table, const MapSegment& segment, const M
     piece.title = "코드 " + CodeBandText(segment.codeFrom, segment.codeTo) + ", 지름 " +
                   IntervalText(change.low, change.high) + " → " + TextNumber(change.result) +
                   " (규칙 " + NumberList(change.rules) + ")";
+    piece.callout = piece.title;
     if (piece.chained) piece.title += "\n연쇄: " + RuleChain(change.rules);
     for (const int rule : change.rules) piece.title += "\n" + RuleTexts(table, rule);
     piece.data = BandData(segment.codeFrom, segment.codeTo, change.low, change.high);
@@ -144,7 +163,7 @@ Picture MapPicture(const RuleTable& table, const std::vector<MapSegment>& map,
     }
     std::sort(picture.columns.begin(), picture.columns.end(),
               [](const PictureColumn& a, const PictureColumn& b) { return a.from < b.from; });
-    std::vector<double> results;
+    std::map<int, std::vector<std::string>> legend;
     for (const MapSegment& segment : map) {
         const auto column = static_cast<size_t>(
             std::find_if(picture.columns.begin(), picture.columns.end(),
@@ -152,7 +171,7 @@ Picture MapPicture(const RuleTable& table, const std::vector<MapSegment>& map,
             picture.columns.begin());
         for (const MapChange& change : segment.changes) {
             picture.pieces.push_back(MapPiece(table, segment, change, column));
-            results.push_back(change.result);
+            AddLegendText(legend, RuleOf(change.rules), "→ " + TextNumber(change.result));
         }
     }
     for (const RuleNumbers& rule : numbers) {
@@ -166,9 +185,10 @@ Picture MapPicture(const RuleTable& table, const std::vector<MapSegment>& map,
                                         IntervalText(rule.diameterLow, rule.diameterHigh) + " → " +
                                         TextNumber(rule.newDiameter)});
     }
-    picture.results = SortedResults(std::move(results));
-    picture.legendNotes = {"빈 곳: 어떤 켜진 규칙도 바꾸지 않음", "점선 상자: 꺼진 규칙",
-                           "굵은 테두리: 규칙이 이어서 바꿈 (연쇄)"};
+    picture.legend = LegendOf(legend);
+    picture.legendNotes = {"색: 결과를 쓴 규칙, 글자: 새 지름",
+                           "빈 곳: 어떤 켜진 규칙도 바꾸지 않음", "점선 상자: 꺼진 규칙",
+                           "굵은 테두리: 연쇄 (색은 마지막 규칙)"};
     return picture;
 }
 
@@ -186,14 +206,16 @@ PicturePiece DiffPiece(const RuleTable& before, const RuleTable& after, const Di
     piece.column = column;
     piece.low = change.low;
     piece.high = change.high;
-    if (change.after.changed) piece.fill = change.after.result;
+    piece.rule = change.after.changed ? RuleOf(change.after.rules) : 0;
     piece.hasStripe = true;
-    if (change.before.changed) piece.stripe = change.before.result;
+    piece.stripeRule = change.before.changed ? RuleOf(change.before.rules) : 0;
     const auto shortText = [](const StepOutcome& outcome) {
         return outcome.changed ? TextNumber(outcome.result) : std::string("그대로");
     };
     piece.label = shortText(change.before) + " → " + shortText(change.after);
-    piece.shortLabel = shortText(change.after);
+    piece.shortLabel = "→ " + shortText(change.after);
+    piece.callout = "코드 " + CodeBandText(segment.codeFrom, segment.codeTo) + ", 지름 " +
+                    IntervalText(change.low, change.high) + ": " + piece.label;
     piece.title = "코드 " + CodeBandText(segment.codeFrom, segment.codeTo) + ", 지름 " +
                   IntervalText(change.low, change.high) +
                   "\n이전: " + OutcomeTitle(before, change.before) +
@@ -214,20 +236,25 @@ Picture DiffPicture(const RuleTable& beforeTable, const RuleTable& afterTable,
     picture.heading = "구멍경 규칙 비교";
     picture.caption = {CaptionOf("이전: ", before), CaptionOf("새: ", after)};
     picture.emptyText = "두 표는 모든 단계에서 같게 동작합니다.";
-    std::vector<double> results;
+    std::map<int, std::vector<std::string>> legend;
     for (const DiffSegment& segment : diff) {
         picture.columns.push_back({segment.codeFrom, segment.codeTo, true});
         for (const DiffChange& change : segment.changes) {
             picture.pieces.push_back(
                 DiffPiece(beforeTable, afterTable, segment, change, picture.columns.size() - 1));
-            for (const StepOutcome* outcome : {&change.before, &change.after}) {
-                if (outcome->changed) results.push_back(outcome->result);
+            if (change.after.changed) {
+                AddLegendText(legend, RuleOf(change.after.rules),
+                              "새 → " + TextNumber(change.after.result));
+            }
+            if (change.before.changed) {
+                AddLegendText(legend, RuleOf(change.before.rules),
+                              "이전 → " + TextNumber(change.before.result));
             }
         }
     }
-    picture.results = SortedResults(std::move(results));
-    picture.legendNotes = {"바탕: 새 표의 결과", "왼쪽 띠: 이전 표의 결과",
-                           "흰색: 그대로 (어떤 규칙도 바꾸지 않음)",
+    picture.legend = LegendOf(legend);
+    picture.legendNotes = {"바탕: 새 표에서 결과를 쓴 규칙", "왼쪽 띠: 이전 표에서 결과를 쓴 규칙",
+                           "글자: 이전 결과 → 새 결과", "흰색: 그대로 (어떤 규칙도 바꾸지 않음)",
                            "나오지 않은 곳: 두 표가 같게 동작함"};
     return picture;
 }

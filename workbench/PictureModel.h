@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,12 +30,20 @@ struct PictureAttribute {
 struct PicturePiece {
     size_t column = 0;
     double low = 0, high = 0;
-    std::optional<double> fill;    // the colour of this result; none: the step stays
-    bool hasStripe = false;        // a diff piece: the stripe shows what the old table did
-    std::optional<double> stripe;  // the old result
+    int rule = 0;  // whose colour fills it: the rule that wrote the result; 0: the step stays
+    bool hasStripe = false;  // a diff piece: the stripe shows what the old table did
+    int stripeRule = 0;      // the old table's rule that wrote its result; 0: the step stayed
     bool chained = false;
-    std::string label, shortLabel, title;
+    // What it becomes, written on it where it fits (`label`, else `shortLabel`), else in the
+    // list of callouts under the picture (`callout`, which also says where the piece is).
+    std::string label, shortLabel, callout, title;
     std::vector<PictureAttribute> data;
+};
+
+// One rule in the legend, by its number: its swatch and what it writes.
+struct PictureLegendEntry {
+    int rule = 0;
+    std::string text;
 };
 
 // A disabled rule's ranges.
@@ -53,9 +60,9 @@ struct Picture {
     std::vector<PictureColumn> columns;
     std::vector<PicturePiece> pieces;
     std::vector<PictureOutline> outlines;
-    std::vector<double> results;  // every result that has a colour, ascending
+    std::vector<PictureLegendEntry> legend;  // every rule that colours a piece, by number
     std::vector<std::string> legendNotes;
-    double minColumnWidth = 64;  // a diff piece's label names two results
+    double minColumnWidth = 44;  // a band's least width; a diff piece's label names two results
 };
 
 // "101" or "101 ~ 199".

@@ -1,4 +1,10 @@
-// where: the rule folder and file the module on this computer uses, and which setting says so.
+// where: the rule folder and file the module on this computer uses, which setting says so and
+// what it holds, whether the folder can be reached now, and the copy this user's seat falls
+// back on while it cannot.
+#include <chrono>
+#include <cstdio>
+#include <optional>
+
 #include "dialogs/RuleFolderText.h"
 #include "platform/TextEncoding.h"
 #include "workbench/Json.h"
@@ -35,49 +41,197 @@ const char* FaultName(RuleFolderFault fault) {
     return "";
 }
 
+std::string Utf8(const std::u16string& text) {
+    return Utf8FromUtf16(text, SurrogateForm::Replaced);
+}
+
+// "2026-12-09 14:02:11 UTC", or with `iso` "2026-12-09T14:02:11Z".
+std::string UtcText(int64_t seconds, bool iso) {
+    using namespace std::chrono;
+    const sys_seconds time{std::chrono::seconds(seconds)};
+    const year_month_day date{floor<days>(time)};
+    const hh_mm_ss clock{time - floor<days>(time)};
+    char text[40];
+    std::snprintf(
+        text, sizeof text,
+        iso ? "%04d-%02u-%02uT%02ld:%02ld:%02ldZ" : "%04d-%02u-%02u %02ld:%02ld:%02ld UTC",
+        static_cast<int>(date.year()), static_cast<unsigned>(date.month()),
+        static_cast<unsigned>(date.day()), static_cast<long>(clock.hours().count()),
+        static_cast<long>(clock.minutes().count()), static_cast<long>(clock.seconds().count()));
+    return text;
+}
+
+// Where the module's rules come from at its next start, as its load decides.
+enum class RulesFrom : uint8_t { RuleFile, LastCopy, None };
+
+struct SeatState {
+    std::optional<bool> reachable;  // the folder, now; nothing when no folder is named
+    bool fileThere = false;         // in the folder reached
+    std::optional<LocalRuleCopy> copy;
+    RulesFrom rules = RulesFrom::None;
+    std::optional<SettingRoot> ignored;  // a value the deciding one overrides
+};
+
+SeatState StateOf(FilePort& files, const Seat& seat) {
+    const RuleLocation& location = seat.location;
+    SeatState state;
+    state.copy = StandInCopy(files, seat.copyFolder, location);
+    if (location.source == RuleFolderSource::Machine && seat.values.user) {
+        state.ignored = SettingRoot::User;
+    }
+    if (!location.usable()) {
+        state.rules = state.copy ? RulesFrom::LastCopy : RulesFrom::None;
+        return state;
+    }
+    state.reachable = files.KindOf(location.folder) == FileKind::Folder;
+    const FileKind file = *state.reachable ? files.KindOf(location.file) : FileKind::Missing;
+    state.fileThere = file == FileKind::File || file == FileKind::ReadOnlyFile;
+    if (*state.reachable) {
+        state.rules = state.fileThere ? RulesFrom::RuleFile : RulesFrom::None;
+    } else {
+        state.rules = location.configured() && state.copy ? RulesFrom::LastCopy : RulesFrom::None;
+    }
+    return state;
+}
+
+// `REG_EXPAND_SZ "%SHARE%\cam" (풀면 "\\srv\cam")`.
+std::string ValueText(const SettingValue& value) {
+    std::string text = Utf8(RegistryTypeName(value.type));
+    if (!value.IsText()) return text;
+    text += " \"" + Utf8(value.text) + "\"";
+    if (value.expanded != value.text) text += " (풀면 \"" + Utf8(value.expanded) + "\")";
+    return text;
+}
+
+std::string CopyText(const LocalRuleCopy& copy) {
+    return Utf8(copy.path) + " (" +
+           (copy.modified ? UtcText(*copy.modified, false) + "에 " : std::string()) +
+           (copy.origin == CopyOrigin::Saved ? "이 컴퓨터에서 저장한 규칙" : "폴더에서 읽은 규칙") +
+           ")";
+}
+
 // What the module does while the setting cannot be used, as it tells it at the start.
 constexpr std::string_view kUnusableSetting =
     "모듈은 규칙 폴더에 연결할 수 없을 때처럼 이 컴퓨터에 보관한 마지막 사본을 쓰고, 사본이 "
     "없으면 규칙 없이 시작합니다. 설정을 고칠 때까지 규칙을 저장할 수 없습니다.";
 
+void PrintText(std::ostream& out, const Seat& seat, const SeatState& state) {
+    const RuleLocation& location = seat.location;
+    if (location.usable()) {
+        out << "규칙 폴더: " << Utf8(location.folder) << "\n규칙 파일: " << Utf8(location.file)
+            << "\n";
+    } else {
+        out << "규칙 폴더: (설정을 쓸 수 없음)\n";
+    }
+    if (!location.configured()) {
+        out << "설정: 설정 없음: 모듈의 폴더\n";
+    } else {
+        out << "설정: " << Utf8(RuleFolderSettingName(location.source))
+            << "\n값: " << ValueText(location.value) << "\n";
+    }
+    if (state.ignored) {
+        out << "쓰지 않는 값: " << Utf8(SettingFullName(*state.ignored, kRuleFolderSetting)) << " "
+            << ValueText(*seat.values.user) << " (HKLM의 값이 정합니다)\n";
+    }
+    if (!location.usable()) {
+        out << "문제: " << Utf8(RuleFolderFaultText(location)) << "\n" << kUnusableSetting << "\n";
+    } else if (!location.configured()) {
+        out << (state.fileThere
+                    ? "폴더: 모듈의 폴더, 규칙 파일 있음\n"
+                    : "폴더: 모듈의 폴더. 규칙 파일이 없어 아직 적용할 규칙이 없습니다.\n");
+    } else if (!*state.reachable) {
+        out << "폴더: 지금 연결할 수 없습니다. "
+            << (state.rules == RulesFrom::LastCopy
+                    ? "모듈은 이 컴퓨터에 보관한 마지막 사본을 쓰고, 폴더에 다시 연결될 때까지 "
+                      "규칙을 저장할 수 없습니다.\n"
+                    : "보관한 사본이 없어 모듈은 규칙 파일을 읽을 수 없다고 알리고 규칙 없이 "
+                      "시작합니다.\n");
+    } else if (!state.fileThere) {
+        out << "폴더: 지금 연결됨. 규칙 파일이 없어 아직 적용할 규칙이 없습니다.\n";
+    } else {
+        out << "폴더: 지금 연결됨, 규칙 파일 있음\n";
+    }
+    if (location.configured()) {
+        out << "마지막 사본: " << (state.copy ? CopyText(*state.copy) : std::string("없음"))
+            << "\n";
+    }
+}
+
+void ValueJson(JsonWriter& json, SettingRoot root, const SettingValue& value) {
+    json.BeginObject().Key("name").String(Utf8(SettingFullName(root, kRuleFolderSetting)));
+    json.Key("type").String(Utf8(RegistryTypeName(value.type))).Key("value");
+    value.IsText() ? json.String(Utf8(value.text)) : json.Null();
+    json.Key("expanded");
+    value.IsText() ? json.String(Utf8(value.expanded)) : json.Null();
+    json.EndObject();
+}
+
+void PrintJson(std::ostream& out, const Seat& seat, const SeatState& state) {
+    const RuleLocation& location = seat.location;
+    JsonWriter json;
+    json.BeginObject().Key("folder");
+    location.usable() ? json.String(Utf8(location.folder)) : json.Null();
+    json.Key("file");
+    location.usable() ? json.String(Utf8(location.file)) : json.Null();
+    json.Key("source").String(SourceName(location.source)).Key("setting");
+    if (location.configured()) {
+        ValueJson(
+            json,
+            location.source == RuleFolderSource::Machine ? SettingRoot::Machine : SettingRoot::User,
+            location.value);
+    } else {
+        json.Null();
+    }
+    json.Key("ignored");
+    if (state.ignored) {
+        ValueJson(json, *state.ignored, *seat.values.user);
+    } else {
+        json.Null();
+    }
+    json.Key("problem");
+    if (location.usable()) {
+        json.Null();
+    } else {
+        json.BeginObject().Key("code").String(FaultName(location.fault));
+        json.Key("message").String(Utf8(RuleFolderFaultText(location))).EndObject();
+    }
+    json.Key("reachable");
+    state.reachable ? json.Bool(*state.reachable) : json.Null();
+    json.Key("rule_file_exists");
+    state.reachable.value_or(false) ? json.Bool(state.fileThere) : json.Null();
+    json.Key("rules_from")
+        .String(state.rules == RulesFrom::RuleFile   ? "rule-file"
+                : state.rules == RulesFrom::LastCopy ? "last-copy"
+                                                     : "none");
+    json.Key("last_copy");
+    if (state.copy) {
+        json.BeginObject().Key("path").String(Utf8(state.copy->path)).Key("origin");
+        json.String(state.copy->origin == CopyOrigin::Saved ? "saved" : "read").Key("time");
+        state.copy->modified ? json.String(UtcText(*state.copy->modified, true)) : json.Null();
+        json.EndObject();
+    } else {
+        json.Null();
+    }
+    json.EndObject();
+    out << json.Text() << "\n";
+}
+
 }  // namespace
 
-// Exit 2 when the setting cannot be used.
+// Exit 2 when the setting cannot be used, 1 when the folder it names cannot be reached or
+// holds no rule file (the module's own folder without one is no fault: it has no rules yet).
 int RunWhere(const CommandContext& context) {
     if (!context.seat) {
         return Fail(context, kExitUsage, "windows-only", "where는 Windows에서만 쓸 수 있습니다.");
     }
-    const RuleLocation& seat = *context.seat;
-    const auto utf8 = [](const std::u16string& text) {
-        return Utf8FromUtf16(text, SurrogateForm::Replaced);
-    };
-    const std::string setting = seat.configured() ? utf8(RuleFolderSettingName(seat.source))
-                                                  : std::string("설정 없음: 모듈의 폴더");
-    const int status = seat.usable() ? kExitClean : kExitErrors;
-    if (!context.invocation.json) {
-        if (seat.usable()) {
-            context.out << "규칙 폴더: " << utf8(seat.folder) << "\n규칙 파일: " << utf8(seat.file)
-                        << "\n설정: " << setting << "\n";
-        } else {
-            context.out << "규칙 폴더: (설정을 쓸 수 없음)\n설정: " << setting
-                        << "\n문제: " << utf8(RuleFolderFaultText(seat)) << "\n"
-                        << kUnusableSetting << "\n";
-        }
-        return status;
-    }
-    JsonWriter json;
-    json.BeginObject().Key("folder");
-    seat.usable() ? json.String(utf8(seat.folder)) : json.Null();
-    json.Key("file");
-    seat.usable() ? json.String(utf8(seat.file)) : json.Null();
-    json.Key("source").String(SourceName(seat.source)).Key("problem");
-    if (seat.usable()) {
-        json.Null();
+    const Seat& seat = *context.seat;
+    const SeatState state = StateOf(context.files, seat);
+    if (context.invocation.json) {
+        PrintJson(context.out, seat, state);
     } else {
-        json.BeginObject().Key("code").String(FaultName(seat.fault));
-        json.Key("message").String(utf8(RuleFolderFaultText(seat))).EndObject();
+        PrintText(context.out, seat, state);
     }
-    json.EndObject();
-    context.out << json.Text() << "\n";
-    return status;
+    if (!seat.location.usable()) return kExitErrors;
+    const bool fallsShort = seat.location.configured() && state.rules != RulesFrom::RuleFile;
+    return fallsShort ? kExitWarnings : kExitClean;
 }

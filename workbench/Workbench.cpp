@@ -71,9 +71,10 @@ int Dispatch(const CommandContext& context) {
 }  // namespace
 
 int RunWorkbench(std::span<const std::string> args, std::ostream& out, std::ostream& err,
-                 FilePort& files, bool outIsTerminal, const RuleLocation* seat) {
+                 FilePort& files, bool outIsTerminal, const Seat* seat) {
     if (!args.empty() && args[0] == "journal") {
-        return RunJournalCommand(args.subspan(1), out, err, files, outIsTerminal, seat);
+        return RunJournalCommand(args.subspan(1), out, err, files, outIsTerminal,
+                                 seat ? &seat->location : nullptr);
     }
     std::ostringstream report, diagnostics;
     auto parsed = ParseArguments(args);

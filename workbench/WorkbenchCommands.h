@@ -13,13 +13,14 @@
 #include "workbench/Arguments.h"
 #include "workbench/RuleDiff.h"
 #include "workbench/RuleFileLines.h"
+#include "workbench/Workbench.h"
 
 struct CommandContext {
     const Invocation& invocation;
     std::ostream& out;
     std::ostream& err;
     FilePort& files;
-    const RuleLocation* seat;  // the module's rule file on this computer; null off Windows
+    const Seat* seat;  // the module on this computer; null off Windows
 };
 
 int RunCheck(const CommandContext& context, const RuleFileView& file);

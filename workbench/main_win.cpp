@@ -52,8 +52,11 @@ int wmain(int argc, wchar_t** argv) {
             Utf8FromUtf16(std::u16string(arg.begin(), arg.end()), SurrogateForm::ThreeBytes));
     }
     SystemFilePort files;
-    const RuleLocation seat =
-        ChooseRuleLocation(ReadSettingValues(kRuleFolderSetting), ModuleFolderOf(&programAnchor));
+    Seat seat;
+    seat.values = ReadSettingValues(kRuleFolderSetting);
+    seat.location = ChooseRuleLocation(seat.values, ModuleFolderOf(&programAnchor));
+    // Only looked at: where tells what is there and makes nothing.
+    seat.copyFolder = LocalAppDataFolder(u"Quillet", false);
     const int status =
         RunWorkbench(args, std::cout, std::cerr, files, _isatty(_fileno(stdout)) != 0, &seat);
     std::cout.flush();

@@ -5,7 +5,10 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <iterator>
+#include <string>
+#include <vector>
 
 #include "DialogFixture.h"
 #include "E2eSupport.h"
@@ -190,6 +193,54 @@ TEST_F(SharedFolder, SettingsThatCannotBeUsedAndFoldersWithoutRulesAreTold) {
     EXPECT_NE(MessageBoxes()[1].text.find("규칙 파일이 없습니다"), std::string::npos);
     EXPECT_TRUE(RowsOnReopen().empty());
     ExpectMessageBoxes(2);
+}
+
+// A path as JSON writes it.
+std::string InJson(const fs::path& path) {
+    std::string text;
+    for (const char c : path.string()) text += c == '\\' ? std::string("\\\\") : std::string(1, c);
+    return text;
+}
+
+// quillet-rules where --json as the shop's IT runs it on the seat: the registry's values as the
+// system gives them, and the copy the module itself kept.
+std::string WhereJson(const fs::path& outputFile, long& exitCode) {
+    const fs::path program = fs::path(ThisProgram()).parent_path() / L"quillet-rules.exe";
+    exitCode = ChildProcess(program.wstring(), L"where --json", outputFile.wstring()).Wait(30000);
+    std::ifstream in(outputFile, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST_F(SharedFolder, WhereTellsTheValuesTheFolderNowAndTheCopyTheModuleKept) {
+    const fs::path folder = shared_.path() / L"cam";
+    StartInFolder(folder, folder.wstring(), u"777");  // the module keeps its copy
+    SetEnvironmentVariableW(L"QUILLET_TEST_SHARE", shared_.path().c_str());
+    SetRuleFolder(HKEY_LOCAL_MACHINE, L"%QUILLET_TEST_SHARE%\\cam", REG_EXPAND_SZ);
+    fs::rename(folder, shared_.path() / L"away");
+    long status = -1;
+    std::string json = WhereJson(shared_.path() / L"where.json", status);
+    EXPECT_EQ(status, 1) << json;
+    for (
+        const std::string& part : std::vector<std::string>{
+            R"("source":"machine","setting":{"name":"HKLM\\SOFTWARE\\Ferrimount\\KEP\\Quillet\\RuleFolder","type":"REG_EXPAND_SZ","value":"%QUILLET_TEST_SHARE%\\cam","expanded":")" +
+                InJson(folder) + "\"}",
+            R"("ignored":{"name":"HKCU\\SOFTWARE\\Ferrimount\\KEP\\Quillet\\RuleFolder","type":"REG_SZ","value":")" +
+                InJson(folder),
+            R"("reachable":false,"rule_file_exists":null,"rules_from":"last-copy","last_copy":{"path":")" +
+                InJson(fs::path(_wgetenv(L"LOCALAPPDATA")) / L"Quillet"),
+            R"(.def","origin":"read","time":"20)"}) {
+        EXPECT_NE(json.find(part), std::string::npos) << part << "\n" << json;
+    }
+
+    const DWORD one = 1;
+    ASSERT_EQ(
+        RegSetKeyValueW(HKEY_LOCAL_MACHINE, kEditorKey, L"RuleFolder", REG_DWORD, &one, sizeof one),
+        ERROR_SUCCESS);
+    json = WhereJson(shared_.path() / L"where.json", status);
+    EXPECT_EQ(status, 2) << json;
+    EXPECT_NE(json.find(R"("problem":{"code":"not-text")"), std::string::npos) << json;
+    EXPECT_NE(json.find(R"("rules_from":"last-copy")"), std::string::npos) << json;
+    ExpectMessageBoxes(0);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <algorithm>
+#include <cstdint>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <string>
@@ -22,6 +24,7 @@ public:
     struct Entry {
         std::string bytes;
         FileKind kind = FileKind::File;
+        int64_t modified = 0;  // as InfoOf tells it
     };
     std::map<FilePath, Entry> entries;
     int failAt = -1;
@@ -80,13 +83,27 @@ public:
         const auto found = entries.find(path);
         return found == entries.end() ? FileKind::Missing : found->second.kind;
     }
-    std::optional<FileInfo> InfoOf(const FilePath&) override { return std::nullopt; }
+    std::optional<FileInfo> InfoOf(const FilePath& path) override {
+        const auto found = entries.find(path);
+        if (found == entries.end()) return std::nullopt;
+        const auto index = static_cast<uint64_t>(std::distance(entries.begin(), found));
+        return FileInfo{{1, index + 1}, found->second.modified};
+    }
     FilePath FollowLinks(const FilePath& path) override {
         const auto link = links.find(path);
         return link == links.end() ? path : link->second;
     }
-    FileStatus ListFolder(const FilePath&, std::vector<FilePath>&) override {
-        return {FileFault::Other, 0};  // the store never lists a folder
+    // What lies directly in the folder, its entries named with a backslash.
+    FileStatus ListFolder(const FilePath& folder, std::vector<FilePath>& listed) override {
+        if (KindOf(folder) != FileKind::Folder) return {FileFault::NotFound, 2};
+        const FilePath prefix = folder + u'\\';
+        for (const auto& entry : entries) {
+            const FilePath& path = entry.first;
+            if (path.starts_with(prefix) && path.find(u'\\', prefix.size()) == FilePath::npos) {
+                listed.push_back(path);
+            }
+        }
+        return {};
     }
     FilePath PathFromName(std::string_view name) const override {
         return Utf16FromUtf8Replacing(name, SurrogateForm::ThreeBytes).text;

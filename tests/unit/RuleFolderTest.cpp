@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+#include <utility>
+
+#include "FakeFiles.h"
 #include "dialogs/RuleFolderText.h"
 
 namespace {
@@ -84,6 +88,40 @@ TEST(RuleFolder, LocalCopiesAreNamedByFileAndOrigin) {
     const std::u16string saved = LocalCopyNameFor(u"\\\\srv\\cam\\Quillet.def", CopyOrigin::Saved);
     EXPECT_TRUE(read.ends_with(u".def") && !read.ends_with(u".saved.def"));
     EXPECT_EQ(saved, read.substr(0, read.size() - 4) + u".saved.def");
+}
+
+// The copy a load stands in with: this folder's newer copy (the file read's at the same second),
+// or for a setting that cannot be used the newest copy of any folder; none for the module's own.
+TEST(RuleFolder, StandInCopyIsTheNewerOfTheFoldersCopiesOrTheNewestOfAll) {
+    const FilePath copies = u"C:\\u\\Quillet";
+    const RuleLocation cam = Choose(Sz(u"\\\\srv\\cam"), {});
+    const FilePath read = copies + u"\\" + LocalCopyNameFor(cam.file, CopyOrigin::Read);
+    const FilePath saved = copies + u"\\" + LocalCopyNameFor(cam.file, CopyOrigin::Saved);
+    const FilePath other = copies + u"\\" + LocalCopyNameFor(u"D:\\x\\Quillet.def");
+    const auto copyOf = [&](const RuleLocation& location,
+                            std::initializer_list<std::pair<FilePath, int64_t>> files) {
+        FakeFiles fake;
+        fake.entries[copies].kind = FileKind::Folder;
+        for (const auto& [path, modified] : files)
+            fake.entries[path] = {"x", FileKind::File, modified};
+        const std::optional<LocalRuleCopy> copy = StandInCopy(fake, copies, location);
+        return copy ? Narrow(copy->path) + "@" + std::to_string(copy->modified.value_or(-1)) +
+                          (copy->origin == CopyOrigin::Saved ? " saved" : " read")
+                    : std::string("none");
+    };
+    const std::string readAt = Narrow(read) + "@", savedAt = Narrow(saved) + "@";
+    EXPECT_EQ(copyOf(cam, {{read, 100}, {saved, 200}, {other, 300}}), savedAt + "200 saved");
+    EXPECT_EQ(copyOf(cam, {{read, 300}, {saved, 200}}), readAt + "300 read");
+    EXPECT_EQ(copyOf(cam, {{read, 200}, {saved, 200}}), readAt + "200 read");
+    EXPECT_EQ(copyOf(cam, {{other, 300}}), "none");
+    const RuleLocation unusable = Choose(RuleFolderValue{4, {}, {}}, {});
+    EXPECT_EQ(copyOf(unusable, {{read, 100}, {other, 300}, {copies + u"\\journal.csv", 900}}),
+              Narrow(other) + "@300 read");
+    EXPECT_EQ(copyOf(unusable, {{copies + u"\\journal.csv", 900}}), "none");
+    EXPECT_EQ(copyOf(Choose({}, {}), {{read, 100}}), "none");
+    FakeFiles empty;
+    EXPECT_FALSE(StandInCopy(empty, copies, unusable).has_value());  // no folder of copies
+    EXPECT_FALSE(StandInCopy(empty, u"", cam).has_value());
 }
 
 }  // namespace

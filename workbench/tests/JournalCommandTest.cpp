@@ -52,7 +52,8 @@ protected:
         out_.str("");
         err_.str("");
         args.insert(args.begin(), "journal");
-        return RunWorkbench(args, out_, err_, files_, false, seat);
+        const Seat seen{{}, seat ? *seat : RuleLocation{}, {}};
+        return RunWorkbench(args, out_, err_, files_, false, seat ? &seen : nullptr);
     }
 
     fs::path folder_;

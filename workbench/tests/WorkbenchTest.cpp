@@ -137,10 +137,10 @@ protected:
         if (!in) return std::nullopt;
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
-    int Run(std::vector<std::string> args, const RuleLocation* seat = nullptr) {
+    int Run(std::vector<std::string> args) {
         out_.str("");
         err_.str("");
-        return RunWorkbench(args, out_, err_, files_, false, seat);
+        return RunWorkbench(args, out_, err_, files_, false);
     }
 
     fs::path folder_;
@@ -178,23 +178,6 @@ TEST_F(Workbench, ExitStatusTellsTheWorstOutcome) {
     EXPECT_EQ(Run({"map", "--json"}), kExitUsage);
     EXPECT_EQ(out_.str(),
               "{\"error\":{\"code\":\"usage\",\"message\":\"파일을 하나 주어야 합니다.\"}}\n");
-}
-
-TEST_F(Workbench, WhereNamesTheSeatsRuleFileAndTheSettingThatChoseIt) {
-    const RuleLocation seat =
-        ChooseRuleLocation({std::nullopt, RuleFolderValue::Text(u"\\\\srv\\cam\\")}, u"C:\\m");
-    EXPECT_EQ(Run({"where", "--json"}, &seat), kExitClean);
-    EXPECT_EQ(out_.str(),
-              "{\"folder\":\"\\\\\\\\srv\\\\cam\",\"file\":\"\\\\\\\\srv\\\\cam\\\\Quillet.def\","
-              "\"source\":\"user\",\"problem\":null}\n");
-    // A setting that cannot be used is told as the module tells it, never as no setting.
-    const RuleLocation unusable = ChooseRuleLocation({RuleFolderValue{4, {}, {}}, {}}, u"C:\\m");
-    EXPECT_EQ(Run({"where"}, &unusable), kExitErrors);
-    EXPECT_NE(
-        out_.str().find(Utf8FromUtf16(RuleFolderFaultText(unusable), SurrogateForm::Replaced)),
-        std::string::npos);
-    EXPECT_NE(out_.str().find("설정: HKLM\\SOFTWARE\\Ferrimount\\KEP\\Quillet\\RuleFolder"),
-              std::string::npos);
 }
 
 TEST_F(Workbench, CheckJsonHasLinesRulesAndFindings) {
