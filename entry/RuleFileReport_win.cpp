@@ -7,7 +7,7 @@
 #include "dialogs/ModuleMessages_win.h"
 #include "dialogs/ModuleTexts.h"
 #include "dialogs/RuleFileNotice.h"
-#include "platform/WideText.h"
+#include "platform/WideText_win.h"
 
 namespace {
 
