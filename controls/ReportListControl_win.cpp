@@ -7,7 +7,7 @@
 #include "controls/ColumnUnderPoint.h"
 #include "controls/DpiScale.h"
 #include "framework/WindowDpi_win.h"
-#include "platform/Handles.h"
+#include "platform/Handles_win.h"
 
 namespace {
 

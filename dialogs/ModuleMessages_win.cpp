@@ -1,7 +1,7 @@
 #include "dialogs/ModuleMessages_win.h"
 
 #include "framework/MessageBoxes_win.h"
-#include "platform/WideText.h"
+#include "platform/WideText_win.h"
 
 namespace {
 

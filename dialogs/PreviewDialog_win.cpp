@@ -4,7 +4,7 @@
 #include "dialogs/ModuleTexts.h"
 #include "dialogs/PreviewResource.h"
 #include "framework/ModalDialog_win.h"
-#include "platform/WideText.h"
+#include "platform/WideText_win.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "dialogs/ModuleMessages_win.h"
 #include "dialogs/resource.h"
 #include "framework/ModalDialog_win.h"
-#include "platform/WideText.h"
+#include "platform/WideText_win.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "dialogs/RuleListText.h"
 #include "dialogs/resource.h"
 #include "framework/ModalDialog_win.h"
-#include "platform/WideText.h"
+#include "platform/WideText_win.h"
 
 namespace {
 

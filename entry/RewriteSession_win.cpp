@@ -16,9 +16,9 @@
 #include "dialogs/RewriteTexts.h"
 #include "framework/ModalDialog_win.h"
 #include "host/KepLib.h"
-#include "platform/FilePaths.h"
+#include "platform/FilePaths_win.h"
 #include "platform/TextEncoding.h"
-#include "platform/WideText.h"
+#include "platform/WideText_win.h"
 #include "settings/Registry_win.h"
 #include "settings/Settings.h"
 

@@ -8,7 +8,7 @@
 #include "dialogs/ModuleTexts.h"
 #include "dialogs/RuleFileNotice.h"
 #include "dialogs/RuleFolderText.h"
-#include "platform/WideText.h"
+#include "platform/WideText_win.h"
 
 namespace {
 

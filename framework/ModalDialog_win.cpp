@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "framework/ResourceContext_win.h"
-#include "platform/WideText.h"
+#include "platform/WideText_win.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <windows.h>
 
 #include "framework/MfcButton_win.h"
-#include "platform/Handles.h"
+#include "platform/Handles_win.h"
 
 class ResourceContext {
 public:

@@ -1,6 +1,6 @@
 #include "framework/WindowDpi_win.h"
 
-#include "platform/Handles.h"
+#include "platform/Handles_win.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "host/KepLib.h"
-#include "platform/WideText.h"
+#include "platform/WideText_win.h"
 
 int32_t KepLibCalls::KepElmGetSegment(int32_t elementKind, int32_t elementNumber) {
     return ::KepElmGetSegment(elementKind, elementNumber);

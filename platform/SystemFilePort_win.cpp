@@ -4,11 +4,11 @@
 
 #include <algorithm>
 
-#include "platform/FilePaths.h"
-#include "platform/Handles.h"
+#include "platform/FilePaths_win.h"
+#include "platform/Handles_win.h"
 #include "platform/SystemErrorText.h"
 #include "platform/TextEncoding.h"
-#include "platform/WideText.h"
+#include "platform/WideText_win.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <array>
 #include <vector>
 
-#include "platform/Handles.h"
-#include "platform/WideText.h"
+#include "platform/Handles_win.h"
+#include "platform/WideText_win.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <string>
 
 #include "host/KepLib.h"
-#include "platform/Handles.h"
+#include "platform/Handles_win.h"
 
 // The system's words for a Win32 error code: "File not found. (error 2)".
 std::string DescribeError(DWORD error);

@@ -19,8 +19,8 @@
 #include <vector>
 
 #include "QuilletVersion.h"
-#include "platform/FilePaths.h"
-#include "platform/WideText.h"
+#include "platform/FilePaths_win.h"
+#include "platform/WideText_win.h"
 #include "rules/RuleFolder.h"
 #include "settings/Registry_win.h"
 #include "standin/Drawing.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/FilePaths.h"
+#include "platform/FilePaths_win.h"
 #include "platform/SystemFilePort.h"
 #include "platform/TextEncoding.h"
 #include "rules/RuleFolder.h"

@@ -5,7 +5,7 @@
 #include <climits>
 
 #include "ModuleFixture.h"
-#include "platform/Handles.h"
+#include "platform/Handles_win.h"
 #include "standin/KepTest.h"
 #include "testhost/TextUtf8.h"
 

@@ -4,8 +4,8 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "platform/FilePaths.h"
-#include "platform/Handles.h"
+#include "platform/FilePaths_win.h"
+#include "platform/Handles_win.h"
 #include "testhost/TextUtf8.h"
 
 namespace fs = std::filesystem;

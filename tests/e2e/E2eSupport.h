@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/Handles.h"
+#include "platform/Handles_win.h"
 
 using Bytes = std::vector<unsigned char>;
 

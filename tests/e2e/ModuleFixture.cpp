@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "platform/FilePaths.h"
+#include "platform/FilePaths_win.h"
 #include "standin/KepTest.h"
 #include "testhost/StandinLog.h"
 

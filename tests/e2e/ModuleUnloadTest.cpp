@@ -8,7 +8,7 @@
 #include "DialogDriver.h"
 #include "E2eSupport.h"
 #include "framework/MfcButton_win.h"
-#include "platform/Handles.h"
+#include "platform/Handles_win.h"
 #include "standin/KepTest.h"
 #include "testhost/MessageBoxWatcher.h"
 #include "testhost/ModuleSession.h"

@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "E2eSupport.h"
-#include "platform/Handles.h"
+#include "platform/Handles_win.h"
 #include "platform/LegacyCodePage.h"
 #include "platform/SystemFilePort.h"
-#include "platform/WideText.h"
+#include "platform/WideText_win.h"
 #include "rules/RuleFileFormat.h"
 #include "rules/RuleStore.h"
 #include "rules/RuleText.h"

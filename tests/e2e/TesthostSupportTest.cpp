@@ -13,8 +13,8 @@
 #include <thread>
 
 #include "E2eSupport.h"
-#include "platform/Handles.h"
-#include "platform/WideText.h"
+#include "platform/Handles_win.h"
+#include "platform/WideText_win.h"
 #include "settings/Settings.h"
 #include "standin/KepTest.h"
 #include "testhost/MessageBoxWatcher.h"

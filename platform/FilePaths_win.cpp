@@ -1,10 +1,10 @@
-#include "platform/FilePaths.h"
+#include "platform/FilePaths_win.h"
 
 #include <shlobj.h>
 
 #include <vector>
 
-#include "platform/WideText.h"
+#include "platform/WideText_win.h"
 
 namespace {
 
