@@ -1,6 +1,6 @@
-// Where the module keeps its rule file: in a folder the seat's administrator or its user
-// names in the registry (a shared folder, so that every seat of a shop uses one table), or
-// else beside the module.
+// The paths in the rule folder beside the rule file (the seats' journals) and this user's own
+// copies of a folder's rule file, which a load stands in with while the folder is out of
+// reach. Where the rule file is comes from the settings (settings/Settings.h).
 #pragma once
 
 #include <cstdint>
@@ -11,48 +11,7 @@
 #include "platform/FilePort.h"
 #include "settings/Settings.h"
 
-inline constexpr char16_t kRuleFileName[] = u"Quillet.def";
 inline constexpr char16_t kJournalFolderName[] = u"journal";
-
-enum class RuleFolderSource : uint8_t {
-    Machine,       // the value under the machine's key
-    User,          // the value under the user's key
-    ModuleFolder,  // no value: the module's own folder
-};
-
-// A "RuleFolder" value as the registry holds it, and both roots' values.
-using RuleFolderValue = SettingValue;
-using RuleFolderValues = SettingValues;
-
-// Why a value cannot name the rule folder.
-enum class RuleFolderFault : uint8_t {
-    None,
-    NotText,             // another registry type (REG_DWORD, REG_MULTI_SZ, ...)
-    Empty,               // empty, blank, or only quotes or backslashes
-    Relative,            // "cam", "C:cam", "\cam": it would depend on the host's current folder
-    UnexpandedVariable,  // a %NAME% left in it: not defined, or a REG_SZ value
-};
-
-struct RuleLocation {
-    RuleFolderSource source = RuleFolderSource::ModuleFolder;
-    std::u16string folder;  // without a final backslash, except for a drive's root
-    FilePath file;          // the rule file in that folder; empty when the value cannot be used
-    RuleFolderFault fault = RuleFolderFault::None;
-    RuleFolderValue value;    // the value that chose the folder, as the registry holds it
-    std::u16string variable;  // UnexpandedVariable: the first "%NAME%" left
-
-    // Named in the registry, and so possibly on a share that can be out of reach.
-    bool configured() const { return source != RuleFolderSource::ModuleFolder; }
-    // A value that cannot be used is a folder out of reach, never "no setting".
-    bool usable() const { return fault == RuleFolderFault::None; }
-};
-
-// The machine's value wins over the user's (DecidingRoot), which wins over the module's
-// folder; a value that is there wins whatever it holds, also when it cannot be used.
-RuleLocation ChooseRuleLocation(const RuleFolderValues& values, std::u16string_view moduleFolder);
-
-// "HKLM\SOFTWARE\Ferrimount\KEP\Quillet\RuleFolder" for a configured location.
-std::u16string RuleFolderSettingName(RuleFolderSource source);
 
 // "<folder>\journal": where the seats that share the rule folder keep their journals.
 FilePath JournalFolderIn(std::u16string_view ruleFolder);

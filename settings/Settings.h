@@ -1,7 +1,8 @@
 // The product's settings, described once: the registry key that holds them, each value's
 // name, type and default, and whose value decides. The Win32 side (settings/Registry_win.h)
-// reads and writes them; rules/RuleFolder.h turns the RuleFolder values into the rule file's
-// place. The installer's and the policy template's tests read the machine settings from here.
+// reads and writes them. The RuleFolder values and the module's folder give the rule file's
+// place (ChooseRuleLocation). The installer's and the policy template's tests read the machine
+// settings from here.
 #pragma once
 
 #include <array>
@@ -11,6 +12,8 @@
 #include <span>
 #include <string>
 #include <string_view>
+
+#include "platform/FilePort.h"
 
 // Registry types of a value, as the registry numbers them.
 enum class RegistryType : uint32_t {
@@ -91,3 +94,53 @@ std::u16string SettingFullName(SettingRoot root, const Setting& setting);
 // The text in registry data as read: the whole UTF-16LE code units among the bytes, up to
 // the first null unit or the end of the bytes.
 std::u16string DecodeRegistryText(std::span<const unsigned char> bytes);
+
+// ---- Where the rule file is ----
+// In a folder the seat's administrator or its user names in the registry (a shared folder,
+// so that every seat of a shop uses one table), or else beside the module.
+
+inline constexpr char16_t kRuleFileName[] = u"Quillet.def";
+
+enum class RuleFolderSource : uint8_t {
+    Machine,       // the value under the machine's key
+    User,          // the value under the user's key
+    ModuleFolder,  // no value: the module's own folder
+};
+
+// A "RuleFolder" value as the registry holds it, and both roots' values.
+using RuleFolderValue = SettingValue;
+using RuleFolderValues = SettingValues;
+
+// Why a value cannot name the rule folder.
+enum class RuleFolderFault : uint8_t {
+    None,
+    NotText,             // another registry type (REG_DWORD, REG_MULTI_SZ, ...)
+    Empty,               // empty, blank, or only quotes or backslashes
+    Relative,            // "cam", "C:cam", "\cam": it would depend on the host's current folder
+    UnexpandedVariable,  // a %NAME% left in it: not defined, or a REG_SZ value
+};
+
+struct RuleLocation {
+    RuleFolderSource source = RuleFolderSource::ModuleFolder;
+    std::u16string folder;  // without a final backslash, except for a drive's root
+    FilePath file;          // the rule file in that folder; empty when the value cannot be used
+    RuleFolderFault fault = RuleFolderFault::None;
+    RuleFolderValue value;    // the value that chose the folder, as the registry holds it
+    std::u16string variable;  // UnexpandedVariable: the first "%NAME%" left
+
+    // Named in the registry, and so possibly on a share that can be out of reach.
+    bool configured() const { return source != RuleFolderSource::ModuleFolder; }
+    // A value that cannot be used is a folder out of reach, never "no setting".
+    bool usable() const { return fault == RuleFolderFault::None; }
+};
+
+// The machine's value wins over the user's (DecidingRoot), which wins over the module's
+// folder; a value that is there wins whatever it holds, also when it cannot be used.
+RuleLocation ChooseRuleLocation(const RuleFolderValues& values, std::u16string_view moduleFolder);
+
+// "HKLM\SOFTWARE\Ferrimount\KEP\Quillet\RuleFolder" for a configured location.
+std::u16string RuleFolderSettingName(RuleFolderSource source);
+
+// "<folder>\<name>", with one backslash between them also when the folder ends in one (a
+// drive's root).
+FilePath PathInFolder(std::u16string_view folder, std::u16string_view name);
