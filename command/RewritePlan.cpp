@@ -4,18 +4,7 @@
 #include <charconv>
 
 #include "command/HoleCommand.h"
-
-namespace {
-
-std::u16string Ascii16(std::string_view text) {
-    return std::u16string(text.begin(), text.end());
-}
-
-std::u16string Number16(int64_t value) {
-    return Ascii16(std::to_string(value));
-}
-
-}  // namespace
+#include "platform/TextEncoding.h"
 
 std::vector<int32_t> RuleSet::Numbers() const {
     std::vector<int32_t> numbers;
@@ -137,10 +126,10 @@ std::string RuleListText(std::span<const int32_t> rules) {
 }
 
 std::vector<std::u16string> PreviewRowTexts(int32_t holeId, const StepChange& step) {
-    return {Number16(holeId),
-            Number16(step.step),
-            Number16(step.code),
-            Ascii16(ShortestDecimal(step.before)),
-            Ascii16(ShortestDecimal(step.after)),
-            Ascii16(RuleListText(step.rules.Numbers()))};
+    return {DecimalUtf16(holeId),
+            DecimalUtf16(step.step),
+            DecimalUtf16(step.code),
+            Utf16FromAscii(ShortestDecimal(step.before)),
+            Utf16FromAscii(ShortestDecimal(step.after)),
+            Utf16FromAscii(RuleListText(step.rules.Numbers()))};
 }

@@ -4,42 +4,32 @@
 
 #include "command/JournalTime.h"
 #include "dialogs/ModuleTexts.h"
-
-namespace {
-
-std::u16string Ascii16(std::string_view text) {
-    return std::u16string(text.begin(), text.end());
-}
-
-std::u16string Number16(int64_t value) {
-    return Ascii16(std::to_string(value));
-}
-
-}  // namespace
+#include "platform/TextEncoding.h"
 
 std::u16string PlanSummaryText(const ChangeSummary& summary) {
-    std::u16string text = texts::kPlanHoles + Number16(summary.holes) + texts::kPlanSteps +
-                          Number16(summary.steps) + texts::kPlanStepsEnd;
+    std::u16string text = texts::kPlanHoles + DecimalUtf16(summary.holes) + texts::kPlanSteps +
+                          DecimalUtf16(summary.steps) + texts::kPlanStepsEnd;
     for (size_t i = 0; i < summary.perRule.size(); ++i) {
         text += i == 0 ? u"\r\n" : u", ";
-        text += texts::kPlanRule + Number16(summary.perRule[i].rule) + texts::kPlanRuleSteps +
-                Number16(summary.perRule[i].steps) + texts::kPlanRuleStepsEnd;
+        text += texts::kPlanRule + DecimalUtf16(summary.perRule[i].rule) + texts::kPlanRuleSteps +
+                DecimalUtf16(summary.perRule[i].steps) + texts::kPlanRuleStepsEnd;
     }
     return text;
 }
 
 std::u16string UndoQuestionText(const UndoPoint& point) {
-    return Ascii16(LocalTimeText(point.time)) + texts::kUndoQuestion +
-           Number16(static_cast<int64_t>(point.holes.size())) + texts::kUndoQuestionEnd;
+    return Utf16FromAscii(LocalTimeText(point.time)) + texts::kUndoQuestion +
+           DecimalUtf16(static_cast<int64_t>(point.holes.size())) + texts::kUndoQuestionEnd;
 }
 
 std::u16string UndoResultText(const UndoOutcome& outcome) {
-    std::u16string text = texts::kUndoDone + Number16(outcome.holesRestored) + texts::kUndoDoneEnd;
+    std::u16string text =
+        texts::kUndoDone + DecimalUtf16(outcome.holesRestored) + texts::kUndoDoneEnd;
     const auto line = [&text](int32_t count, std::u16string_view what, std::u16string_view why) {
         if (count == 0) return;
         text += u"\r\n";
         text += what;
-        text += Number16(count);
+        text += DecimalUtf16(count);
         text += why;
     };
     line(outcome.stepsChangedSince, texts::kUndoSteps, texts::kUndoChangedSince);

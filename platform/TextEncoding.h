@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <span>
@@ -74,6 +75,14 @@ Utf16Decoding Utf16FromUtf8Replacing(std::string_view bytes, SurrogateForm surro
 
 // Nothing when the bytes hold any ill-formed part.
 std::optional<std::u16string> Utf16FromUtf8Strict(std::string_view bytes, SurrogateForm surrogates);
+
+// ASCII text (digits, decimal numbers, times) as UTF-16, unit for unit.
+inline std::u16string Utf16FromAscii(std::string_view text) {
+    return std::u16string(text.begin(), text.end());
+}
+inline std::u16string DecimalUtf16(int64_t value) {
+    return Utf16FromAscii(std::to_string(value));
+}
 
 // Bytes that need not be UTF-8 (a POSIX file name) as UTF-16 and back, without loss: the
 // UTF-8 sequences decode as usual, each other byte B becomes the lone trail surrogate
