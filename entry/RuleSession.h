@@ -19,6 +19,7 @@ public:
     // Clears the table and refills it from the rule file; what the user must know about the
     // file is shown. A rule folder named in the registry that cannot be reached, or a setting
     // that cannot be used, is stood in for by this user's copy of the latest table known.
+    // While the rule list is open it holds the table, and nothing is loaded.
     void Load();
 
     // The table as loaded and edited since; the rewrite applies it.

@@ -37,6 +37,9 @@ std::optional<RuleSession::LocalCopy> StandInCopyOf(FilePort& files, const RuleL
 }  // namespace
 
 void RuleSession::Load() {
+    // The list edits and saves the table it was opened on; a load under it would make its
+    // 확인 replace, unasked, a file it never showed.
+    if (RuleListIsOpen()) return;
     LoadFromFile();
     encodedAtLoad_ = EncodeRuleFile(table_);
 }

@@ -20,11 +20,14 @@ void WriteFile(const std::filesystem::path& path, const void* data, size_t size)
 }
 
 constexpr UINT kRunEvent = WM_APP;
+constexpr UINT kRunStart = WM_APP + 1;
 
 LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message != kRunEvent) return DefWindowProcW(window, message, wParam, lParam);
+    if (message != kRunEvent && message != kRunStart) {
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
     auto* session = reinterpret_cast<ModuleSession*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    return session->Execute(static_cast<int32_t>(wParam));
+    return message == kRunStart ? session->Start() : session->Execute(static_cast<int32_t>(wParam));
 }
 
 }  // namespace
@@ -122,13 +125,22 @@ int DialogTest::RunRuleList(const std::function<void(HWND, const ListView&)>& dr
                            });
 }
 
-std::optional<int32_t> DialogTest::SendHostEvent(int32_t eventCode, DWORD timeoutMs) const {
+std::optional<int32_t> DialogTest::SendToHostWindow(UINT message, WPARAM wParam,
+                                                    DWORD timeoutMs) const {
     DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(hostWindow_.get(), kRunEvent, static_cast<WPARAM>(eventCode), 0,
-                             SMTO_NORMAL, timeoutMs, &result)) {
+    if (!SendMessageTimeoutW(hostWindow_.get(), message, wParam, 0, SMTO_NORMAL, timeoutMs,
+                             &result)) {
         return std::nullopt;
     }
     return static_cast<int32_t>(result);
+}
+
+std::optional<int32_t> DialogTest::SendHostEvent(int32_t eventCode, DWORD timeoutMs) const {
+    return SendToHostWindow(kRunEvent, static_cast<WPARAM>(eventCode), timeoutMs);
+}
+
+std::optional<int32_t> DialogTest::SendHostStart(DWORD timeoutMs) const {
+    return SendToHostWindow(kRunStart, 0, timeoutMs);
 }
 
 std::vector<ShownRule> DialogTest::RowsOnReopen() {

@@ -80,11 +80,15 @@ protected:
     // For the driving thread: the event as the host's message handling hands it to the module,
     // on the module's thread inside whatever modal loop runs there. Nullopt on a timeout.
     std::optional<int32_t> SendHostEvent(int32_t eventCode, DWORD timeoutMs = 5000) const;
+    // The same for the command started again.
+    std::optional<int32_t> SendHostStart(DWORD timeoutMs = 5000) const;
 
     std::vector<SeenMessageBox> MessageBoxes() const { return boxes_.Seen(); }
     HMODULE Module() const { return session_->module(); }
 
 private:
+    std::optional<int32_t> SendToHostWindow(UINT message, WPARAM wParam, DWORD timeoutMs) const;
+
     ScratchFolder folder_;
     MessageBoxWatcher boxes_;
     std::unique_ptr<ModuleSession> session_;

@@ -275,6 +275,31 @@ TEST_F(RuleList, EventsSentWhileTheDialogRunsLeaveItInChargeOfTheTable) {
                                           u"1\t300\t\t10\t\t12\r\n"));
 }
 
+// A host that starts the command again while the dialog runs loads nothing over the table
+// the dialog holds: a rule file another seat replaced meanwhile is still asked about at 확인,
+// and the next start reads it.
+TEST_F(RuleList, CommandStartedAgainWhileTheDialogRunsLeavesItInChargeOfTheTable) {
+    StartWithRules(kThreeRules);
+    const Bytes otherSeat = RuleFileOf(u"1\t555\t\t1\t2\t3\r\n");
+    std::vector<ShownRule> edited = kThreeRulesShown;
+    edited[0].checked = false;
+    AnswerMessageBoxesWith(IDNO);
+    RunRuleList([&](HWND dialog, const ListView& list) {
+        WriteBytes(RuleFilePath().wstring(), otherSeat);
+        list.ClickCheckBox(0);
+        EXPECT_EQ(SendHostStart(), 0);
+        EXPECT_EQ(ShownRules(list), edited);
+        Press(dialog, IDOK);
+    });
+    ASSERT_EQ(MessageBoxes().size(), 1u);
+    EXPECT_NE(MessageBoxes()[0].text.find("바뀐 시각: 20"), std::string::npos);
+    EXPECT_EQ(RuleFileBytes(), otherSeat);
+    EXPECT_EQ(RowsOnReopen(), edited);
+    Restart();
+    EXPECT_EQ(RowsOnReopen(), (std::vector<ShownRule>{{true, L"555", L"1-2", L"3"}}));
+    ExpectMessageBoxes(1);
+}
+
 TEST_F(RuleList, ClosingWithTheCloseBoxWritesNothing) {
     StartWithRules(kThreeRules);
     const Bytes before = *RuleFileBytes();
