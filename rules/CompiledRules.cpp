@@ -106,16 +106,17 @@ std::span<const uint8_t> RuleMatcher::RulesForCode(int32_t code) const {
         .subspan(bandOffsets_[band], bandOffsets_[band + 1] - bandOffsets_[band]);
 }
 
-bool RuleMatcher::Apply(int32_t code, double& diameter) const {
-    bool matched = false;
+RuleMatcher::Rewritten RuleMatcher::Rewrite(int32_t code, double diameter) const {
+    static_assert(RuleTable::kCapacity <= 64);
+    Rewritten result{diameter, 0};
     for (uint8_t r : RulesForCode(code)) {
         const CompiledRule& rule = rules_[r];
-        if (rule.MatchesDiameter(diameter)) {
-            diameter = rule.diameterModify;
-            matched = true;
+        if (rule.MatchesDiameter(result.diameter)) {
+            result.diameter = rule.diameterModify;
+            result.rules |= uint64_t{1} << (ruleNumbers_[r] - 1);
         }
     }
-    return matched;
+    return result;
 }
 
 std::vector<RuleMatcher::Match> RuleMatcher::Trace(int32_t code, double diameter) const {

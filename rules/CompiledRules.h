@@ -80,10 +80,14 @@ public:
     explicit RuleMatcher(const RuleTable& table);
 
     bool empty() const { return rules_.empty(); }
-    // Rewrites the diameter by every matching rule in rule order; true when any matched.
-    bool Apply(int32_t code, double& diameter) const;
-
-    // What Apply does, rule by rule: the table's number of each rule that matches, in rule
+    // The diameter after every matching rule in rule order, and which rules matched: bit
+    // n - 1 stands for the table's rule n, so 0 means that none did.
+    struct Rewritten {
+        double diameter;
+        uint64_t rules;
+    };
+    Rewritten Rewrite(int32_t code, double diameter) const;
+    // What Rewrite does, rule by rule: the table's number of each rule that matches, in rule
     // order, with the diameter it writes.
     struct Match {
         int32_t rule;

@@ -114,8 +114,9 @@ TEST(RuleAnalysis, ExplainAndMapAgreeWithTheModuleOnEveryProbedPoint) {
         const Probes probes = ProbesOf(numbers, random);
         for (int32_t code : probes.codes) {
             for (double diameter : probes.diameters) {
-                double expected = diameter;
-                const bool changed = matcher.Apply(code, expected);
+                const RuleMatcher::Rewritten rewritten = matcher.Rewrite(code, diameter);
+                const double expected = rewritten.diameter;
+                const bool changed = rewritten.rules != 0;
                 // Evaluated only when an assertion fails.
                 const auto where = [&] {
                     return "seed " + std::to_string(seed) + " code " + std::to_string(code) +
@@ -132,6 +133,9 @@ TEST(RuleAnalysis, ExplainAndMapAgreeWithTheModuleOnEveryProbedPoint) {
                     ASSERT_TRUE(step.enabled || !step.matched) << where();
                     if (step.matched) matched.push_back(step.rule);
                 }
+                uint64_t matchedBits = 0;
+                for (const int rule : matched) matchedBits |= uint64_t{1} << (rule - 1);
+                ASSERT_EQ(rewritten.rules, matchedBits) << where();
 
                 const std::vector<const MapChange*> hits = Lookup(map, code, diameter);
                 ASSERT_EQ(hits.size(), changed ? 1u : 0u) << where();
