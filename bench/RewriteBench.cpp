@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "command/HoleCommand.h"
+#include "command/HoleRewrite.h"
 #include "dialogs/RewriteTexts.h"
 #include "standin/Drawing.h"
 #include "tests/reference/StepwiseRewrite.h"
@@ -84,6 +85,35 @@ void StepwiseRewrite(Drawing& drawing, const RuleTable& rules) {
     StepwiseRewriteSelectedHoles(drawing, rules);
 }
 
+// The plan the preview shows: planning alone (nothing amended), with what it holds. Its
+// bytes are those its arrays hold (element size times capacity), without the allocator's own.
+void BM_Plan(benchmark::State& state) {
+    Drawing& drawing = DrawingWithEntries(state.range(0));
+    const RuleTable rules = FullRuleTable();
+    DrawingHost host{drawing};
+    size_t steps = 0;
+    size_t bytes = 0;
+    for (auto _ : state) {
+        const RewritePlan plan = PlanSelectedHoles(host, rules, kRewriteWords);
+        steps = 0;
+        bytes = plan.holes.capacity() * sizeof(HoleChange);
+        for (const HoleChange& hole : plan.holes) {
+            steps += hole.steps.size();
+            bytes += hole.steps.capacity() * sizeof(StepChange);
+        }
+        drawing.ClearLog();
+    }
+    state.counters["entries"] = static_cast<double>(state.range(0));
+    state.counters["changed_steps"] = static_cast<double>(steps);
+    state.counters["plan_bytes_per_changed_step"] =
+        steps == 0 ? 0.0 : static_cast<double>(bytes) / static_cast<double>(steps);
+}
+
+BENCHMARK(BM_Plan)
+    ->Name("Plan/module")
+    ->RangeMultiplier(10)
+    ->Range(10'000, 1'000'000)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Rewrite<ModuleRewrite>)
     ->Name("Rewrite/module")
     ->RangeMultiplier(10)

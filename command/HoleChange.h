@@ -1,12 +1,11 @@
-// What a rewrite changes, worked out step by step by the one function the rewrite itself
-// uses (ApplyRulesToHole goes through PlanHoleSteps), so that a preview of the change and
-// the change cannot differ; and the planned rewrite: every selected hole read once and
-// planned before anything is amended, then applied or cancelled.
+// What a rewrite changes in a hole, step by step: the record of a plan shown before a
+// rewrite, of a rewrite done (its undo point and journal) and of an undo.
 //
 // A step "changes" when at least one rule in force matches it, also when the diameter the
 // last matching rule writes equals the one the step had. That is what the rewrite counts as
 // a changed hole ("총 N개의 구멍을 수정하였습니다.") and why it hands the record back to the
-// host, so the preview lists such a step too and the journal records it.
+// host, so the preview lists such a step too (marked as keeping its value) and the journal
+// records it.
 #pragma once
 
 #include <cstdint>
@@ -14,9 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "command/RewriteWords.h"
-#include "host/HoleHost.h"
-#include "rules/CompiledRules.h"
+#include "host/KepRecords.h"
 #include "rules/RuleTable.h"
 
 // The rules that matched one step, in rule order: rules apply in ascending number, so a set
@@ -25,9 +22,13 @@ class RuleSet {
 public:
     static_assert(RuleTable::kCapacity <= 64);
 
+    RuleSet() = default;
+    explicit RuleSet(uint64_t bits) : bits_(bits) {}
+
     void Add(int32_t rule) { bits_ |= uint64_t{1} << (rule - 1); }
     bool Has(int32_t rule) const { return (bits_ >> (rule - 1) & 1) != 0; }
     bool empty() const { return bits_ == 0; }
+    uint64_t bits() const { return bits_; }
     std::vector<int32_t> Numbers() const;
     bool operator==(const RuleSet&) const = default;
 
@@ -42,63 +43,30 @@ struct StepChange {
     double after;
     RuleSet rules;
 
+    // The rules wrote back the diameter the step had, bit for bit.
+    bool KeepsValue() const;
     bool operator==(const StepChange&) const = default;
 };
+
+// A digest of a hole's steps, all of them: the count, and each step's code and diameter bit
+// for bit. Two records with the same steps give the same print; a step changed anywhere in
+// the hole gives another (but for a 64-bit collision).
+using StepsPrint = uint64_t;
+StepsPrint PrintOfSteps(const HoleRecord& record);
 
 struct HoleChange {
     int32_t holeId;
     std::vector<StepChange> steps;
+    // The hole's steps as the change saw them: in a plan, as read before anything changed;
+    // in what a rewrite did, as handed back to the host.
+    StepsPrint print = 0;
 
     bool operator==(const HoleChange&) const = default;
 };
 
-// Writes the new diameters of the rules in force into the record's steps, rule by rule in
-// rule order, and lists the steps that matched. An excluded hole, a record without a step
-// array and an empty matcher change nothing.
-std::vector<StepChange> PlanHoleSteps(const RuleMatcher& rules, HoleRecord& record);
-
-// Hands the amended record to the host; when it refuses, puts the words' cannotAmendHole on
-// the host's message line and returns false.
-bool AmendPlannedHole(HoleHost& host, int32_t holeId, const HoleRecord& record,
-                      const RewriteWords& words);
-
-// What a rewrite amended, hole by hole in selection order: the rewrite's undo point and
-// journal. A hole the host refused is not in it.
-struct RewriteRecord {
-    std::vector<HoleChange> holes;
-};
-
-// One hole of a plan: its changes and the record as it will be handed to the host, with a
-// step array of the plan's own (the host's array is left as it was read).
-struct PlannedHole {
-    HoleChange change;
-    HoleRecord record;
-    std::vector<HoleStep> steps;
-};
-
-enum class PlanStatus {
-    Ready,            // some hole would change: show the plan, then apply or cancel it
-    NothingToChange,  // the words' noMatchingHole is shown already
-    ReadFailed,       // the rewrite's read failure messages are shown already; nothing amended
-};
-
-struct RewritePlan {
-    PlanStatus status = PlanStatus::NothingToChange;
-    std::vector<PlannedHole> holes;  // the holes that would change, in selection order
-};
-
-// Collects the selected holes with the same host calls as the rewrite, reads each once and
-// plans it. A read failure ends the planning with the rewrite's messages: a planned rewrite
-// changes all of its holes or, when it cannot read them all, none.
-RewritePlan PlanSelectedHoles(HoleHost& host, const RuleTable& table, const RewriteWords& words);
-
-// Amends exactly the planned records in order, with the rewrite's failure handling (the
-// first refusal ends it with the words' cannotAmendHole and errorOccurred) and its count
-// message.
-RewriteRecord ApplyPlan(HoleHost& host, RewritePlan& plan, const RewriteWords& words);
-
 // Holes, steps and how many steps each rule matched (a step that several rules rewrite in
-// turn counts for each of them), rules in ascending number.
+// turn counts for each of them), rules in ascending number; of the steps, those the rules
+// leave at the value they had.
 struct ChangeSummary {
     struct RuleSteps {
         int32_t rule;
@@ -106,13 +74,13 @@ struct ChangeSummary {
     };
     int32_t holes = 0;
     int32_t steps = 0;
+    int32_t stepsKeepingValue = 0;
     std::vector<RuleSteps> perRule;
 
     void Add(const HoleChange& hole);
 };
 
 ChangeSummary SummarizeChanges(std::span<const HoleChange> holes);
-ChangeSummary SummarizePlan(const RewritePlan& plan);
 
 // Numbers as the preview and the journal show them: the shortest decimal that reads back to
 // the same double ("8.5", "-0", "1e-05"; "inf", "-inf", "nan"), and rule lists as "3, 7".

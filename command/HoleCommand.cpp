@@ -1,48 +1,6 @@
 #include "command/HoleCommand.h"
 
-#include <string>
 #include <unordered_set>
-#include <vector>
-
-namespace {
-
-// The selected holes in selection order, each once.
-class HoleList {
-public:
-    void Add(int32_t holeId) {
-        if (seen_.insert(holeId).second) order_.push_back(holeId);
-    }
-    const std::vector<int32_t>& ids() const { return order_; }
-
-private:
-    std::vector<int32_t> order_;
-    std::unordered_set<int32_t> seen_;
-};
-
-HoleList CollectSelectedHoles(HoleHost& host) {
-    HoleList holes;
-    const HostResult<void*> selection = host.KepIddOpenSelIdData(1);
-    if (!selection) return holes;
-    for (HostResult<SelectionEntry> entry = host.KepIddGetHeadSelIdData(*selection); entry;
-         entry = host.KepIddGetNextSelIdData(*selection)) {
-        const ElementRef ref{entry->element, entry->segment};
-        if (const HostResult<int32_t> holeId = host.KepHolGetHoleId(ref)) holes.Add(*holeId);
-    }
-    host.KepIddCloseSelIdData(*selection);
-    return holes;
-}
-
-}  // namespace
-
-std::vector<int32_t> SelectedHoleIds(HoleHost& host) {
-    return CollectSelectedHoles(host).ids();
-}
-
-std::u16string ChangedHolesMessage(const RewriteWords& words, int32_t count) {
-    const std::string digits = std::to_string(count);
-    return words.changedHoles + std::u16string(digits.begin(), digits.end()) +
-           words.changedHolesEnd;
-}
 
 int32_t PickFilter(HoleHost& host, int32_t elementKind, int32_t elementNumber) {
     const int32_t segment = host.KepElmGetSegment(elementKind, elementNumber);
@@ -54,41 +12,17 @@ int32_t PickFilter(HoleHost& host, int32_t elementKind, int32_t elementNumber) {
     return record->excluded == 0 ? 1 : 0;
 }
 
-bool ApplyRulesToHole(HoleHost& host, const RuleMatcher& rules, int32_t holeId,
-                      std::vector<StepChange>& changes, HoleRecord& record,
-                      const RewriteWords& words) {
-    changes = PlanHoleSteps(rules, record);
-    return changes.empty() || AmendPlannedHole(host, holeId, record, words);
-}
-
-RewriteRecord RewriteSelectedHoles(HoleHost& host, const RuleTable& table,
-                                   const RewriteWords& words) {
-    RewriteRecord done;
-    const HoleList holes = CollectSelectedHoles(host);
-    if (holes.ids().empty()) {
-        host.KepDlgMessageBox(words.noMatchingHole);
-        return done;
+std::vector<int32_t> SelectedHoleIds(HoleHost& host) {
+    std::vector<int32_t> order;
+    std::unordered_set<int32_t> seen;
+    const HostResult<void*> selection = host.KepIddOpenSelIdData(1);
+    if (!selection) return order;
+    for (HostResult<SelectionEntry> entry = host.KepIddGetHeadSelIdData(*selection); entry;
+         entry = host.KepIddGetNextSelIdData(*selection)) {
+        const ElementRef ref{entry->element, entry->segment};
+        const HostResult<int32_t> holeId = host.KepHolGetHoleId(ref);
+        if (holeId && seen.insert(*holeId).second) order.push_back(*holeId);
     }
-    const RuleMatcher rules(table);
-    for (int32_t holeId : holes.ids()) {
-        HostResult<HoleRecord> record = host.KepHolGetHoleData(holeId);
-        if (!record) {
-            host.KepMsgPutErrorMessage(words.cannotReadHole);
-            host.KepDlgMessageBox(words.errorOccurred);
-            return done;
-        }
-        HoleChange change{holeId, {}};
-        if (!ApplyRulesToHole(host, rules, holeId, change.steps, *record, words)) {
-            host.KepDlgMessageBox(words.errorOccurred);
-            return done;
-        }
-        if (!change.steps.empty()) done.holes.push_back(std::move(change));
-    }
-    if (!done.holes.empty()) {
-        const auto changedHoles = static_cast<int32_t>(done.holes.size());
-        host.KepDlgMessageBox(ChangedHolesMessage(words, changedHoles).c_str());
-    } else {
-        host.KepDlgMessageBox(words.noMatchingHole);
-    }
-    return done;
+    host.KepIddCloseSelIdData(*selection);
+    return order;
 }

@@ -15,8 +15,8 @@
 #include <string_view>
 #include <vector>
 
+#include "command/HoleChange.h"
 #include "command/JournalTime.h"
-#include "command/RewritePlan.h"
 
 inline constexpr std::string_view kJournalHeader =
     "time,user,computer,action,rewrite,rule_file,rule_file_sha256,hole,step,code,before,after,"

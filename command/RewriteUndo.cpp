@@ -1,14 +1,58 @@
 #include "command/RewriteUndo.h"
 
+#include <algorithm>
 #include <bit>
 
-StepUndo DecideStepUndo(const HoleRecord& now, const StepChange& change) {
+std::optional<UndoPoint> UndoPointOf(const Timestamp& time, std::string rewriteId,
+                                     const std::vector<HoleChange>& done) {
+    UndoPoint point{time, std::move(rewriteId), {}};
+    for (const HoleChange& hole : done) {
+        HoleChange kept{hole.holeId, {}, hole.print};
+        for (const StepChange& step : hole.steps) {
+            if (!step.KeepsValue()) kept.steps.push_back(step);
+        }
+        if (!kept.steps.empty()) point.holes.push_back(std::move(kept));
+    }
+    if (point.holes.empty()) return std::nullopt;
+    return point;
+}
+
+namespace {
+
+bool StepAsWritten(const HoleRecord& now, const StepChange& change) {
     const int32_t stepCount = now.steps != nullptr ? now.stepCount : 0;
-    if (change.step < 1 || change.step > stepCount) return StepUndo::ChangedSince;
+    if (change.step < 1 || change.step > stepCount) return false;
     const HoleStep& step = now.steps[change.step - 1];
-    const bool asWritten = step.code == change.code && std::bit_cast<uint64_t>(step.diameter) ==
-                                                           std::bit_cast<uint64_t>(change.after);
-    return asWritten ? StepUndo::Restore : StepUndo::ChangedSince;
+    return step.code == change.code &&
+           std::bit_cast<uint64_t>(step.diameter) == std::bit_cast<uint64_t>(change.after);
+}
+
+}  // namespace
+
+std::optional<UndoLeft> WhyHoleIsLeft(const HoleRecord& now, const HoleChange& done) {
+    if (now.excluded != 0) return UndoLeft::Excluded;
+    // The print covers every step; the steps themselves are checked too, so that a collision
+    // of prints can never put a value back where the rewrite did not write.
+    const bool asLeft =
+        PrintOfSteps(now) == done.print &&
+        std::all_of(done.steps.begin(), done.steps.end(),
+                    [&now](const StepChange& change) { return StepAsWritten(now, change); });
+    if (!asLeft) return UndoLeft::ChangedSince;
+    return std::nullopt;
+}
+
+int32_t HolesNoLongerAsLeft(HoleHost& host, const UndoPoint& point) {
+    int32_t left = 0;
+    for (const HoleChange& hole : point.holes) {
+        const HostResult<HoleRecord> read = host.KepHolGetHoleData(hole.holeId);
+        if (!read || WhyHoleIsLeft(*read, hole)) ++left;
+    }
+    return left;
+}
+
+int32_t UndoOutcome::Count(UndoLeft why) const {
+    return static_cast<int32_t>(
+        std::count_if(left.begin(), left.end(), [why](const LeftHole& h) { return h.why == why; }));
 }
 
 UndoOutcome UndoRewrite(HoleHost& host, const UndoPoint& point) {
@@ -16,29 +60,24 @@ UndoOutcome UndoRewrite(HoleHost& host, const UndoPoint& point) {
     for (const HoleChange& hole : point.holes) {
         HostResult<HoleRecord> read = host.KepHolGetHoleData(hole.holeId);
         if (!read) {
-            ++outcome.holesUnreadable;
+            outcome.left.push_back({hole.holeId, UndoLeft::Unreadable});
             continue;
         }
         HoleRecord& record = *read;
-        if (record.excluded != 0) {
-            ++outcome.holesExcluded;
+        if (const std::optional<UndoLeft> why = WhyHoleIsLeft(record, hole)) {
+            outcome.left.push_back({hole.holeId, *why});
             continue;
         }
         HoleChange putBack{hole.holeId, {}};
-        int32_t changedSince = 0;
+        putBack.steps.reserve(hole.steps.size());
         for (const StepChange& change : hole.steps) {
-            if (DecideStepUndo(record, change) == StepUndo::ChangedSince) {
-                ++changedSince;
-                continue;
-            }
             record.steps[change.step - 1].diameter = change.before;
             putBack.steps.push_back(
                 {change.step, change.code, change.after, change.before, change.rules});
         }
-        outcome.stepsChangedSince += changedSince;
-        if (putBack.steps.empty()) continue;
+        putBack.print = PrintOfSteps(record);
         if (!host.KepHolAmendHoleData(hole.holeId, record)) {
-            ++outcome.holesRefused;
+            outcome.left.push_back({hole.holeId, UndoLeft::Refused});
             continue;
         }
         ++outcome.holesRestored;
@@ -46,4 +85,15 @@ UndoOutcome UndoRewrite(HoleHost& host, const UndoPoint& point) {
         outcome.restored.push_back(std::move(putBack));
     }
     return outcome;
+}
+
+void UndoHistory::Push(UndoPoint point) {
+    points_.push_back(std::move(point));
+    while (points_.size() > kDepth) points_.pop_front();
+}
+
+UndoPoint UndoHistory::TakeNewest() {
+    UndoPoint newest = std::move(points_.back());
+    points_.pop_back();
+    return newest;
 }

@@ -10,4 +10,8 @@ struct RewriteWords {
     const char16_t* errorOccurred;    // a box after either, as the rewrite stops
     const char16_t* changedHoles;     // a box at the end: this, the count of holes changed,
     const char16_t* changedHolesEnd;  // then this
+    // A box after that when a planned rewrite left holes that were gone or whose steps had
+    // changed since the plan: this, their count, this, then the first of their ids.
+    const char16_t* holesChangedSincePlan;
+    const char16_t* holesChangedSincePlanEnd;
 };

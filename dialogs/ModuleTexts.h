@@ -163,19 +163,22 @@ inline constexpr char16_t kPlanRule[] = u"규칙 ";
 inline constexpr char16_t kPlanRuleSteps[] = u": 단계 ";
 inline constexpr char16_t kPlanRuleStepsEnd[] = u"개";
 
-// The undo of the last rewrite: the question after the rewrite's time, with the count of its
-// holes; the outcome with the count undone, then a line per count of what was left and why.
+// The undo of a rewrite: the question after the rewrite's time, with the count of its holes
+// and of those no longer as it left them; the outcome with the count undone, then a line per
+// reason a hole was left, with its count and the first of their ids.
 inline constexpr char16_t kUndoQuestion[] = u"에 바꾼 구멍 ";
-inline constexpr char16_t kUndoQuestionEnd[] =
-    u"개를 되돌리겠습니까?\r\n그 뒤에 바뀐 단계는 그대로 둡니다.";
+inline constexpr char16_t kUndoQuestionEnd[] = u"개를 되돌리겠습니까?";
+inline constexpr char16_t kUndoQuestionNoneChanged[] = u"\r\n그 뒤에 바뀐 구멍은 그대로 둡니다.";
+inline constexpr char16_t kUndoQuestionSomeChanged[] = u"\r\n그중 구멍 ";
+inline constexpr char16_t kUndoQuestionSomeChangedEnd[] =
+    u"개는 그 뒤에 바뀌었거나 읽을 수 없어 그대로 둡니다.";
 inline constexpr char16_t kUndoDone[] = u"구멍 ";
 inline constexpr char16_t kUndoDoneEnd[] = u"개를 되돌렸습니다.";
-inline constexpr char16_t kUndoSteps[] = u"단계 ";
 inline constexpr char16_t kUndoHoles[] = u"구멍 ";
-inline constexpr char16_t kUndoChangedSince[] = u"개는 그 뒤에 바뀌어 그대로 두었습니다.";
-inline constexpr char16_t kUndoExcluded[] = u"개는 그 뒤에 수정 제외가 되어 그대로 두었습니다.";
-inline constexpr char16_t kUndoUnreadable[] = u"개는 없어졌거나 읽을 수 없어 되돌리지 못했습니다.";
-inline constexpr char16_t kUndoRefused[] = u"개는 호스트가 수정을 받지 않아 되돌리지 못했습니다.";
+inline constexpr char16_t kUndoChangedSince[] = u"개는 그 뒤에 바뀌어 그대로 두었습니다";
+inline constexpr char16_t kUndoExcluded[] = u"개는 그 뒤에 수정 제외가 되어 그대로 두었습니다";
+inline constexpr char16_t kUndoUnreadable[] = u"개는 없어졌거나 읽을 수 없어 되돌리지 못했습니다";
+inline constexpr char16_t kUndoRefused[] = u"개는 호스트가 수정을 받지 않아 되돌리지 못했습니다";
 
 // A file that could not be read or saved (dialogs/FileReport.h). The module's message: the
 // lead with the path, then the system's text and its code (kUnknownError when the system has
@@ -238,6 +241,11 @@ inline constexpr char16_t kCannotAmendHole[] = u"구멍데이터를 수정할수
 inline constexpr char16_t kErrorOccurred[] = u"Error가 발생하였습니다.";
 inline constexpr char16_t kChangedHoles[] = u"총 ";
 inline constexpr char16_t kChangedHolesEnd[] = u"개의 구멍을 수정하였습니다.";
+
+// After the count of a planned rewrite: the planned holes it left, with their count and the
+// first of their ids.
+inline constexpr char16_t kHolesChangedSincePlan[] = u"미리 보기 뒤에 바뀌었거나 없어진 구멍 ";
+inline constexpr char16_t kHolesChangedSincePlanEnd[] = u"개는 그대로 두었습니다: ";
 
 // The host's message line when the user cancels the preview: nothing was changed.
 inline constexpr char16_t kRewriteCancelled[] = u"구멍을 바꾸지 않았습니다.";

@@ -60,12 +60,14 @@ BOOL PreviewDialog::OnInitDialog() {
 }
 
 void PreviewDialog::FillList() {
-    for (const std::vector<std::u16string>& texts : preview_.rows) {
-        const int row =
-            list_.InsertItem(list_.GetItemCount(), texts.empty() ? L"" : ToWide(texts[0]));
-        if (row < 0) break;
-        for (size_t column = 1; column < texts.size(); ++column) {
-            list_.SetItemText(row, static_cast<int>(column), ToWide(texts[column]));
+    for (const HoleChange& hole : preview_.holes) {
+        for (const StepChange& step : hole.steps) {
+            const std::vector<std::u16string> texts = PreviewRowTexts(hole.holeId, step);
+            const int row = list_.InsertItem(list_.GetItemCount(), ToWide(texts[0]));
+            if (row < 0) return;
+            for (size_t column = 1; column < texts.size(); ++column) {
+                list_.SetItemText(row, static_cast<int>(column), ToWide(texts[column]));
+            }
         }
     }
 }

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "command/RewritePlan.h"
+#include "command/HoleChange.h"
 #include "command/RewriteUndo.h"
 #include "command/RewriteWords.h"
 #include "dialogs/ModuleTexts.h"
@@ -18,12 +18,15 @@ inline constexpr RewriteWords kRewriteWords{
     .errorOccurred = texts::kErrorOccurred,
     .changedHoles = texts::kChangedHoles,
     .changedHolesEnd = texts::kChangedHolesEnd,
+    .holesChangedSincePlan = texts::kHolesChangedSincePlan,
+    .holesChangedSincePlanEnd = texts::kHolesChangedSincePlanEnd,
 };
 
 // "구멍 2개, 단계 3개를 바꿉니다" and, on a second line, "규칙 1: 단계 2개, 규칙 7: 단계 1개".
 std::u16string PlanSummaryText(const ChangeSummary& summary);
 
-// "2024-05-01 14:03:07에 바꾼 구멍 3개를 되돌리겠습니까?" with what is left as it is.
-std::u16string UndoQuestionText(const UndoPoint& point);
-// "구멍 N개를 되돌렸습니다." and, when some were left, how many and why.
+// "2024-05-01 14:03:07에 바꾼 구멍 3개를 되돌리겠습니까?" with how many of them are no longer as
+// the rewrite left them.
+std::u16string UndoQuestionText(const UndoPoint& point, int32_t holesNoLongerAsLeft);
+// "구멍 N개를 되돌렸습니다." and, when some were left, per reason how many and which.
 std::u16string UndoResultText(const UndoOutcome& outcome);

@@ -1,5 +1,5 @@
-// The rewrites of event 0 over the module's life: the preview before a rewrite when it is on,
-// the undo point of the last rewrite, and the journal of every rewrite and undo.
+// The rewrites of event 0 while the command runs: the preview before a rewrite when it is on,
+// the undo points of the command's rewrites, and the journal of every rewrite and undo.
 #pragma once
 
 #include <optional>
@@ -24,18 +24,25 @@ class RewriteSession {
 public:
     explicit RewriteSession(const RuleSession& rules) : rules_(rules) {}
 
-    // At each start of the command: a journal that cannot be written is told once again.
-    void OnCommandStart() { journalFailureTold_ = false; }
+    // At each start of the command: nothing from an earlier run can be undone, and a journal
+    // that cannot be written is told once again.
+    void OnCommandStart() {
+        undo_.Clear();
+        journalFailureTold_ = false;
+    }
+    // At the end of the command: its rewrites can no longer be undone, so that a drawing
+    // opened afterwards is never touched.
+    void OnCommandEnd() { undo_.Clear(); }
 
     // Event 0: rewrites the selected holes by the session's table, after the preview when it
-    // is on; what was amended becomes the undo point.
+    // is on; a rewrite that changed some step's value becomes the newest undo point.
     void Rewrite(HoleHost& host);
 
-    // Whether there is a rewrite that has not been undone.
-    bool CanUndo() const { return undoPoint_.has_value(); }
-    // Asks whether to undo the last rewrite and, on 예, puts back what still holds what the
-    // rewrite wrote and tells the outcome; the undo point is gone then. Returns true when the
-    // undo ran.
+    // Whether some rewrite of the running command has not been undone.
+    bool CanUndo() const { return !undo_.empty(); }
+    // Asks whether to undo the newest rewrite not undone yet (its time, its hole count and how
+    // many of them are no longer as it left them) and, on 예, puts back the holes that still
+    // hold what it left and tells the outcome. Returns true when the undo ran.
     bool UndoLastRewrite(HoleHost& host);
 
     // Event 7: the rule list, with the preview's switch as the settings have it and the undo
@@ -49,6 +56,6 @@ private:
 
     const RuleSession& rules_;
     SystemFilePort files_;
-    std::optional<UndoPoint> undoPoint_;
+    UndoHistory undo_;
     bool journalFailureTold_ = false;
 };

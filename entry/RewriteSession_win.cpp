@@ -6,9 +6,8 @@
 
 #include <string>
 
-#include "command/HoleCommand.h"
+#include "command/HoleRewrite.h"
 #include "command/JournalFiles.h"
-#include "command/RewritePlan.h"
 #include "command/Sha256.h"
 #include "dialogs/ModuleMessages_win.h"
 #include "dialogs/ModuleTexts.h"
@@ -64,13 +63,7 @@ std::u16string UserName() {
 }
 
 RewritePreview PreviewOf(const RewritePlan& plan) {
-    RewritePreview preview{PlanSummaryText(SummarizePlan(plan)), {}};
-    for (const PlannedHole& hole : plan.holes) {
-        for (const StepChange& step : hole.change.steps) {
-            preview.rows.push_back(PreviewRowTexts(hole.change.holeId, step));
-        }
-    }
-    return preview;
+    return {PlanSummaryText(SummarizeChanges(plan.holes)), plan.holes};
 }
 
 // Nothing amended when the user cancels: said on the host's message line.
@@ -81,7 +74,7 @@ RewriteRecord RewriteAfterPreview(HoleHost& host, const RuleTable& table) {
         KepMsgPutMessage(reinterpret_cast<const wchar_t*>(texts::kRewriteCancelled));
         return {};
     }
-    return ApplyPlan(host, plan, kRewriteWords);
+    return ApplyPlan(host, std::move(plan), kRewriteWords);
 }
 
 }  // namespace
@@ -92,19 +85,25 @@ PreviewSetting ReadPreviewSetting() {
 }
 
 void RewriteSession::Rewrite(HoleHost& host) {
-    RewriteRecord done = ReadPreviewSetting().on
-                             ? RewriteAfterPreview(host, rules_.table())
-                             : RewriteSelectedHoles(host, rules_.table(), kRewriteWords);
+    const RewriteRecord done = ReadPreviewSetting().on
+                                   ? RewriteAfterPreview(host, rules_.table())
+                                   : RewriteSelectedHoles(host, rules_.table(), kRewriteWords);
     if (done.holes.empty()) return;
     const Timestamp time = Now();
-    undoPoint_ = UndoPoint{time, NewRewriteId(), std::move(done.holes)};
-    Journal(JournalAction::Rewrite, undoPoint_->rewriteId, time, undoPoint_->holes);
+    const std::string rewriteId = NewRewriteId();
+    if (std::optional<UndoPoint> point = UndoPointOf(time, rewriteId, done.holes)) {
+        undo_.Push(std::move(*point));
+    }
+    Journal(JournalAction::Rewrite, rewriteId, time, done.holes);
 }
 
 bool RewriteSession::UndoLastRewrite(HoleHost& host) {
-    if (!undoPoint_ || !AskModuleQuestion(ToWide(UndoQuestionText(*undoPoint_)))) return false;
-    const UndoPoint point = std::move(*undoPoint_);
-    undoPoint_.reset();
+    if (undo_.empty()) return false;
+    const int32_t noLongerAsLeft = HolesNoLongerAsLeft(host, undo_.Newest());
+    if (!AskModuleQuestion(ToWide(UndoQuestionText(undo_.Newest(), noLongerAsLeft)))) {
+        return false;
+    }
+    const UndoPoint point = undo_.TakeNewest();
     const Timestamp time = Now();
     const UndoOutcome outcome = UndoRewrite(host, point);
     Journal(JournalAction::Undo, point.rewriteId, time, outcome.restored);

@@ -29,8 +29,8 @@ constexpr int32_t kHostEventObject[4] = {16, 2, 0, 0};
 
 // The callbacks are entered from the host's C code, so no exception may leave them; the
 // only ones possible are allocation failures, after which the event is simply not done.
-// The module's one table and its file, and its rewrites with the undo point of the last,
-// for the module's life.
+// The module's one table and its file, and the rewrites of the running command with their
+// undo points, for the module's life.
 RuleSession rules;
 RewriteSession rewrites(rules);
 
@@ -98,7 +98,14 @@ int32_t __cdecl StartCallback(void) {
     return kStartDone;
 }
 
-void __cdecl EndCallback(void) {}
+void __cdecl EndCallback(void) {
+    Guarded(
+        [] {
+            rewrites.OnCommandEnd();
+            return true;
+        },
+        false);
+}
 
 }  // namespace
 

@@ -1,5 +1,6 @@
 #include "standin/Drawing.h"
 
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <unordered_set>
@@ -119,6 +120,32 @@ bool Drawing::AddHole(int32_t holeId, bool excluded, std::span<const StepSpec> s
     hole.record.stepCount = static_cast<int32_t>(hole.steps.size());
     hole.record.steps = hole.steps.empty() ? nullptr : hole.steps.data();
     holeOrder_.push_back(holeId);
+    return true;
+}
+
+bool Drawing::WithholdStepArray(int32_t holeId, int32_t stepCount) {
+    auto it = holes_.find(holeId);
+    if (it == holes_.end()) return false;
+    Hole& hole = it->second;
+    hole.steps.clear();
+    hole.working.clear();
+    hole.readOut = false;
+    hole.record.stepCount = stepCount;
+    hole.record.steps = nullptr;
+    return true;
+}
+
+bool Drawing::SetExcluded(int32_t holeId, bool excluded) {
+    auto it = holes_.find(holeId);
+    if (it == holes_.end()) return false;
+    it->second.record.excluded = excluded ? 1 : 0;
+    return true;
+}
+
+bool Drawing::SetStepDiameter(int32_t holeId, size_t step, double diameter) {
+    auto it = holes_.find(holeId);
+    if (it == holes_.end() || step >= it->second.steps.size()) return false;
+    it->second.steps[step].diameter = diameter;
     return true;
 }
 
@@ -261,35 +288,40 @@ int32_t Drawing::KepHolGetHoleId(const ElementRef& ref) {
     return it->second.holeId;
 }
 
-// A read hands out a step array that the module may write into. An earlier copy that nobody
-// has written into still equals the hole's steps and is handed out again, so repeated reads
-// of unchanged holes (a benchmark's millions) do not pile up copies.
-HoleStep* Drawing::ScratchCopy(Hole& hole) {
-    if (hole.steps.empty()) return nullptr;
-    const size_t bytes = hole.steps.size() * sizeof(HoleStep);
-    for (std::vector<HoleStep>& copy : hole.scratch) {
-        if (copy.size() == hole.steps.size() &&
-            std::memcmp(copy.data(), hole.steps.data(), bytes) == 0) {
-            return copy.data();
-        }
-    }
-    return hole.scratch.emplace_back(hole.steps).data();
-}
-
-void Drawing::ReleaseScratchExcept(Hole& hole, const HoleStep* kept) {
-    hole.scratch.remove_if(
-        [kept](const std::vector<HoleStep>& copy) { return copy.data() != kept; });
-}
-
 int32_t Drawing::KepHolGetHoleData(int32_t holeId, HoleRecord& record) {
     if (logCalls_) LogCall("KepHolGetHoleData", std::to_string(holeId));
     if (ShouldFail(HostCall::HolGetHoleData)) return kHostFailure;
     auto it = holes_.find(holeId);
     if (it == holes_.end()) return kHostFailure;
     Hole& hole = it->second;
+    // The new copy exists before the old one is released, so its address is new.
+    std::vector<HoleStep> fresh(hole.steps);
+    hole.working.swap(fresh);
     record = hole.record;
-    record.steps = ScratchCopy(hole);
+    if (record.steps != nullptr) record.steps = hole.working.data();
+    hole.handedOut = record;
+    hole.readOut = true;
     return 0;
+}
+
+namespace {
+
+// Whether the module changed anything of a step but its diameter.
+bool OnlyDiameterDiffers(const HoleStep& given, const HoleStep& held) {
+    const auto* a = reinterpret_cast<const std::byte*>(&given);
+    const auto* b = reinterpret_cast<const std::byte*>(&held);
+    constexpr size_t kDiameterStart = offsetof(HoleStep, diameter);
+    constexpr size_t kDiameterEnd = kDiameterStart + sizeof(double);
+    return std::memcmp(a, b, kDiameterStart) == 0 &&
+           std::memcmp(a + kDiameterEnd, b + kDiameterEnd, sizeof(HoleStep) - kDiameterEnd) == 0;
+}
+
+}  // namespace
+
+int32_t Drawing::RefuseAmendment(int32_t holeId, std::string_view why) {
+    log_.push_back("KepHolAmendHoleData refused: hole " + std::to_string(holeId) + ": " +
+                   std::string(why));
+    return kHostFailure;
 }
 
 int32_t Drawing::KepHolAmendHoleData(int32_t holeId, const HoleRecord& record) {
@@ -297,15 +329,23 @@ int32_t Drawing::KepHolAmendHoleData(int32_t holeId, const HoleRecord& record) {
     if (ShouldFail(HostCall::HolAmendHoleData)) return kHostFailure;
     auto it = holes_.find(holeId);
     if (it == holes_.end()) return kHostFailure;
-    const size_t stepCount = record.stepCount > 0 ? static_cast<size_t>(record.stepCount) : 0;
-    if (stepCount > 0 && record.steps == nullptr) return kHostFailure;
     Hole& hole = it->second;
-    hole.steps.assign(record.steps, record.steps + stepCount);
-    hole.record = record;
-    hole.record.stepCount = static_cast<int32_t>(stepCount);
-    hole.record.steps = hole.steps.empty() ? nullptr : hole.steps.data();
-    // The module is done with the copies of earlier reads of this hole.
-    ReleaseScratchExcept(hole, record.steps);
+    if (!hole.readOut) return RefuseAmendment(holeId, "not read since its last amendment");
+    if (std::memcmp(&record, &hole.handedOut, sizeof(HoleRecord)) != 0) {
+        return RefuseAmendment(holeId, record.steps != hole.handedOut.steps
+                                           ? "a steps address the last read did not hand out"
+                                           : "a record byte changed");
+    }
+    for (size_t i = 0; i < hole.working.size(); ++i) {
+        if (!OnlyDiameterDiffers(hole.working[i], hole.steps[i])) {
+            return RefuseAmendment(holeId, "step " + std::to_string(i + 1) +
+                                               ": a byte other than the diameter changed");
+        }
+    }
+    hole.steps.swap(hole.working);
+    hole.working = {};
+    if (hole.record.steps != nullptr) hole.record.steps = hole.steps.data();
+    hole.readOut = false;
     ++hole.amendCount;
     return 0;
 }

@@ -7,7 +7,6 @@
 
 #include <array>
 #include <cstdint>
-#include <list>
 #include <memory>
 #include <optional>
 #include <span>
@@ -68,6 +67,13 @@ public:
     // ---- Building the drawing ----
     // Returns false (changing nothing) for the id -1 or an id already used.
     bool AddHole(int32_t holeId, bool excluded, std::span<const StepSpec> steps);
+    // The hole's record reports `stepCount` steps but hands no step array over. Returns false
+    // for an unknown hole.
+    bool WithholdStepArray(int32_t holeId, int32_t stepCount);
+    // What another act of the user does to a hole: its exclusion flag, or one step's diameter
+    // (from 0). Return false for an unknown hole or step.
+    bool SetExcluded(int32_t holeId, bool excluded);
+    bool SetStepDiameter(int32_t holeId, size_t step, double diameter);
     // An element of a hole, or a loose one with holeId kNoHole. Returns false (changing
     // nothing) for an element number already used or a hole id that does not exist.
     bool AddElement(int32_t segment, int32_t elementNumber, int32_t holeId,
@@ -121,10 +127,15 @@ public:
     int32_t KepElmGetSegment(int32_t elementKind, int32_t elementNumber);
     // The hole of the element when its number and segment both match, else kNoHole.
     int32_t KepHolGetHoleId(const ElementRef& ref);
-    // Copies the record; its steps point at a copy of the hole's steps made for this read,
-    // so diameters written there reach the hole only through an accepted amendment.
+    // Hands out the hole's record with its steps pointing at a fresh working copy of the
+    // hole's steps, made for this read at an address no earlier read had, as a host that owns
+    // its memory does; diameters written there reach the hole only through an amendment.
     int32_t KepHolGetHoleData(int32_t holeId, HoleRecord& record);
-    // The hole takes the whole record and the steps copied from record.steps.
+    // Commits the working copy of the hole's last read, as the module changed its diameters.
+    // Refused (and logged as "KepHolAmendHoleData refused: ...") when the hole was not read
+    // since its last amendment, when any byte of the record differs from the record that read
+    // handed out (the steps address among them), or when a step's code or opaque bytes were
+    // changed.
     int32_t KepHolAmendHoleData(int32_t holeId, const HoleRecord& record);
     void* KepIddOpenSelIdData(int32_t mode);
     int32_t KepIddGetHeadSelIdData(void* handle, SelectionEntry& entry);
@@ -137,8 +148,10 @@ private:
     struct Hole {
         HoleRecord record{};
         std::vector<HoleStep> steps;
-        // Step arrays handed out by reads; a list, so handing out more never moves them.
-        std::list<std::vector<HoleStep>> scratch;
+        // What the last read handed out, until an amendment commits it.
+        std::vector<HoleStep> working;
+        HoleRecord handedOut{};
+        bool readOut = false;
         int32_t amendCount = 0;
     };
     struct Element {
@@ -160,8 +173,7 @@ private:
     Cursor* FindCursor(void* handle);
     std::string CursorName(void* handle);
     int32_t FetchEntry(void* handle, bool head, SelectionEntry& entry);
-    HoleStep* ScratchCopy(Hole& hole);
-    void ReleaseScratchExcept(Hole& hole, const HoleStep* kept);
+    int32_t RefuseAmendment(int32_t holeId, std::string_view why);
 
     std::unordered_map<int32_t, Hole> holes_;
     std::vector<int32_t> holeOrder_;

@@ -85,6 +85,7 @@ protected:
 
     std::vector<SeenMessageBox> MessageBoxes() const { return boxes_.Seen(); }
     HMODULE Module() const { return session_->module(); }
+    ModuleSession& session() { return *session_; }
 
 private:
     std::optional<int32_t> SendToHostWindow(UINT message, WPARAM wParam, DWORD timeoutMs) const;

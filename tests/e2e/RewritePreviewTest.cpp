@@ -212,17 +212,34 @@ TEST_F(PreviewTest, TheJournalNamesRulesEditedButNotSavedByTheirOwnBytes) {
 
 // A step changed between the rewrite and its undo is left as it is and told; the undo is
 // asked first, runs once, and is journaled under the rewrite's id.
-TEST_F(PreviewTest, UndoPutsBackTheLastRewriteOnceAndLeavesAStepChangedSince) {
+TEST_F(PreviewTest, AHoleChangedWhileThePreviewIsShownIsLeftAndNamed) {
+    SetPreview(HKEY_CURRENT_USER, L"1");
+    StartWithRules(kRules);
+    const std::vector<double> after = RewriteProbeWhileDriving([] {
+        HWND dialog = WaitForDialog(kPreviewCaption);
+        ASSERT_NE(dialog, nullptr) << "the preview did not open";
+        HoleRecord record{};
+        ASSERT_EQ(KepHolGetHoleData(1, &record), 0);
+        record.steps[0].diameter = 8.4;  // another act changes the hole meanwhile
+        ASSERT_EQ(KepHolAmendHoleData(1, &record), 0);
+        ListView(GetDlgItem(dialog, kPreviewList)).PressKey(VK_RETURN);
+        EXPECT_TRUE(WaitUntilClosed(dialog));
+    });
+    EXPECT_EQ(after, (std::vector<double>{8.4, 8.99, 5.1, 10}));
+    EXPECT_EQ(ReadStandinLog().back(),
+              "KepDlgMessageBox(\"미리 보기 뒤에 바뀌었거나 없어진 구멍 1개는 그대로 두었습니다: "
+              "1\")");
+    EXPECT_FALSE(LogHas("KepDlgMessageBox(\"총 0개의 구멍을 수정하였습니다.\")"));
+}
+
+TEST_F(PreviewTest, UndoStepsBackThroughTheCommandsRewritesThatChangedAValue) {
     StartWithRules(kRules);
     RunRuleList([](HWND dialog, const ListView&) {
         EXPECT_FALSE(ItemEnabled(dialog, IDC_UNDO));  // nothing rewritten yet
         Press(dialog, IDCANCEL);
     });
     ASSERT_EQ(RewriteProbe(), kProbeAfter);
-    HoleRecord record{};
-    ASSERT_EQ(KepHolGetHoleData(1, &record), 0);
-    record.steps[1].diameter = 9.5;  // step 2 changed by hand since
-    ASSERT_EQ(KepHolAmendHoleData(1, &record), 0);
+    ASSERT_EQ(RewriteProbe(), kProbeAfter);  // every match writes the value already there
 
     AnswerMessageBoxesWith(IDNO);
     RunRuleList([this](HWND dialog, const ListView&) {
@@ -230,30 +247,62 @@ TEST_F(PreviewTest, UndoPutsBackTheLastRewriteOnceAndLeavesAStepChangedSince) {
         EXPECT_TRUE(ItemEnabled(dialog, IDC_UNDO));
         AnswerMessageBoxesWith(IDYES);
         PressUndo(dialog, 3);
-        EXPECT_FALSE(ItemEnabled(dialog, IDC_UNDO));  // an undo cannot be undone
+        EXPECT_FALSE(ItemEnabled(dialog, IDC_UNDO));  // the second rewrite left nothing to undo
         Press(dialog, IDCANCEL);
     });
-    EXPECT_EQ(ProbeDiameters(), (std::vector<double>{8.3, 9.5, 5.1, 10}));
+    EXPECT_EQ(ProbeDiameters(), kProbeBefore);
     ASSERT_EQ(MessageBoxes().size(), 3u);
-    EXPECT_NE(MessageBoxes()[0].text.find("에 바꾼 구멍 1개를 되돌리겠습니까?"), std::string::npos);
-    EXPECT_EQ(MessageBoxes()[2].text,
-              "구멍 1개를 되돌렸습니다.\r\n단계 1개는 그 뒤에 바뀌어 그대로 두었습니다.");
+    EXPECT_NE(MessageBoxes()[0].text.find("에 바꾼 구멍 1개를 되돌리겠습니까?\r\n그 뒤에 바뀐 "
+                                          "구멍은 그대로 둡니다."),
+              std::string::npos);
+    EXPECT_EQ(MessageBoxes()[2].text, "구멍 1개를 되돌렸습니다.");
+
+    const JournalFile journal = ReadOwnJournal();
+    ASSERT_GE(journal.rows.size(), 8u);
+    const JournalRow& undone = journal.rows.back();
+    const JournalAct& undo = journal.acts[undone.act];
+    const JournalAct& first = journal.acts[journal.rows[journal.rows.size() - 9].act];
+    EXPECT_EQ(undo.action, JournalAction::Undo);
+    EXPECT_EQ(first.action, JournalAction::Rewrite);
+    EXPECT_EQ(undo.rewriteId, first.rewriteId);
+    EXPECT_EQ(std::tie(undone.step, undone.before, undone.after), std::tuple(3, 5.05, 5.1));
+    ExpectMessageBoxes(3);
+}
+
+TEST_F(PreviewTest, UndoLeavesAHoleChangedSinceAndNothingOutlivesTheCommand) {
+    StartWithRules(kRules);
+    ASSERT_EQ(RewriteProbe(), kProbeAfter);
+    HoleRecord record{};
+    ASSERT_EQ(KepHolGetHoleData(1, &record), 0);
+    record.steps[3].diameter = 10.5;  // a step the rewrite left alone, changed by hand since
+    ASSERT_EQ(KepHolAmendHoleData(1, &record), 0);
+
+    AnswerMessageBoxesWith(IDYES);
+    RunRuleList([this](HWND dialog, const ListView&) {
+        PressUndo(dialog, 2);
+        Press(dialog, IDCANCEL);
+    });
+    EXPECT_EQ(ProbeDiameters(), (std::vector<double>{8.5, 8.5, 5.05, 10.5}));
+    ASSERT_EQ(MessageBoxes().size(), 2u);
+    EXPECT_NE(MessageBoxes()[0].text.find("그중 구멍 1개는 그 뒤에 바뀌었거나 읽을 수 없어 그대로 "
+                                          "둡니다."),
+              std::string::npos);
+    EXPECT_EQ(MessageBoxes()[1].text,
+              "구멍 0개를 되돌렸습니다.\r\n구멍 1개는 그 뒤에 바뀌어 그대로 두었습니다 (1).");
+
+    // A rewrite, then the command ends and starts again (another drawing may be open now).
+    ASSERT_EQ(RewriteProbe(), (std::vector<double>{8.5, 8.5, 5.05, 10.5}));
+    ASSERT_EQ(KepHolGetHoleData(1, &record), 0);
+    record.steps[0].diameter = 8.3;
+    ASSERT_EQ(KepHolAmendHoleData(1, &record), 0);
+    ASSERT_EQ(RewriteProbe(), (std::vector<double>{8.5, 8.5, 5.05, 10.5}));
+    session().End();
+    ASSERT_EQ(session().Start(), 0);
     RunRuleList([](HWND dialog, const ListView&) {
         EXPECT_FALSE(ItemEnabled(dialog, IDC_UNDO));
         Press(dialog, IDCANCEL);
     });
-
-    const JournalFile journal = ReadOwnJournal();
-    ASSERT_GE(journal.rows.size(), 5u);
-    const JournalRow& undone = journal.rows.back();
-    const JournalAct& undo = journal.acts[undone.act];
-    const JournalAct& rewrite = journal.acts[journal.rows[journal.rows.size() - 3].act];
-    EXPECT_EQ(undo.action, JournalAction::Undo);
-    EXPECT_EQ(rewrite.action, JournalAction::Rewrite);
-    EXPECT_EQ(undo.rewriteId, rewrite.rewriteId);
-    EXPECT_EQ(std::tie(undone.step, undone.before, undone.after), std::tuple(3, 5.05, 5.1));
-    EXPECT_EQ(journal.rows[journal.rows.size() - 2].step, 1);
-    ExpectMessageBoxes(3);
+    ExpectMessageBoxes(2);
 }
 
 }  // namespace

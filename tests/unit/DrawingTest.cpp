@@ -197,7 +197,7 @@ TEST(Drawing, RecordsCarryTheirHolesOpaquePattern) {
     EXPECT_NE(RecordPatternByte(7, 0), RecordPatternByte(9, 0));
 }
 
-TEST(Drawing, WritesIntoAReadReachTheHoleOnlyThroughAnAmendment) {
+TEST(Drawing, WritesIntoAReadReachTheHoleOnlyThroughAnAmendmentOfThatRead) {
     Drawing drawing;
     LoadSmall(drawing);
     HoleRecord record{};
@@ -211,44 +211,63 @@ TEST(Drawing, WritesIntoAReadReachTheHoleOnlyThroughAnAmendment) {
     EXPECT_THAT(Diameters(*drawing.FindHole(7)), ElementsAre(8.3, 8.0));
     EXPECT_EQ(drawing.AmendCount(7), 0);
 
-    std::memset(record.opaque0, 0x11, sizeof record.opaque0);
     EXPECT_EQ(drawing.KepHolAmendHoleData(7, record), 0);
     EXPECT_THAT(Diameters(*drawing.FindHole(7)), ElementsAre(8.5, 8.0));
-    EXPECT_EQ(drawing.FindHole(7)->opaque0[3], std::byte{0x11});
     EXPECT_EQ(drawing.AmendCount(7), 1);
+    // The working copy is committed: amending again needs a new read.
+    EXPECT_EQ(drawing.KepHolAmendHoleData(7, record), -1);
+    EXPECT_EQ(drawing.Log().back(),
+              "KepHolAmendHoleData refused: hole 7: not read since its last amendment");
 }
 
-TEST(Drawing, EarlierReadsStayValidAndUnchangedByLaterOnes) {
+TEST(Drawing, EachReadHandsOutAFreshCopyAndOnlyTheLastOneCanBeAmended) {
     Drawing drawing;
     LoadSmall(drawing);
     HoleRecord first{};
     HoleRecord second{};
     ASSERT_EQ(drawing.KepHolGetHoleData(7, first), 0);
-    first.steps[0].diameter = 1.0;
+    const HoleStep* firstSteps = first.steps;
     ASSERT_EQ(drawing.KepHolGetHoleData(7, second), 0);
-    EXPECT_NE(first.steps, second.steps);
+    EXPECT_NE(second.steps, firstSteps);
     EXPECT_EQ(second.steps[0].diameter, 8.3);
-    second.steps[1].diameter = 2.0;
-    EXPECT_THAT(Diameters(first), ElementsAre(1.0, 8.0));
+
+    HoleRecord own = second;  // a record whose steps are the module's own copy
+    std::vector<HoleStep> copy(second.steps, second.steps + second.stepCount);
+    copy[0].diameter = 1.0;
+    own.steps = copy.data();
+    EXPECT_EQ(drawing.KepHolAmendHoleData(7, own), -1);
+    EXPECT_EQ(drawing.Log().back(),
+              "KepHolAmendHoleData refused: hole 7: a steps address the last read did not "
+              "hand out");
+    EXPECT_EQ(drawing.KepHolAmendHoleData(7, first), -1);  // an earlier read's
+    EXPECT_THAT(Diameters(*drawing.FindHole(7)), ElementsAre(8.3, 8.0));
+    EXPECT_EQ(drawing.AmendCount(7), 0);
 }
 
-TEST(Drawing, RepeatedReadsOfAnUnchangedHoleShareOneCopy) {
+TEST(Drawing, AmendmentsThatChangeMoreThanDiametersAreRefused) {
+    const std::pair<const char*, void (*)(HoleRecord&)> edits[] = {
+        {"a record byte changed", [](HoleRecord& r) { r.opaque0[3] = std::byte{0x11}; }},
+        {"a record byte changed", [](HoleRecord& r) { r.stepCount = 1; }},
+        {"a record byte changed", [](HoleRecord& r) { r.excluded = 1; }},
+        {"step 2: a byte other than the diameter changed",
+         [](HoleRecord& r) { r.steps[1].code = 5; }},
+        {"step 1: a byte other than the diameter changed",
+         [](HoleRecord& r) { r.steps[0].opaque1[223] = std::byte{0}; }},
+        {"a steps address the last read did not hand out",
+         [](HoleRecord& r) { r.steps = nullptr; }},
+    };
+    for (const auto& [why, edit] : edits) {
+        Drawing drawing;
+        LoadSmall(drawing);
+        HoleRecord record{};
+        ASSERT_EQ(drawing.KepHolGetHoleData(7, record), 0);
+        edit(record);
+        EXPECT_EQ(drawing.KepHolAmendHoleData(7, record), -1) << why;
+        EXPECT_EQ(drawing.Log().back(), std::string("KepHolAmendHoleData refused: hole 7: ") + why);
+        EXPECT_EQ(drawing.AmendCount(7), 0) << why;
+    }
     Drawing drawing;
-    LoadSmall(drawing);
-    HoleRecord first{};
-    HoleRecord second{};
-    drawing.KepHolGetHoleData(7, first);
-    drawing.KepHolGetHoleData(7, second);
-    EXPECT_EQ(first.steps, second.steps);
-}
-
-TEST(Drawing, AmendingWithoutStepsWhenTheCountSaysSomeFails) {
-    Drawing drawing;
-    LoadSmall(drawing);
     HoleRecord record{};
-    drawing.KepHolGetHoleData(7, record);
-    record.steps = nullptr;
-    EXPECT_EQ(drawing.KepHolAmendHoleData(7, record), -1);
     EXPECT_EQ(drawing.KepHolAmendHoleData(12345, record), -1);
     EXPECT_EQ(drawing.KepHolGetHoleData(12345, record), -1);
     EXPECT_EQ(drawing.AmendCount(12345), -1);

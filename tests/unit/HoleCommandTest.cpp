@@ -1,4 +1,5 @@
 #include "command/HoleCommand.h"
+#include "command/HoleRewrite.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -262,6 +263,37 @@ TEST_F(RewriteTest, StepsWithoutAnArrayOrNegativeCountAreNoSteps) {
         EXPECT_THAT(Messages(odd), ElementsAre(kNoMatch)) << count;
         EXPECT_EQ(odd.AmendCount(5), 0) << count;
     }
+}
+
+TEST_F(RewriteTest, PlannedHolesChangedGoneOrExcludedBeforeApplyingAreLeftAndNamed) {
+    AddHole(host, 4, {{101, 8.3}});
+    AddHole(host, 6, {{101, 8.3}, {300, 1.0}});
+    host.AddElement(1, 41, 4);
+    host.AddElement(1, 61, 6);
+    host.SelectAll();
+    RewritePlan plan = PlanSelectedHoles(view, rangeRule, kRewriteWords);
+    ASSERT_EQ(plan.status, PlanStatus::Ready);
+    ASSERT_EQ(plan.holes.size(), 4u);  // holes 1, 2, 4 and 6; hole 3 is excluded
+    host.SetStepDiameter(1, 4, 9.1);   // a step the plan does not change
+    host.SetExcluded(4, true);
+    host.FailCall("KepHolGetHoleData", 2);  // hole 2 cannot be read (gone) at 적용
+    host.ClearLog();
+
+    const RewriteRecord done = ApplyPlan(view, std::move(plan), kRewriteWords);
+
+    EXPECT_THAT(RecordCalls(host),
+                ElementsAre("KepHolGetHoleData(1)", "KepHolGetHoleData(2)", "KepHolGetHoleData(4)",
+                            "KepHolGetHoleData(6)", "KepHolAmendHoleData(6)"));
+    ASSERT_EQ(done.holes.size(), 1u);
+    EXPECT_EQ(done.holes[0].holeId, 6);
+    EXPECT_EQ(done.holes[0].print, PrintOfSteps(*host.FindHole(6)));
+    EXPECT_THAT(done.leftSincePlan, ElementsAre(1, 2, 4));
+    EXPECT_EQ(Diameter(host, 1, 0), 8.1);
+    EXPECT_EQ(Diameter(host, 6, 0), 7.0);
+    EXPECT_THAT(Messages(host),
+                ElementsAre(BoxLine(ChangedHolesMessage(kRewriteWords, 1)),
+                            BoxLine(u"미리 보기 뒤에 바뀌었거나 없어진 구멍 3개는 그대로 "
+                                    u"두었습니다: 1, 2, 4")));
 }
 
 TEST(PickFilterTest, AcceptsOnlyHolesWithoutTheExclusionFlag) {

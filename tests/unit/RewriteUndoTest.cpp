@@ -1,5 +1,5 @@
-// The undo of a rewrite: which steps go back, what is counted as left and why, and the
-// texts shown; the plan's summary text.
+// The undo of a rewrite: which holes go back, what is left and why, the undo points a
+// running command keeps, and the texts shown; the plan's summary text.
 #include "command/RewriteUndo.h"
 
 #include <gtest/gtest.h>
@@ -7,7 +7,7 @@
 #include <cmath>
 #include <vector>
 
-#include "command/HoleCommand.h"
+#include "command/HoleRewrite.h"
 #include "dialogs/RewriteTexts.h"
 #include "standin/Drawing.h"
 
@@ -19,32 +19,42 @@ RuleTable OneRule() {
     return table;
 }
 
-TEST(RewriteUndo, StepGoesBackOnlyWhenItStillHoldsWhatTheRewriteWrote) {
-    const StepChange change{2, 101, 8.3, 8.5, {}};
+TEST(RewriteUndo, HoleGoesBackOnlyWhenEveryStepStillHoldsWhatTheRewriteLeft) {
+    // The rewrite changed step 2 from 8.3 to 8.5 and left step 1 at 7.0.
+    const auto record = [](std::vector<HoleStep>& steps) {
+        HoleRecord now{};
+        now.stepCount = static_cast<int32_t>(steps.size());
+        now.steps = steps.data();
+        return now;
+    };
+    std::vector<HoleStep> left(2);
+    left[0] = {.code = 101, .diameter = 7.0};
+    left[1] = {.code = 101, .diameter = 8.5};
+    const HoleChange done{3, {{2, 101, 8.3, 8.5, {}}}, PrintOfSteps(record(left))};
+    EXPECT_EQ(WhyHoleIsLeft(record(left), done), std::nullopt);
+
     struct Case {
         const char* what;
-        int32_t code;
-        double diameter;
-        int32_t stepCount;
-        bool withArray;
-        StepUndo expected;
+        void (*edit)(std::vector<HoleStep>&, HoleRecord&);
+        UndoLeft expected;
     };
     const Case cases[] = {
-        {"unchanged", 101, 8.5, 2, true, StepUndo::Restore},
-        {"diameter changed since", 101, 8.6, 2, true, StepUndo::ChangedSince},
-        {"one bit off", 101, std::nextafter(8.5, 9.0), 2, true, StepUndo::ChangedSince},
-        {"code changed since", 102, 8.5, 2, true, StepUndo::ChangedSince},
-        {"step gone", 101, 8.5, 1, true, StepUndo::ChangedSince},
-        {"no step array", 101, 8.5, 2, false, StepUndo::ChangedSince},
+        {"diameter changed since", [](auto& s, auto&) { s[1].diameter = 8.6; },
+         UndoLeft::ChangedSince},
+        {"one bit off", [](auto& s, auto&) { s[1].diameter = std::nextafter(8.5, 9.0); },
+         UndoLeft::ChangedSince},
+        {"code changed since", [](auto& s, auto&) { s[1].code = 102; }, UndoLeft::ChangedSince},
+        {"a step the rewrite left alone changed", [](auto& s, auto&) { s[0].diameter = 7.1; },
+         UndoLeft::ChangedSince},
+        {"step gone", [](auto&, auto& r) { r.stepCount = 1; }, UndoLeft::ChangedSince},
+        {"no step array", [](auto&, auto& r) { r.steps = nullptr; }, UndoLeft::ChangedSince},
+        {"excluded since", [](auto&, auto& r) { r.excluded = 1; }, UndoLeft::Excluded},
     };
     for (const Case& c : cases) {
-        std::vector<HoleStep> steps(2);
-        steps[1].code = c.code;
-        steps[1].diameter = c.diameter;
-        HoleRecord now{};
-        now.stepCount = c.stepCount;
-        now.steps = c.withArray ? steps.data() : nullptr;
-        EXPECT_EQ(DecideStepUndo(now, change), c.expected) << c.what;
+        std::vector<HoleStep> steps = left;
+        HoleRecord now = record(steps);
+        c.edit(steps, now);
+        EXPECT_EQ(WhyHoleIsLeft(now, done), c.expected) << c.what;
     }
 }
 
@@ -57,20 +67,11 @@ protected:
         for (int32_t id = 2; id <= 5; ++id) host.AddHole(id, false, one);
         for (int32_t id = 1; id <= 5; ++id) host.AddElement(1, id * 10, id);
         host.SelectAll();
-        point.holes = RewriteSelectedHoles(view, OneRule(), kRewriteWords).holes;
-        point.time = TimestampOfLocal({2024, 5, 1, 14, 3, 7, 0}, 540);
+        const RewriteRecord done = RewriteSelectedHoles(view, OneRule(), kRewriteWords);
+        point = *UndoPointOf(TimestampOfLocal({2024, 5, 1, 14, 3, 7, 0}, 540), "r1", done.holes);
         host.ClearLog();
     }
 
-    // What another act of the user does to a hole after the rewrite.
-    void Edit(int32_t holeId, size_t step, double diameter, bool excluded = false) {
-        HoleRecord record = *host.FindHole(holeId);
-        std::vector<HoleStep> steps(record.steps, record.steps + record.stepCount);
-        steps[step].diameter = diameter;
-        record.steps = steps.data();
-        record.excluded = excluded ? 1 : 0;
-        host.KepHolAmendHoleData(holeId, record);
-    }
     double Diameter(int32_t holeId, size_t step) const {
         return host.FindHole(holeId)->steps[step].diameter;
     }
@@ -80,59 +81,75 @@ protected:
     UndoPoint point;
 };
 
-TEST_F(UndoTest, PutsBackUnchangedStepsLeavesChangedOnesAndAmendsEachHoleOnce) {
+TEST_F(UndoTest, PutsBackWholeHolesLeavesOneChangedAnywhereAndAmendsEachHoleOnce) {
     ASSERT_EQ(point.holes.size(), 5u);
     ASSERT_EQ(point.holes[0].steps.size(), 2u);
-    Edit(1, 1, 8.7);  // step 2 of hole 1 changed since
-    const int32_t amendsBefore = host.AmendCount(1);
+    host.SetStepDiameter(1, 2, 8.9);  // a step of hole 1 the rewrite left alone
+    EXPECT_EQ(HolesNoLongerAsLeft(view, point), 1);
+    const int32_t amendsBefore = host.AmendCount(2);
 
     const UndoOutcome outcome = UndoRewrite(view, point);
 
-    EXPECT_EQ(Diameter(1, 0), 8.3);
-    EXPECT_EQ(Diameter(1, 1), 8.7);
-    EXPECT_EQ(Diameter(1, 2), 8.3);
+    EXPECT_EQ(Diameter(1, 0), 8.5);  // hole 1 is left whole
+    EXPECT_EQ(Diameter(1, 2), 8.9);
+    EXPECT_EQ(Diameter(2, 0), 8.4);
     EXPECT_EQ(Diameter(5, 0), 8.4);
-    EXPECT_EQ(host.AmendCount(1), amendsBefore + 1);
-    EXPECT_EQ(outcome.holesRestored, 5);
-    EXPECT_EQ(outcome.stepsRestored, 5);
-    EXPECT_EQ(outcome.stepsChangedSince, 1);
-    ASSERT_EQ(outcome.restored.size(), 5u);
+    EXPECT_EQ(host.AmendCount(2), amendsBefore + 1);
+    EXPECT_EQ(outcome.holesRestored, 4);
+    EXPECT_EQ(outcome.stepsRestored, 4);
+    ASSERT_EQ(outcome.restored.size(), 4u);
     // For the journal: from what the rewrite wrote back to what the step had.
-    const StepChange expected{1, 101, 8.5, 8.3, point.holes[0].steps[0].rules};
+    const StepChange expected{1, 101, 8.5, 8.4, point.holes[1].steps[0].rules};
     EXPECT_EQ(outcome.restored[0].steps, std::vector<StepChange>{expected});
     EXPECT_EQ(UndoResultText(outcome),
-              u"구멍 5개를 되돌렸습니다.\r\n단계 1개는 그 뒤에 바뀌어 그대로 두었습니다.");
+              u"구멍 4개를 되돌렸습니다.\r\n구멍 1개는 그 뒤에 바뀌어 그대로 두었습니다 (1).");
+    EXPECT_EQ(UndoQuestionText(point, 1),
+              u"2024-05-01 14:03:07에 바꾼 구멍 5개를 되돌리겠습니까?\r\n"
+              u"그중 구멍 1개는 그 뒤에 바뀌었거나 읽을 수 없어 그대로 둡니다.");
 }
 
-TEST_F(UndoTest, HolesGoneUnreadableExcludedOrRefusedAreCountedAndTheRestUndone) {
+TEST_F(UndoTest, HolesGoneUnreadableExcludedOrRefusedAreNamedAndTheRestUndone) {
     point.holes.push_back({99, {{1, 101, 8.3, 8.5, {}}}});  // a hole deleted since
-    Edit(3, 0, 8.5, /*excluded=*/true);
-    Edit(4, 0, 9.9);  // nothing of hole 4 left to put back: not amended
+    host.SetExcluded(3, true);
+    host.SetStepDiameter(4, 0, 9.9);  // hole 4 changed since: not amended
     host.FailCall("KepHolGetHoleData", 2);
     host.FailCall("KepHolAmendHoleData", 2);
     const int32_t amends4 = host.AmendCount(4);
 
     const UndoOutcome outcome = UndoRewrite(view, point);
 
-    EXPECT_EQ(outcome.holesUnreadable, 2);  // hole 2 (read failing) and hole 99
-    EXPECT_EQ(outcome.holesExcluded, 1);
-    EXPECT_EQ(outcome.holesRefused, 1);  // hole 5, the second amend
+    EXPECT_EQ(outcome.Count(UndoLeft::Unreadable), 2);  // hole 2 (read failing) and hole 99
+    EXPECT_EQ(outcome.Count(UndoLeft::Excluded), 1);
+    EXPECT_EQ(outcome.Count(UndoLeft::Refused), 1);  // hole 5, the second amend
     EXPECT_EQ(outcome.holesRestored, 1);
-    EXPECT_EQ(outcome.stepsChangedSince, 1);
     EXPECT_EQ(Diameter(1, 0), 8.3);
     EXPECT_EQ(Diameter(2, 0), 8.5);
-    EXPECT_EQ(Diameter(3, 0), 8.5);
     EXPECT_EQ(Diameter(5, 0), 8.5);
     EXPECT_EQ(host.AmendCount(4), amends4);
     EXPECT_EQ(UndoResultText(outcome),
               u"구멍 1개를 되돌렸습니다.\r\n"
-              u"단계 1개는 그 뒤에 바뀌어 그대로 두었습니다.\r\n"
-              u"구멍 1개는 그 뒤에 수정 제외가 되어 그대로 두었습니다.\r\n"
-              u"구멍 2개는 없어졌거나 읽을 수 없어 되돌리지 못했습니다.\r\n"
-              u"구멍 1개는 호스트가 수정을 받지 않아 되돌리지 못했습니다.");
-    EXPECT_EQ(UndoQuestionText(point),
-              u"2024-05-01 14:03:07에 바꾼 구멍 6개를 되돌리겠습니까?\r\n"
-              u"그 뒤에 바뀐 단계는 그대로 둡니다.");
+              u"구멍 1개는 그 뒤에 바뀌어 그대로 두었습니다 (4).\r\n"
+              u"구멍 1개는 그 뒤에 수정 제외가 되어 그대로 두었습니다 (3).\r\n"
+              u"구멍 2개는 없어졌거나 읽을 수 없어 되돌리지 못했습니다 (2, 99).\r\n"
+              u"구멍 1개는 호스트가 수정을 받지 않아 되돌리지 못했습니다 (5).");
+}
+
+TEST(UndoHistory, KeepsOnlyRewritesThatChangedAValueNewestFirstUpToTheDepth) {
+    const HoleChange same{1, {{1, 101, 8.5, 8.5, {}}}};
+    const HoleChange changed{2, {{1, 101, 8.3, 8.5, {}}, {2, 101, 8.5, 8.5, {}}}};
+    EXPECT_EQ(UndoPointOf({}, "same", {same}), std::nullopt);
+    const std::optional<UndoPoint> point = UndoPointOf({}, "both", {same, changed});
+    ASSERT_TRUE(point);
+    ASSERT_EQ(point->holes.size(), 1u);  // only what can be put back is kept
+    EXPECT_EQ(point->holes[0].steps.size(), 1u);
+
+    UndoHistory history;
+    for (int i = 1; i <= 12; ++i) history.Push({{}, std::to_string(i), {changed}});
+    EXPECT_EQ(history.size(), UndoHistory::kDepth);
+    EXPECT_EQ(history.TakeNewest().rewriteId, "12");
+    EXPECT_EQ(history.Newest().rewriteId, "11");
+    history.Clear();
+    EXPECT_TRUE(history.empty());
 }
 
 TEST(RewritePlanText, SummaryCountsHolesStepsAndEachRulesSteps) {
