@@ -64,9 +64,12 @@ std::vector<StepChange> StepChangesOf(const RuleMatcher& rules, const HoleRecord
         const HoleStep& step = record.steps[i];
         const RuleMatcher::Rewritten rewritten = rules.Rewrite(step.code, step.diameter);
         if (rewritten.rules == 0) continue;
+        if (changes.empty()) changes.reserve(static_cast<size_t>(stepCount - i));
         changes.push_back(
             {i + 1, step.code, step.diameter, rewritten.diameter, RuleSet(rewritten.rules)});
     }
+    // A plan of a million holes keeps these: no room beyond the changes themselves.
+    if (changes.capacity() > changes.size()) changes.shrink_to_fit();
     return changes;
 }
 
