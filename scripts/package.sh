@@ -80,8 +80,12 @@ with_crlf "$root/CHANGELOG.md" >"$top/CHANGELOG.md"
 with_crlf "$root/LICENSE" >"$top/LICENSE"
 cp -r "$root/release/policy" "$top/policy"
 
+# The installer's own steps, in the MSI only, signed like the programs.
+setup_dll="$stage/QuilletSetup.dll"
+cp "$build/bin/QuilletSetup.dll" "$setup_dll"
+[[ -z "$pfx" ]] || sign "$setup_dll"
 msi="$stage/$name.msi"
-"$root/scripts/make-msi.sh" "$top" "$version" "$msi"
+"$root/scripts/make-msi.sh" "$top" "$setup_dll" "$version" "$msi"
 [[ -z "$pfx" ]] || sign "$msi"
 
 zip_path="$out/$name.zip"
