@@ -18,8 +18,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void SetRuleFolder(HKEY root, const std::wstring& folder, DWORD type = REG_SZ) {
-    ASSERT_EQ(RegSetKeyValueW(root, kEditorKey, L"RuleFolder", type, folder.c_str(),
+// Where Group Policy writes the machine settings.
+constexpr wchar_t kPolicyKey[] = L"SOFTWARE\\Policies\\Ferrimount\\KEP\\Quillet";
+
+void SetRuleFolder(HKEY root, const std::wstring& folder, DWORD type = REG_SZ,
+                   const wchar_t* key = kEditorKey) {
+    ASSERT_EQ(RegSetKeyValueW(root, key, L"RuleFolder", type, folder.c_str(),
                               static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t))),
               ERROR_SUCCESS);
 }
@@ -54,6 +58,7 @@ protected:
         for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
             RegDeleteKeyValueW(root, kEditorKey, L"RuleFolder");
         }
+        RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kPolicyKey, L"RuleFolder");
     }
     // The user's value names `folder` as `value`; its rule file holds one rule.
     fs::path StartInFolder(const fs::path& folder, const std::wstring& value,
@@ -83,6 +88,21 @@ TEST_F(SharedFolder, MachineValueWinsOverUserValueAndWithoutValuesTheModulesFold
     ClearValues();
     Restart();
     EXPECT_EQ(RowsOnReopen(), RowOf(L"333"));
+}
+
+// The policy key, as the real registry holds it, decides over both; removing the policy gives
+// the machine's value back.
+TEST_F(SharedFolder, PolicyValueWinsOverMachineAndUserValuesAndItsRemovalGivesBackTheMachines) {
+    WriteFileIn(shared_.path() / L"policy", RuleFileWith(u"555"));
+    WriteFileIn(shared_.path() / L"machine", RuleFileWith(u"111"));
+    SetRuleFolder(HKEY_LOCAL_MACHINE, (shared_.path() / L"policy").wstring(), REG_SZ, kPolicyKey);
+    SetRuleFolder(HKEY_LOCAL_MACHINE, (shared_.path() / L"machine").wstring());
+    SetRuleFolder(HKEY_CURRENT_USER, shared_.path().wstring());  // holds no rule file
+    StartWith(RuleFileWith(u"333"));
+    EXPECT_EQ(RowsOnReopen(), RowOf(L"555"));
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kPolicyKey, L"RuleFolder");
+    Restart();
+    EXPECT_EQ(RowsOnReopen(), RowOf(L"111"));
 }
 
 // Another seat's save lands between this seat's load and its 확인. The folder is a UNC
