@@ -85,7 +85,7 @@ struct SettingValue {
 struct SettingValues {
     std::optional<SettingValue> machine;
     std::optional<SettingValue> user;
-    std::optional<SettingValue> policy;
+    std::optional<SettingValue> policy = std::nullopt;
 
     const std::optional<SettingValue>& In(SettingRoot root) const;
 };
