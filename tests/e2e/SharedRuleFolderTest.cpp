@@ -195,7 +195,8 @@ TEST_F(SharedFolder, ASeatIsToldOnceThatAnotherSeatReplacedTheRulesItSaved) {
 }
 
 // A RuleFolder of another type is told and counts as a folder out of reach: the rules beside
-// the module are not used. A folder that is there but holds no rule file says so.
+// the module are not used. A folder that is there but holds no rule file says so, and names
+// the rule file left beside the module while there is one.
 TEST_F(SharedFolder, SettingsThatCannotBeUsedAndFoldersWithoutRulesAreTold) {
     const DWORD one = 1;
     ASSERT_EQ(
@@ -212,7 +213,18 @@ TEST_F(SharedFolder, SettingsThatCannotBeUsedAndFoldersWithoutRulesAreTold) {
     ASSERT_EQ(MessageBoxes().size(), 2u);
     EXPECT_NE(MessageBoxes()[1].text.find("규칙 파일이 없습니다"), std::string::npos);
     EXPECT_TRUE(RowsOnReopen().empty());
-    ExpectMessageBoxes(2);
+    // The table this seat used before is still beside the module: both files are named, with
+    // the command that moves it.
+    for (const std::string& part : {(shared_.path() / L"new").string(), RuleFilePath().string(),
+                                    std::string("quillet-rules copy-to-share")}) {
+        EXPECT_NE(MessageBoxes()[1].text.find(part), std::string::npos) << part << "\n"
+                                                                        << MessageBoxes()[1].text;
+    }
+    fs::remove(RuleFilePath());
+    Restart();
+    ASSERT_EQ(MessageBoxes().size(), 3u);
+    EXPECT_EQ(MessageBoxes()[2].text.find("copy-to-share"), std::string::npos);
+    ExpectMessageBoxes(3);
 }
 
 // A path as JSON writes it.
