@@ -6,7 +6,11 @@
 # from. The target Quillet stands for that build here: targets that need the module or the
 # workbench depend on it. The rest of this tree keeps the posix thread model.
 include(ExternalProject)
-set(QUILLET_SHIPPED_FILES Quillet.dll quillet-rules.exe QuilletSetup.dll)
+# The programs of release/shipped-programs.txt (each built in that tree under its name without
+# .dll or .exe), and QuilletSetup.dll.
+file(STRINGS ${PROJECT_SOURCE_DIR}/release/shipped-programs.txt QUILLET_SHIPPED_FILES
+     REGEX "^[^#]*[^# \t]")
+list(APPEND QUILLET_SHIPPED_FILES QuilletSetup.dll)
 set(copies "")
 set(byproducts "")
 foreach(file IN LISTS QUILLET_SHIPPED_FILES)
