@@ -75,7 +75,8 @@ void RuleSession::LoadFromFile() {
                 return;
             }
         } else if (load.status.fault == FileFault::NotFound) {
-            ReportNoRuleFileInFolder(location_);
+            ReportNoRuleFileInFolder(
+                location_, TableLeftBesideModule(files_, location_, ModuleFolderOf(&moduleAnchor)));
             return;
         }
     }

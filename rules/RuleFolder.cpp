@@ -72,3 +72,22 @@ std::optional<LocalRuleCopy> StandInCopy(FilePort& files, const FilePath& copyFo
     }
     return newest;
 }
+
+namespace {
+
+bool IsFile(FileKind kind) {
+    return kind == FileKind::File || kind == FileKind::ReadOnlyFile;
+}
+
+}  // namespace
+
+std::optional<FilePath> TableLeftBesideModule(FilePort& files, const RuleLocation& location,
+                                              std::u16string_view moduleFolder) {
+    if (!location.configured() || !location.usable()) return std::nullopt;
+    if (files.KindOf(location.folder) != FileKind::Folder || IsFile(files.KindOf(location.file))) {
+        return std::nullopt;
+    }
+    FilePath beside = PathInFolder(moduleFolder, kRuleFileName);
+    if (!IsFile(files.KindOf(beside))) return std::nullopt;
+    return beside;
+}

@@ -54,7 +54,8 @@ int wmain(int argc, wchar_t** argv) {
     SystemFilePort files;
     Seat seat;
     seat.values = ReadSettingValues(kRuleFolderSetting);
-    seat.location = ChooseRuleLocation(seat.values, ModuleFolderOf(&programAnchor));
+    seat.moduleFolder = ModuleFolderOf(&programAnchor);
+    seat.location = ChooseRuleLocation(seat.values, seat.moduleFolder);
     // Only looked at: where tells what is there and makes nothing.
     seat.copyFolder = LocalAppDataFolder(u"Quillet", false);
     const int status =
