@@ -89,6 +89,7 @@ void ChangeSummary::Add(const HoleChange& hole) {
     ++holes;
     steps += static_cast<int32_t>(hole.steps.size());
     for (const StepChange& step : hole.steps) {
+        if (step.KeepsValue()) ++stepsKeepingValue;
         for (const int32_t rule : step.rules.Numbers()) {
             auto at = std::lower_bound(perRule.begin(), perRule.end(), rule,
                                        [](const RuleSteps& r, int32_t n) { return r.rule < n; });

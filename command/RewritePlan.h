@@ -9,6 +9,7 @@
 // host, so the preview lists such a step too and the journal records it.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -43,6 +44,9 @@ struct StepChange {
     RuleSet rules;
 
     bool operator==(const StepChange&) const = default;
+    bool KeepsValue() const {
+        return std::bit_cast<uint64_t>(after) == std::bit_cast<uint64_t>(before);
+    }
 };
 
 struct HoleChange {
@@ -98,7 +102,8 @@ RewritePlan PlanSelectedHoles(HoleHost& host, const RuleTable& table, const Rewr
 RewriteRecord ApplyPlan(HoleHost& host, RewritePlan& plan, const RewriteWords& words);
 
 // Holes, steps and how many steps each rule matched (a step that several rules rewrite in
-// turn counts for each of them), rules in ascending number.
+// turn counts for each of them), rules in ascending number. Of the steps, those whose new
+// diameter is the old one bit for bit keep their value.
 struct ChangeSummary {
     struct RuleSteps {
         int32_t rule;
@@ -106,6 +111,7 @@ struct ChangeSummary {
     };
     int32_t holes = 0;
     int32_t steps = 0;
+    int32_t stepsKeepingValue = 0;
     std::vector<RuleSteps> perRule;
 
     void Add(const HoleChange& hole);
