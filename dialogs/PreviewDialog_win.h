@@ -3,14 +3,16 @@
 
 #include <windows.h>
 
+#include <span>
 #include <string>
-#include <vector>
+
+#include "command/RewritePlan.h"
 
 struct RewritePreview {
     std::u16string summary;  // the text above the list
-    // One row per changed step, in selection order; the texts of the columns 구멍, 단계,
-    // 가공코드, 현재 경, 새 경, 규칙.
-    std::vector<std::vector<std::u16string>> rows;
+    // The holes that would change, in selection order: one row per step of each, its texts
+    // made only when the list shows it. Must outlive the dialog.
+    std::span<const HoleChange> holes;
 };
 
 // Shows the preview modally over `owner`. True for 적용 (or Enter); false for 취소, Esc, the

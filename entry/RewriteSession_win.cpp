@@ -63,21 +63,19 @@ std::u16string UserName() {
     return GetUserNameW(name, &size) ? ToU16(name) : std::u16string();
 }
 
-RewritePreview PreviewOf(const RewritePlan& plan) {
-    RewritePreview preview{PlanSummaryText(SummarizePlan(plan)), {}};
-    for (const PlannedHole& hole : plan.holes) {
-        for (const StepChange& step : hole.change.steps) {
-            preview.rows.push_back(PreviewRowTexts(hole.change.holeId, step));
-        }
-    }
-    return preview;
+// The preview's rows read `changes`, which must outlive it.
+RewritePreview PreviewOf(const RewritePlan& plan, std::vector<HoleChange>& changes) {
+    changes.clear();
+    for (const PlannedHole& hole : plan.holes) changes.push_back(hole.change);
+    return {PlanSummaryText(SummarizePlan(plan)), changes};
 }
 
 // Nothing amended when the user cancels: said on the host's message line.
 RewriteRecord RewriteAfterPreview(HoleHost& host, const RuleTable& table) {
     RewritePlan plan = PlanSelectedHoles(host, table, kRewriteWords);
     if (plan.status != PlanStatus::Ready) return {};
-    if (!ConfirmRewrite(ActiveOwner(), PreviewOf(plan))) {
+    std::vector<HoleChange> changes;
+    if (!ConfirmRewrite(ActiveOwner(), PreviewOf(plan, changes))) {
         KepMsgPutMessage(reinterpret_cast<const wchar_t*>(texts::kRewriteCancelled));
         return {};
     }
