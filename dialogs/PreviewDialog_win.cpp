@@ -7,6 +7,7 @@
 #include "dialogs/PreviewResource.h"
 #include "dialogs/PreviewRows.h"
 #include "framework/ModalDialog_win.h"
+#include "platform/Handles_win.h"
 #include "platform/WideText_win.h"
 
 namespace {
@@ -26,6 +27,21 @@ constexpr ColumnLayout kColumns[kPreviewColumnCount] = {
     {texts::kPreviewNewDiameterColumn, 80, LVCFMT_RIGHT},
     {texts::kPreviewRuleColumn, 110, LVCFMT_LEFT},
 };
+
+// A summary that fits its box shows no scroll bar. Hiding the bar only widens the box, so
+// the text still fits once it wraps again.
+void ScrollBarOnlyWhenNeeded(HWND box) {
+    const WindowDc dc(box);
+    if (dc.get() == nullptr) return;
+    const SelectedObject font(dc.get(),
+                              reinterpret_cast<HGDIOBJ>(SendMessageW(box, WM_GETFONT, 0, 0)));
+    TEXTMETRICW metrics{};
+    RECT text{};
+    SendMessageW(box, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&text));
+    if (!GetTextMetricsW(dc.get(), &metrics) || metrics.tmHeight <= 0) return;
+    const LRESULT lines = SendMessageW(box, EM_GETLINECOUNT, 0, 0);
+    if (lines * metrics.tmHeight <= text.bottom - text.top) ShowScrollBar(box, SB_VERT, FALSE);
+}
 
 // The list holds no rows of its own (LVS_OWNERDATA): it asks for the cells it draws, so the
 // dialog opens as fast for a million rows as for one.
@@ -56,6 +72,7 @@ void PreviewDialog::DoDataExchange(bool /*saveAndValidate*/) {
 BOOL PreviewDialog::OnInitDialog() {
     ModalDialog::OnInitDialog();
     SetWindowTextW(Item(IDC_PREVIEW_SUMMARY), ToWide(preview_.summary).c_str());
+    ScrollBarOnlyWhenNeeded(Item(IDC_PREVIEW_SUMMARY));
     list_.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
     int column = 0;
     for (const ColumnLayout& shown : kColumns) {

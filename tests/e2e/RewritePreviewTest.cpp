@@ -272,6 +272,8 @@ TEST_F(PreviewTest, AHeaderClickSortsByItsColumnAndAgainTheOtherWay) {
     const std::vector<double> after = RewriteProbeWhileDriving([] {
         HWND dialog = WaitForDialog(kPreviewCaption);
         ASSERT_NE(dialog, nullptr) << "the preview did not open";
+        // Two lines fit the summary's box: no scroll bar.
+        EXPECT_EQ(GetWindowLongW(GetDlgItem(dialog, kPreviewSummary), GWL_STYLE) & WS_VSCROLL, 0);
         const ListView list(GetDlgItem(dialog, kPreviewList));
         list.ClickCell(0, 0);
         list.ClickHeader(3);  // 현재 경
@@ -345,6 +347,7 @@ TEST_F(PreviewTest, ALargePlanIsShownWholeWithItsSummary) {
         HWND box = GetDlgItem(dialog, kPreviewSummary);
         const auto end = static_cast<WPARAM>(summary.size());
         EXPECT_GE(SendMessageW(box, EM_GETLINECOUNT, 0, 0), 3);
+        EXPECT_NE(GetWindowLongW(box, GWL_STYLE) & WS_VSCROLL, 0) << "taller than its box";
         SendMessageW(box, EM_SETSEL, end, end);
         SendMessageW(box, EM_SCROLLCARET, 0, 0);
         const LRESULT at = SendMessageW(box, EM_POSFROMCHAR, end - 1, 0);
