@@ -54,7 +54,12 @@ protected:
     BOOL OnInitDialog() override;
     void DoDataExchange(bool saveAndValidate) override;
     LRESULT OnNotify(const NMHDR& header) override;
-    void OnDpiChanged(int dpi) override { list_.FollowDpi(dpi); }
+    // The summary's font and box are scaled after this, by the dialog manager, and need not
+    // keep the same lines: its scroll bar is shown again, so that no line can be cut.
+    void OnDpiChanged(int dpi) override {
+        list_.FollowDpi(dpi);
+        ShowScrollBar(Item(IDC_PREVIEW_SUMMARY), SB_VERT, TRUE);
+    }
 
 private:
     void GiveCellText(LVITEMW& item) const;
