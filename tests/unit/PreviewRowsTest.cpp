@@ -57,9 +57,6 @@ TEST(PreviewRows, ShowEveryChangedStepInSelectionOrderAndMarkTheValuesThatStay) 
     EXPECT_FALSE(rows.sorted());
     EXPECT_EQ(Shown(rows), (Order{"30.1", "30.2", "30.4", "10.1", "10.3", "20.2", "20.5"}));
     EXPECT_EQ(
-        Column(rows, PreviewColumn::Code),
-        (std::vector<std::u16string>{u"150", u"101", u"150", u"201", u"101", u"150", u"101"}));
-    EXPECT_EQ(
         Column(rows, PreviewColumn::Diameter),
         (std::vector<std::u16string>{u"8.3", u"8.5", u"nan", u"5.1", u"8.3", u"-0", u"8.99"}));
     // Only a value equal bit for bit stays: -0 and 0 differ.
