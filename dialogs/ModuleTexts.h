@@ -46,6 +46,8 @@ inline constexpr char16_t kPreviewCodeColumn[] = u"가공코드";
 inline constexpr char16_t kPreviewDiameterColumn[] = u"현재 경";
 inline constexpr char16_t kPreviewNewDiameterColumn[] = u"새 경";
 inline constexpr char16_t kPreviewRuleColumn[] = u"규칙";
+// After the new diameter of a step that the rules match but whose value stays: "8.5 (그대로)".
+inline constexpr char16_t kPreviewValueStays[] = u" (그대로)";
 
 // The notice about a rule file read but not applied in full (dialogs/RuleFileNotice.h): the
 // head with the file's path, one line per kind with its count and line numbers ("줄 3, 8"
@@ -161,11 +163,14 @@ inline constexpr char16_t kJournalFailureKept[] =
     u"\r\n구멍을 바꾼 것과 되돌린 것은 기록 없이 그대로 남습니다. 이 알림은 명령을 다시 시작할 "
     u"때까지 다시 나오지 않습니다.";
 
-// "미리 보기": the summary above the list, "구멍 2개, 단계 3개를 바꿉니다" and on a second line
+// "미리 보기": the summary above the list, "구멍 2개, 단계 3개를 바꿉니다", then when some
+// steps keep their value " (그중 단계 1개는 값이 그대로)", and on a second line
 // "규칙 1: 단계 2개, 규칙 7: 단계 1개".
 inline constexpr char16_t kPlanHoles[] = u"구멍 ";
 inline constexpr char16_t kPlanSteps[] = u"개, 단계 ";
 inline constexpr char16_t kPlanStepsEnd[] = u"개를 바꿉니다";
+inline constexpr char16_t kPlanStepsKeepingValue[] = u" (그중 단계 ";
+inline constexpr char16_t kPlanStepsKeepingValueEnd[] = u"개는 값이 그대로)";
 inline constexpr char16_t kPlanRule[] = u"규칙 ";
 inline constexpr char16_t kPlanRuleSteps[] = u": 단계 ";
 inline constexpr char16_t kPlanRuleStepsEnd[] = u"개";

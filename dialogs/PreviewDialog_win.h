@@ -10,8 +10,8 @@
 
 struct RewritePreview {
     std::u16string summary;  // the text above the list
-    // One row per changed step, in selection order (columns 구멍, 단계, 가공코드, 현재 경,
-    // 새 경, 규칙).
+    // The holes that would change, in selection order: one row per step of each, its texts
+    // made only when the list shows it. Must outlive the dialog.
     std::span<const HoleChange> holes;
 };
 

@@ -9,6 +9,10 @@
 std::u16string PlanSummaryText(const ChangeSummary& summary) {
     std::u16string text = texts::kPlanHoles + DecimalUtf16(summary.holes) + texts::kPlanSteps +
                           DecimalUtf16(summary.steps) + texts::kPlanStepsEnd;
+    if (summary.stepsKeepingValue > 0) {
+        text += texts::kPlanStepsKeepingValue + DecimalUtf16(summary.stepsKeepingValue) +
+                texts::kPlanStepsKeepingValueEnd;
+    }
     for (size_t i = 0; i < summary.perRule.size(); ++i) {
         text += i == 0 ? u"\r\n" : u", ";
         text += texts::kPlanRule + DecimalUtf16(summary.perRule[i].rule) + texts::kPlanRuleSteps +

@@ -22,7 +22,8 @@ inline constexpr RewriteWords kRewriteWords{
     .holesChangedSincePlanEnd = texts::kHolesChangedSincePlanEnd,
 };
 
-// "구멍 2개, 단계 3개를 바꿉니다" and, on a second line, "규칙 1: 단계 2개, 규칙 7: 단계 1개".
+// "구멍 2개, 단계 3개를 바꿉니다", " (그중 단계 1개는 값이 그대로)" when some keep their value,
+// and on a second line "규칙 1: 단계 2개, 규칙 7: 단계 1개".
 std::u16string PlanSummaryText(const ChangeSummary& summary);
 
 // "2024-05-01 14:03:07에 바꾼 구멍 3개를 되돌리겠습니까?" with how many of them are no longer as

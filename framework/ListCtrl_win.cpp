@@ -77,6 +77,37 @@ int ListCtrl::GetItemCount() const {
     return static_cast<int>(SendMessageW(hwnd_, LVM_GETITEMCOUNT, 0, 0));
 }
 
+bool ListCtrl::SetItemCount(int count) {
+    return SendMessageW(hwnd_, LVM_SETITEMCOUNT, static_cast<WPARAM>(count), 0) != 0;
+}
+
+void ListCtrl::RedrawAllItems() {
+    InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+bool ListCtrl::EnsureVisible(int item) {
+    return SendMessageW(hwnd_, LVM_ENSUREVISIBLE, item, FALSE) != 0;
+}
+
+void ListCtrl::SelectItem(int item) {
+    LVITEMW lvi{};
+    lvi.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    lvi.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(hwnd_, LVM_SETITEMSTATE, item, reinterpret_cast<LPARAM>(&lvi));
+}
+
+void ListCtrl::SetSortArrow(int column, bool descending) {
+    HWND header = GetHeader();
+    for (int k = 0; k < GetColumnCount(); ++k) {
+        HDITEMW item{};
+        item.mask = HDI_FORMAT;
+        if (!SendMessageW(header, HDM_GETITEMW, k, reinterpret_cast<LPARAM>(&item))) continue;
+        item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
+        if (k == column) item.fmt |= descending ? HDF_SORTDOWN : HDF_SORTUP;
+        SendMessageW(header, HDM_SETITEMW, k, reinterpret_cast<LPARAM>(&item));
+    }
+}
+
 int ListCtrl::InsertItem(int item, std::wstring_view text) {
     std::wstring copy(text);
     LVITEMW lvi{};

@@ -31,6 +31,16 @@ public:
     HWND GetHeader() const { return GetDlgItem(hwnd_, 0); }
 
     int GetItemCount() const;
+    // The number of rows of a list with LVS_OWNERDATA, whose texts its parent gives on
+    // LVN_GETDISPINFO.
+    bool SetItemCount(int count);
+    // Draws every row again, as after the data behind an owner-data list changed order.
+    void RedrawAllItems();
+    bool EnsureVisible(int item);
+    // Makes the item the selected and focused one.
+    void SelectItem(int item);
+    // The header's sort arrow on the column, up or down; every other column without one.
+    void SetSortArrow(int column, bool descending);
     int InsertItem(int item, std::wstring_view text);
     bool DeleteItem(int item);
     bool DeleteAllItems();

@@ -201,6 +201,24 @@ void ListView::ClickAt(POINT point, WPARAM keys) const {
     Settle(list_);
 }
 
+void ListView::ClickHeader(int column) const {
+    HWND header = ListView_GetHeader(list_);
+    RECT item{};
+    SendMessageW(header, HDM_GETITEMRECT, column, reinterpret_cast<LPARAM>(&item));
+    const LPARAM where = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+    PostMessageW(header, WM_MOUSEMOVE, 0, where);
+    PostMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, where);
+    PostMessageW(header, WM_LBUTTONUP, 0, where);
+    Settle(list_);
+}
+
+int ListView::SortArrow(int column) const {
+    HDITEMW item{};
+    item.mask = HDI_FORMAT;
+    SendMessageW(ListView_GetHeader(list_), HDM_GETITEMW, column, reinterpret_cast<LPARAM>(&item));
+    return item.fmt & (HDF_SORTUP | HDF_SORTDOWN);
+}
+
 void ListView::ClickCell(int row, int column, WPARAM keys) const {
     const RECT cell = CellRect(row, column);
     ClickAt({(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2}, keys);

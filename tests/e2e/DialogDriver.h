@@ -54,6 +54,8 @@ public:
     int ColumnCount() const;
     int ColumnWidth(int column) const;
     std::wstring HeaderText(int column) const;
+    // HDF_SORTUP, HDF_SORTDOWN or 0: the arrow the column's header shows.
+    int SortArrow(int column) const;
     int TopIndex() const;
 
     // Client coordinates. The bounds of a row cover all of its columns.
@@ -67,6 +69,8 @@ public:
     void ClickAt(POINT point, WPARAM keys = 0) const;
     void ClickCell(int row, int column, WPARAM keys = 0) const;
     void ClickCheckBox(int row) const;
+    // A left click in the middle of the column's header.
+    void ClickHeader(int column) const;
     void PressKey(UINT virtualKey) const;
     void SendScroll(UINT message, int request) const;
 

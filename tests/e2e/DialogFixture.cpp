@@ -95,9 +95,9 @@ void DialogTest::TearDown() {
     }
 }
 
-void DialogTest::StartWith(std::optional<Bytes> ruleFile) {
+void DialogTest::StartWith(std::optional<Bytes> ruleFile, std::string_view drawingText) {
     const std::filesystem::path drawing = folder_.path() / L"probe.drawing";
-    WriteFile(drawing, kProbeDrawing, sizeof kProbeDrawing - 1);
+    WriteFile(drawing, drawingText.data(), drawingText.size());
     if (ruleFile) WriteFile(RuleFilePath(), ruleFile->data(), ruleFile->size());
     ModuleSessionOptions options;
     options.folder = folder_.path();

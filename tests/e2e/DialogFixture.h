@@ -55,9 +55,9 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Writes the rule file (if any), loads the module with the probe drawing and starts the
-    // command, which reads the rule file.
-    void StartWith(std::optional<Bytes> ruleFile);
+    // Writes the rule file (if any), loads the module with the probe drawing (or another one)
+    // and starts the command, which reads the rule file.
+    void StartWith(std::optional<Bytes> ruleFile, std::string_view drawing = kProbeDrawing);
     void StartWithRules(std::u16string_view lines) { StartWith(RuleFileOf(lines)); }
     // The command started again: the rule file is read afresh.
     void Restart();

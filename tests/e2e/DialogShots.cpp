@@ -1,7 +1,8 @@
-// Opens the rule list dialog on a few rules, then the rule editor with its default values, then
-// the preview of a rewrite of a small drawing by those rules, and holds each on screen until
-// scripts/screenshots.sh has captured it. The script and this program meet through files in a
-// folder: "<name>.ready" from here, "<name>.done" back.
+// Opens the rule list dialog on twelve rules, then the rule editor with its default values,
+// then the preview of a rewrite of a small drawing by those rules (a summary of eleven rules
+// and a step that keeps its value), and holds each on screen until scripts/screenshots.sh has
+// captured it. The script and this program meet through files in a folder: "<name>.ready"
+// from here, "<name>.done" back.
 //
 //     dialog_shots.exe SIGNAL_FOLDER WORK_FOLDER
 #include <windows.h>
@@ -22,13 +23,24 @@ constexpr char16_t kRules[] =
     u"1\t101\t199\t8.1\t8.99\t8.5\r\n"
     u"1\t201\t299\t5.0\t5.5\t5.2\r\n"
     u"0\t300\t\t10\t\t12\r\n"
-    u"1\t401\t450\t6.6\t6.8\t6.5\r\n";
+    u"1\t401\t450\t6.6\t6.8\t6.5\r\n"
+    u"1\t501\t599\t3\t4\t3.3\r\n"
+    u"1\t601\t699\t3\t4\t3.4\r\n"
+    u"1\t701\t799\t3\t4\t3.5\r\n"
+    u"1\t801\t899\t3\t4\t3.6\r\n"
+    u"1\t901\t999\t3\t4\t3.7\r\n"
+    u"1\t1001\t1099\t3\t4\t3.8\r\n"
+    u"1\t1101\t1199\t3\t4\t3.9\r\n"
+    u"1\t1201\t1299\t3\t4\t3.25\r\n";
 
 constexpr char kDrawing[] =
     "hole 1\nelement 1 101\nstep 101 8.3\n"
     "hole 2\nelement 1 102\nstep 105 8.99\nstep 230 5.3\n"
     "hole 3\nelement 1 103\nstep 401 6.7\n"
-    "hole 4\nelement 1 104\nstep 150 9.5\n";
+    "hole 4\nelement 1 104\nstep 150 9.5\nstep 120 8.5\n"
+    "hole 5\nelement 1 105\nstep 501 3.2\nstep 601 3.9\nstep 701 3.1\n"
+    "hole 6\nelement 1 106\nstep 801 3.5\nstep 901 3.6\nstep 1001 3.75\n"
+    "hole 7\nelement 1 107\nstep 1101 3.8\nstep 1201 3.05\n";
 constexpr wchar_t kSettingsKey[] = L"SOFTWARE\\Ferrimount\\KEP\\Quillet";
 
 void WriteRuleFile(const std::filesystem::path& path) {

@@ -329,10 +329,12 @@ const ExpectedTemplate kPreview{
     340,
     202,
     {
-        {12102, kStatic, L"", kText, 7, 7, 326, 26},
         {12101, kListView, L"",
-         kChild | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL, 7, 36,
-         326, 140},
+         kChild | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL |
+             LVS_OWNERDATA,
+         7, 46, 326, 130},
+        {12102, kEdit, L"", kChild | WS_TABSTOP | WS_VSCROLL | ES_LEFT | ES_MULTILINE | ES_READONLY,
+         7, 7, 326, 34},
         {IDOK, kButton, L"적용", kDefaultPush, 229, 182, 50, 14},
         {IDCANCEL, kButton, L"취소", kPush, 283, 182, 50, 14},
     }};

@@ -16,6 +16,7 @@
 #include "command/Sha256.h"
 #include "dialogs/resource.h"
 #include "host/KepLib.h"
+#include "standin/KepTest.h"
 #include "testhost/StandinLog.h"
 
 namespace fs = std::filesystem;
@@ -303,6 +304,108 @@ TEST_F(PreviewTest, UndoLeavesAHoleChangedSinceAndNothingOutlivesTheCommand) {
         Press(dialog, IDCANCEL);
     });
     ExpectMessageBoxes(2);
+}
+
+std::vector<std::wstring> Row(const ListView& list, int row) {
+    std::vector<std::wstring> cells;
+    for (int column = 0; column < 6; ++column) cells.push_back(list.CellText(row, column));
+    return cells;
+}
+
+using Cells = std::vector<std::wstring>;
+
+// The selected row stays selected wherever a sort puts it, and 적용 amends every step still.
+TEST_F(PreviewTest, AHeaderClickSortsByItsColumnAndAgainTheOtherWay) {
+    SetPreview(HKEY_CURRENT_USER, L"1");
+    StartWithRules(kRules);
+    const std::vector<double> after = RewriteProbeWhileDriving([] {
+        HWND dialog = WaitForDialog(kPreviewCaption);
+        ASSERT_NE(dialog, nullptr) << "the preview did not open";
+        // Two lines fit the summary's box: no scroll bar.
+        EXPECT_EQ(GetWindowLongW(GetDlgItem(dialog, kPreviewSummary), GWL_STYLE) & WS_VSCROLL, 0);
+        const ListView list(GetDlgItem(dialog, kPreviewList));
+        list.ClickCell(0, 0);
+        list.ClickHeader(3);  // 현재 경
+        EXPECT_EQ(Row(list, 0), (Cells{L"1", L"3", L"201", L"5.1", L"5.05", L"2"}));
+        EXPECT_EQ(Row(list, 1), (Cells{L"1", L"1", L"101", L"8.3", L"8.5", L"1"}));
+        EXPECT_EQ(Row(list, 2), (Cells{L"1", L"2", L"150", L"8.99", L"8.5", L"1"}));
+        EXPECT_EQ(list.SortArrow(3), HDF_SORTUP);
+        EXPECT_TRUE(list.Selected(1));
+        list.ClickHeader(3);
+        EXPECT_EQ(list.CellText(0, 3), L"8.99");
+        EXPECT_EQ(list.CellText(2, 3), L"5.1");
+        EXPECT_EQ(list.SortArrow(3), HDF_SORTDOWN);
+        EXPECT_TRUE(list.Selected(1));
+        list.PressKey(VK_RETURN);
+        EXPECT_TRUE(WaitUntilClosed(dialog));
+    });
+    EXPECT_EQ(after, kProbeAfter);
+}
+
+// Hole h's step s (from 0) in the large drawing, and the 30 rules: rule n + 1 sets codes
+// 100 + 4n to 103 + 4n to 8.5, whatever their diameter. One step in eight has 8.5 already.
+int32_t LargeCode(int32_t hole, int32_t step) {
+    return 100 + (hole * 7 + step * 13) % 120;
+}
+double LargeDiameter(int32_t hole, int32_t step) {
+    return 7.5 + 0.25 * ((hole + step) % 8);
+}
+
+// 10,000 holes of ten steps: the list shows its 100,000 rows at once, and the summary of 30
+// rules wraps and scrolls to its end.
+TEST_F(PreviewTest, ALargePlanIsShownWholeWithItsSummary) {
+    constexpr int32_t kHoles = 10'000;
+    std::string drawing;
+    for (int32_t h = 1; h <= kHoles; ++h) {
+        drawing += "hole " + std::to_string(h) + "\nelement 1 " + std::to_string(h) + "\n";
+        for (int32_t s = 0; s < 10; ++s) {
+            drawing += "step " + std::to_string(LargeCode(h, s)) + " " +
+                       std::to_string(LargeDiameter(h, s)) + "\n";
+        }
+    }
+    std::u16string rules;
+    for (int32_t n = 0; n < 30; ++n) {
+        const std::string line = "1\t" + std::to_string(100 + 4 * n) + "\t" +
+                                 std::to_string(103 + 4 * n) + "\t0\t100\t8.5\r\n";
+        rules.append(line.begin(), line.end());
+    }
+    SetPreview(HKEY_CURRENT_USER, L"1");
+    StartWith(RuleFileOf(rules), drawing);
+    RewriteProbeWhileDriving([] {
+        HWND dialog = WaitForDialog(kPreviewCaption);
+        ASSERT_NE(dialog, nullptr) << "the preview did not open";
+        const ListView list(GetDlgItem(dialog, kPreviewList));
+        ASSERT_EQ(list.RowCount(), 100'000);
+        const std::wstring last = std::to_wstring(LargeCode(kHoles, 9));
+        EXPECT_EQ(Row(list, 99'999),
+                  (Cells{L"10000", L"10", last, L"7.75", L"8.5",
+                         std::to_wstring((LargeCode(kHoles, 9) - 100) / 4 + 1)}));
+        EXPECT_EQ(list.CellText(3, 4), L"8.5 (그대로)");  // hole 1's step 4 has 8.5 already
+
+        const std::wstring summary = ItemText(dialog, kPreviewSummary);
+        EXPECT_TRUE(
+            summary.starts_with(L"구멍 10000개, 단계 100000개를 바꿉니다 (그중 단계 12500개는 값이 "
+                                L"그대로)\r\n규칙 1: "))
+            << summary;
+        // Scrolled to its end, the summary's last character is inside its box.
+        HWND box = GetDlgItem(dialog, kPreviewSummary);
+        const auto end = static_cast<WPARAM>(summary.size());
+        EXPECT_GE(SendMessageW(box, EM_GETLINECOUNT, 0, 0), 3);
+        EXPECT_NE(GetWindowLongW(box, GWL_STYLE) & WS_VSCROLL, 0) << "taller than its box";
+        SendMessageW(box, EM_SETSEL, end, end);
+        SendMessageW(box, EM_SCROLLCARET, 0, 0);
+        const LRESULT at = SendMessageW(box, EM_POSFROMCHAR, end - 1, 0);
+        RECT client{};
+        GetClientRect(box, &client);
+        const POINT shown{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
+        EXPECT_TRUE(PtInRect(&client, shown)) << shown.x << "," << shown.y;
+
+        list.PressKey(VK_ESCAPE);
+        EXPECT_TRUE(WaitUntilClosed(dialog));
+    });
+    HoleStep step{};
+    ASSERT_EQ(KepTestHoleStep(kHoles, 9, &step), 0);
+    EXPECT_EQ(step.diameter, 7.75);  // nothing amended
 }
 
 }  // namespace
