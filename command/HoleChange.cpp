@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <charconv>
 
 #include "platform/TextEncoding.h"
 
@@ -66,12 +65,6 @@ ChangeSummary SummarizeChanges(std::span<const HoleChange> holes) {
     ChangeSummary summary;
     for (const HoleChange& hole : holes) summary.Add(hole);
     return summary;
-}
-
-std::string ShortestDecimal(double value) {
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
 }
 
 std::string RuleListText(std::span<const int32_t> rules) {

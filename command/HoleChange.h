@@ -82,9 +82,7 @@ struct ChangeSummary {
 
 ChangeSummary SummarizeChanges(std::span<const HoleChange> holes);
 
-// Numbers as the preview and the journal show them: the shortest decimal that reads back to
-// the same double ("8.5", "-0", "1e-05"; "inf", "-inf", "nan"), and rule lists as "3, 7".
-std::string ShortestDecimal(double value);
+// Rule lists as the preview and the journal show them: "3, 7".
 std::string RuleListText(std::span<const int32_t> rules);
 
 // The preview list's columns for one step: 구멍, 단계, 가공코드, 현재 경, 새 경, 규칙.

@@ -7,6 +7,8 @@
 #include <random>
 #include <variant>
 
+#include "platform/TextEncoding.h"
+
 namespace {
 
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";

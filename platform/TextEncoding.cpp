@@ -1,6 +1,7 @@
 #include "platform/TextEncoding.h"
 
 #include <bit>
+#include <charconv>
 #include <cstdint>
 #include <cstring>
 #include <utility>
@@ -208,4 +209,10 @@ std::optional<std::u16string> Utf16FromUtf8Strict(std::string_view bytes,
     Utf16Decoding decoded = Utf16FromUtf8(bytes, surrogates, IllFormed::Stop);
     if (!decoded.wellFormed) return std::nullopt;
     return std::move(decoded.text);
+}
+
+std::string ShortestDecimal(double value) {
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
 }

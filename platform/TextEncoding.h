@@ -83,6 +83,9 @@ inline std::u16string Utf16FromAscii(std::string_view text) {
 inline std::u16string DecimalUtf16(int64_t value) {
     return Utf16FromAscii(std::to_string(value));
 }
+// The shortest decimal that reads back to the same double ("8.5", "-0", "1e-05"; "inf",
+// "-inf", "nan"), as the preview, the journal and the workbench write numbers.
+std::string ShortestDecimal(double value);
 
 // Bytes that need not be UTF-8 (a POSIX file name) as UTF-16 and back, without loss: the
 // UTF-8 sequences decode as usual, each other byte B becomes the lone trail surrogate

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "command/RewriteJournal.h"
+#include "platform/TextEncoding.h"
 #include "workbench/Arguments.h"
 #include "workbench/Json.h"
 #include "workbench/NamedFiles.h"

@@ -65,9 +65,7 @@ void AppendEscapedUtf8(std::string& out, std::string_view utf8) {
 std::string ShortestNumber(double value) {
     if (std::isnan(value)) return "NaN";
     if (std::isinf(value)) return value > 0 ? "Infinity" : "-Infinity";
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
+    return ShortestDecimal(value);
 }
 
 void JsonWriter::BeforeValue() {

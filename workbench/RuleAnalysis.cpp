@@ -141,11 +141,8 @@ std::string Quoted(std::u16string_view text) {
     return "\"" + Utf8FromUtf16(text, SurrogateForm::Replaced) + "\"";
 }
 
-// The shortest text that reads back to the same double.
 std::string Number(double value) {
-    std::array<char, 32> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
-    return std::string(buffer.data(), result.ptr);
+    return ShortestDecimal(value);
 }
 
 // A number as read, infinities as "∞" and "-∞".
