@@ -11,6 +11,7 @@ include(ExternalProject)
 file(STRINGS ${PROJECT_SOURCE_DIR}/release/shipped-programs.txt QUILLET_SHIPPED_FILES
      REGEX "^[^#]*[^# \t]")
 list(APPEND QUILLET_SHIPPED_FILES QuilletSetup.dll)
+set(QUILLET_MODULE_FILE ${CMAKE_BINARY_DIR}/bin/Quillet.dll)
 set(copies "")
 set(byproducts "")
 foreach(file IN LISTS QUILLET_SHIPPED_FILES)

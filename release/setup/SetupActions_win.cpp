@@ -47,7 +47,7 @@ const WrittenValue kWrittenValues[] = {
 };
 
 // The deferred WriteGivenValues sees only its CustomActionData: "RULEFOLDER|PREVIEW" as given
-// (release/Quillet.wxs). A folder path holds no "|", and PREVIEW is checked before.
+// (release/Quillet.wxs), split at the last "|": PREVIEW, checked before, holds none.
 constexpr wchar_t kDataSeparator = L'|';
 
 constexpr REGSAM k64BitView = KEY_WOW64_64KEY;
