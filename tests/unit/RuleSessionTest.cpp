@@ -5,6 +5,7 @@
 #include <functional>
 #include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "FakeFiles.h"
@@ -300,13 +301,16 @@ TEST_F(RuleSessionTest, AFailureAtAnyStepOfALoadLosesNothing) {
     EXPECT_GE(step, 7);  // the file, both copies, the backup; the copy's folder, write, rename
 }
 
-// Whatever step of a save fails (with or without the question), the rule file holds what it
-// held or the whole table, the outcome says which, and a failure is told once.
+// Whatever step of a save fails (with or without the question; that step alone, or every
+// step from it on), the rule file holds what it held or the whole table, the outcome says
+// which, a failure is told once, and this seat's copies follow the file.
 TEST_F(RuleSessionTest, AFailureAtAnyStepOfASaveLeavesTheFileAsItWasAndIsTold) {
-    for (const bool changedSinceLoad : {false, true}) {
+    for (const auto& [changedSinceLoad, failTimes] :
+         {std::pair(false, 1), std::pair(false, 100), std::pair(true, 1), std::pair(true, 100)}) {
         int step = 0;
         for (;; ++step) {
-            SCOPED_TRACE("step " + std::to_string(step) + (changedSinceLoad ? ", changed" : ""));
+            SCOPED_TRACE("step " + std::to_string(step) + " failing " + std::to_string(failTimes) +
+                         (changedSinceLoad ? ", changed since the load" : ""));
             files = {};
             files.entries[kShare].kind = FileKind::Folder;
             Put(kShared, Bytes({kA}));
@@ -316,7 +320,7 @@ TEST_F(RuleSessionTest, AFailureAtAnyStepOfASaveLeavesTheFileAsItWasAndIsTold) {
             user.answer = [] { return true; };
             files.steps = 0;
             files.failAt = step;
-            files.failTimes = 100;
+            files.failTimes = failTimes;
             const TableSave save = SaveEdited({kA, kB});
             const std::optional<std::string> now = files.Bytes(kShared);
             if (save.saved()) {
