@@ -46,7 +46,7 @@ SeatPlaces Places(std::optional<std::u16string> ruleFolder) {
     return places;
 }
 
-const SeatPlaces kShared_ = Places(kShare);
+const SeatPlaces kSharedSeat = Places(kShare);
 
 FilePath CopyOf(const FilePath& file, CopyOrigin origin) {
     return kOwn + u"\\" + LocalCopyNameFor(file, origin);
@@ -97,7 +97,7 @@ protected:
     void Put(const FilePath& path, std::string bytes, int64_t modified = 0) {
         files.entries[path] = {std::move(bytes), FileKind::File, modified};
     }
-    std::vector<std::string> LoadTold(const SeatPlaces& places = kShared_) {
+    std::vector<std::string> LoadTold(const SeatPlaces& places = kSharedSeat) {
         user.told.clear();
         session.Load(places);
         return user.told;
@@ -168,7 +168,7 @@ TEST_F(RuleSessionTest, AnUnusableSettingStandsInWithTheNewestCopyOfAnyFolderAnd
 // Another seat's save replaced this seat's: told once, with where the rules are kept.
 TEST_F(RuleSessionTest, RulesThisSeatSavedThatTheFileNoLongerHoldsAreToldOnce) {
     Put(kShared, Bytes({kA, kB}));
-    session.Load(kShared_);
+    session.Load(kSharedSeat);
     ASSERT_TRUE(SaveEdited({kA, kB, kC}).saved());
     EXPECT_EQ(files.Bytes(kSavedCopy), Bytes({kA, kB, kC}));
     EXPECT_FALSE(files.Bytes(kReadCopy));  // the saved copy is the latest table known
@@ -186,37 +186,33 @@ TEST_F(RuleSessionTest, RulesThisSeatSavedThatTheFileNoLongerHoldsAreToldOnce) {
     EXPECT_EQ(LoadTold(), Told{"read"});
 }
 
+// The names and the order of kept copies are the store's (RuleStoreTest).
 TEST_F(RuleSessionTest, ReplacedRulesAreFoundInTheBackupElseTheNewestKeptCopyThatHoldsThemAll) {
-    const auto kept = [](std::u16string stamp) { return kShared + u"." + stamp + u".bak"; };
+    const FilePath older = KeptCopyPathOf(kShared, {2026, 1, 1, 0, 0, 0}, 0);
+    const FilePath newer = KeptCopyPathOf(kShared, {2026, 3, 4, 5, 6, 7}, 0);
     Put(kSavedCopy, Bytes({kA, kB, kC}));
     Put(kShared, Bytes({kA}));
-    Put(kBackup, Bytes({kA, kB}));
-    Put(kept(u"20260101-000000"), Bytes({kA, kB, kC}));
-    Put(kept(u"20260304-050607"), Bytes({kA, kB, kC}));
-    Put(kept(u"20260304-050607-2"), Bytes({kA, kB, kC}));  // the same second, later
-    Put(kept(u"20260304-050607-10"), Bytes({kA, kB}));
-    Put(kept(u"old"), Bytes({kA, kB, kC}));  // no name a save gives
-    Put(kept(u"20270101-000000"), Bytes({kA, kB, kC}));
-    files.entries[kept(u"20270101-000000")].kind = FileKind::Folder;  // does not read
-    const auto keptIn = [&] {
+    Put(older, Bytes({kA, kB, kC}));
+    const auto keptIn = [&](std::initializer_list<HoleRule> backup,
+                            std::initializer_list<HoleRule> inNewer) {
+        Put(kBackup, Bytes(backup));
+        Put(newer, Bytes(inNewer));
         files.entries.erase(kReadCopy);  // the file is new to this seat at each load
         user.replaced.reset();
-        session.Load(kShared_);
+        session.Load(kSharedSeat);
         EXPECT_TRUE(user.replaced);
         return user.replaced ? user.replaced->keptIn : std::nullopt;
     };
-    EXPECT_EQ(keptIn(), kept(u"20260304-050607-2"));
-    Put(kBackup, Bytes({kA, kB, kC}));
-    EXPECT_EQ(keptIn(), kBackup);
-    for (const auto& [path, bytes] : files.Files()) {
-        if (path.ends_with(u".bak")) files.entries[path].bytes = Bytes({kA});
-    }
-    EXPECT_EQ(keptIn(), std::nullopt);
+    EXPECT_EQ(keptIn({kA, kB, kC}, {kA, kB, kC}), kBackup);
+    EXPECT_EQ(keptIn({kA, kB}, {kA, kB, kC}), newer);
+    EXPECT_EQ(keptIn({kA, kB}, {kA, kC}), older);
+    files.entries.erase(older);
+    EXPECT_EQ(keptIn({kA}, {kA}), std::nullopt);
 }
 
 TEST_F(RuleSessionTest, ASaveReplacesWhatTheLoadReadOrNoFileUnaskedAndTellsWhatItReplaced) {
     Put(kShared, Bytes({kA}));
-    session.Load(kShared_);
+    session.Load(kSharedSeat);
     TableSave save = SaveEdited({kA, kB});
     EXPECT_EQ(save.outcome, TableSave::Outcome::Saved);
     EXPECT_EQ(save.path, kShared);
@@ -230,7 +226,7 @@ TEST_F(RuleSessionTest, ASaveReplacesWhatTheLoadReadOrNoFileUnaskedAndTellsWhatI
     EXPECT_EQ(save.before, (FileContents{true, save.after}));
 
     files.entries.erase(kShared);
-    session.Load(kShared_);
+    session.Load(kSharedSeat);
     save = SaveEdited({kC});
     EXPECT_EQ(save.before, FileContents{});
     EXPECT_EQ(files.Bytes(kShared), Bytes({kC}));
@@ -241,7 +237,7 @@ TEST_F(RuleSessionTest, ASaveReplacesWhatTheLoadReadOrNoFileUnaskedAndTellsWhatI
 // edited table.
 TEST_F(RuleSessionTest, AFileChangedSinceTheLoadIsReplacedOnlyWhenTheUserSaysSo) {
     Put(kShared, Bytes({kA}));
-    session.Load(kShared_);
+    session.Load(kSharedSeat);
     Put(kShared, Bytes({kD}));
     TableSave save = SaveEdited({kA, kB});
     EXPECT_EQ(save.outcome, TableSave::Outcome::Declined);
@@ -314,7 +310,7 @@ TEST_F(RuleSessionTest, AFailureAtAnyStepOfASaveLeavesTheFileAsItWasAndIsTold) {
             files = {};
             files.entries[kShare].kind = FileKind::Folder;
             Put(kShared, Bytes({kA}));
-            session.Load(kShared_);
+            session.Load(kSharedSeat);
             const std::string held = changedSinceLoad ? Bytes({kD}) : Bytes({kA});
             Put(kShared, held);
             user.answer = [] { return true; };
