@@ -127,7 +127,7 @@ TableSave RuleSession::Save() {
     FileContents agreed;
     for (;;) {
         FileSave save = store.Save(table_, options);
-        if (save.failedStep != SaveStep::CheckFound) return Saved(save, *options.expected);
+        if (save.failedStep != SaveStep::CheckFound) return AfterSave(save, *options.expected);
         if (!user_.AskToReplaceChangedFile(save.path, atLoad_.unreadable())) {
             return {TableSave::Outcome::Declined, save.path, {}, {}};
         }
@@ -138,7 +138,7 @@ TableSave RuleSession::Save() {
 
 // The save replaced only what it expected, or no file: a backup was made of the file it
 // replaced, and none when there was no file.
-TableSave RuleSession::Saved(const FileSave& save, const FileContents& expected) {
+TableSave RuleSession::AfterSave(const FileSave& save, const FileContents& expected) {
     if (!save.succeeded()) {
         user_.TellSaveFailed(save);
         return {TableSave::Outcome::Failed, save.path, {}, {}};

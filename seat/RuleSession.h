@@ -105,7 +105,7 @@ private:
     std::optional<FilePath> KeptCopyHolding(const ReplacedRules& replaced);
     FilePath CopyPath(CopyOrigin origin) const;
     void KeepCopy(const std::string& bytes, CopyOrigin origin);
-    TableSave Saved(const FileSave& save, const FileContents& expected);
+    TableSave AfterSave(const FileSave& save, const FileContents& expected);
 
     FilePort& files_;
     RuleSessionUser& user_;
