@@ -210,42 +210,44 @@ TEST_F(RuleSessionTest, ReplacedRulesAreFoundInTheBackupElseTheNewestKeptCopyTha
     EXPECT_EQ(keptIn({kA}, {kA}), std::nullopt);
 }
 
-TEST_F(RuleSessionTest, ASaveReplacesWhatTheLoadReadOrNoFileUnaskedAndTellsWhatItReplaced) {
+// What a save replaced and wrote, for the code that records it (the sweep below checks a
+// save over the file the load read).
+TEST_F(RuleSessionTest, ASaveTellsWhatItReplacedAlsoWhenTheFileHeldTheTableOrWasNotThere) {
     Put(kShared, Bytes({kA}));
     session.Load(kSharedSeat);
-    TableSave save = SaveEdited({kA, kB});
+    TableSave save = session.Save();
     EXPECT_EQ(save.outcome, TableSave::Outcome::Saved);
-    EXPECT_EQ(save.path, kShared);
     EXPECT_EQ(save.before, (FileContents{true, Bytes({kA})}));
-    EXPECT_EQ(save.after, Bytes({kA, kB}));
-    EXPECT_EQ(files.Bytes(kShared), save.after);
-    EXPECT_EQ(session.RulesInForceBytes(), save.after);
-    EXPECT_TRUE(user.asked.empty());
-
-    save = session.Save();  // the file holds the table already
-    EXPECT_EQ(save.before, (FileContents{true, save.after}));
+    EXPECT_EQ(save.after, Bytes({kA}));
 
     files.entries.erase(kShared);
     session.Load(kSharedSeat);
     save = SaveEdited({kC});
     EXPECT_EQ(save.before, FileContents{});
-    EXPECT_EQ(files.Bytes(kShared), Bytes({kC}));
+    EXPECT_EQ(files.Bytes(kShared), save.after);
+    EXPECT_EQ(session.RulesInForceBytes(), save.after);
     EXPECT_TRUE(user.asked.empty());
 }
 
 // Each yes agrees to replace exactly the file asked about; a no leaves the file and keeps the
-// edited table.
-TEST_F(RuleSessionTest, AFileChangedSinceTheLoadIsReplacedOnlyWhenTheUserSaysSo) {
+// edited table. A file the load could not read is asked about as such.
+TEST_F(RuleSessionTest, AFileTheLoadDidNotReadIsReplacedOnlyWhenTheUserSaysSo) {
+    using Asked = std::vector<std::pair<FilePath, bool>>;
     Put(kShared, Bytes({kA}));
+    files.failAt = 0;
+    EXPECT_EQ(LoadTold(), Told{"read failed"});
+    EXPECT_EQ(SaveEdited({kB}).outcome, TableSave::Outcome::Declined);
+    EXPECT_EQ(user.asked, (Asked{{kShared, true}}));
+
+    user.asked.clear();
     session.Load(kSharedSeat);
     Put(kShared, Bytes({kD}));
     TableSave save = SaveEdited({kA, kB});
     EXPECT_EQ(save.outcome, TableSave::Outcome::Declined);
-    EXPECT_EQ(user.asked, (std::vector<std::pair<FilePath, bool>>{{kShared, false}}));
+    EXPECT_EQ(user.asked, (Asked{{kShared, false}}));
     EXPECT_EQ(files.Bytes(kShared), Bytes({kD}));
     EXPECT_EQ(session.RulesInForceBytes(), Bytes({kA, kB}));
 
-    user.asked.clear();
     int answers = 0;
     user.answer = [&] {
         if (++answers == 1) Put(kShared, Bytes({kC}));  // changed once more meanwhile
@@ -253,21 +255,11 @@ TEST_F(RuleSessionTest, AFileChangedSinceTheLoadIsReplacedOnlyWhenTheUserSaysSo)
     };
     save = session.Save();
     EXPECT_EQ(save.outcome, TableSave::Outcome::Saved);
-    EXPECT_EQ(user.asked.size(), 2u);
+    EXPECT_EQ(answers, 2);
     EXPECT_EQ(save.before, (FileContents{true, Bytes({kC})}));
     EXPECT_EQ(files.Bytes(kShared), Bytes({kA, kB}));
     EXPECT_EQ(files.Bytes(kBackup), Bytes({kC}));
     EXPECT_EQ(files.Bytes(kShared + u".20260304-050607.bak"), Bytes({kC}));  // rules not kept
-}
-
-TEST_F(RuleSessionTest, AFileThatCouldNotBeReadAtTheLoadIsNeverReplacedUnasked) {
-    Put(kShared, Bytes({kA}));
-    files.failAt = 0;
-    EXPECT_EQ(LoadTold(), Told{"read failed"});
-    files.failAt = -1;
-    EXPECT_EQ(SaveEdited({kB}).outcome, TableSave::Outcome::Declined);
-    EXPECT_EQ(user.asked, (std::vector<std::pair<FilePath, bool>>{{kShared, true}}));
-    EXPECT_EQ(files.Bytes(kShared), Bytes({kA}));
 }
 
 // Whatever step of a load fails, the rule file is untouched, the table is the file's or the
