@@ -83,14 +83,16 @@ demo: bootstrap
 # The release ZIP dist/Quillet-<version>-win-x64.zip, the installer
 # dist/Quillet-<version>-win-x64.msi and dist/SHA256SUMS: the programs of
 # release/shipped-programs.txt, INSTALL.txt, finding-codes.txt, CHANGELOG.md, LICENSE, the
-# policy template and samples/Quillet.def. Only what ships is built (the target of each
-# listed file is its name without .dll or .exe): no GoogleTest, no test program.
-# `make package SIGN_PFX=FILE SIGN_PASSWORD_FILE=FILE` signs the DLL, the programs and the MSI.
-shipped_targets = $(basename $(shell grep -Ev '^[[:space:]]*(\#|$$)' release/shipped-programs.txt))
+# policy template and samples/Quillet.def. Only what ships is built: the target Quillet
+# builds the shipped programs and the installer's own steps (QuilletSetup.dll, in the MSI
+# only) in one tree of their own (cmake/module-tree.cmake); no GoogleTest, no test program.
+# `make package SIGN_PFX=FILE SIGN_PASSWORD_FILE=FILE` signs the DLL, the programs and the MSI;
+# SIGN_TIMESTAMP_URL=URL (an RFC 3161 server) time-stamps the signatures.
 package: bootstrap
 	cmake --preset windows >/dev/null
-	cmake --build --preset windows --target $(shipped_targets)
+	cmake --build --preset windows --target Quillet
 	SIGN_PFX="$(SIGN_PFX)" SIGN_PASSWORD_FILE="$(SIGN_PASSWORD_FILE)" \
+	    SIGN_TIMESTAMP_URL="$(SIGN_TIMESTAMP_URL)" \
 	    bash scripts/package.sh build/windows dist
 
 bench: native

@@ -1,10 +1,23 @@
-# Quillet.dll is built in a tree of its own under this one (module/), with the toolchain of
-# cmake/mingw-w64-x86_64-module.cmake (the win32 thread model), from the same sources and
-# with the same build type; the DLL is copied into this tree's bin/, where the tests, kephost
-# and the package take it from. The target Quillet stands for that build here: targets that
-# need the module depend on it. The rest of this tree keeps the posix thread model.
+# The shipped Windows programs (Quillet.dll, quillet-rules.exe) and the installer's own steps
+# (QuilletSetup.dll) are built in a tree of their own under this one (module/), with the
+# toolchain of cmake/mingw-w64-x86_64-module.cmake (the win32 thread model), from the same
+# sources and with the same build type, so that the package compiles their libraries once.
+# They are copied into this tree's bin/, where the tests, kephost and the package take them
+# from. The target Quillet stands for that build here: targets that need the module or the
+# workbench depend on it. The rest of this tree keeps the posix thread model.
 include(ExternalProject)
-set(QUILLET_MODULE_FILE ${CMAKE_BINARY_DIR}/bin/Quillet.dll)
+# The programs of release/shipped-programs.txt (each built in that tree under its name without
+# .dll or .exe), and QuilletSetup.dll.
+file(STRINGS ${PROJECT_SOURCE_DIR}/release/shipped-programs.txt QUILLET_SHIPPED_FILES
+     REGEX "^[^#]*[^# \t]")
+list(APPEND QUILLET_SHIPPED_FILES QuilletSetup.dll)
+set(copies "")
+set(byproducts "")
+foreach(file IN LISTS QUILLET_SHIPPED_FILES)
+    list(APPEND copies COMMAND ${CMAKE_COMMAND} -E copy_if_different <BINARY_DIR>/bin/${file}
+                               ${CMAKE_BINARY_DIR}/bin/${file})
+    list(APPEND byproducts ${CMAKE_BINARY_DIR}/bin/${file})
+endforeach()
 ExternalProject_Add(Quillet
     SOURCE_DIR ${PROJECT_SOURCE_DIR}
     BINARY_DIR ${CMAKE_BINARY_DIR}/module
@@ -13,6 +26,5 @@ ExternalProject_Add(Quillet
                -DQUILLET_MODULE_ONLY=ON
     # The module tree's own build decides what is out of date.
     BUILD_ALWAYS ON
-    INSTALL_COMMAND ${CMAKE_COMMAND} -E copy_if_different <BINARY_DIR>/bin/Quillet.dll
-                    ${QUILLET_MODULE_FILE}
-    BUILD_BYPRODUCTS ${QUILLET_MODULE_FILE})
+    INSTALL_COMMAND ${copies}
+    BUILD_BYPRODUCTS ${byproducts})

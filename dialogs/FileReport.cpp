@@ -8,10 +8,6 @@
 
 namespace {
 
-std::u16string Ascii(const std::string& text) {
-    return std::u16string(text.begin(), text.end());
-}
-
 // The workbench writes UTF-8.
 std::string Utf8(std::u16string_view text) {
     return Utf8FromUtf16(text, SurrogateForm::Replaced);
@@ -72,7 +68,7 @@ std::string SaveFailureLine(const FilePort& files, SaveStep failedStep, const Fi
 std::u16string SystemCauseText(uint32_t code) {
     std::u16string text = SystemErrorText(code);
     if (text.empty()) text = texts::kUnknownError;
-    return text + texts::kErrorCode + Ascii(std::to_string(code)) + u")";
+    return text + texts::kErrorCode + DecimalUtf16(code) + u")";
 }
 
 std::u16string FileFailureMessage(FileAction action, const FilePath& path, uint32_t code) {

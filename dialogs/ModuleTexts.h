@@ -112,6 +112,13 @@ inline constexpr char16_t kNoRuleFileInFolder[] = u"규칙 폴더에 규칙 파�
 inline constexpr char16_t kNoRuleFileInFolderHow[] =
     u"\r\n아직 적용할 규칙이 없습니다.\r\n규칙 파일을 시작하려면 지금 쓰던 Quillet.def를 이 "
     u"폴더에 복사하거나, 규칙 목록에서 규칙을 추가하고 확인을 누르십시오. (설정: ";
+// ... while the module's folder still holds the table this seat used before.
+inline constexpr char16_t kNoRuleFileInFolderBeside[] =
+    u"\r\n아직 적용할 규칙이 없습니다. 모듈의 폴더에는 이 컴퓨터가 쓰던 규칙 파일이 남아 "
+    u"있습니다: ";
+inline constexpr char16_t kNoRuleFileInFolderCopy[] =
+    u"\r\n규칙 폴더를 쓰는 동안 그 규칙은 적용되지 않습니다. 그 표를 규칙 폴더에 두려면 명령 "
+    u"프롬프트에서 \"quillet-rules copy-to-share\"를 실행하십시오. (설정: ";
 
 // The rule folder setting cannot be used: why, then where the rules come from.
 inline constexpr char16_t kUnusableSetting[] = u"규칙 폴더 설정을 쓸 수 없습니다.\r\n";

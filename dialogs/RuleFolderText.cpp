@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "dialogs/ModuleTexts.h"
+#include "platform/TextEncoding.h"
 
 namespace {
 
@@ -28,8 +29,7 @@ std::u16string RegistryTypeName(uint32_t type) {
                                                      u"REG_RESOURCE_REQUIREMENTS_LIST",
                                                      u"REG_QWORD"};
     if (type < std::size(kNames)) return std::u16string(kNames[type]);
-    const std::string number = std::to_string(type);
-    return texts::kRegistryTypeNumber + std::u16string(number.begin(), number.end());
+    return texts::kRegistryTypeNumber + DecimalUtf16(type);
 }
 
 std::u16string RuleFolderFaultText(const RuleLocation& location) {

@@ -81,7 +81,7 @@ RewriteRecord RewriteAfterPreview(HoleHost& host, const RuleTable& table) {
 
 PreviewSetting ReadPreviewSetting() {
     const SettingValues values = ReadSettingValues(kPreviewBeforeRewriteSetting);
-    return {IsSwitchedOn(kPreviewBeforeRewriteSetting, values), values.machine.has_value()};
+    return {IsSwitchedOn(kPreviewBeforeRewriteSetting, values), DecidedForEveryone(values)};
 }
 
 void RememberPreviewSwitch(const PreviewSetting& atOpen, bool asLeft) {

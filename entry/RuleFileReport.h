@@ -35,8 +35,11 @@ struct CopyInUse {
 // Tells that the rule folder cannot be reached and the table comes from this user's copy.
 void ReportLocalCopyInUse(const std::u16string& folder, const CopyInUse& copy);
 
-// Tells that the rule folder holds no rule file: no rules apply yet, and how to start one.
-void ReportNoRuleFileInFolder(const RuleLocation& location);
+// Tells that the rule folder holds no rule file: no rules apply yet, and how to start one,
+// or, when the module's folder still holds this seat's table (`besideModule`), both files and
+// the command that puts that table into the rule folder.
+void ReportNoRuleFileInFolder(const RuleLocation& location,
+                              const std::optional<FilePath>& besideModule);
 
 // Tells that the RuleFolder setting cannot be used, naming the value and why, and where the
 // rules come from instead: the copy, or none.

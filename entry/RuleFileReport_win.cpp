@@ -82,9 +82,13 @@ void ReportLocalCopyInUse(const std::u16string& folder, const CopyInUse& copy) {
                       MB_ICONWARNING);
 }
 
-void ReportNoRuleFileInFolder(const RuleLocation& location) {
-    ShowModuleMessage(W(texts::kNoRuleFileInFolder) + ToWide(location.folder) +
-                          W(texts::kNoRuleFileInFolderHow) +
+void ReportNoRuleFileInFolder(const RuleLocation& location,
+                              const std::optional<FilePath>& besideModule) {
+    const std::wstring how = besideModule
+                                 ? W(texts::kNoRuleFileInFolderBeside) + ToWide(*besideModule) +
+                                       W(texts::kNoRuleFileInFolderCopy)
+                                 : W(texts::kNoRuleFileInFolderHow);
+    ShowModuleMessage(W(texts::kNoRuleFileInFolder) + ToWide(location.folder) + how +
                           ToWide(RuleFolderSettingName(location.source)) + L")",
                       MB_ICONWARNING);
 }

@@ -36,8 +36,9 @@ void MessageBoxRuleUser::TellLocalCopyInUse(const RuleLocation& location,
     ReportLocalCopyInUse(location.folder, InUse(copy));
 }
 
-void MessageBoxRuleUser::TellNoRuleFileInFolder(const RuleLocation& location) {
-    ReportNoRuleFileInFolder(location);
+void MessageBoxRuleUser::TellNoRuleFileInFolder(const RuleLocation& location,
+                                                const std::optional<FilePath>& besideModule) {
+    ReportNoRuleFileInFolder(location, besideModule);
 }
 
 void MessageBoxRuleUser::TellUnusableRuleFolder(const RuleLocation& location,

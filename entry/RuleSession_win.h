@@ -14,7 +14,8 @@ class MessageBoxRuleUser final : public RuleSessionUser {
 public:
     void TellRuleFileLoad(const RuleFileLoad& load) override;
     void TellLocalCopyInUse(const RuleLocation& location, const LocalRuleCopy& copy) override;
-    void TellNoRuleFileInFolder(const RuleLocation& location) override;
+    void TellNoRuleFileInFolder(const RuleLocation& location,
+                                const std::optional<FilePath>& besideModule) override;
     void TellUnusableRuleFolder(const RuleLocation& location,
                                 const std::optional<LocalRuleCopy>& copy) override;
     void TellRulesReplaced(const ReplacedRulesNotice& notice) override;

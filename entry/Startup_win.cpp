@@ -7,6 +7,7 @@
 #include "dialogs/ModuleTexts.h"
 #include "entry/RewriteSession.h"
 #include "entry/RuleSession_win.h"
+#include "host/KepEvents.h"
 #include "host/KepLib.h"
 #include "host/KepLibHost_win.h"
 
@@ -18,10 +19,6 @@ constexpr int32_t kStartDone = 0;
 constexpr int32_t kStartupRegistered = 0;
 constexpr int32_t kStartupRefused = -1;
 constexpr int32_t kPickReject = 0;
-constexpr int32_t kEventRewrite = 0;
-constexpr int32_t kEventRuleDialog = 7;
-constexpr int32_t kEventHandled = 0;
-constexpr int32_t kEventNotHandled = 3;
 // The event mask and event object record the host expects from this command. What the values
 // select is the host's business; the module passes them on unchanged at every start.
 constexpr int32_t kHostEventMask = 32;
@@ -70,7 +67,7 @@ int32_t __cdecl ExecuteCallback(int32_t eventCode) {
                 KepLibHost host;
                 rewrites.Rewrite(host);
             });
-        case kEventRuleDialog:
+        case kEventRuleList:
             return HandleEvent([] {
                 KepLibHost host;
                 rules.EditInRuleList(rewrites, host);

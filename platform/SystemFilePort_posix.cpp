@@ -292,8 +292,7 @@ std::string SystemFilePort::DescribeError(uint32_t code) const {
 }
 
 std::u16string SystemFilePort::ProcessTag() const {
-    const std::string pid = std::to_string(::getpid());
-    return std::u16string(pid.begin(), pid.end());
+    return DecimalUtf16(::getpid());
 }
 
 LocalTime SystemFilePort::Now() const {

@@ -8,13 +8,7 @@
 #include <utility>
 #include <vector>
 
-namespace {
-
-std::u16string Ascii(std::string_view text) {
-    return std::u16string(text.begin(), text.end());
-}
-
-}  // namespace
+#include "platform/TextEncoding.h"
 
 FilePath JournalFolderIn(std::u16string_view ruleFolder) {
     return PathInFolder(ruleFolder, kJournalFolderName);
@@ -35,7 +29,7 @@ std::u16string LocalCopyNameFor(const FilePath& ruleFile, CopyOrigin origin) {
     }
     char name[32];
     std::snprintf(name, sizeof name, "%016llx", static_cast<unsigned long long>(hash));
-    return Ascii(name) + (origin == CopyOrigin::Saved ? u".saved.def" : u".def");
+    return Utf16FromAscii(name) + (origin == CopyOrigin::Saved ? u".saved.def" : u".def");
 }
 
 namespace {
@@ -77,4 +71,23 @@ std::optional<LocalRuleCopy> StandInCopy(FilePort& files, const FilePath& copyFo
         if (copy && IsLater(*copy, newest)) newest = std::move(copy);
     }
     return newest;
+}
+
+namespace {
+
+bool IsFile(FileKind kind) {
+    return kind == FileKind::File || kind == FileKind::ReadOnlyFile;
+}
+
+}  // namespace
+
+std::optional<FilePath> TableLeftBesideModule(FilePort& files, const RuleLocation& location,
+                                              std::u16string_view moduleFolder) {
+    if (!location.configured() || !location.usable()) return std::nullopt;
+    if (files.KindOf(location.folder) != FileKind::Folder || IsFile(files.KindOf(location.file))) {
+        return std::nullopt;
+    }
+    FilePath beside = PathInFolder(moduleFolder, kRuleFileName);
+    if (!IsFile(files.KindOf(beside))) return std::nullopt;
+    return beside;
 }

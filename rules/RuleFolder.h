@@ -42,3 +42,11 @@ struct LocalRuleCopy {
 // folder. Nothing for the module's own folder, or when there is no copy.
 std::optional<LocalRuleCopy> StandInCopy(FilePort& files, const FilePath& copyFolder,
                                          const RuleLocation& location);
+
+// The rule file a seat moved to a rule folder leaves beside the module: the module's own
+// Quillet.def while the folder named in the registry is reached and holds none, so that the
+// seat would start with no rules although its table is still there. Nothing otherwise (no
+// folder named, a value that cannot be used, a folder out of reach or with a rule file of
+// its own, no rule file beside the module).
+std::optional<FilePath> TableLeftBesideModule(FilePort& files, const RuleLocation& location,
+                                              std::u16string_view moduleFolder);

@@ -10,7 +10,8 @@
 #   version, installs exactly the ZIP's programs;
 # - INSTALL.txt says that the package is not signed, and the DLL has no signature;
 # - INSTALL.txt starts with the UTF-8 mark, has CRLF line ends and no line over 80
-#   characters but the one-line reg add of RuleFolder, names the version and has its three sections, the upgrade keeping
+#   characters, gives the reg add of RuleFolder and names copy-to-share in the migration
+#   step, names the version and has its three sections, the upgrade keeping
 #   Quillet.def and Quillet.def.bak, the removal giving the registry command; README.md and
 #   CHANGELOG.md name the version;
 # - every shipped program's version resource, read under Wine with GetFileVersionInfoW,
@@ -73,12 +74,13 @@ install="$pkg/INSTALL.txt"
     fail "INSTALL.txt has lines without CRLF"
 [[ $(head -c3 "$install" | xxd -p) == efbbbf ]] || fail "INSTALL.txt does not start with the UTF-8 mark"
 install_text=$(tail -c +4 "$install" | tr -d '\r')
-# The one command to copy as it stands is the exception.
-reg_add='^ +reg add "HKLM\\SOFTWARE\\Ferrimount\\KEP\\Quillet" /v RuleFolder /t REG_EXPAND_SZ /d "[^"]+" /f$'
-long=$(LC_ALL=C.UTF-8 grep -nP '^.{81}' <<<"$install_text" | grep -vE "^[0-9]+:${reg_add#^}" |
-    cut -d: -f1 | paste -sd, || true)
+long=$(LC_ALL=C.UTF-8 grep -nP '^.{81}' <<<"$install_text" | cut -d: -f1 | paste -sd, || true)
 [[ -z "$long" ]] || fail "INSTALL.txt has lines over 80 characters: $long"
-grep -qE "$reg_add" <<<"$install_text" || fail "INSTALL.txt does not give reg add RuleFolder in one line"
+# The command to copy, continued with ^ as a command prompt takes it.
+grep -qzP ' +reg add "HKLM\\SOFTWARE\\Ferrimount\\KEP\\Quillet" \^\n +/v RuleFolder /t REG_EXPAND_SZ /d "[^"]+" /f\n' <<<"$install_text" ||
+    fail "INSTALL.txt does not give reg add RuleFolder"
+migration=$(sed -n '/^Shops with several seats/,/^[A-Z]/p' <<<"$install_text")
+grep -q "quillet-rules copy-to-share" <<<"$migration" || fail "the migration step does not name copy-to-share"
 grep -qF 'reg delete "HKCU\SOFTWARE\Ferrimount\KEP\Quillet" /f' <<<"$install_text" ||
     fail "INSTALL.txt does not give the command that removes the registry key"
 grep -q "^Quillet $version " <<<"$install_text" || fail "INSTALL.txt does not start with the version"

@@ -1,39 +1,64 @@
 #!/usr/bin/env bash
-# make-msi.sh FILES_DIR VERSION OUT.msi: the installer of release/Quillet.wxs for the programs
-# in FILES_DIR (Quillet.dll, quillet-rules.exe), as version VERSION. The product code is
-# derived from the version, so that every build of one version is the same product (a second
-# install of it is a repair, not a second product) and each version a new one, which a
-# later version's major upgrade replaces.
+# make-msi.sh FILES_DIR SETUP_DLL VERSION OUT.msi: the installer of release/Quillet.wxs for the
+# programs in FILES_DIR (Quillet.dll, quillet-rules.exe), with the installer's own steps of
+# SETUP_DLL (QuilletSetup.dll), as version VERSION.
+#
+# Every build gets a product code of its own, and the major upgrade takes in the same version:
+# a rebuild of a version (signed over an unsigned pilot, or with a fix) then replaces the
+# installed one in place. With one product code per version, Windows Installer would refuse a
+# rebuild as another package of an installed product (error 1638), and a second /i of it would
+# change nothing.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 files=$(cd "$1" && pwd)
-version=$2
-out=$3
+setup_dll=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
+version=$3
+out=$4
 
-upgrade_code=$(grep -o 'UpgradeCode="[^"]*"' "$root/release/Quillet.wxs" | cut -d'"' -f2)
-product_code=$(uuidgen --sha1 --namespace "$upgrade_code" --name "Quillet $version" | tr a-z A-Z)
+product_code=$(uuidgen --random | tr a-z A-Z)
+upgrade_code={$(grep -o 'UpgradeCode="[^"]*"' "$root/release/Quillet.wxs" | cut -d'"' -f2)}
+
+# A program's file version from its version resource (VS_FIXEDFILEINFO: the signature
+# FEEF04BD, the structure's version, then the file version as two DWORDs, major.minor and
+# build.revision, in 16-bit halves).
+file_version() {
+    local offset halves
+    offset=$(LC_ALL=C grep -obUaP '\xBD\x04\xEF\xFE' "$1" | head -1 | cut -d: -f1)
+    [[ -n "$offset" ]] || { echo "make-msi: $1 has no version resource" >&2; return 1; }
+    read -r -a halves < <(od -An -tu2 -j $((offset + 8)) -N8 "$1")
+    echo "${halves[1]}.${halves[0]}.${halves[3]}.${halves[2]}"
+}
+dll_version=$(file_version "$files/Quillet.dll")
+rules_version=$(file_version "$files/quillet-rules.exe")
 
 mkdir -p "$(dirname "$out")"
 out=$(cd "$(dirname "$out")" && pwd)/$(basename "$out")
 rm -f "$out"
-# wixl finds the files of relative Source names in the current folder.
-(cd "$files" && wixl -a x64 -D "Version=$version" -D "ProductCode={$product_code}" \
+# wixl finds the files of relative Source names in the current folder, and takes no other.
+sources=$(mktemp -d)
+trap 'rm -rf "$sources"' EXIT
+ln -s "$files"/* "$setup_dll" "$sources/"
+(cd "$sources" && wixl -a x64 -D "Version=$version" -D "ProductCode={$product_code}" \
     -o "$out" "$root/release/Quillet.wxs")
 
-# What wixl 0.101 does not write from the source: the conditions of the two setting
-# components, REG_EXPAND_SZ for RuleFolder (it ignores Type="expandable") and the properties
-# a per-machine installation takes from the command line (it has no Secure attribute).
+# What wixl 0.101 does not write from the source: the programs' versions (without them Windows
+# Installer takes them as unversioned files), and the upgrade over the same version (the
+# detection of earlier versions includes this one, 513 = migrate features + include maximum;
+# a key column, so the row is replaced),
+# and the properties a per-machine installation takes from the command line (it has no
+# Secure attribute).
 msibuild "$out" \
-    -q "UPDATE \`Component\` SET \`Condition\` = 'RULEFOLDER' WHERE \`Component\` = 'RuleFolderValue'" \
-    -q "UPDATE \`Component\` SET \`Condition\` = 'PREVIEW' WHERE \`Component\` = 'PreviewValue'" \
-    -q "UPDATE \`Registry\` SET \`Value\` = '#%[RULEFOLDER]' WHERE \`Component_\` = 'RuleFolderValue' AND \`Name\` = 'RuleFolder' AND \`Key\` = 'SOFTWARE\\Ferrimount\\KEP\\Quillet'" \
+    -q "UPDATE \`File\` SET \`Version\` = '$dll_version', \`Language\` = '0' WHERE \`File\` = 'QuilletDll'" \
+    -q "UPDATE \`File\` SET \`Version\` = '$rules_version', \`Language\` = '0' WHERE \`File\` = 'QuilletRulesExe'" \
+    -q "DELETE FROM \`Upgrade\` WHERE \`ActionProperty\` = 'WIX_UPGRADE_DETECTED'" \
+    -q "INSERT INTO \`Upgrade\` (\`UpgradeCode\`, \`VersionMax\`, \`Attributes\`, \`ActionProperty\`) VALUES ('$upgrade_code', '$version', 513, 'WIX_UPGRADE_DETECTED')" \
     -q "UPDATE \`Property\` SET \`Value\` = 'WIX_DOWNGRADE_DETECTED;WIX_UPGRADE_DETECTED;PLUGINDIR;RULEFOLDER;PREVIEW' WHERE \`Property\` = 'SecureCustomProperties'"
 
 # An UPDATE that matches nothing succeeds: check that each one took.
-tables=$(for table in Component Registry Property; do msiinfo export "$out" "$table"; done | tr -d '\r')
-for row in $'RuleFolderValue\t{41F0FC86-427C-4E44-BF38-BD3D5A936219}\tPLUGINDIR\t260\tRULEFOLDER' \
-           $'PreviewValue\t{F2C34FDC-20F1-43A7-BCF8-E7617C0C5B12}\tPLUGINDIR\t260\tPREVIEW' \
-           $'SOFTWARE\\Ferrimount\\KEP\\Quillet\tRuleFolder\t#%[RULEFOLDER]\tRuleFolderValue' \
+tables=$(for table in File Upgrade Property; do msiinfo export "$out" "$table"; done | tr -d '\r')
+for row in $'Quillet.dll\t[0-9]+\t'"$dll_version"$'\t0\t' \
+           $'quillet-rules.exe\t[0-9]+\t'"$rules_version"$'\t0\t' \
+           $'\t'"$version"$'\t\t513\t\tWIX_UPGRADE_DETECTED' \
            $'SecureCustomProperties\tWIX_DOWNGRADE_DETECTED;WIX_UPGRADE_DETECTED;PLUGINDIR;RULEFOLDER;PREVIEW'; do
-    grep -qF "$row" <<<"$tables" || { echo "make-msi: $out lacks the row: $row" >&2; exit 1; }
+    grep -qE "${row//./\\.}" <<<"$tables" || { echo "make-msi: $out lacks the row: $row" >&2; exit 1; }
 done

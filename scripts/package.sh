@@ -23,6 +23,7 @@ version=$(<"$build/VERSION")
 name="Quillet-$version-win-x64"
 pfx=${SIGN_PFX:-}
 password_file=${SIGN_PASSWORD_FILE:-}
+timestamp_url=${SIGN_TIMESTAMP_URL:-}
 
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
@@ -43,9 +44,10 @@ signer_lines() {
 }
 
 sign() {
-    local file=$1
+    local file=$1 timestamp=()
+    [[ -z "$timestamp_url" ]] || timestamp=(-ts "$timestamp_url")
     osslsigncode sign -pkcs12 "$pfx" -readpass "$password_file" -n "Quillet $version" -h sha256 \
-        -in "$file" -out "$file.signed" >/dev/null
+        "${timestamp[@]}" -in "$file" -out "$file.signed" >/dev/null
     mv "$file.signed" "$file"
 }
 
@@ -55,12 +57,18 @@ if [[ -n "$pfx" ]]; then
     mapfile -t signer < <(signer_lines)
     ((${#signer[@]} == 2)) || { echo "package: cannot read the certificate in $pfx" >&2; exit 1; }
     for program in "${programs[@]}"; do sign "$top/$program"; done
+    if [[ -n "$timestamp_url" ]]; then
+        timestamped="  Each signature carries a time stamp, so it stays valid after the"$'\n'"  certificate expires."
+    else
+        timestamped="  The signatures carry NO time stamp: they stop validating when the"$'\n'"  certificate expires."
+    fi
     signature=$(printf '%s\n' \
         "  Quillet.dll, quillet-rules.exe and the MSI are signed (Authenticode, SHA-256)" \
         "  with the certificate of" \
         "      ${signer[0]}" \
         "  whose SHA-1 thumbprint is" \
-        "      ${signer[1]}")
+        "      ${signer[1]}" \
+        "$timestamped")
 else
     signature=$(printf '%s\n' \
         "  THIS PACKAGE IS NOT SIGNED: its DLL, program and MSI carry no Authenticode" \
@@ -80,8 +88,12 @@ with_crlf "$root/CHANGELOG.md" >"$top/CHANGELOG.md"
 with_crlf "$root/LICENSE" >"$top/LICENSE"
 cp -r "$root/release/policy" "$top/policy"
 
+# The installer's own steps, in the MSI only, signed like the programs.
+setup_dll="$stage/QuilletSetup.dll"
+cp "$build/bin/QuilletSetup.dll" "$setup_dll"
+[[ -z "$pfx" ]] || sign "$setup_dll"
 msi="$stage/$name.msi"
-"$root/scripts/make-msi.sh" "$top" "$version" "$msi"
+"$root/scripts/make-msi.sh" "$top" "$setup_dll" "$version" "$msi"
 [[ -z "$pfx" ]] || sign "$msi"
 
 zip_path="$out/$name.zip"
@@ -93,6 +105,8 @@ if [[ -z "$pfx" ]]; then
     echo "package: not signed (make package SIGN_PFX=FILE SIGN_PASSWORD_FILE=FILE signs it)" >&2
 else
     echo "package: signed with the certificate of ${signer[0]} (${signer[1]})" >&2
+    [[ -n "$timestamp_url" ]] ||
+        echo "package: the signatures carry no time stamp and stop validating when the certificate expires (SIGN_TIMESTAMP_URL=URL of an RFC 3161 server adds one)" >&2
 fi
 echo "$zip_path"
 echo "$out/$name.msi"

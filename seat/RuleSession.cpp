@@ -34,7 +34,8 @@ void RuleSession::LoadFromFile() {
         } else if (files_.KindOf(location.folder) != FileKind::Folder) {
             if (StandInWithCopy()) return;
         } else if (load.status.fault == FileFault::NotFound) {
-            user_.TellNoRuleFileInFolder(location);
+            user_.TellNoRuleFileInFolder(
+                location, TableLeftBesideModule(files_, location, places_.moduleFolder));
             return;
         }
     }

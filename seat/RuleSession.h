@@ -35,8 +35,10 @@ public:
     virtual void TellRuleFileLoad(const RuleFileLoad& load) = 0;
     // The rule folder cannot be reached: the table comes from this user's `copy`.
     virtual void TellLocalCopyInUse(const RuleLocation& location, const LocalRuleCopy& copy) = 0;
-    // The rule folder is there but holds no rule file: no rules apply.
-    virtual void TellNoRuleFileInFolder(const RuleLocation& location) = 0;
+    // The rule folder is there but holds no rule file: no rules apply, although the module's
+    // folder may still hold this seat's table (`besideModule`).
+    virtual void TellNoRuleFileInFolder(const RuleLocation& location,
+                                        const std::optional<FilePath>& besideModule) = 0;
     // The RuleFolder setting cannot be used; the table comes from `copy`, or there are no rules.
     virtual void TellUnusableRuleFolder(const RuleLocation& location,
                                         const std::optional<LocalRuleCopy>& copy) = 0;

@@ -12,12 +12,13 @@
 namespace {
 
 HKEY RootKey(SettingRoot root) {
-    return root == SettingRoot::Machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+    return root == SettingRoot::User ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
 }
 
-const std::wstring& Key() {
+const std::wstring& Key(SettingRoot root = SettingRoot::User) {
     static const std::wstring key = ToWide(kSettingsKey);
-    return key;
+    static const std::wstring policyKey = ToWide(kPolicyKey);
+    return root == SettingRoot::Policy ? policyKey : key;
 }
 
 std::wstring NameOf(const Setting& setting) {
@@ -25,15 +26,16 @@ std::wstring NameOf(const Setting& setting) {
 }
 
 // The text of a REG_SZ or REG_EXPAND_SZ value, not expanded.
-SystemResult<std::wstring> ReadText(HKEY root, const std::wstring& name) {
+SystemResult<std::wstring> ReadText(SettingRoot root, const std::wstring& name) {
     constexpr DWORD kFlags = RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND;
+    const HKEY hive = RootKey(root);
+    const wchar_t* key = Key(root).c_str();
     DWORD size = 0;
-    LSTATUS status =
-        RegGetValueW(root, Key().c_str(), name.c_str(), kFlags, nullptr, nullptr, &size);
+    LSTATUS status = RegGetValueW(hive, key, name.c_str(), kFlags, nullptr, nullptr, &size);
     if (status != ERROR_SUCCESS) return SystemResult<std::wstring>::Failure(status);
     std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1);
     size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
-    status = RegGetValueW(root, Key().c_str(), name.c_str(), kFlags, nullptr, buffer.data(), &size);
+    status = RegGetValueW(hive, key, name.c_str(), kFlags, nullptr, buffer.data(), &size);
     if (status != ERROR_SUCCESS) return SystemResult<std::wstring>::Failure(status);
     return std::wstring(buffer.data());
 }
@@ -52,12 +54,12 @@ SystemResult<SettingValue> ReadSettingValue(SettingRoot root, const Setting& set
     const std::wstring name = NameOf(setting);
     SettingValue value;
     DWORD type = REG_NONE;
-    const LSTATUS status = RegGetValueW(RootKey(root), Key().c_str(), name.c_str(),
+    const LSTATUS status = RegGetValueW(RootKey(root), Key(root).c_str(), name.c_str(),
                                         RRF_RT_ANY | RRF_NOEXPAND, &type, nullptr, nullptr);
     if (status != ERROR_SUCCESS) return SystemResult<SettingValue>::Failure(status);
     value.type = type;
     if (!value.IsText()) return value;
-    const std::wstring text = ReadText(RootKey(root), name).value_or(std::wstring());
+    const std::wstring text = ReadText(root, name).value_or(std::wstring());
     value.text = ToU16(text);
     value.expanded = ToU16(type == REG_EXPAND_SZ ? Expanded(text) : text);
     return value;
@@ -69,7 +71,8 @@ SettingValues ReadSettingValues(const Setting& setting) {
         if (!value) return std::nullopt;
         return *std::move(value);
     };
-    return {valueIn(SettingRoot::Machine), valueIn(SettingRoot::User)};
+    return {valueIn(SettingRoot::Machine), valueIn(SettingRoot::User),
+            valueIn(SettingRoot::Policy)};
 }
 
 SystemResult<std::u16string> ReadRememberedText(const Setting& setting) {

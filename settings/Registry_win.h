@@ -11,7 +11,7 @@
 // The value of whatever type, its text read as stored and expanded; ERROR_FILE_NOT_FOUND
 // when there is none. A text that cannot be read (it changed meanwhile) reads as empty.
 SystemResult<SettingValue> ReadSettingValue(SettingRoot root, const Setting& setting);
-// Both roots' values, read at each call so that a changed setting takes effect at once; a
+// The three roots' values, read at each call so that a changed setting takes effect at once; a
 // value that is not there, or cannot be looked at, is nothing.
 SettingValues ReadSettingValues(const Setting& setting);
 

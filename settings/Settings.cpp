@@ -9,25 +9,47 @@ bool SettingValue::IsText() const {
            type == static_cast<uint32_t>(RegistryType::ExpandableText);
 }
 
+const std::optional<SettingValue>& SettingValues::In(SettingRoot root) const {
+    switch (root) {
+        case SettingRoot::Policy:
+            return policy;
+        case SettingRoot::Machine:
+            return machine;
+        case SettingRoot::User:
+            break;
+    }
+    return user;
+}
+
 std::optional<SettingRoot> DecidingRoot(const SettingValues& values) {
-    if (values.machine) return SettingRoot::Machine;
-    if (values.user) return SettingRoot::User;
+    for (const SettingRoot root : {SettingRoot::Policy, SettingRoot::Machine, SettingRoot::User}) {
+        if (values.In(root)) return root;
+    }
     return std::nullopt;
+}
+
+bool DecidedForEveryone(const SettingValues& values) {
+    const std::optional<SettingRoot> root = DecidingRoot(values);
+    return root && *root != SettingRoot::User;
 }
 
 bool IsSwitchedOn(const Setting& setting, const SettingValues& values) {
     const std::optional<SettingRoot> root = DecidingRoot(values);
     std::u16string_view text = setting.defaultText;
     if (root) {
-        const SettingValue& value = *root == SettingRoot::Machine ? *values.machine : *values.user;
+        const SettingValue& value = *values.In(*root);
         if (value.IsText() && (value.text == u"1" || value.text == u"0")) text = value.text;
     }
     return text == u"1";
 }
 
+std::u16string_view SettingKeyOf(SettingRoot root) {
+    return root == SettingRoot::Policy ? kPolicyKey : kSettingsKey;
+}
+
 std::u16string SettingFullName(SettingRoot root, const Setting& setting) {
-    return std::u16string(root == SettingRoot::Machine ? u"HKLM\\" : u"HKCU\\") + kSettingsKey +
-           u"\\" + std::u16string(setting.name);
+    return std::u16string(root == SettingRoot::User ? u"HKCU\\" : u"HKLM\\") +
+           std::u16string(SettingKeyOf(root)) + u"\\" + std::u16string(setting.name);
 }
 
 std::u16string DecodeRegistryText(std::span<const unsigned char> bytes) {
@@ -110,44 +132,68 @@ RuleLocation LocationFrom(RuleFolderSource source, const RuleFolderValue& value)
         location.fault = RuleFolderFault::NotText;
         return location;
     }
-    std::u16string folder = FolderNamedBy(value.expanded);
-    if (folder.empty()) {
-        location.fault = RuleFolderFault::Empty;
-    } else if (const std::u16string_view variable = VariableLeftIn(folder); !variable.empty()) {
-        location.fault = RuleFolderFault::UnexpandedVariable;
-        location.variable = variable;
-    } else if (!IsAbsolute(folder)) {
-        location.fault = RuleFolderFault::Relative;
-    }
-    if (location.fault != RuleFolderFault::None) {
-        location.folder = std::move(folder);
+    RuleFolderCheck check = CheckRuleFolder(value.expanded);
+    if (check.fault != RuleFolderFault::None) {
+        location.fault = check.fault;
+        location.folder = std::move(check.folder);
+        location.variable = std::move(check.variable);
         return location;
     }
-    RuleLocation usable = LocationIn(source, std::move(folder));
+    RuleLocation usable = LocationIn(source, std::move(check.folder));
     usable.value = value;
     return usable;
 }
 
+RuleFolderSource SourceOf(SettingRoot root) {
+    switch (root) {
+        case SettingRoot::Policy:
+            return RuleFolderSource::Policy;
+        case SettingRoot::Machine:
+            return RuleFolderSource::Machine;
+        case SettingRoot::User:
+            break;
+    }
+    return RuleFolderSource::User;
+}
+
 }  // namespace
+
+RuleFolderCheck CheckRuleFolder(std::u16string_view expanded) {
+    RuleFolderCheck check{FolderNamedBy(expanded), RuleFolderFault::None, {}};
+    if (check.folder.empty()) {
+        check.fault = RuleFolderFault::Empty;
+    } else if (const std::u16string_view variable = VariableLeftIn(check.folder);
+               !variable.empty()) {
+        check.fault = RuleFolderFault::UnexpandedVariable;
+        check.variable = variable;
+    } else if (!IsAbsolute(check.folder)) {
+        check.fault = RuleFolderFault::Relative;
+    }
+    return check;
+}
 
 RuleLocation ChooseRuleLocation(const RuleFolderValues& values, std::u16string_view moduleFolder) {
     const std::optional<SettingRoot> root = DecidingRoot(values);
     if (!root) return LocationIn(RuleFolderSource::ModuleFolder, std::u16string(moduleFolder));
-    if (*root == SettingRoot::Machine)
-        return LocationFrom(RuleFolderSource::Machine, *values.machine);
-    return LocationFrom(RuleFolderSource::User, *values.user);
+    return LocationFrom(SourceOf(*root), *values.In(*root));
 }
 
-std::u16string RuleFolderSettingName(RuleFolderSource source) {
+SettingRoot RootOf(RuleFolderSource source) {
     switch (source) {
-        case RuleFolderSource::Machine:
-            return SettingFullName(SettingRoot::Machine, kRuleFolderSetting);
+        case RuleFolderSource::Policy:
+            return SettingRoot::Policy;
         case RuleFolderSource::User:
-            return SettingFullName(SettingRoot::User, kRuleFolderSetting);
+            return SettingRoot::User;
+        case RuleFolderSource::Machine:
         case RuleFolderSource::ModuleFolder:
             break;
     }
-    return {};
+    return SettingRoot::Machine;
+}
+
+std::u16string RuleFolderSettingName(RuleFolderSource source) {
+    if (source == RuleFolderSource::ModuleFolder) return {};
+    return SettingFullName(RootOf(source), kRuleFolderSetting);
 }
 
 FilePath PathInFolder(std::u16string_view folder, std::u16string_view name) {

@@ -24,11 +24,17 @@ enum class RegistryType : uint32_t {
 
 // The key of the product's settings, under HKEY_LOCAL_MACHINE and under HKEY_CURRENT_USER.
 inline constexpr char16_t kSettingsKey[] = u"SOFTWARE\\Ferrimount\\KEP\\Quillet";
+// The same key under the policy keys of HKEY_LOCAL_MACHINE, where Group Policy and device
+// management write the machine settings: a value there goes when the policy no longer
+// applies.
+inline constexpr char16_t kPolicyKey[] = u"SOFTWARE\\Policies\\Ferrimount\\KEP\\Quillet";
 
-enum class SettingRoot : uint8_t { Machine, User };
+// Where a value is, in the order in which they decide: a policy, the machine's own key, the
+// user's.
+enum class SettingRoot : uint8_t { Policy, Machine, User };
 
-// Who may set a value: an administrator for the whole computer, whose value decides over
-// the user's, or only the user.
+// Who may set a value: an administrator for the whole computer (by policy or in the machine's
+// key), whose value decides over the user's, or only the user.
 enum class SettingScope : uint8_t { MachineOverUser, UserOnly };
 
 struct Setting {
@@ -74,21 +80,31 @@ struct SettingValue {
     bool IsText() const;
 };
 
-// A machine setting's values under both roots; nothing where there is no value.
+// A machine setting's values under the three roots; nothing where there is no value. The
+// policy's comes last so that {machine, user} still reads as before.
 struct SettingValues {
     std::optional<SettingValue> machine;
     std::optional<SettingValue> user;
+    std::optional<SettingValue> policy = std::nullopt;
+
+    const std::optional<SettingValue>& In(SettingRoot root) const;
 };
 
-// The machine's value decides over the user's, whatever it holds; nothing when neither is
-// there.
+// The policy's value decides over the machine's, which decides over the user's, whatever it
+// holds; nothing when none is there.
 std::optional<SettingRoot> DecidingRoot(const SettingValues& values);
+// Decided for every user of the computer (by policy or by the machine's key): the user's own
+// choice is shown but cannot be changed.
+bool DecidedForEveryone(const SettingValues& values);
 
 // A switch such as PreviewBeforeRewrite: on when the deciding value is the text "1", off
 // for "0"; without a value, or with one that is neither, the setting's default decides.
 bool IsSwitchedOn(const Setting& setting, const SettingValues& values);
 
-// "HKLM\SOFTWARE\Ferrimount\KEP\Quillet\RuleFolder".
+// The key of a root's values, without the hive.
+std::u16string_view SettingKeyOf(SettingRoot root);
+// "HKLM\SOFTWARE\Ferrimount\KEP\Quillet\RuleFolder",
+// "HKLM\SOFTWARE\Policies\Ferrimount\KEP\Quillet\RuleFolder", ...
 std::u16string SettingFullName(SettingRoot root, const Setting& setting);
 
 // The text in registry data as read: the whole UTF-16LE code units among the bytes, up to
@@ -102,6 +118,7 @@ std::u16string DecodeRegistryText(std::span<const unsigned char> bytes);
 inline constexpr char16_t kRuleFileName[] = u"Quillet.def";
 
 enum class RuleFolderSource : uint8_t {
+    Policy,        // the value under the policy key
     Machine,       // the value under the machine's key
     User,          // the value under the user's key
     ModuleFolder,  // no value: the module's own folder
@@ -134,10 +151,21 @@ struct RuleLocation {
     bool usable() const { return fault == RuleFolderFault::None; }
 };
 
-// The machine's value wins over the user's (DecidingRoot), which wins over the module's
-// folder; a value that is there wins whatever it holds, also when it cannot be used.
+// What a RuleFolder text names once its variables are expanded: the folder (trimmed, final
+// separators dropped), or why it cannot name one. The installer checks its RULEFOLDER so too.
+struct RuleFolderCheck {
+    std::u16string folder;
+    RuleFolderFault fault = RuleFolderFault::None;
+    std::u16string variable;  // UnexpandedVariable: the first "%NAME%" left
+};
+RuleFolderCheck CheckRuleFolder(std::u16string_view expanded);
+
+// The deciding value (DecidingRoot) wins over the module's folder; a value that is there wins
+// whatever it holds, also when it cannot be used.
 RuleLocation ChooseRuleLocation(const RuleFolderValues& values, std::u16string_view moduleFolder);
 
+// The root a configured location's value is under; Machine for the module's folder.
+SettingRoot RootOf(RuleFolderSource source);
 // "HKLM\SOFTWARE\Ferrimount\KEP\Quillet\RuleFolder" for a configured location.
 std::u16string RuleFolderSettingName(RuleFolderSource source);
 

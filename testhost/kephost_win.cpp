@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "QuilletVersion.h"
+#include "host/KepEvents.h"
 #include "platform/FilePaths_win.h"
 #include "platform/WideText_win.h"
 #include "rules/RuleFolder.h"
@@ -42,8 +43,6 @@ constexpr int kExitModuleError = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitCannotRun = 3;
 
-constexpr int32_t kRewriteEvent = 0;
-constexpr int32_t kRuleListEvent = 7;
 constexpr wchar_t kRuleListCaption[] = L"Hole Diameter";
 constexpr wchar_t kPreviewCaption[] = L"미리 보기";
 constexpr int kPreviewList = 12101;
@@ -617,7 +616,7 @@ int32_t RunRuleListEvent(ModuleSession& session, std::string& outcome) {
     const std::filesystem::path ruleFile = ToWide(SeatPlacesOf(session).location.file);
     RuleListWatch watch;
     RuleFileSaveWatch save(ruleFile);
-    const int32_t result = session.Execute(kRuleListEvent);
+    const int32_t result = session.Execute(kEventRuleList);
     outcome = "> rule list: " + watch.Outcome() + "; Quillet.def " +
               (save.saved() ? "written" : "not written") + " (" + Utf8FromWide(ruleFile.wstring()) +
               ")\n";
@@ -629,7 +628,7 @@ int32_t RunUndo(ModuleSession& session, MessageBoxWatcher& watcher, int answer, 
                 std::string& outcome) {
     UndoPress press;
     watcher.PreferButton(answer);
-    const int32_t result = session.Execute(kRuleListEvent);
+    const int32_t result = session.Execute(kEventRuleList);
     watcher.PreferButton(usualAnswer);
     outcome = "> undo: " + press.Outcome() + "\n";
     return result;
@@ -739,8 +738,8 @@ int Run(const Options& options) {
                   std::to_string(result) + "\n");
             journaled = true;
         } else if (action.kind == Action::Kind::Event) {
-            journaled = journaled || action.first == kRewriteEvent;
-            const int32_t result = action.first == kRuleListEvent
+            journaled = journaled || action.first == kEventRewrite;
+            const int32_t result = action.first == kEventRuleList
                                        ? RunRuleListEvent(session, outcome)
                                        : session.Execute(action.first);
             Print("> event " + std::to_string(action.first) + " -> " + std::to_string(result) +
@@ -819,7 +818,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     const bool opensRuleList = std::ranges::any_of(options.actions, [](const Action& action) {
         return action.kind == Action::Kind::Undo ||
-               (action.kind == Action::Kind::Event && action.first == kRuleListEvent);
+               (action.kind == Action::Kind::Event && action.first == kEventRuleList);
     });
     if (opensRuleList) {
         if (std::optional<std::string> why = WhyNoDisplay()) {

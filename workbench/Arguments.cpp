@@ -52,6 +52,10 @@ constexpr CommandHelp kCommands[] = {
      kImportOptions},
     {"codes", "codes", "발견 사항 코드와 심각도, 설명 목록", {}},
     {"where", "where", "이 컴퓨터의 모듈이 쓰는 규칙 폴더와 파일 (Windows)", {}},
+    {"copy-to-share",
+     "copy-to-share",
+     "규칙 폴더에 규칙 파일이 없을 때, 모듈의 폴더에 남은\n규칙 파일을 그리로 복사 (Windows)",
+     {}},
     {"journal", "journal [FILE...]",
      "기록된 수정과 되돌리기\n(FILE: 기록 파일, 규칙 폴더, 그 journal 폴더;\n여럿이면 시각 "
      "순으로 함께)",
@@ -156,6 +160,7 @@ std::optional<Command> CommandNamed(std::string_view name) {
     if (name == "codes") return Command::Codes;
     if (name == "diff") return Command::Diff;
     if (name == "where") return Command::Where;
+    if (name == "copy-to-share") return Command::CopyToShare;
     if (name == "help" || name == "--help" || name == "-h") return Command::Help;
     if (name == "version" || name == "--version") return Command::Version;
     return std::nullopt;
@@ -296,8 +301,8 @@ std::variant<Invocation, UsageError> ParseArguments(std::span<const std::string>
         }
     }
     if (*command == Command::Help || *command == Command::Version) return invocation;
-    if (*command == Command::Where) {
-        if (!operands.empty()) return usage("where에는 파일을 주지 않습니다.");
+    if (*command == Command::Where || *command == Command::CopyToShare) {
+        if (!operands.empty()) return usage(std::string(args[0]) + "에는 파일을 주지 않습니다.");
         return invocation;
     }
     if (*command == Command::Codes) {

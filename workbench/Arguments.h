@@ -8,7 +8,19 @@
 #include <string_view>
 #include <variant>
 
-enum class Command { Check, Map, Explain, Export, Import, Codes, Diff, Where, Help, Version };
+enum class Command {
+    Check,
+    Map,
+    Explain,
+    Export,
+    Import,
+    Codes,
+    Diff,
+    Where,
+    CopyToShare,
+    Help,
+    Version
+};
 
 struct Invocation {
     Command command = Command::Help;

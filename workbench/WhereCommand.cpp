@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdio>
 #include <optional>
+#include <vector>
 
 #include "dialogs/RuleFolderText.h"
 #include "platform/TextEncoding.h"
@@ -15,6 +16,8 @@ namespace {
 
 const char* SourceName(RuleFolderSource source) {
     switch (source) {
+        case RuleFolderSource::Policy:
+            return "policy";
         case RuleFolderSource::Machine:
             return "machine";
         case RuleFolderSource::User:
@@ -69,15 +72,20 @@ struct SeatState {
     bool fileThere = false;         // in the folder reached
     std::optional<LocalRuleCopy> copy;
     RulesFrom rules = RulesFrom::None;
-    std::optional<SettingRoot> ignored;  // a value the deciding one overrides
+    std::vector<SettingRoot> ignored;  // values the deciding one overrides, nearest first
 };
 
 SeatState StateOf(FilePort& files, const Seat& seat) {
     const RuleLocation& location = seat.location;
     SeatState state;
     state.copy = StandInCopy(files, seat.copyFolder, location);
-    if (location.source == RuleFolderSource::Machine && seat.values.user) {
-        state.ignored = SettingRoot::User;
+    if (location.configured()) {
+        for (auto root = static_cast<int>(RootOf(location.source)) + 1;
+             root <= static_cast<int>(SettingRoot::User); ++root) {
+            if (seat.values.In(static_cast<SettingRoot>(root))) {
+                state.ignored.push_back(static_cast<SettingRoot>(root));
+            }
+        }
     }
     if (!location.usable()) {
         state.rules = state.copy ? RulesFrom::LastCopy : RulesFrom::None;
@@ -129,9 +137,11 @@ void PrintText(std::ostream& out, const Seat& seat, const SeatState& state) {
         out << "설정: " << Utf8(RuleFolderSettingName(location.source))
             << "\n값: " << ValueText(location.value) << "\n";
     }
-    if (state.ignored) {
-        out << "쓰지 않는 값: " << Utf8(SettingFullName(*state.ignored, kRuleFolderSetting)) << " "
-            << ValueText(*seat.values.user) << " (HKLM의 값이 정합니다)\n";
+    for (const SettingRoot root : state.ignored) {
+        out << "쓰지 않는 값: " << Utf8(SettingFullName(root, kRuleFolderSetting)) << " "
+            << ValueText(*seat.values.In(root)) << " ("
+            << (location.source == RuleFolderSource::Policy ? "정책" : "HKLM")
+            << "의 값이 정합니다)\n";
     }
     if (!location.usable()) {
         out << "문제: " << Utf8(RuleFolderFaultText(location)) << "\n" << kUnusableSetting << "\n";
@@ -175,19 +185,20 @@ void PrintJson(std::ostream& out, const Seat& seat, const SeatState& state) {
     location.usable() ? json.String(Utf8(location.file)) : json.Null();
     json.Key("source").String(SourceName(location.source)).Key("setting");
     if (location.configured()) {
-        ValueJson(
-            json,
-            location.source == RuleFolderSource::Machine ? SettingRoot::Machine : SettingRoot::User,
-            location.value);
+        ValueJson(json, RootOf(location.source), location.value);
     } else {
         json.Null();
     }
+    // The nearest value overridden; "overridden" lists them all.
     json.Key("ignored");
-    if (state.ignored) {
-        ValueJson(json, *state.ignored, *seat.values.user);
+    if (!state.ignored.empty()) {
+        ValueJson(json, state.ignored.front(), *seat.values.In(state.ignored.front()));
     } else {
         json.Null();
     }
+    json.Key("overridden").BeginArray();
+    for (const SettingRoot root : state.ignored) ValueJson(json, root, *seat.values.In(root));
+    json.EndArray();
     json.Key("problem");
     if (location.usable()) {
         json.Null();

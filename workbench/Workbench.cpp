@@ -38,6 +38,7 @@ int Dispatch(const CommandContext& context) {
     }
     if (invocation.command == Command::Import) return RunImport(context);
     if (invocation.command == Command::Where) return RunWhere(context);
+    if (invocation.command == Command::CopyToShare) return RunCopyToShare(context);
     const uint32_t codePage = invocation.codePage.value_or(SystemCodePage());
     const std::optional<LegacyTextDecoder> legacy =
         invocation.codePage ? CodePageDecoder(codePage) : SystemCodePageDecoder();

@@ -14,6 +14,7 @@ struct Seat {
     RuleFolderValues values;  // the RuleFolder values under both roots, as the registry holds them
     RuleLocation location;    // ChooseRuleLocation(values, the module's folder)
     FilePath copyFolder;      // this user's copies of rule folders' files; empty when unknown
+    FilePath moduleFolder = FilePath();  // the module's folder, where it keeps rules unset
 };
 
 // 0: nothing above info; 1: warnings; 2: errors; 3: a file cannot be read or written;

@@ -32,6 +32,7 @@ int RunExport(const CommandContext& context, const RuleFileView& file);
 int RunImport(const CommandContext& context);
 int RunCodes(const CommandContext& context);
 int RunWhere(const CommandContext& context);
+int RunCopyToShare(const CommandContext& context);
 int RunDiff(const CommandContext& context, const RuleFileView& before, const RuleFileView& after);
 
 class JsonWriter;

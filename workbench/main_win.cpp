@@ -57,6 +57,7 @@ int wmain(int argc, wchar_t** argv) {
     // Only looked at: where tells what is there and makes nothing.
     SeatPlaces places = ReadSeatPlaces(ModuleFolderOf(&programAnchor));
     seat.values = std::move(places.values);
+    seat.moduleFolder = std::move(places.moduleFolder);
     seat.location = std::move(places.location);
     seat.copyFolder = std::move(places.ownFolder);
     const int status =

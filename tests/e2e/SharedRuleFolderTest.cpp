@@ -18,8 +18,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void SetRuleFolder(HKEY root, const std::wstring& folder, DWORD type = REG_SZ) {
-    ASSERT_EQ(RegSetKeyValueW(root, kEditorKey, L"RuleFolder", type, folder.c_str(),
+// Where Group Policy writes the machine settings.
+constexpr wchar_t kPolicyKey[] = L"SOFTWARE\\Policies\\Ferrimount\\KEP\\Quillet";
+
+void SetRuleFolder(HKEY root, const std::wstring& folder, DWORD type = REG_SZ,
+                   const wchar_t* key = kEditorKey) {
+    ASSERT_EQ(RegSetKeyValueW(root, key, L"RuleFolder", type, folder.c_str(),
                               static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t))),
               ERROR_SUCCESS);
 }
@@ -54,6 +58,7 @@ protected:
         for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
             RegDeleteKeyValueW(root, kEditorKey, L"RuleFolder");
         }
+        RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kPolicyKey, L"RuleFolder");
     }
     // The user's value names `folder` as `value`; its rule file holds one rule.
     fs::path StartInFolder(const fs::path& folder, const std::wstring& value,
@@ -83,6 +88,21 @@ TEST_F(SharedFolder, MachineValueWinsOverUserValueAndWithoutValuesTheModulesFold
     ClearValues();
     Restart();
     EXPECT_EQ(RowsOnReopen(), RowOf(L"333"));
+}
+
+// The policy key, as the real registry holds it, decides over both; removing the policy gives
+// the machine's value back.
+TEST_F(SharedFolder, PolicyValueWinsOverMachineAndUserValuesAndItsRemovalGivesBackTheMachines) {
+    WriteFileIn(shared_.path() / L"policy", RuleFileWith(u"555"));
+    WriteFileIn(shared_.path() / L"machine", RuleFileWith(u"111"));
+    SetRuleFolder(HKEY_LOCAL_MACHINE, (shared_.path() / L"policy").wstring(), REG_SZ, kPolicyKey);
+    SetRuleFolder(HKEY_LOCAL_MACHINE, (shared_.path() / L"machine").wstring());
+    SetRuleFolder(HKEY_CURRENT_USER, shared_.path().wstring());  // holds no rule file
+    StartWith(RuleFileWith(u"333"));
+    EXPECT_EQ(RowsOnReopen(), RowOf(L"555"));
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kPolicyKey, L"RuleFolder");
+    Restart();
+    EXPECT_EQ(RowsOnReopen(), RowOf(L"111"));
 }
 
 // Another seat's save lands between this seat's load and its 확인. The folder is a UNC
@@ -175,7 +195,8 @@ TEST_F(SharedFolder, ASeatIsToldOnceThatAnotherSeatReplacedTheRulesItSaved) {
 }
 
 // A RuleFolder of another type is told and counts as a folder out of reach: the rules beside
-// the module are not used. A folder that is there but holds no rule file says so.
+// the module are not used. A folder that is there but holds no rule file says so, and names
+// the rule file left beside the module while there is one.
 TEST_F(SharedFolder, SettingsThatCannotBeUsedAndFoldersWithoutRulesAreTold) {
     const DWORD one = 1;
     ASSERT_EQ(
@@ -192,7 +213,18 @@ TEST_F(SharedFolder, SettingsThatCannotBeUsedAndFoldersWithoutRulesAreTold) {
     ASSERT_EQ(MessageBoxes().size(), 2u);
     EXPECT_NE(MessageBoxes()[1].text.find("규칙 파일이 없습니다"), std::string::npos);
     EXPECT_TRUE(RowsOnReopen().empty());
-    ExpectMessageBoxes(2);
+    // The table this seat used before is still beside the module: both files are named, with
+    // the command that moves it.
+    for (const std::string& part : {(shared_.path() / L"new").string(), RuleFilePath().string(),
+                                    std::string("quillet-rules copy-to-share")}) {
+        EXPECT_NE(MessageBoxes()[1].text.find(part), std::string::npos) << part << "\n"
+                                                                        << MessageBoxes()[1].text;
+    }
+    fs::remove(RuleFilePath());
+    Restart();
+    ASSERT_EQ(MessageBoxes().size(), 3u);
+    EXPECT_EQ(MessageBoxes()[2].text.find("copy-to-share"), std::string::npos);
+    ExpectMessageBoxes(3);
 }
 
 // A path as JSON writes it.

@@ -3,7 +3,8 @@
 # - Quillet.admx and both language files are well-formed XML;
 # - the template sets exactly the module's machine settings (tests/release/machine-settings.sh
 #   reads their names and types from the module's header), each as a computer policy under
-#   the module's key, in the settings' types, a switch as the texts "1" and "0";
+#   the module's policy key (which a removed policy empties, unlike the module's own key), in
+#   the settings' types, a switch as the texts "1" and "0";
 # - every text and presentation the template names is in en-US and ko-KR alike, each
 #   presentation's boxes name elements of its policy, and the two languages hold the same ids.
 set -euo pipefail
@@ -22,7 +23,7 @@ for file in "$admx" "${languages[@]/#/$policy/}"; do
 done
 ((failed == 0)) || exit 1
 
-key=$(settings_key "$source_dir")
+key=$(policy_key "$source_dir")
 expected=$(machine_settings "$source_dir" | while read -r name type; do
     values="- -"
     [[ "$name" == PreviewBeforeRewrite ]] && values="1 0"

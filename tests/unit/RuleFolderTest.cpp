@@ -32,6 +32,19 @@ TEST(RuleFolder, MachineWinsOverUserWhichWinsOverTheModulesFolder) {
     EXPECT_TRUE(broken.file.empty());
 }
 
+TEST(RuleFolder, PolicyWinsOverMachineAndUserAndItsRemovalGivesBackTheMachines) {
+    RuleFolderValues values{Sz(u"\\\\srv\\old"), Sz(u"D:\\mine"), Sz(u"\\\\srv\\policy")};
+    const RuleLocation byPolicy = ChooseRuleLocation(values, u"C:\\KEP");
+    EXPECT_EQ(byPolicy.source, RuleFolderSource::Policy);
+    EXPECT_EQ(byPolicy.file, u"\\\\srv\\policy\\Quillet.def");
+    EXPECT_EQ(RuleFolderSettingName(byPolicy.source),
+              u"HKLM\\SOFTWARE\\Policies\\Ferrimount\\KEP\\Quillet\\RuleFolder");
+    values.policy = Sz(u"cam");  // a policy that cannot be used still decides
+    EXPECT_EQ(ChooseRuleLocation(values, u"C:\\KEP").fault, RuleFolderFault::Relative);
+    values.policy.reset();
+    EXPECT_EQ(ChooseRuleLocation(values, u"C:\\KEP").file, u"\\\\srv\\old\\Quillet.def");
+}
+
 TEST(RuleFolder, FinalSeparatorsBlanksAndQuotesAreDroppedButADrivesRootKeepsItsBackslash) {
     EXPECT_EQ(Choose(Sz(u"\\\\srv\\share\\cam\\\\"), {}).folder, u"\\\\srv\\share\\cam");
     EXPECT_EQ(Choose(Sz(u" \"D:\\shop rules/\" "), {}).file, u"D:\\shop rules\\Quillet.def");

@@ -70,7 +70,10 @@ public:
     void TellLocalCopyInUse(const RuleLocation&, const LocalRuleCopy& copy) override {
         told.push_back("copy " + Narrow(copy.path));
     }
-    void TellNoRuleFileInFolder(const RuleLocation&) override { told.push_back("no file"); }
+    void TellNoRuleFileInFolder(const RuleLocation&,
+                                const std::optional<FilePath>& besideModule) override {
+        told.push_back("no file" + (besideModule ? " beside " + Narrow(*besideModule) : ""));
+    }
     void TellUnusableRuleFolder(const RuleLocation&,
                                 const std::optional<LocalRuleCopy>& copy) override {
         told.push_back("unusable " + (copy ? Narrow(copy->path) : std::string("no copy")));
@@ -145,6 +148,8 @@ TEST_F(RuleSessionTest, AFolderOutOfReachStandsInWithTheNewerCopyElseTellsTheErr
 
     files.entries[kShare].kind = FileKind::Folder;  // reached, but holds no rule file
     EXPECT_EQ(LoadTold(), Told{"no file"});
+    Put(kModule + u"\\Quillet.def", Bytes({kA}));  // the seat's table before it moved
+    EXPECT_EQ(LoadTold(), Told{"no file beside C:\\KEP\\Quillet.def"});
 }
 
 TEST_F(RuleSessionTest, AnUnusableSettingStandsInWithTheNewestCopyOfAnyFolderAndSavesNothing) {
@@ -278,7 +283,9 @@ TEST_F(RuleSessionTest, AFailureAtAnyStepOfALoadLosesNothing) {
         files.failTimes = 100;
         const Told told = LoadTold();
         EXPECT_EQ(files.Bytes(kShared), start.Bytes(kShared));
-        if (session.table().count() == 0) EXPECT_EQ(told, Told{"read failed"});
+        if (session.table().count() == 0) {
+            EXPECT_EQ(told, Told{"read failed"});
+        }
         for (const auto& [path, bytes] : files.Files()) {
             if (!path.starts_with(kOwn + u"\\")) continue;
             EXPECT_TRUE(path == kReadCopy || path == kSavedCopy) << Narrow(path);

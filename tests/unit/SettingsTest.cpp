@@ -14,6 +14,32 @@ TEST(Settings, FullNamesAreTheRootTheKeyAndTheValue) {
               u"HKLM\\SOFTWARE\\Ferrimount\\KEP\\Quillet\\RuleFolder");
     EXPECT_EQ(SettingFullName(SettingRoot::User, kRememberedEditorValues[0]),
               u"HKCU\\SOFTWARE\\Ferrimount\\KEP\\Quillet\\isDisplay");
+    EXPECT_EQ(SettingFullName(SettingRoot::Policy, kPreviewBeforeRewriteSetting),
+              u"HKLM\\SOFTWARE\\Policies\\Ferrimount\\KEP\\Quillet\\PreviewBeforeRewrite");
+}
+
+// A policy's value decides over the machine's and the user's, whatever it holds, and decides
+// for everyone; without it the machine's, then the user's decides again.
+TEST(Settings, PolicyDecidesOverMachineAndUserAndItsRemovalGivesThemBack) {
+    const SettingValue on = SettingValue::Text(u"1");
+    const SettingValue off = SettingValue::Text(u"0");
+    SettingValues values{off, on, on};
+    EXPECT_EQ(DecidingRoot(values), SettingRoot::Policy);
+    EXPECT_TRUE(IsSwitchedOn(kPreviewBeforeRewriteSetting, values));
+    EXPECT_TRUE(DecidedForEveryone(values));
+    values.policy = SettingValue{4, {}, {}};  // a REG_DWORD policy still decides: the default
+    EXPECT_EQ(DecidingRoot(values), SettingRoot::Policy);
+    EXPECT_FALSE(IsSwitchedOn(kPreviewBeforeRewriteSetting, values));
+
+    values.policy.reset();
+    EXPECT_EQ(DecidingRoot(values), SettingRoot::Machine);
+    EXPECT_FALSE(IsSwitchedOn(kPreviewBeforeRewriteSetting, values));
+    EXPECT_TRUE(DecidedForEveryone(values));
+    values.machine.reset();
+    EXPECT_EQ(DecidingRoot(values), SettingRoot::User);
+    EXPECT_TRUE(IsSwitchedOn(kPreviewBeforeRewriteSetting, values));
+    EXPECT_FALSE(DecidedForEveryone(values));
+    EXPECT_FALSE(DecidedForEveryone({}));
 }
 
 // The machine's value decides whatever it holds; a switch reads only "1" and "0", else its

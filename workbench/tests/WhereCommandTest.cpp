@@ -106,8 +106,33 @@ TEST_F(Where, TellsTheValueItsSourceTheFolderNowAndTheLastCopy) {
               "\"source\":\"user\",\"setting\":{\"name\":"
               "\"HKCU\\\\SOFTWARE\\\\Ferrimount\\\\KEP\\\\Quillet\\\\RuleFolder\",\"type\":"
               "\"REG_SZ\",\"value\":\"\\\\\\\\srv\\\\cam\\\\\",\"expanded\":"
-              "\"\\\\\\\\srv\\\\cam\\\\\"},\"ignored\":null,\"problem\":null,\"reachable\":false,"
+              "\"\\\\\\\\srv\\\\cam\\\\\"},\"ignored\":null,\"overridden\":[],\"problem\":null,"
+              "\"reachable\":false,"
               "\"rule_file_exists\":null,\"rules_from\":\"none\",\"last_copy\":null}\n");
+}
+
+// A policy decides over the machine's and the user's values, which where names as overridden.
+TEST_F(Where, APolicyDecidesAndTheValuesItOverridesAreNamed) {
+    const RuleFolderValues all{RuleFolderValue::Text(u"\\\\srv\\old"),
+                               RuleFolderValue::Text(u"D:\\mine"),
+                               RuleFolderValue::Text(u"\\\\srv\\policy")};
+    nlohmann::json where = Json(all, kExitWarnings);
+    EXPECT_EQ(where["source"], "policy");
+    EXPECT_EQ(where["setting"]["name"],
+              "HKLM\\SOFTWARE\\Policies\\Ferrimount\\KEP\\Quillet\\RuleFolder");
+    EXPECT_EQ(where["ignored"]["value"], "\\\\srv\\old");
+    ASSERT_EQ(where["overridden"].size(), 2u);
+    EXPECT_EQ(where["overridden"][1]["name"],
+              "HKCU\\SOFTWARE\\Ferrimount\\KEP\\Quillet\\RuleFolder");
+    const std::string text = Text(all, kExitWarnings);
+    for (const std::string& part : std::vector<std::string>{
+             "설정: HKLM\\SOFTWARE\\Policies\\Ferrimount\\KEP\\Quillet\\RuleFolder\n",
+             "쓰지 않는 값: HKLM\\SOFTWARE\\Ferrimount\\KEP\\Quillet\\RuleFolder REG_SZ "
+             "\"\\\\srv\\old\" (정책의 값이 정합니다)\n",
+             "쓰지 않는 값: HKCU\\SOFTWARE\\Ferrimount\\KEP\\Quillet\\RuleFolder"}) {
+        EXPECT_NE(text.find(part), std::string::npos) << part << "\n" << text;
+    }
+    EXPECT_EQ(Json({all.machine, all.user}, kExitWarnings)["source"], "machine");
 }
 
 // Each value that cannot name a folder is told with its reason, as the module tells it, never
