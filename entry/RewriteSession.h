@@ -6,9 +6,9 @@
 
 #include "command/RewriteJournal.h"
 #include "command/RewriteUndo.h"
-#include "entry/RuleSession.h"
 #include "host/HoleHost.h"
 #include "platform/SystemFilePort.h"
+#include "seat/RuleSession.h"
 
 // PreviewBeforeRewrite: the machine's value decides when there is one, else the user's
 // (IsSwitchedOn).
@@ -17,8 +17,9 @@ struct PreviewSetting {
     bool decidedByMachine = false;
 };
 PreviewSetting ReadPreviewSetting();
-
-class RuleSession;
+// The switch as the user left it in the rule list, opened with `atOpen`: remembered as the
+// user's value when it was changed and the machine does not decide.
+void RememberPreviewSwitch(const PreviewSetting& atOpen, bool asLeft);
 
 class RewriteSession {
 public:
@@ -44,10 +45,6 @@ public:
     // many of them are no longer as it left them) and, on 예, puts back the holes that still
     // hold what it left and tells the outcome. Returns true when the undo ran.
     bool UndoLastRewrite(HoleHost& host);
-
-    // Event 7: the rule list, with the preview's switch as the settings have it and the undo
-    // (the rule session decides what comes of the list).
-    void EditRules(RuleSession& rules, HoleHost& host);
 
 private:
     void Journal(JournalAction action, const std::string& rewriteId, const Timestamp& time,

@@ -15,10 +15,10 @@
 #include "dialogs/RewriteTexts.h"
 #include "framework/ModalDialog_win.h"
 #include "host/KepLib.h"
-#include "platform/FilePaths_win.h"
 #include "platform/TextEncoding.h"
 #include "platform/WideText_win.h"
 #include "settings/Registry_win.h"
+#include "settings/SeatPlaces_win.h"
 #include "settings/Settings.h"
 
 namespace {
@@ -84,6 +84,11 @@ PreviewSetting ReadPreviewSetting() {
     return {IsSwitchedOn(kPreviewBeforeRewriteSetting, values), DecidedForEveryone(values)};
 }
 
+void RememberPreviewSwitch(const PreviewSetting& atOpen, bool asLeft) {
+    if (atOpen.decidedByMachine || asLeft == atOpen.on) return;
+    (void)RememberText(kPreviewBeforeRewriteSetting, asLeft ? u"1" : u"0");
+}
+
 void RewriteSession::Rewrite(HoleHost& host) {
     const RewriteRecord done = ReadPreviewSetting().on
                                    ? RewriteAfterPreview(host, rules_.table())
@@ -112,20 +117,6 @@ bool RewriteSession::UndoLastRewrite(HoleHost& host) {
     return true;
 }
 
-void RewriteSession::EditRules(RuleSession& rules, HoleHost& host) {
-    const PreviewSetting preview = ReadPreviewSetting();
-    RuleListOptions options;
-    options.previewBeforeRewrite = preview.on;
-    options.previewDecidedByMachine = preview.decidedByMachine;
-    if (CanUndo()) {
-        options.undoLastRewrite = [this, &host] {
-            UndoLastRewrite(host);
-            return CanUndo();
-        };
-    }
-    rules.EditInRuleList(std::move(options));
-}
-
 // The seat's own journal, and its file in the rule folder while that folder can be reached.
 // A journal that cannot be written never undoes or stops what was done.
 void RewriteSession::Journal(JournalAction action, const std::string& rewriteId,
@@ -141,10 +132,11 @@ void RewriteSession::Journal(JournalAction action, const std::string& rewriteId,
                          Utf8(location.file),
                          rulesInForce ? Sha256Hex(*rulesInForce) : ""};
     std::vector<FilePath> journals;
-    const FilePath ownFolder = LocalAppDataFolder(u"Quillet");
+    const FilePath ownFolder = SeatOwnFolder();
     if (ownFolder.empty()) {
-        TellJournalFailure(u"%LOCALAPPDATA%\\Quillet\\journal.csv",
-                           {FileFault::NotFound, ERROR_PATH_NOT_FOUND});
+        TellJournalFailure(
+            u"%LOCALAPPDATA%\\" + FilePath(kSeatFolderName) + u"\\" + kLocalJournalName,
+            {FileFault::NotFound, ERROR_PATH_NOT_FOUND});
     } else {
         journals.push_back(ownFolder + u"\\" + kLocalJournalName);
     }

@@ -6,7 +6,7 @@
 #include "command/HoleCommand.h"
 #include "dialogs/ModuleTexts.h"
 #include "entry/RewriteSession.h"
-#include "entry/RuleSession.h"
+#include "entry/RuleSession_win.h"
 #include "host/KepEvents.h"
 #include "host/KepLib.h"
 #include "host/KepLibHost_win.h"
@@ -28,8 +28,8 @@ constexpr int32_t kHostEventObject[4] = {16, 2, 0, 0};
 // only ones possible are allocation failures, after which the event is simply not done.
 // The module's one table and its file, and the rewrites of the running command with their
 // undo points, for the module's life.
-RuleSession rules;
-RewriteSession rewrites(rules);
+ModuleRuleSession rules;
+RewriteSession rewrites(rules.session());
 
 template <typename Action, typename Result>
 Result Guarded(Action action, Result onFailure) noexcept {
@@ -70,7 +70,7 @@ int32_t __cdecl ExecuteCallback(int32_t eventCode) {
         case kEventRuleList:
             return HandleEvent([] {
                 KepLibHost host;
-                rewrites.EditRules(rules, host);
+                rules.EditInRuleList(rewrites, host);
             });
         default:
             return kEventNotHandled;

@@ -1,6 +1,8 @@
 #include "rules/RuleStore.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -257,6 +259,53 @@ FilePath KeptCopyPathOf(const FilePath& path, const LocalTime& time, unsigned at
     FilePath name = path + u"." + Ascii(stamp);
     if (attempt > 0) name += u"-" + Ascii(std::to_string(attempt + 1));
     return name + u".bak";
+}
+
+namespace {
+
+// The stamp and the attempt of a kept copy's name, "<yyyymmdd-hhmmss>[-<n>]", as one key that
+// sorts by both; nothing for any other name.
+std::optional<std::pair<std::u16string_view, unsigned>> KeptCopyKey(std::u16string_view name) {
+    constexpr std::u16string_view kPattern = u"00000000-000000";
+    if (name.size() < kPattern.size()) return std::nullopt;
+    for (size_t i = 0; i < kPattern.size(); ++i) {
+        const bool digit = name[i] >= u'0' && name[i] <= u'9';
+        if (kPattern[i] == u'-' ? name[i] != u'-' : !digit) return std::nullopt;
+    }
+    const std::u16string_view stamp = name.substr(0, kPattern.size());
+    std::u16string_view rest = name.substr(kPattern.size());
+    if (rest.empty()) return std::pair(stamp, 1u);
+    if (rest.size() < 2 || rest.size() > 6 || rest[0] != u'-' || rest[1] == u'0') {
+        return std::nullopt;
+    }
+    unsigned attempt = 0;
+    for (const char16_t c : rest.substr(1)) {
+        if (c < u'0' || c > u'9') return std::nullopt;
+        attempt = attempt * 10 + static_cast<unsigned>(c - u'0');
+    }
+    if (attempt < 2) return std::nullopt;
+    return std::pair(stamp, attempt);
+}
+
+}  // namespace
+
+std::vector<FilePath> KeptCopiesOf(FilePort& files, const FilePath& folder, const FilePath& path) {
+    std::vector<FilePath> entries;
+    // A listing cut short still names kept copies.
+    (void)files.ListFolder(folder, entries);
+    const FilePath prefix = path + u".";
+    constexpr std::u16string_view kSuffix = u".bak";
+    std::vector<std::pair<std::pair<std::u16string_view, unsigned>, const FilePath*>> kept;
+    for (const FilePath& entry : entries) {
+        if (!entry.starts_with(prefix) || !entry.ends_with(kSuffix)) continue;
+        const std::u16string_view name = std::u16string_view(entry).substr(
+            prefix.size(), entry.size() - prefix.size() - kSuffix.size());
+        if (auto key = KeptCopyKey(name)) kept.emplace_back(*key, &entry);
+    }
+    std::ranges::sort(kept, std::greater<>{}, [](const auto& copy) { return copy.first; });
+    std::vector<FilePath> newestFirst;
+    for (const auto& copy : kept) newestFirst.push_back(*copy.second);
+    return newestFirst;
 }
 
 bool HoldsLinesNotCarried(std::span<const unsigned char> bytes) {

@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "platform/FilePort.h"
 #include "rules/RuleFileFormat.h"
@@ -98,6 +99,9 @@ FilePath BackupPathOf(const FilePath& path);
 // "<path>.<yyyymmdd-hhmmss>.bak", and "<path>.<yyyymmdd-hhmmss>-<n>.bak" for n = attempt + 1
 // when attempt > 0.
 FilePath KeptCopyPathOf(const FilePath& path, const LocalTime& time, unsigned attempt);
+// The kept copies of the file at `path` that its folder holds (as KeptCopyPathOf names them),
+// newest first: by the time of their save, then by the attempt.
+std::vector<FilePath> KeptCopiesOf(FilePort& files, const FilePath& folder, const FilePath& path);
 
 // True when a table read from these bytes would not carry all of them: a line a save drops
 // (IsDroppedBySave: comments, lines of another field count, rules past the table's

@@ -172,3 +172,18 @@ std::u16string RuleFolderSettingName(RuleFolderSource source);
 // "<folder>\<name>", with one backslash between them also when the folder ends in one (a
 // drive's root).
 FilePath PathInFolder(std::u16string_view folder, std::u16string_view name);
+
+// ---- Where a seat keeps its files ----
+
+// This user's own folder of the product, under the user's local application data folder:
+// the copies of rule folders' files and the seat's own journal.
+inline constexpr char16_t kSeatFolderName[] = u"Quillet";
+
+// Where a program of this seat finds the rule file and this user's own files, as the settings
+// and the system tell it at one moment.
+struct SeatPlaces {
+    RuleFolderValues values;  // the RuleFolder values under both roots, as the registry holds them
+    RuleLocation location;    // ChooseRuleLocation(values, moduleFolder)
+    FilePath moduleFolder;    // the module's own folder
+    FilePath ownFolder;  // this user's own folder of the product; empty when the system cannot tell
+};

@@ -24,6 +24,7 @@
 #include "platform/WideText_win.h"
 #include "rules/RuleFolder.h"
 #include "settings/Registry_win.h"
+#include "settings/SeatPlaces_win.h"
 #include "standin/Drawing.h"
 #include "standin/KepTest.h"
 #include "testhost/DialogHook.h"
@@ -605,15 +606,14 @@ private:
 
 // Where the module keeps its rule file, chosen as the module chooses it: in the folder a
 // registry value names, else beside the module.
-RuleLocation RuleLocationOf(const ModuleSession& session) {
-    return ChooseRuleLocation(ReadSettingValues(kRuleFolderSetting),
-                              ToU16(session.folder().wstring()));
+SeatPlaces SeatPlacesOf(const ModuleSession& session) {
+    return ReadSeatPlaces(ToU16(session.folder().wstring()));
 }
 
 // Runs event 7 and says how the dialog ended and whether, and where, the rule file was
 // written.
 int32_t RunRuleListEvent(ModuleSession& session, std::string& outcome) {
-    const std::filesystem::path ruleFile = ToWide(RuleLocationOf(session).file);
+    const std::filesystem::path ruleFile = ToWide(SeatPlacesOf(session).location.file);
     RuleListWatch watch;
     RuleFileSaveWatch save(ruleFile);
     const int32_t result = session.Execute(kEventRuleList);
@@ -638,9 +638,9 @@ int32_t RunUndo(ModuleSession& session, MessageBoxWatcher& watcher, int answer, 
 // folder the registry names.
 std::vector<std::filesystem::path> JournalPaths(const ModuleSession& session) {
     std::vector<std::filesystem::path> paths;
-    const std::u16string own = LocalAppDataFolder(u"Quillet");
-    if (!own.empty()) paths.push_back(ToWide(own + u"\\journal.csv"));
-    const RuleLocation location = RuleLocationOf(session);
+    const SeatPlaces places = SeatPlacesOf(session);
+    if (!places.ownFolder.empty()) paths.push_back(ToWide(places.ownFolder + u"\\journal.csv"));
+    const RuleLocation& location = places.location;
     wchar_t computer[MAX_COMPUTERNAME_LENGTH + 1] = {};
     DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
     if (location.configured() && location.usable() && GetComputerNameW(computer, &size)) {

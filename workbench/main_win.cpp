@@ -7,13 +7,14 @@
 #include <cstdio>
 #include <iostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/FilePaths_win.h"
 #include "platform/SystemFilePort.h"
 #include "platform/TextEncoding.h"
 #include "rules/RuleFolder.h"
-#include "settings/Registry_win.h"
+#include "settings/SeatPlaces_win.h"
 #include "workbench/Workbench.h"
 
 namespace {
@@ -53,11 +54,12 @@ int wmain(int argc, wchar_t** argv) {
     }
     SystemFilePort files;
     Seat seat;
-    seat.values = ReadSettingValues(kRuleFolderSetting);
-    seat.moduleFolder = ModuleFolderOf(&programAnchor);
-    seat.location = ChooseRuleLocation(seat.values, seat.moduleFolder);
     // Only looked at: where tells what is there and makes nothing.
-    seat.copyFolder = LocalAppDataFolder(u"Quillet", false);
+    SeatPlaces places = ReadSeatPlaces(ModuleFolderOf(&programAnchor));
+    seat.values = std::move(places.values);
+    seat.moduleFolder = std::move(places.moduleFolder);
+    seat.location = std::move(places.location);
+    seat.copyFolder = std::move(places.ownFolder);
     const int status =
         RunWorkbench(args, std::cout, std::cerr, files, _isatty(_fileno(stdout)) != 0, &seat);
     std::cout.flush();

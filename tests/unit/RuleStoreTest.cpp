@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "FakeFiles.h"
 #include "platform/AtomicFile.h"
@@ -285,6 +286,27 @@ TEST(RuleStore, BusyFileAtTheLoadIsWaitedForAndNeverReplacedUnasked) {
     EXPECT_EQ(missing.state, FileAtLoad::State::Missing);
     EXPECT_TRUE(
         RuleStore(files, kRules).Save(NewTable(), SaveAfterLoad(missing, expected)).succeeded());
+}
+
+// The names the save gives its kept copies, and only those, are found again, newest first.
+TEST(RuleStore, KeptCopiesAreFoundByTheNamesTheSaveGivesThemNewestFirst) {
+    FakeFiles files;
+    files.entries[u"C:\\cam"].kind = FileKind::Folder;
+    std::vector<FilePath> named;
+    for (const LocalTime& time :
+         {LocalTime{2026, 3, 4, 5, 6, 7}, LocalTime{2025, 12, 31, 23, 59, 59}}) {
+        for (const unsigned attempt : {0u, 1u, 11u})
+            named.push_back(KeptCopyPathOf(kRules, time, attempt));
+    }
+    for (const FilePath& path : named) files.entries[path].bytes = kRuleLines;
+    for (const FilePath& other : {kBackup, FilePath(u"C:\\cam\\Quillet.def.old.bak"),
+                                  FilePath(u"C:\\cam\\Quillet.def.20260304-050607-1.bak"),
+                                  FilePath(u"C:\\cam\\Quillet.def.20260304-0506.bak"),
+                                  FilePath(u"C:\\cam\\Other.def.20260304-050607.bak")}) {
+        files.entries[other].bytes = kRuleLines;
+    }
+    EXPECT_EQ(KeptCopiesOf(files, u"C:\\cam", kRules),
+              (std::vector<FilePath>{named[2], named[1], named[0], named[5], named[4], named[3]}));
 }
 
 TEST(WriteFileAtomically, ReplacesTheFileWithoutBackup) {
