@@ -28,8 +28,10 @@ TEST(RewriteUndo, HoleGoesBackOnlyWhenEveryStepStillHoldsWhatTheRewriteLeft) {
         return now;
     };
     std::vector<HoleStep> left(2);
-    left[0] = {.code = 101, .diameter = 7.0};
-    left[1] = {.code = 101, .diameter = 8.5};
+    left[0].code = 101;
+    left[0].diameter = 7.0;
+    left[1].code = 101;
+    left[1].diameter = 8.5;
     const HoleChange done{3, {{2, 101, 8.3, 8.5, {}}}, PrintOfSteps(record(left))};
     EXPECT_EQ(WhyHoleIsLeft(record(left), done), std::nullopt);
 
