@@ -257,6 +257,32 @@ bool IsProblemLine(const std::string& line) {
            line == errorOccurred;
 }
 
+// A log line as a person reads it: the line breaks in its quoted texts, which the log keeps
+// escaped (\r\n, \n), become real ones, each following line indented by `indent`.
+std::string WithLineBreaks(std::string_view line, std::string_view indent) {
+    std::string text;
+    bool quoted = false;
+    for (size_t i = 0; i < line.size(); ++i) {
+        const std::string_view rest = line.substr(i);
+        if (quoted && rest.size() > 1 && rest[0] == '\\') {
+            const size_t breakLength = rest.starts_with("\\r\\n") ? 4
+                                       : rest.starts_with("\\n")  ? 2
+                                                                  : 0;
+            if (breakLength > 0) {
+                text += '\n';
+                text += indent;
+            } else {
+                text += rest.substr(0, 2);
+            }
+            i += std::max<size_t>(breakLength, 2) - 1;
+            continue;
+        }
+        if (rest[0] == '"') quoted = !quoted;
+        text += rest[0];
+    }
+    return text;
+}
+
 // Prints the log lines written since the last call, messages only or everything, and counts
 // the problems the module reported.
 class LogPrinter {
@@ -270,7 +296,7 @@ public:
             if (countProblems && IsProblemLine(line)) ++problems_;
             if (trace_ || IsMessageLine(line) || line.starts_with("MessageBox") ||
                 line.starts_with("Preview")) {
-                Print("  " + line + "\n");
+                Print("  " + WithLineBreaks(line, "      ") + "\n");
             }
         }
     }
@@ -296,8 +322,37 @@ std::string Number(double value) {
     return text;
 }
 
+// The columns a UTF-8 text takes on a terminal: Hangul and the other East Asian wide letters
+// take two.
+size_t DisplayWidth(std::string_view text) {
+    size_t width = 0;
+    for (size_t i = 0; i < text.size(); ++width) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const size_t length = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        if (length == 3 && i + 2 < text.size()) {
+            const char32_t letter = (char32_t{lead} & 0x0F) << 12 |
+                                    (static_cast<char32_t>(text[i + 1]) & 0x3F) << 6 |
+                                    (static_cast<char32_t>(text[i + 2]) & 0x3F);
+            const bool wide =
+                (letter >= 0x1100 && letter <= 0x115F) || (letter >= 0x2E80 && letter <= 0xA4CF) ||
+                (letter >= 0xAC00 && letter <= 0xD7A3) || (letter >= 0xF900 && letter <= 0xFAFF) ||
+                (letter >= 0xFF00 && letter <= 0xFF60);
+            if (wide) ++width;
+        }
+        i += length;
+    }
+    return width;
+}
+
+// `text` aligned right in `width` columns.
 std::string Padded(std::string text, size_t width) {
-    if (text.size() < width) text.insert(0, width - text.size(), ' ');
+    const size_t used = DisplayWidth(text);
+    if (used < width) text.insert(0, width - used, ' ');
+    return text;
+}
+
+std::string WithoutTrailingSpaces(std::string text) {
+    text.erase(text.find_last_not_of(' ') + 1);
     return text;
 }
 
@@ -330,35 +385,79 @@ std::string HoleNote(const HoleState& hole) {
     return note;
 }
 
-void PrintTable(const std::vector<HoleState>& before, const std::vector<HoleState>& after) {
-    Print("\n hole  step  code      before       after\n");
-    int changedHoles = 0;
+// The holes' diameters after an action that can change them (a rewrite, an undo), or at the
+// end of a run without one (`action` empty).
+struct HoleSnapshot {
+    std::string action;
+    std::vector<HoleState> holes;
+};
+
+double DiameterIn(const HoleSnapshot& snapshot, size_t hole, size_t step, double otherwise) {
+    if (hole >= snapshot.holes.size() || step >= snapshot.holes[hole].steps.size()) {
+        return otherwise;
+    }
+    return snapshot.holes[hole].steps[step].diameter;
+}
+
+std::string SnapshotTitle(const HoleSnapshot& snapshot) {
+    return snapshot.action.empty() ? "after" : "after " + snapshot.action;
+}
+
+constexpr size_t kSnapshotWidth = 16;
+
+// One column per snapshot; * marks a diameter that its action changed.
+void PrintTable(const std::vector<HoleState>& before, const std::vector<HoleSnapshot>& after) {
+    Print(
+        "\n> diameters of the selected holes before the command and after each rewrite and "
+        "undo (*: changed by it)\n");
+    std::string header = " hole  step  code      before";
+    for (const HoleSnapshot& snapshot : after) {
+        header += Padded(SnapshotTitle(snapshot), kSnapshotWidth) + "   ";
+    }
+    Print(WithoutTrailingSpaces(header) + "\n");
+    std::vector<int> changedBy(after.size(), 0);
+    int changedAtEnd = 0;
     int amendedHoles = 0;
-    for (size_t h = 0; h < before.size() && h < after.size(); ++h) {
+    for (size_t h = 0; h < before.size(); ++h) {
         const HoleState& old = before[h];
-        const HoleState& now = after[h];
         const std::string note = HoleNote(old);
         if (KepTestAmendCount(old.id) > 0) ++amendedHoles;
         if (old.steps.empty()) {
-            Print(Padded(std::to_string(old.id), 5) + "     -     -           -           -   " +
-                  note + "\n");
+            std::string line = Padded(std::to_string(old.id), 5) + "     -     -           -";
+            for (size_t c = 0; c < after.size(); ++c) line += Padded("-", kSnapshotWidth) + "   ";
+            Print(WithoutTrailingSpaces(line + note) + "\n");
         }
-        bool changed = false;
+        std::vector<bool> changedHere(after.size(), false);
+        bool differsAtEnd = false;
         for (size_t i = 0; i < old.steps.size(); ++i) {
-            const double oldDiameter = old.steps[i].diameter;
-            const double newDiameter = i < now.steps.size() ? now.steps[i].diameter : oldDiameter;
-            const bool stepChanged = newDiameter != oldDiameter;
-            changed = changed || stepChanged;
-            Print(Padded(i == 0 ? std::to_string(old.id) : "", 5) +
-                  Padded(std::to_string(i + 1), 6) + Padded(std::to_string(old.steps[i].code), 6) +
-                  Padded(Number(oldDiameter), 12) + Padded(Number(newDiameter), 12) +
-                  (stepChanged ? "  *" : "   ") + (i == 0 ? note : "") + "\n");
+            std::string line = Padded(i == 0 ? std::to_string(old.id) : "", 5) +
+                               Padded(std::to_string(i + 1), 6) +
+                               Padded(std::to_string(old.steps[i].code), 6) +
+                               Padded(Number(old.steps[i].diameter), 12);
+            double previous = old.steps[i].diameter;
+            for (size_t c = 0; c < after.size(); ++c) {
+                const double diameter = DiameterIn(after[c], h, i, previous);
+                const bool changed = diameter != previous;
+                changedHere[c] = changedHere[c] || changed;
+                line += Padded(Number(diameter), kSnapshotWidth) + (changed ? "  *" : "   ");
+                previous = diameter;
+            }
+            differsAtEnd = differsAtEnd || previous != old.steps[i].diameter;
+            Print(WithoutTrailingSpaces(line + (i == 0 ? note : "")) + "\n");
         }
-        if (changed) ++changedHoles;
+        for (size_t c = 0; c < after.size(); ++c) changedBy[c] += changedHere[c] ? 1 : 0;
+        if (differsAtEnd) ++changedAtEnd;
     }
-    Print("\n" + std::to_string(before.size()) +
-          " selected holes: " + std::to_string(changedHoles) + " with new diameters (*), " +
-          std::to_string(amendedHoles) + " amended\n");
+    std::string summary = "\n" + std::to_string(before.size()) + " selected holes: ";
+    if (after.size() == 1) {
+        summary += std::to_string(changedBy[0]) + " with new diameters (*)";
+    } else {
+        for (size_t c = 0; c < after.size(); ++c) {
+            summary += std::to_string(changedBy[c]) + " changed by " + after[c].action + " (*), ";
+        }
+        summary += std::to_string(changedAtEnd) + " with diameters other than before";
+    }
+    Print(summary + ", " + std::to_string(amendedHoles) + " amended\n");
 }
 
 // ---- The module's message boxes ----
@@ -462,6 +561,33 @@ std::string ListCellText(HWND list, int row, int column) {
     return Utf8FromWide(text);
 }
 
+std::vector<std::string> ListColumnTitles(HWND list) {
+    std::vector<std::string> titles;
+    for (int column = 0;; ++column) {
+        wchar_t text[64] = {};
+        LVCOLUMNW info{};
+        info.mask = LVCF_TEXT;
+        info.pszText = text;
+        info.cchTextMax = static_cast<int>(std::size(text));
+        if (SendMessageW(list, LVM_GETCOLUMNW, column, reinterpret_cast<LPARAM>(&info)) == 0) {
+            return titles;
+        }
+        titles.push_back(Utf8FromWide(text));
+    }
+}
+
+// The cells after `label`, each aligned right in its column's width but the last, which is
+// left as it is.
+std::string AlignedRow(std::string_view label, const std::vector<std::string>& cells,
+                       const std::vector<size_t>& widths) {
+    std::string line(label);
+    for (size_t column = 0; column < cells.size(); ++column) {
+        line += "  " + (column + 1 == cells.size() ? cells[column]
+                                                   : Padded(cells[column], widths[column]));
+    }
+    return line;
+}
+
 // Answers the module's preview on the thread that runs it: once the dialog has initialised,
 // its summary and rows go into the log (so that they stand among the host's messages) and
 // 적용 or 취소 is posted. Without --preview a preview is cancelled, with a note why it opened.
@@ -478,13 +604,25 @@ private:
             ("Preview(" + Quoted(TextOf(GetDlgItem(dialog, kPreviewSummary)).c_str()) + ")")
                 .c_str());
         const HWND list = GetDlgItem(dialog, kPreviewList);
-        const int rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-        for (int row = 0; row < rows; ++row) {
-            std::string line = "Preview row:";
-            for (int column = 0; column < 6; ++column) {
-                line += " " + Padded(ListCellText(list, row, column), column == 5 ? 0 : 6);
+        const std::vector<std::string> titles = ListColumnTitles(list);
+        std::vector<std::vector<std::string>> rows(
+            static_cast<size_t>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)));
+        for (size_t row = 0; row < rows.size(); ++row) {
+            for (size_t column = 0; column < titles.size(); ++column) {
+                rows[row].push_back(
+                    ListCellText(list, static_cast<int>(row), static_cast<int>(column)));
             }
-            KepTestAppendLog(line.c_str());
+        }
+        std::vector<size_t> widths;
+        for (const std::string& title : titles) widths.push_back(DisplayWidth(title));
+        for (const auto& cells : rows) {
+            for (size_t column = 0; column < cells.size(); ++column) {
+                widths[column] = std::max(widths[column], DisplayWidth(cells[column]));
+            }
+        }
+        KepTestAppendLog(AlignedRow("Preview columns:", titles, widths).c_str());
+        for (const auto& cells : rows) {
+            KepTestAppendLog(AlignedRow("Preview row:    ", cells, widths).c_str());
         }
         const int button = button_.value_or(IDCANCEL);
         KepTestAppendLog(button == IDOK ? "Preview -> 적용 (apply)"
@@ -728,6 +866,7 @@ int Run(const Options& options) {
     KepTestSelectedHoleIds(selected.data(), static_cast<int32_t>(selected.size()));
     Print("> select: " + std::to_string(selected.size()) + " holes\n");
     const std::vector<HoleState> before = ReadHoles(selected);
+    std::vector<HoleSnapshot> after;
 
     bool journaled = false;
     for (const Action& action : options.actions) {
@@ -751,9 +890,15 @@ int Run(const Options& options) {
         }
         log.PrintNew(action.kind != Action::Kind::Undo);
         Print(outcome);
+        if (action.kind == Action::Kind::Undo) {
+            after.push_back({"undo", ReadHoles(selected)});
+        } else if (action.kind == Action::Kind::Event && action.first == kEventRewrite) {
+            after.push_back({"event 0", ReadHoles(selected)});
+        }
     }
 
-    PrintTable(before, ReadHoles(selected));
+    if (after.empty()) after.push_back({"", ReadHoles(selected)});
+    PrintTable(before, after);
     if (journaled) {
         for (const std::filesystem::path& journal : JournalPaths(session)) {
             if (std::filesystem::exists(journal)) {
