@@ -8,6 +8,11 @@
 #include "command/RewritePlan.h"
 #include "journal/JournalStore.h"
 
+// A rewrite's id is its act's in the journal.
+inline std::string NewRewriteId() {
+    return NewActId();
+}
+
 class HoleChangeRows final : public JournalActRows {
 public:
     explicit HoleChangeRows(std::span<const HoleChange> holes);

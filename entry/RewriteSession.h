@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "command/RewriteJournal.h"
+#include "journal/SeatJournal.h"
 #include "command/RewriteUndo.h"
 #include "entry/RuleSession.h"
 #include "host/HoleHost.h"
@@ -24,8 +25,9 @@ class RewriteSession {
 public:
     explicit RewriteSession(const RuleSession& rules) : rules_(rules) {}
 
-    // At each start of the command: a journal that cannot be written is told once again.
-    void OnCommandStart() { journalFailureTold_ = false; }
+    // At each start of the command, after the load: the acts that wait for a journal (this
+    // user's pending ones, those owed to the rule folder's) are appended.
+    void OnCommandStart() { CatchUpJournals(); }
 
     // Event 0: rewrites the selected holes by the session's table, after the preview when it
     // is on; what was amended becomes the undo point.
@@ -45,10 +47,10 @@ public:
 private:
     void Journal(JournalAction action, const std::string& rewriteId, const Timestamp& time,
                  const std::vector<HoleChange>& holes);
-    void TellJournalFailure(const FilePath& path, const FileStatus& status);
+    void TellJournalFailure(const std::vector<JournalMiss>& misses);
+    void CatchUpJournals();
 
     const RuleSession& rules_;
     SystemFilePort files_;
     std::optional<UndoPoint> undoPoint_;
-    bool journalFailureTold_ = false;
 };

@@ -56,6 +56,8 @@ private:
     void TellIfRulesReplaced(const RuleFileLoad& load);
     std::optional<FilePath> KeptCopyHolding(const ReplacedRules& replaced);
     void SaveConfirmed();
+    // `replaced`: the file the save replaced, when it was read.
+    void JournalTheSave(const std::string* replaced);
     FilePath CopyPath(CopyOrigin origin) const;
     void KeepCopy(const std::string& bytes, CopyOrigin origin);
     bool LoadCopy(const LocalCopy& copy);

@@ -10,12 +10,17 @@
 #include "dialogs/RuleListDialog_win.h"
 #include "dialogs/RuleListText.h"
 #include "entry/EditorMemory_win.h"
+#include "entry/JournalSeat_win.h"
 #include "entry/RuleFileReport.h"
 #include "framework/ModalDialog_win.h"
+#include "journal/RuleTables.h"
+#include "journal/Sha256.h"
 #include "platform/AtomicFile.h"
 #include "platform/FilePaths_win.h"
 #include "platform/LegacyCodePage.h"
+#include "platform/TextEncoding.h"
 #include "platform/WideText_win.h"
+#include "rules/RuleFileFormat.h"
 #include "rules/RuleStore.h"
 #include "settings/Registry_win.h"
 #include "settings/Settings.h"
@@ -192,6 +197,11 @@ void RuleSession::SaveConfirmed() {
         if (save.failedStep != SaveStep::CheckFound) {
             ReportRuleFileSave(save);
             if (!save.succeeded()) return;
+            if (!save.unchanged) {
+                JournalTheSave(agreed.exists            ? &agreed.bytes
+                               : atLoad_.state == FileAtLoad::State::Read ? &atLoad_.bytes
+                                                                          : nullptr);
+            }
             atLoad_ = {FileAtLoad::State::Read, EncodeRuleFile(table_)};
             encodedAtLoad_ = atLoad_.bytes;
             if (location_.configured() && !save.unchanged)
@@ -205,4 +215,22 @@ void RuleSession::SaveConfirmed() {
         agreed = std::move(save.found);
         options = SaveReplacing(atLoad_, agreed);
     }
+}
+
+// The save as an act of the journals: one row per rule added, removed or changed since the file
+// it replaced, and the table it wrote kept by content.
+void RuleSession::JournalTheSave(const std::string* replaced) {
+    JournalAct act = ActOfThisSeat(JournalAction::RulesSaved);
+    act.ruleFile = Utf8FromUtf16(location_.file, SurrogateForm::Replaced);
+    const std::string written = EncodeRuleFile(table_);
+    act.ruleFileSha256 = Sha256Hex(written);
+    RuleTable before;
+    if (replaced) {
+        act.previousSha256 = Sha256Hex(*replaced);
+        const auto* bytes = reinterpret_cast<const unsigned char*>(replaced->data());
+        DecodeRuleFile({bytes, replaced->size()}, before, SystemCodePageDecoder());
+    }
+    const RuleChangeRows rows(RuleChangesBetween(before, table_));
+    TellJournalMisses(RecordAct(files_, JournalsOfThisSeat(files_, location_), act, rows,
+                                {act.ruleFileSha256, written}));
 }

@@ -542,7 +542,7 @@ bool JournalRowWriter::Finish() {
 // ---- Reading -------------------------------------------------------------------------------
 
 std::optional<JournalVersion> JournalVersionOf(std::string_view headerLine) {
-    if (headerLine.starts_with(kUtf8Mark)) headerLine.remove_prefix(kUtf8Mark.size());
+    if (headerLine.starts_with(kJournalMark)) headerLine.remove_prefix(kJournalMark.size());
     if (headerLine.ends_with('\r')) headerLine.remove_suffix(1);
     if (headerLine == kJournalHeader) return JournalVersion::Acts;
     if (headerLine == kFirstJournalHeader) return JournalVersion::First;

@@ -35,7 +35,7 @@ inline constexpr std::string_view kJournalHeader =
 inline constexpr std::string_view kFirstJournalHeader =
     "time,user,computer,action,rewrite,rule_file,rule_file_sha256,hole,step,code,before,after,"
     "rules";
-inline constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+inline constexpr std::string_view kJournalMark = "\xEF\xBB\xBF";
 
 enum class JournalAction : uint8_t { Rewrite, Undo, RulesSaved };
 // "rewrite", "undo", "rules-saved".

@@ -90,7 +90,7 @@ bool JournalReader::Open() {
         return lines_.status().ok();
     }
     std::string_view text = line.text;
-    if (text.starts_with(kUtf8Mark)) text.remove_prefix(kUtf8Mark.size());
+    if (text.starts_with(kJournalMark)) text.remove_prefix(kJournalMark.size());
     if (text.empty() && !line.ended) return true;
     const auto version = line.tooLong ? std::nullopt : JournalVersionOf(text);
     if (!version) {

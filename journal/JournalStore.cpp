@@ -40,7 +40,7 @@ FileStatus Inspect(AppendTarget& file, FileState& state) {
     const uint64_t size = file.size();
     std::string head;
     if (FileStatus read = file.ReadAt(0, kHeadBytes, head); !read.ok()) return read;
-    if (size == 0 || (size == kUtf8Mark.size() && head == kUtf8Mark)) {
+    if (size == 0 || (size == kJournalMark.size() && head == kJournalMark)) {
         state.fresh = true;
         state.markOnly = size > 0;
         return {};
@@ -155,7 +155,7 @@ FileStatus AppendJournalUnit(FilePort& port, const FilePath& path, const Journal
                 return written.ok();
             });
             if (state.fresh) {
-                if (!state.markOnly) out.Raw(kUtf8Mark);
+                if (!state.markOnly) out.Raw(kJournalMark);
                 out.Raw(std::string(kJournalHeader) + "\r\n");
             } else if (!state.endsWithLine) {
                 out.Raw("\r\n");

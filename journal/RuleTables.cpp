@@ -10,7 +10,9 @@ FilePath TablesFolderBeside(const FilePath& journalPath) {
 }
 
 FilePath TablePathIn(const FilePath& tablesFolder, std::string_view sha256) {
-    return tablesFolder + u"\\" + std::u16string(sha256.begin(), sha256.end()) + u".def";
+    const bool posix = tablesFolder.find(u'\\') == FilePath::npos &&
+                       tablesFolder.find(u'/') != FilePath::npos;
+    return tablesFolder + (posix ? u"/" : u"\\") + std::u16string(sha256.begin(), sha256.end()) + u".def";
 }
 
 FileStatus KeepRuleTable(FilePort& port, const FilePath& journalPath, std::string_view sha256,
@@ -29,7 +31,7 @@ std::string RuleRowText(const HoleRule& rule) {
     for (const RuleText* field : {&rule.CodeFrom, &rule.CodeTo, &rule.DiameterFrom,
                                   &rule.DiameterTo, &rule.DiameterModify}) {
         text += ' ';
-        text += Utf8FromUtf16(*field, SurrogateForm::Replaced);
+        text += field->empty() ? std::string("-") : Utf8FromUtf16(*field, SurrogateForm::Replaced);
     }
     return text;
 }

@@ -170,7 +170,7 @@ TEST_F(SharedFolder, ASeatIsToldOnceThatAnotherSeatReplacedTheRulesItSaved) {
     ASSERT_TRUE(journal);
     const std::string rows(journal->begin(), journal->end());
     EXPECT_NE(rows.find(",rewrite,"), std::string::npos);
-    EXPECT_NE(rows.find(",1,1,101,8.3,8.5,1\r\n"), std::string::npos) << rows;
+    EXPECT_NE(rows.find(",1,1,101,8.3,8.5,1,\r\n"), std::string::npos) << rows;
     ExpectMessageBoxes(1);
 }
 
