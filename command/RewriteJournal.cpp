@@ -18,14 +18,14 @@ size_t HoleChangeRows::HoleOf(uint64_t row) const {
     return static_cast<size_t>(after - firstRow_.begin()) - 1;
 }
 
-template <typename Visit>
-void HoleChangeRows::Visit(uint64_t from, uint64_t to, Visit&& visit) const {
+template <typename Each>
+void HoleChangeRows::Visit(uint64_t from, uint64_t to, Each&& each) const {
     if (from >= to) return;
     for (size_t hole = HoleOf(from); hole < holes_.size() && firstRow_[hole] < to; ++hole) {
         const std::vector<StepChange>& steps = holes_[hole].steps;
         const uint64_t first = std::max(from, firstRow_[hole]) - firstRow_[hole];
         const uint64_t last = std::min(to, firstRow_[hole + 1]) - firstRow_[hole];
-        for (uint64_t k = first; k < last; ++k) visit(holes_[hole].holeId, steps[k]);
+        for (uint64_t k = first; k < last; ++k) each(holes_[hole].holeId, steps[k]);
     }
 }
 

@@ -23,8 +23,8 @@ public:
 private:
     // The hole that holds row `row`.
     size_t HoleOf(uint64_t row) const;
-    template <typename Visit>
-    void Visit(uint64_t from, uint64_t to, Visit&& visit) const;
+    template <typename Each>
+    void Visit(uint64_t from, uint64_t to, Each&& each) const;
 
     std::span<const HoleChange> holes_;
     std::vector<uint64_t> firstRow_;  // of each hole, and the count at the end

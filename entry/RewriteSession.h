@@ -5,10 +5,10 @@
 #include <optional>
 
 #include "command/RewriteJournal.h"
-#include "journal/SeatJournal.h"
 #include "command/RewriteUndo.h"
 #include "entry/RuleSession.h"
 #include "host/HoleHost.h"
+#include "journal/SeatJournal.h"
 #include "platform/SystemFilePort.h"
 
 // PreviewBeforeRewrite: the machine's value decides when there is one, else the user's

@@ -198,7 +198,7 @@ void RuleSession::SaveConfirmed() {
             ReportRuleFileSave(save);
             if (!save.succeeded()) return;
             if (!save.unchanged) {
-                JournalTheSave(agreed.exists            ? &agreed.bytes
+                JournalTheSave(agreed.exists                              ? &agreed.bytes
                                : atLoad_.state == FileAtLoad::State::Read ? &atLoad_.bytes
                                                                           : nullptr);
             }

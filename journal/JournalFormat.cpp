@@ -273,7 +273,7 @@ bool ParseSummary(std::string_view about, JournalLine& line) {
     if (const auto steps = AboutValue(about, "steps")) {
         std::string_view list = *steps;
         while (!list.empty()) {
-            const size_t comma = std::min(list.find(','), list.size());
+            const size_t comma = std::min(list.find(';'), list.size());
             const std::string_view item = list.substr(0, comma);
             list.remove_prefix(std::min(comma + 1, list.size()));
             const size_t colon = item.find(':');
@@ -429,7 +429,7 @@ std::string BeginAbout(const JournalAct& act, const JournalActSummary& summary) 
         if (!summary.stepsPerRule.empty()) {
             about += " steps=";
             for (size_t i = 0; i < summary.stepsPerRule.size(); ++i) {
-                if (i > 0) about += ',';
+                if (i > 0) about += ';';
                 about += std::to_string(summary.stepsPerRule[i].first) + ':' +
                          std::to_string(summary.stepsPerRule[i].second);
             }

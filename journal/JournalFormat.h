@@ -4,7 +4,7 @@
 // removed or changed). Every row names its time, user, seat, act and action, so a spreadsheet
 // filter works on any column.
 //
-// The begin row's `about` holds what the act's rows share ("begin rows=.. holes=.. steps=1:30
+// The begin row's `about` holds what the act's rows share ("begin rows=.. holes=.. steps=1:30;
 // 7:2 table=<sha256> undoes=<act> part=1/2 file=<rule file>"); the end row's "end total=N",
 // the rows of the file up to and with it, so that an append learns the file's length in rows
 // from its last line. An act without its end row was cut short (a full disk, a crash).

@@ -10,9 +10,10 @@ FilePath TablesFolderBeside(const FilePath& journalPath) {
 }
 
 FilePath TablePathIn(const FilePath& tablesFolder, std::string_view sha256) {
-    const bool posix = tablesFolder.find(u'\\') == FilePath::npos &&
-                       tablesFolder.find(u'/') != FilePath::npos;
-    return tablesFolder + (posix ? u"/" : u"\\") + std::u16string(sha256.begin(), sha256.end()) + u".def";
+    const bool posix =
+        tablesFolder.find(u'\\') == FilePath::npos && tablesFolder.find(u'/') != FilePath::npos;
+    return tablesFolder + (posix ? u"/" : u"\\") + std::u16string(sha256.begin(), sha256.end()) +
+           u".def";
 }
 
 FileStatus KeepRuleTable(FilePort& port, const FilePath& journalPath, std::string_view sha256,

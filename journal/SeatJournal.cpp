@@ -215,9 +215,14 @@ std::vector<FilePath> PendingFiles(FilePort& port, const FilePath& own) {
 FileStatus DrainPending(FilePort& port, const FilePath& own, const JournalLimits& limits) {
     const FilePath pending = PendingPathBeside(own);
     if (port.KindOf(pending) == FileKind::File) {
-        const FilePath taken =
-            std::u16string(FolderOf(own)) + u"journal.pending-" + port.ProcessTag() + u".taken";
-        if (port.KindOf(taken) == FileKind::Missing) port.Rename(pending, taken, false);
+        // Named so that they sort in the order they were taken.
+        for (int n = 1; n < 1000; ++n) {
+            const std::string number = std::to_string(1000 + n).substr(1);
+            const FilePath taken = std::u16string(FolderOf(own)) + u"journal.pending-" +
+                                   std::u16string(number.begin(), number.end()) + u"-" +
+                                   port.ProcessTag() + u".taken";
+            if (port.Rename(pending, taken, false).fault != FileFault::NameTaken) break;
+        }
     }
     for (const FilePath& file : PendingFiles(port, own)) {
         if (file == pending) continue;  // still being added to

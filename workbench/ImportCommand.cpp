@@ -274,16 +274,17 @@ void JournalTheSave(const CommandContext& context, const CurrentFile* current,
     const FilePath file = context.files.PathFromName(*context.invocation.output);
     const size_t separator = file.find_last_of(u"\\/");
     const char16_t slash = separator == FilePath::npos ? u'/' : file[separator];
-    const FilePath folder = separator == FilePath::npos ? FilePath(u".") : file.substr(0, separator);
+    const FilePath folder =
+        separator == FilePath::npos ? FilePath(u".") : file.substr(0, separator);
     const std::string computer = Environment("COMPUTERNAME", "HOSTNAME");
     const FilePath journalFolder = folder + slash + u"journal";
     SeatJournals journals;
     journals.sharedFolder = journalFolder;
-    journals.shared = journalFolder + slash +
-                      Utf16FromUtf8Replacing(computer.empty() ? "computer" : computer,
-                                             SurrogateForm::ThreeBytes)
-                          .text +
-                      u".csv";
+    journals.shared =
+        journalFolder + slash +
+        Utf16FromUtf8Replacing(computer.empty() ? "computer" : computer, SurrogateForm::ThreeBytes)
+            .text +
+        u".csv";
     journals.sharedReachable = true;
     JournalAct act;
     act.time = NowHere();
@@ -362,7 +363,8 @@ int RunImport(const CommandContext& context) {
     }
     const StoreOutcome stored = StoreRuleFile(context.files, *invocation.output, imported.table);
     if (!stored.saved) return Fail(context, kExitFileFailed, "cannot-write", stored.error);
-    if (!stored.unchanged) JournalTheSave(context, current ? &*current : nullptr, imported.table, encoded);
+    if (!stored.unchanged)
+        JournalTheSave(context, current ? &*current : nullptr, imported.table, encoded);
     if (invocation.json) {
         PrintImportJson(context, {rules, imported.separator, stored, lost, nullptr});
     } else {

@@ -370,9 +370,8 @@ bool Before(const Timestamp& time, const IsoTime& bound) {
 }
 
 bool SameName(std::string_view a, std::string_view b) {
-    return std::ranges::equal(a, b, [](unsigned char x, unsigned char y) {
-        return std::tolower(x) == std::tolower(y);
-    });
+    return std::ranges::equal(
+        a, b, [](unsigned char x, unsigned char y) { return std::tolower(x) == std::tolower(y); });
 }
 
 bool ActSelected(const JournalAct& act, const JournalOptions& options) {
@@ -387,7 +386,8 @@ bool RowSelected(const JournalRow& row, const JournalAct& act, const JournalOpti
     if (act.action == JournalAction::RulesSaved) {
         // A save's rows are rules: --rule picks the rule, by its number before or after.
         if (options.hole || options.code) return false;
-        return !options.rule || row.rules.front() == *options.rule || row.oldNumber == *options.rule;
+        return !options.rule || row.rules.front() == *options.rule ||
+               row.oldNumber == *options.rule;
     }
     if (options.hole && row.hole != *options.hole) return false;
     if (options.code && row.code != *options.code) return false;
@@ -466,8 +466,9 @@ public:
         if (known != tables_.end()) return known->second ? &*known->second : nullptr;
         std::optional<RuleTable>& table = tables_[sha256];
         std::string bytes;
-        if (files_.ReadAll(TablePathIn(TablesFolderBeside(journal), sha256),
-                           ReadSharing::WithWriters, bytes)
+        if (files_
+                .ReadAll(TablePathIn(TablesFolderBeside(journal), sha256), ReadSharing::WithWriters,
+                         bytes)
                 .ok()) {
             table.emplace();
             const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
@@ -556,9 +557,9 @@ private:
         for (const JournalRow& row : view.rows) {
             std::vector<std::string> rowFields = fields;
             if (act.action == JournalAction::RulesSaved) {
-                rowFields.insert(rowFields.end(), {"", "", "", row.oldRule, row.newRule,
-                                                   std::to_string(row.rules.front()),
-                                                   EditWord(row.edit)});
+                rowFields.insert(rowFields.end(),
+                                 {"", "", "", row.oldRule, row.newRule,
+                                  std::to_string(row.rules.front()), EditWord(row.edit)});
             } else {
                 rowFields.insert(rowFields.end(),
                                  {std::to_string(row.hole), std::to_string(row.step),
@@ -579,7 +580,8 @@ private:
             for (const JournalRow& row : view.rows) ++edits[row.edit];
             line += "규칙 " + std::to_string(view.summary.rows) + "개 바뀜";
             for (const RuleEdit edit : {RuleEdit::Added, RuleEdit::Removed, RuleEdit::Changed}) {
-                if (edits[edit]) line += std::string(", ") + EditWord(edit) + " " + std::to_string(edits[edit]);
+                if (edits[edit])
+                    line += std::string(", ") + EditWord(edit) + " " + std::to_string(edits[edit]);
             }
             if (!act.ruleFile.empty()) line += "  " + act.ruleFile;
         } else {
@@ -611,7 +613,8 @@ private:
         if (const RuleTable* table = tables_.Find(journal, act.ruleFileSha256)) {
             for (const auto& [rule, steps] : view.summary.stepsPerRule) {
                 if (rule >= 1 && rule <= table->count()) {
-                    Put("    규칙 " + std::to_string(rule) + ": " + RuleWords(table->rule(rule)) + "\n");
+                    Put("    규칙 " + std::to_string(rule) + ": " + RuleWords(table->rule(rule)) +
+                        "\n");
                 }
             }
         } else if (!act.ruleFileSha256.empty()) {
@@ -620,7 +623,8 @@ private:
         for (const JournalRow& row : view.rows) {
             std::string text = "    구멍 " + std::to_string(row.hole) + " 단계 " +
                                std::to_string(row.step) + " 코드 " + std::to_string(row.code) +
-                               ": " + JournalDecimal(row.before) + " → " + JournalDecimal(row.after);
+                               ": " + JournalDecimal(row.before) + " → " +
+                               JournalDecimal(row.after);
             if (!row.rules.empty()) text += " (규칙 " + RuleNumbersText(row.rules) + ")";
             Put(text + "\n");
         }
@@ -632,8 +636,14 @@ private:
         json.BeginObject().Key("time").String(IsoTimestampToSecond(act.time));
         json.Key("user").String(act.user).Key("computer").String(act.computer);
         json.Key("act").String(act.actId);
-        json.Key("action").String(JournalActionName(act.action)).Key("rewrite").String(act.rewriteId);
-        json.Key("rule_file").String(act.ruleFile).Key("rule_file_sha256").String(act.ruleFileSha256);
+        json.Key("action")
+            .String(JournalActionName(act.action))
+            .Key("rewrite")
+            .String(act.rewriteId);
+        json.Key("rule_file")
+            .String(act.ruleFile)
+            .Key("rule_file_sha256")
+            .String(act.ruleFileSha256);
         if (act.action == JournalAction::RulesSaved) {
             json.Key("previous_sha256").String(act.previousSha256);
         }
@@ -641,14 +651,19 @@ private:
         json.Key("holes").Integer(static_cast<int64_t>(view.summary.holes));
         json.Key("steps").Integer(static_cast<int64_t>(view.summary.rows));
         json.Key("rules").BeginArray();
-        const RuleTable* table = options_.details ? tables_.Find(journal, act.ruleFileSha256) : nullptr;
+        const RuleTable* table =
+            options_.details ? tables_.Find(journal, act.ruleFileSha256) : nullptr;
         for (const auto& [rule, steps] : view.summary.stepsPerRule) {
-            json.BeginObject().Key("rule").Integer(rule).Key("steps").Integer(static_cast<int64_t>(steps));
+            json.BeginObject().Key("rule").Integer(rule).Key("steps").Integer(
+                static_cast<int64_t>(steps));
             if (table && rule >= 1 && rule <= table->count()) {
                 const HoleRule& r = table->rule(rule);
                 json.Key("enabled").Bool(r.enabled != 0).Key("code_from").String(r.CodeFrom);
                 json.Key("code_to").String(r.CodeTo).Key("diameter_from").String(r.DiameterFrom);
-                json.Key("diameter_to").String(r.DiameterTo).Key("new_diameter").String(r.DiameterModify);
+                json.Key("diameter_to")
+                    .String(r.DiameterTo)
+                    .Key("new_diameter")
+                    .String(r.DiameterModify);
             }
             json.EndObject();
         }
@@ -662,7 +677,10 @@ private:
                     json.Key("edit").String(row.edit == RuleEdit::Added     ? "added"
                                             : row.edit == RuleEdit::Removed ? "removed"
                                                                             : "changed");
-                    json.Key("rule").Integer(row.rules.front()).Key("old_rule_number").Integer(row.oldNumber);
+                    json.Key("rule")
+                        .Integer(row.rules.front())
+                        .Key("old_rule_number")
+                        .Integer(row.oldNumber);
                     json.Key("old").String(row.oldRule).Key("new").String(row.newRule);
                 } else {
                     json.Key("hole").Integer(row.hole).Key("step").Integer(row.step);
@@ -693,8 +711,8 @@ std::string ActKey(const JournalActHead& head) {
     if (!act.actId.empty()) {
         return act.computer + '\n' + act.actId + '\n' + std::to_string(head.summary.part);
     }
-    return std::to_string(act.time.utcMilliseconds) + '\n' + act.user + '\n' + act.computer +
-           '\n' + std::string(JournalActionName(act.action)) + '\n' + act.rewriteId;
+    return std::to_string(act.time.utcMilliseconds) + '\n' + act.user + '\n' + act.computer + '\n' +
+           std::string(JournalActionName(act.action)) + '\n' + act.rewriteId;
 }
 
 // Reads the current act of the stream and prints it when it is selected.
@@ -707,8 +725,9 @@ void TakeAct(SeatStream& seat, FilePort& files, const JournalOptions& options,
     view.file = files.NameOf(seat.path());
     const bool selected = ActSelected(head.act, options);
     // Rows are kept only when the listing needs them: the act's own count stands otherwise.
-    const bool keepRows = selected && (options.details || options.FiltersRows() || !head.summaryKnown ||
-                                       head.act.action == JournalAction::RulesSaved);
+    const bool keepRows =
+        selected && (options.details || options.FiltersRows() || !head.summaryKnown ||
+                     head.act.action == JournalAction::RulesSaved);
     JournalRow row;
     int64_t line = 0;
     while (reader.NextRow(row, line)) {
@@ -784,7 +803,8 @@ int RunJournalCommand(std::span<const std::string> args, std::ostream& out, std:
                        "%LOCALAPPDATA%\\Quillet\\journal.csv)."});
     }
     auto paths = JournalPaths(files, options, seat);
-    if (auto* failure = std::get_if<Failure>(&paths)) return Report(out, err, options.json, *failure);
+    if (auto* failure = std::get_if<Failure>(&paths))
+        return Report(out, err, options.json, *failure);
 
     Findings findings;
     std::vector<std::unique_ptr<SeatStream>> seats;
@@ -798,9 +818,8 @@ int RunJournalCommand(std::span<const std::string> args, std::ostream& out, std:
     std::set<std::string> listed;
     // The seat whose next act is oldest goes next; each seat's acts are in its files' order.
     while (!seats.empty()) {
-        const auto oldest = std::ranges::min_element(seats, {}, [](const auto& s) {
-            return s->head().act.time.utcMilliseconds;
-        });
+        const auto oldest = std::ranges::min_element(
+            seats, {}, [](const auto& s) { return s->head().act.time.utcMilliseconds; });
         TakeAct(**oldest, files, options, listed, printer);
         if (!(*oldest)->Advance()) seats.erase(oldest);
     }

@@ -12,10 +12,10 @@
 #include <tuple>
 
 #include "DialogFixture.h"
-#include "journal/JournalReader.h"
-#include "journal/Sha256.h"
 #include "dialogs/resource.h"
 #include "host/KepLib.h"
+#include "journal/JournalReader.h"
+#include "journal/Sha256.h"
 #include "testhost/StandinLog.h"
 
 namespace fs = std::filesystem;

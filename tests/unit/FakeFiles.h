@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -55,6 +56,7 @@ public:
     }
     FileStatus Rename(const FilePath& from, const FilePath& to, bool replace) override {
         if (auto failed = Step()) return *failed;
+        if (held.contains(from)) return {FileFault::InUse, 32};
         if (!entries.contains(from)) return {FileFault::NotFound, 2};
         if (!replace && entries.contains(to)) return {FileFault::NameTaken, 17};
         entries[to] = entries[from];
@@ -77,8 +79,10 @@ public:
     // A write fails once `appendBudget` bytes have been written (a full disk), leaving what
     // was written before it.
     int64_t appendBudget = -1;
+    std::set<FilePath> held;  // files another program holds: appends and renames are refused
     FileStatus AppendInPieces(const FilePath& path, const AppendPieces& write) override {
         if (auto failed = Step()) return *failed;
+        if (held.contains(path)) return {FileFault::InUse, 32};
         Entry& entry = entries[path];
         if (entry.kind == FileKind::Folder) return {FileFault::Denied, 13};
         class Target final : public AppendTarget {
