@@ -61,7 +61,9 @@ bool JournalLines::Next(Line& line) {
         consumed_ += taken;
         if (found && long_.empty() && !tooLong) {
             start_ += taken;
-            line = {std::string_view(begin, length), ++number_, offset, true, false};
+            const bool overlong = length > kMostJournalLine;
+            line = {std::string_view(begin, std::min(length, kMostJournalLine)), ++number_, offset,
+                    true, overlong};
             return true;
         }
         const size_t room = kMostJournalLine - std::min(kMostJournalLine, long_.size());

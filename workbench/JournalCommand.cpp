@@ -290,7 +290,10 @@ public:
     void Collect() {
         if (!reader_) return;
         for (JournalProblem& problem : reader_->TakeProblems()) {
-            findings_.Add({name_, problem.line, ProblemWords(problem)});
+            const bool line =
+                problem.fault != JournalFault::NotAHeader && problem.fault != JournalFault::CutAct;
+            findings_.Add({name_, problem.line,
+                           ProblemWords(problem) + (line ? " (이 줄은 읽지 않았습니다)" : "")});
         }
     }
 
@@ -405,21 +408,6 @@ struct ActView {
     bool cut = false;
     uint64_t rowsInFile = 0;
 };
-
-JournalActSummary SummaryOf(const std::vector<JournalRow>& rows, const JournalAct& act) {
-    JournalActSummary summary;
-    summary.rows = rows.size();
-    if (act.action == JournalAction::RulesSaved) return summary;
-    std::set<int32_t> holes;
-    std::map<int32_t, uint64_t> perRule;
-    for (const JournalRow& row : rows) {
-        holes.insert(row.hole);
-        for (const int32_t rule : row.rules) ++perRule[rule];
-    }
-    summary.holes = holes.size();
-    summary.stepsPerRule.assign(perRule.begin(), perRule.end());
-    return summary;
-}
 
 std::string OffsetText(int32_t offsetMinutes) {
     const int32_t magnitude = offsetMinutes < 0 ? -offsetMinutes : offsetMinutes;
@@ -617,7 +605,7 @@ private:
                         "\n");
                 }
             }
-        } else if (!act.ruleFileSha256.empty()) {
+        } else if (view.head->summaryKnown && !act.ruleFileSha256.empty()) {
             Put("    규칙 표 " + act.ruleFileSha256.substr(0, 12) + "…는 tables 폴더에 없습니다\n");
         }
         for (const JournalRow& row : view.rows) {
@@ -724,28 +712,31 @@ void TakeAct(SeatStream& seat, FilePort& files, const JournalOptions& options,
     view.head = &head;
     view.file = files.NameOf(seat.path());
     const bool selected = ActSelected(head.act, options);
-    // Rows are kept only when the listing needs them: the act's own count stands otherwise.
+    // Rows are kept only when the listing shows them; what the line says of them is counted as
+    // they pass, the holes by their runs (an act lists each hole's steps together).
     const bool keepRows =
-        selected && (options.details || options.FiltersRows() || !head.summaryKnown ||
-                     head.act.action == JournalAction::RulesSaved);
+        selected && (options.details || head.act.action == JournalAction::RulesSaved);
+    std::map<int32_t, uint64_t> perRule;
+    std::optional<int32_t> lastHole;
     JournalRow row;
     int64_t line = 0;
     while (reader.NextRow(row, line)) {
         ++view.rowsInFile;
-        if (!keepRows || !RowSelected(row, head.act, options)) continue;
+        if (!selected || !RowSelected(row, head.act, options)) continue;
+        ++view.summary.rows;
+        if (head.act.action != JournalAction::RulesSaved) {
+            if (row.hole != lastHole) ++view.summary.holes;
+            lastHole = row.hole;
+            for (const int32_t rule : row.rules) ++perRule[rule];
+        }
+        if (!keepRows) continue;
         view.rows.push_back(std::move(row));
         view.lines.push_back(line);
     }
+    view.summary.stepsPerRule.assign(perRule.begin(), perRule.end());
     view.cut = reader.ActCut();
-    if (!selected) return;
-    if (options.FiltersRows() && view.rows.empty()) return;
-    const bool complete = !view.cut;
-    if (complete && !listed.insert(ActKey(head)).second) return;
-    view.summary = (head.summaryKnown && !options.FiltersRows()) ? head.summary
-                                                                 : SummaryOf(view.rows, head.act);
-    if (head.summaryKnown && !options.FiltersRows() && view.cut) {
-        view.summary = SummaryOf(view.rows, head.act);
-    }
+    if (!selected || view.summary.rows == 0) return;
+    if (!view.cut && !listed.insert(ActKey(head)).second) return;
     printer.Act(view, seat.path());
 }
 
