@@ -4,7 +4,13 @@
 #include "journal/JournalStore.h"
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -14,6 +20,7 @@
 #include "journal/RuleTables.h"
 #include "journal/SeatJournal.h"
 #include "journal/Sha256.h"
+#include "platform/SystemFilePort.h"
 
 namespace {
 
@@ -255,6 +262,43 @@ TEST(RuleChanges, OneRowPerRuleAddedRemovedOrChanged) {
     EXPECT_EQ(file.acts[0].rows[1].oldNumber, 4);
     EXPECT_EQ(file.acts[0].rows[1].newRule, "1 401 110 8 9 8.6");
     EXPECT_EQ(file.acts[0].rows[2].edit, RuleEdit::Added);
+}
+
+// Two processes appending to one file at once: whole acts, never rows of one among the other's.
+TEST(JournalStore, TwoProcessesAppendWholeActsThatNeverInterleave) {
+    std::string pattern = (std::filesystem::temp_directory_path() / "journal-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    const std::filesystem::path journal = std::filesystem::path(pattern) / "CAM1.csv";
+    constexpr int kActsEach = 8;
+    std::vector<pid_t> children;
+    for (int process = 0; process < 2; ++process) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            SystemFilePort files;
+            const std::vector<HoleChange> holes = Steps(500);
+            int failed = 0;
+            for (int act = 0; act < kActsEach; ++act) {
+                JournalAct made = ActAt(act % 50);
+                made.actId = std::to_string(process) + "-" + std::to_string(act);
+                failed += !AppendJournalAct(files, journal.u16string(), made, HoleChangeRows(holes)).ok();
+            }
+            _exit(failed);
+        }
+        children.push_back(child);
+    }
+    for (const pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    std::ostringstream bytes;
+    bytes << std::ifstream(journal, std::ios::binary).rdbuf();
+    const JournalFile file = ReadJournal(bytes.str());
+    EXPECT_TRUE(file.problems.empty());
+    ASSERT_EQ(file.acts.size(), 2u * kActsEach);
+    for (const JournalFile::Act& act : file.acts) EXPECT_EQ(act.rows.size(), 500u);
+    std::filesystem::remove_all(pattern);
 }
 
 TEST(RuleTables, KeepsEachTableOnceByItsContent) {
