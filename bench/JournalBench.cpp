@@ -7,6 +7,7 @@
 #include <sys/resource.h>
 
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <ostream>

@@ -2,6 +2,18 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <type_traits>
+
+namespace {
+
+// The rules of a step as bits, rule n at bit n - 1, as the set holds them.
+uint64_t RuleBits(const RuleSet& rules) {
+    static_assert(sizeof(RuleSet) == sizeof(uint64_t) && std::is_trivially_copyable_v<RuleSet>);
+    return std::bit_cast<uint64_t>(rules);
+}
+
+}  // namespace
 
 HoleChangeRows::HoleChangeRows(std::span<const HoleChange> holes) : holes_(holes) {
     firstRow_.reserve(holes.size() + 1);
@@ -32,11 +44,11 @@ void HoleChangeRows::Visit(uint64_t from, uint64_t to, Each&& each) const {
 JournalActSummary HoleChangeRows::Summary(uint64_t from, uint64_t to) const {
     JournalActSummary summary;
     summary.rows = to - from;
-    std::array<uint64_t, RuleTable::kCapacity + 1> perRule{};
+    std::array<uint64_t, 65> perRule{};  // by rule number; a set holds at most 64
     const HoleChange* last = nullptr;
     Visit(from, to, [&](int32_t, const StepChange& step) {
-        for (int32_t rule = 1; rule <= RuleTable::kCapacity; ++rule) {
-            if (step.rules.Has(rule)) ++perRule[static_cast<size_t>(rule)];
+        for (uint64_t bits = RuleBits(step.rules); bits != 0; bits &= bits - 1) {
+            ++perRule[static_cast<size_t>(std::countr_zero(bits) + 1)];
         }
     });
     for (size_t hole = from < to ? HoleOf(from) : holes_.size();
@@ -44,7 +56,7 @@ JournalActSummary HoleChangeRows::Summary(uint64_t from, uint64_t to) const {
         if (!holes_[hole].steps.empty() && &holes_[hole] != last) ++summary.holes;
         last = &holes_[hole];
     }
-    for (int32_t rule = 1; rule <= RuleTable::kCapacity; ++rule) {
+    for (int32_t rule = 1; rule <= 64; ++rule) {
         if (perRule[static_cast<size_t>(rule)] > 0) {
             summary.stepsPerRule.emplace_back(rule, perRule[static_cast<size_t>(rule)]);
         }
@@ -53,11 +65,11 @@ JournalActSummary HoleChangeRows::Summary(uint64_t from, uint64_t to) const {
 }
 
 void HoleChangeRows::Write(uint64_t from, uint64_t to, JournalRowWriter& out) const {
-    std::array<int32_t, RuleTable::kCapacity> rules{};
+    std::array<int32_t, 64> rules{};
     Visit(from, to, [&](int32_t holeId, const StepChange& step) {
         size_t count = 0;
-        for (int32_t rule = 1; rule <= RuleTable::kCapacity; ++rule) {
-            if (step.rules.Has(rule)) rules[count++] = rule;
+        for (uint64_t bits = RuleBits(step.rules); bits != 0; bits &= bits - 1) {
+            rules[count++] = std::countr_zero(bits) + 1;
         }
         out.Step(holeId, step.step, step.code, step.before, step.after,
                  std::span<const int32_t>(rules.data(), count));

@@ -484,25 +484,30 @@ void JournalRowWriter::Begin(const JournalActSummary& summary) {
     EndRow(about);
 }
 
+// The hot path: straight into the buffer, no string operations per field.
 void JournalRowWriter::Step(int32_t hole, int32_t step, int32_t code, double before, double after,
                             std::span<const int32_t> rules) {
-    Reserve(prefix_.size() + 96 + rules.size() * 4);
-    buffer_ += prefix_;
-    AppendNumber(buffer_, hole);
-    buffer_ += ',';
-    AppendNumber(buffer_, step);
-    buffer_ += ',';
-    AppendNumber(buffer_, code);
-    buffer_ += ',';
-    AppendNumber(buffer_, before);
-    buffer_ += ',';
-    AppendNumber(buffer_, after);
-    buffer_ += ',';
-    for (size_t i = 0; i < rules.size(); ++i) {
-        if (i > 0) buffer_ += ' ';
-        AppendNumber(buffer_, rules[i]);
-    }
-    buffer_ += ",\r\n";
+    const size_t most = prefix_.size() + 3 * 11 + 2 * 32 + rules.size() * 12 + 8;
+    Reserve(most);
+    const size_t at = buffer_.size();
+    buffer_.resize(at + most);
+    char* out = buffer_.data() + at;
+    char* const end = buffer_.data() + buffer_.size();
+    out = std::copy(prefix_.begin(), prefix_.end(), out);
+    const auto number = [&](auto value, char separator) {
+        out = std::to_chars(out, end, value).ptr;
+        *out++ = separator;
+    };
+    number(hole, ',');
+    number(step, ',');
+    number(code, ',');
+    number(before, ',');
+    number(after, ',');
+    for (size_t i = 0; i < rules.size(); ++i) number(rules[i], i + 1 < rules.size() ? ' ' : ',');
+    if (rules.empty()) *out++ = ',';
+    *out++ = '\r';
+    *out++ = '\n';
+    buffer_.resize(static_cast<size_t>(out - buffer_.data()));
     ++rows_;
 }
 
