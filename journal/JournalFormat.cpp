@@ -594,3 +594,46 @@ std::optional<uint64_t> FileRowsOfEndLine(std::string_view line) {
     if (!about.starts_with("end ")) return std::nullopt;
     return WholeNumber<uint64_t>(AboutValue(about, "total").value_or(""));
 }
+
+bool ParseStepTail(std::string_view tail, JournalRow& row) {
+    std::string_view fields[7];
+    for (size_t i = 0; i < 6; ++i) {
+        const size_t comma = tail.find(',');
+        if (comma == std::string_view::npos) return false;
+        fields[i] = tail.substr(0, comma);
+        tail.remove_prefix(comma + 1);
+    }
+    if (!tail.empty() && tail != "\r") return false;  // an about: not a plain step row
+    const auto hole = WholeNumber<int32_t>(fields[0]);
+    const auto step = WholeNumber<int32_t>(fields[1]);
+    const auto code = WholeNumber<int32_t>(fields[2]);
+    const auto before = WholeNumber<double>(fields[3]);
+    const auto after = WholeNumber<double>(fields[4]);
+    if (!hole || !step || !code || *step < 1 || !before || !after) return false;
+    row.hole = *hole;
+    row.step = *step;
+    row.code = *code;
+    row.before = *before;
+    row.after = *after;
+    row.rules.clear();
+    row.edit = RuleEdit::None;
+    std::string_view rules = fields[5];
+    while (!rules.empty()) {
+        const size_t blank = std::min(rules.find(' '), rules.size());
+        const auto rule = WholeNumber<int32_t>(rules.substr(0, blank));
+        if (!rule || *rule < 1) return false;
+        row.rules.push_back(*rule);
+        rules.remove_prefix(std::min(blank + 1, rules.size()));
+    }
+    return true;
+}
+
+std::string_view SharedPrefixOfLine(std::string_view line) {
+    size_t pos = 0;
+    for (int field = 0; field < 5; ++pos, ++field) {
+        pos = line.find(',', pos);
+        if (pos == std::string_view::npos) return {};
+    }
+    const std::string_view prefix = line.substr(0, pos);
+    return prefix.find_first_of("\"'") == std::string_view::npos ? prefix : std::string_view();
+}

@@ -181,6 +181,14 @@ std::optional<JournalVersion> JournalVersionOf(std::string_view headerLine);
 bool ParseJournalLine(std::string_view line, JournalVersion version, JournalLine& parsed,
                       JournalProblem& problem);
 
+// A step row's fields after the five every row of its act shares ("hole,step,code,before,
+// after,rules," with an empty about), read without copies; false when they are anything else,
+// for the caller to read the whole line.
+bool ParseStepTail(std::string_view tail, JournalRow& row);
+// The bytes of a line of the acts format up to its sixth field ("time,user,computer,act,
+// action,"); empty when a quote stands in them.
+std::string_view SharedPrefixOfLine(std::string_view line);
+
 // The act id of a line of the acts format without reading the rest; empty when there is none.
 std::string_view ActIdOfLine(std::string_view line);
 // "end total=N" read from a line of the acts format.

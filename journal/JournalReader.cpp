@@ -119,6 +119,16 @@ bool JournalReader::ReadParsed() {
             Problem(line.number, JournalFault::CutShort);
             continue;
         }
+        nextInAct_ = false;
+        if (inAct_ && !prefix_.empty() && text.starts_with(prefix_)) {
+            next_.emplace();
+            if (ParseStepTail(text.substr(prefix_.size()), next_->row)) {
+                nextInAct_ = true;
+                nextLine_ = line.number;
+                return true;
+            }
+            next_.reset();
+        }
         JournalLine parsed;
         JournalProblem problem;
         if (!ParseJournalLine(text, version_, parsed, problem)) {
@@ -126,6 +136,9 @@ bool JournalReader::ReadParsed() {
             problems_.push_back(std::move(problem));
             continue;
         }
+        nextPrefix_ = version_ == JournalVersion::Acts && parsed.kind == JournalLine::Kind::Begin
+                          ? std::string(SharedPrefixOfLine(text))
+                          : std::string();
         next_ = std::move(parsed);
         nextLine_ = line.number;
         return true;
@@ -154,6 +167,7 @@ bool JournalReader::NextAct(JournalActHead& head) {
         }
         if (parsed.kind == JournalLine::Kind::Begin) {
             current_ = {parsed.act, parsed.summary, true, nextLine_};
+            prefix_ = nextPrefix_;
             break;
         }
         // A row or an end without its begin row: its act began before a cut.
@@ -181,6 +195,14 @@ bool JournalReader::NextRow(JournalRow& row, int64_t& line) {
     };
     if (!next_) return endAct(version_ == JournalVersion::Acts);
     JournalLine& parsed = *next_;
+    if (nextInAct_) {
+        row = std::move(parsed.row);
+        line = nextLine_;
+        next_.reset();
+        nextInAct_ = false;
+        ++rowsRead_;
+        return true;
+    }
     if (version_ == JournalVersion::First) {
         if (!SameAct(parsed.act, current_.act)) return endAct(false);
     } else if (parsed.kind == JournalLine::Kind::Begin || !SameAct(parsed.act, current_.act)) {

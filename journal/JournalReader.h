@@ -78,7 +78,10 @@ private:
     JournalLines lines_;
     JournalVersion version_ = JournalVersion::Acts;
     std::optional<JournalLine> next_;
+    bool nextInAct_ = false;  // next_ is a step row read after the current act's shared prefix
     int64_t nextLine_ = 0;
+    std::string nextPrefix_;  // of next_ when it is a begin row
+    std::string prefix_;      // the current act's rows' shared prefix; empty: none
     bool inAct_ = false;
     bool cut_ = false;
     JournalActHead current_;
