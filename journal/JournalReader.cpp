@@ -30,8 +30,8 @@ std::unique_ptr<ReadStream> MemoryStream(std::string bytes) {
 
 // ---- JournalLines --------------------------------------------------------------------------
 
-JournalLines::JournalLines(std::unique_ptr<ReadStream> stream)
-    : stream_(std::move(stream)), buffer_(kReadBytes, '\0') {}
+JournalLines::JournalLines(std::unique_ptr<ReadStream> stream, size_t bufferBytes)
+    : stream_(std::move(stream)), buffer_(std::max<size_t>(bufferBytes, 1), '\0') {}
 
 bool JournalLines::Fill() {
     if (atEnd_) return false;
@@ -79,7 +79,8 @@ bool JournalLines::Next(Line& line) {
 
 // ---- JournalReader -------------------------------------------------------------------------
 
-JournalReader::JournalReader(std::unique_ptr<ReadStream> stream) : lines_(std::move(stream)) {}
+JournalReader::JournalReader(std::unique_ptr<ReadStream> stream, size_t bufferBytes)
+    : lines_(std::move(stream), bufferBytes) {}
 
 void JournalReader::Problem(int64_t line, JournalFault fault, std::vector<std::string> values) {
     problems_.push_back({line, fault, std::move(values)});
@@ -224,7 +225,8 @@ std::vector<JournalProblem> JournalReader::TakeProblems() {
 
 JournalFile ReadJournal(std::string_view bytes) {
     JournalFile file;
-    JournalReader reader(MemoryStream(std::string(bytes)));
+    JournalReader reader(MemoryStream(std::string(bytes)),
+                         std::min(kReadBytes, std::max<size_t>(4096, bytes.size() + 1)));
     file.isJournal = reader.Open();
     JournalActHead head;
     while (file.isJournal && reader.NextAct(head)) {

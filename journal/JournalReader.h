@@ -16,7 +16,7 @@
 // given as its first kMostJournalLine bytes with `tooLong`.
 class JournalLines {
 public:
-    explicit JournalLines(std::unique_ptr<ReadStream> stream);
+    explicit JournalLines(std::unique_ptr<ReadStream> stream, size_t bufferBytes = size_t{1} << 20);
 
     struct Line {
         std::string_view text;  // valid until the next call
@@ -52,7 +52,8 @@ struct JournalActHead {
 
 class JournalReader {
 public:
-    explicit JournalReader(std::unique_ptr<ReadStream> stream);
+    explicit JournalReader(std::unique_ptr<ReadStream> stream,
+                           size_t bufferBytes = size_t{1} << 20);
 
     // Reads the header: false (with the problem NotAHeader) when the stream is not a journal.
     bool Open();

@@ -75,7 +75,7 @@ TEST(JournalTime, WritesAndReadsIsoTimesWithOffsets) {
 
 JournalAct Act(JournalAction action = JournalAction::Rewrite) {
     JournalAct act;
-    act.time = TimestampOfLocal({2024, 5, 1, 14, 3, 7, 250}, 540);
+    act.time = TimestampOfLocal({2024, 5, 1, 14, 3, 7, 0}, 540);  // rows keep the second
     act.user = "kim, j";
     act.computer = "=CAM1";
     act.action = action;
@@ -181,6 +181,35 @@ TEST(ReadJournal, ReadsBackActsOfEveryKindWithTheirSummaries) {
     EXPECT_EQ(save.rows[0].newRule, "1 101 110 8 9 8.6");
     EXPECT_EQ(save.rows[1].edit, RuleEdit::Added);
     EXPECT_EQ(save.rows[1].oldRule, "");
+}
+
+// Lines that cross the reader's pieces read the same as lines within one.
+TEST(ReadJournal, LinesAcrossTheReadersPiecesReadWhole) {
+    FakeFiles files;
+    const std::vector<HoleChange> changes = Changes();
+    ASSERT_TRUE(AppendJournalAct(files, kPath, Act(), HoleChangeRows(changes)).ok());
+    ASSERT_TRUE(
+        AppendJournalAct(files, kPath, Act(JournalAction::Undo), HoleChangeRows(changes)).ok());
+    const std::string bytes = *files.Bytes(kPath);
+    for (const size_t piece : {1u, 7u, 64u}) {
+        JournalReader reader(MemoryStream(bytes), piece);
+        ASSERT_TRUE(reader.Open());
+        JournalActHead head;
+        std::vector<JournalRow> rows;
+        int acts = 0;
+        while (reader.NextAct(head)) {
+            ++acts;
+            EXPECT_EQ(head.summary.rows, 3u);
+            JournalRow row;
+            int64_t line = 0;
+            while (reader.NextRow(row, line)) rows.push_back(row);
+            EXPECT_FALSE(reader.ActCut());
+        }
+        EXPECT_EQ(acts, 2) << piece;
+        ASSERT_EQ(rows.size(), 6u) << piece;
+        EXPECT_EQ(rows[5].after, 8.5);
+        EXPECT_TRUE(reader.TakeProblems().empty());
+    }
 }
 
 // A disk that fills mid-act leaves rows without the act's end: the act is read with what it
