@@ -59,7 +59,8 @@ constexpr CommandHelp kCommands[] = {
     {"codes", "codes", "발견 사항 코드와 심각도, 설명 목록", {}},
     {"where", "where", "이 컴퓨터의 모듈이 쓰는 규칙 폴더와 파일 (Windows)", {}},
     {"journal", "journal [FILE...]",
-     "기록된 수정, 되돌리기, 규칙 저장\n(FILE: 기록 파일, 규칙 폴더, 그 journal 폴더;\n여럿이면 시각 "
+     "기록된 수정, 되돌리기, 규칙 저장\n(FILE: 기록 파일, 규칙 폴더, 그 journal 폴더;\n여럿이면 "
+     "시각 "
      "순으로 함께)",
      kJournalOptions},
 };

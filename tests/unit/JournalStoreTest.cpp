@@ -281,7 +281,8 @@ TEST(JournalStore, TwoProcessesAppendWholeActsThatNeverInterleave) {
             for (int act = 0; act < kActsEach; ++act) {
                 JournalAct made = ActAt(act % 50);
                 made.actId = std::to_string(process) + "-" + std::to_string(act);
-                failed += !AppendJournalAct(files, journal.u16string(), made, HoleChangeRows(holes)).ok();
+                failed +=
+                    !AppendJournalAct(files, journal.u16string(), made, HoleChangeRows(holes)).ok();
             }
             _exit(failed);
         }
