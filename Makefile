@@ -98,6 +98,7 @@ package: bootstrap
 bench: native
 	build/native/bin/rewrite_bench --benchmark_counters_tabular=true
 	build/native/bin/rule_file_bench
+	build/native/bin/journal_bench --benchmark_counters_tabular=true
 
 clean:
 	rm -rf build dist

@@ -159,9 +159,13 @@ inline constexpr char16_t kRulesReplacedOwnCopyEnd[] =
 // A journal that cannot be written, told once per start of the command: the file, then the
 // system's cause.
 inline constexpr char16_t kJournalFailure[] = u"작업 기록을 남길 수 없습니다: ";
-inline constexpr char16_t kJournalFailureKept[] =
-    u"\r\n구멍을 바꾼 것과 되돌린 것은 기록 없이 그대로 남습니다. 이 알림은 명령을 다시 시작할 "
-    u"때까지 다시 나오지 않습니다.";
+// After the file and the cause: where the act waits to be written the next time.
+inline constexpr char16_t kJournalActWaits[] = u"\r\n이 작업의 기록은 ";
+inline constexpr char16_t kJournalActWaitsEnd[] =
+    u"에 남아 있다가 다음 수정, 되돌리기 또는 명령 시작 때 이 파일에 씁니다.";
+inline constexpr char16_t kJournalActLost[] =
+    u"\r\n이 작업의 기록은 어디에도 남기지 못했습니다. 구멍을 바꾼 것과 되돌린 것은 그대로 "
+    u"남습니다.";
 
 // "미리 보기": the summary above the list, "구멍 2개, 단계 3개를 바꿉니다", then when some
 // steps keep their value " (그중 단계 1개는 값이 그대로)", and on a second line

@@ -7,6 +7,7 @@
 #include "command/RewriteJournal.h"
 #include "command/RewriteUndo.h"
 #include "host/HoleHost.h"
+#include "journal/SeatJournal.h"
 #include "platform/SystemFilePort.h"
 #include "seat/RuleSession.h"
 
@@ -25,11 +26,12 @@ class RewriteSession {
 public:
     explicit RewriteSession(const RuleSession& rules) : rules_(rules) {}
 
-    // At each start of the command: nothing from an earlier run can be undone, and a journal
-    // that cannot be written is told once again.
+    // At each start of the command, after the load: nothing from an earlier run can be
+    // undone, and the acts that wait for a journal (this user's pending ones, those owed to the
+    // rule folder's) are appended.
     void OnCommandStart() {
         undo_.Clear();
-        journalFailureTold_ = false;
+        CatchUpJournals();
     }
     // At the end of the command: its rewrites can no longer be undone, so that a drawing
     // opened afterwards is never touched.
@@ -49,10 +51,10 @@ public:
 private:
     void Journal(JournalAction action, const std::string& rewriteId, const Timestamp& time,
                  const std::vector<HoleChange>& holes);
-    void TellJournalFailure(const FilePath& path, const FileStatus& status);
+    void TellJournalFailure(const std::vector<JournalMiss>& misses);
+    void CatchUpJournals();
 
     const RuleSession& rules_;
     SystemFilePort files_;
     UndoHistory undo_;
-    bool journalFailureTold_ = false;
 };

@@ -7,12 +7,13 @@
 #include <string>
 
 #include "command/HoleRewrite.h"
-#include "command/JournalFiles.h"
+#include "command/RewriteJournal.h"
 #include "command/Sha256.h"
 #include "dialogs/ModuleMessages_win.h"
 #include "dialogs/ModuleTexts.h"
 #include "dialogs/PreviewDialog_win.h"
 #include "dialogs/RewriteTexts.h"
+#include "entry/JournalSeat_win.h"
 #include "framework/ModalDialog_win.h"
 #include "host/KepLib.h"
 #include "platform/TextEncoding.h"
@@ -22,10 +23,6 @@
 #include "settings/Settings.h"
 
 namespace {
-
-std::string Utf8(std::u16string_view text) {
-    return Utf8FromUtf16(text, SurrogateForm::Replaced);
-}
 
 // 100 ns ticks since 1601-01-01.
 int64_t TicksOf(const SYSTEMTIME& time) {
@@ -48,18 +45,6 @@ Timestamp Now() {
     return {utcTicks / kTicksPerMillisecond - kMillisecondsFrom1601To1970,
             static_cast<int32_t>((offsetTicks + (offsetTicks >= 0 ? 1 : -1) * kTicksPerMinute / 2) /
                                  kTicksPerMinute)};
-}
-
-std::u16string ComputerName() {
-    wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
-    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
-    return GetComputerNameW(name, &size) ? ToU16(name) : std::u16string();
-}
-
-std::u16string UserName() {
-    wchar_t name[UNLEN + 1] = {};
-    DWORD size = UNLEN + 1;
-    return GetUserNameW(name, &size) ? ToU16(name) : std::u16string();
 }
 
 RewritePreview PreviewOf(const RewritePlan& plan) {
@@ -117,48 +102,29 @@ bool RewriteSession::UndoLastRewrite(HoleHost& host) {
     return true;
 }
 
-// The seat's own journal, and its file in the rule folder while that folder can be reached.
-// A journal that cannot be written never undoes or stops what was done.
+// The seat's own journal is the record; its file in the rule folder is brought up to date
+// from it (journal/SeatJournal.h). A journal that cannot be written never undoes or stops what
+// was done.
 void RewriteSession::Journal(JournalAction action, const std::string& rewriteId,
                              const Timestamp& time, const std::vector<HoleChange>& holes) {
-    const std::u16string computer = ComputerName();
-    const RuleLocation& location = rules_.location();
-    const std::optional<std::string> rulesInForce = rules_.RulesInForceBytes();
-    const JournalAct act{time,
-                         Utf8(UserName()),
-                         Utf8(computer),
-                         action,
-                         rewriteId,
-                         Utf8(location.file),
-                         rulesInForce ? Sha256Hex(*rulesInForce) : ""};
-    std::vector<FilePath> journals;
-    const FilePath ownFolder = SeatOwnFolder();
-    if (ownFolder.empty()) {
-        TellJournalFailure(
-            u"%LOCALAPPDATA%\\" + FilePath(kSeatFolderName) + u"\\" + kLocalJournalName,
-            {FileFault::NotFound, ERROR_PATH_NOT_FOUND});
-    } else {
-        journals.push_back(ownFolder + u"\\" + kLocalJournalName);
+    JournalAct act = ActOfThisSeat(action);
+    act.time = time;
+    act.rewriteId = rewriteId;
+    if (action == JournalAction::Rewrite) act.actId = rewriteId;
+    act.ruleFile = Utf8FromUtf16(rules_.location().file, SurrogateForm::Replaced);
+    TableToKeep table;
+    if (const std::optional<std::string> rulesInForce = rules_.RulesInForceBytes()) {
+        table = {Sha256Hex(*rulesInForce), *rulesInForce};
+        act.ruleFileSha256 = table.sha256;
     }
-    if (location.configured() && location.usable() &&
-        files_.KindOf(location.folder) == FileKind::Folder) {
-        const FileStatus made = files_.MakeFolder(JournalFolderIn(location.folder));
-        if (made.ok()) {
-            journals.push_back(SeatJournalPath(location.folder, computer));
-        } else {
-            TellJournalFailure(JournalFolderIn(location.folder), made);
-        }
-    }
-    for (const FilePath& path : journals) {
-        const FileStatus status = AppendToJournal(files_, path, act, holes);
-        if (!status.ok()) TellJournalFailure(path, status);
-    }
+    TellJournalFailure(RecordAct(files_, JournalsOfThisSeat(files_, rules_.location()), act,
+                                 HoleChangeRows(holes), table));
 }
 
-void RewriteSession::TellJournalFailure(const FilePath& path, const FileStatus& status) {
-    if (journalFailureTold_) return;
-    journalFailureTold_ = true;
-    ShowModuleMessage(ToWide(texts::kJournalFailure) + ToWide(path) + L"\r\n" +
-                          DescribeWin32Error(status.code) + ToWide(texts::kJournalFailureKept),
-                      MB_ICONWARNING);
+void RewriteSession::TellJournalFailure(const std::vector<JournalMiss>& misses) {
+    TellJournalMisses(misses);
+}
+
+void RewriteSession::CatchUpJournals() {
+    ::CatchUpJournals(files_, JournalsOfThisSeat(files_, rules_.location()));
 }

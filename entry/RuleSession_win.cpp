@@ -8,11 +8,16 @@
 #include "dialogs/RuleListDialog_win.h"
 #include "dialogs/RuleListText.h"
 #include "entry/EditorMemory_win.h"
+#include "entry/JournalSeat_win.h"
 #include "entry/RewriteSession.h"
 #include "entry/RuleFileReport.h"
 #include "framework/ModalDialog_win.h"
+#include "journal/RuleTables.h"
+#include "journal/Sha256.h"
 #include "platform/FilePaths_win.h"
 #include "platform/LegacyCodePage.h"
+#include "platform/TextEncoding.h"
+#include "rules/RuleFileFormat.h"
 #include "settings/SeatPlaces_win.h"
 
 namespace {
@@ -91,6 +96,26 @@ void ModuleRuleSession::EditInRuleList(RewriteSession& rewrites, HoleHost& host)
     RuleListResult result = EditRuleList(ActiveOwner(), session_.table(), std::move(options));
     session_.TakeEdited(std::move(result.table));
     if (result.outcome != ListOutcome::Confirmed) return;
-    if (ConfirmedListSaves(countAtOpen, session_.table().count())) (void)session_.Save();
+    if (ConfirmedListSaves(countAtOpen, session_.table().count())) {
+        JournalTheSave(session_.Save());
+    }
     RememberPreviewSwitch(preview, result.previewBeforeRewrite);
+}
+
+// A save that changed the file, as an act of the journals: one row per rule added, removed or
+// changed since the file it replaced, and the table it wrote kept by content.
+void ModuleRuleSession::JournalTheSave(const TableSave& save) {
+    if (!save.saved() || (save.before.exists && save.before.bytes == save.after)) return;
+    JournalAct act = ActOfThisSeat(JournalAction::RulesSaved);
+    act.ruleFile = Utf8FromUtf16(save.path, SurrogateForm::Replaced);
+    act.ruleFileSha256 = Sha256Hex(save.after);
+    RuleTable before;
+    if (save.before.exists) {
+        act.previousSha256 = Sha256Hex(save.before.bytes);
+        const auto* bytes = reinterpret_cast<const unsigned char*>(save.before.bytes.data());
+        DecodeRuleFile({bytes, save.before.bytes.size()}, before, SystemCodePageDecoder());
+    }
+    const RuleChangeRows rows(RuleChangesBetween(before, session_.table()));
+    TellJournalMisses(RecordAct(files_, JournalsOfThisSeat(files_, session_.location()), act,
+                                rows, {act.ruleFileSha256, save.after}));
 }

@@ -46,6 +46,8 @@ public:
     void EditInRuleList(RewriteSession& rewrites, HoleHost& host);
 
 private:
+    void JournalTheSave(const TableSave& save);
+
     SystemFilePort files_;
     MessageBoxRuleUser user_;
     RuleSession session_;

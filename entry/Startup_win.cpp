@@ -81,8 +81,8 @@ int32_t __cdecl ExecuteCallback(int32_t eventCode) {
 int32_t __cdecl StartCallback(void) {
     Guarded(
         [] {
-            rewrites.OnCommandStart();
             rules.Load();
+            rewrites.OnCommandStart();
             return true;
         },
         false);

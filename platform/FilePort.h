@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -76,6 +77,29 @@ struct LocalTime {
 inline constexpr size_t kAppendTailBytes = 3;
 using AppendBytesFor = std::function<std::string(uint64_t size, std::string_view lastBytes)>;
 
+// An append in progress, on a file held against other writers until it ends: what the file
+// holds so far, and the bytes to add, written in as many pieces as the caller likes.
+class AppendTarget {
+public:
+    virtual uint64_t size() const = 0;
+    // Up to `count` bytes of what the file held when the append began, from `offset`.
+    virtual FileStatus ReadAt(uint64_t offset, size_t count, std::string& bytes) = 0;
+    // Adds the bytes at the end; the append flushes them when it ends.
+    virtual FileStatus Write(std::string_view bytes) = 0;
+
+protected:
+    ~AppendTarget() = default;
+};
+using AppendPieces = std::function<FileStatus(AppendTarget& file)>;
+
+// A file read from its start in pieces, however large.
+class ReadStream {
+public:
+    virtual ~ReadStream() = default;
+    // Up to `capacity` bytes into `buffer`; `got` 0 at the end.
+    virtual FileStatus Read(char* buffer, size_t capacity, size_t& got) = 0;
+};
+
 class FilePort {
 public:
     virtual ~FilePort() = default;
@@ -96,6 +120,12 @@ public:
     // writers (InUse for them meanwhile) while `bytesFor` decides what to add from its size
     // and last bytes, and the bytes are written in one go and flushed to disk.
     virtual FileStatus Append(const FilePath& path, const AppendBytesFor& bytesFor) = 0;
+    // As Append, for bytes made and written piece by piece while the file is held: what
+    // `write` returns is the append's outcome (a failed write's status, or the writer's own).
+    virtual FileStatus AppendInPieces(const FilePath& path, const AppendPieces& write) = 0;
+    // Opens a file on a disk to be read in pieces, without bound on its size.
+    virtual FileStatus OpenToRead(const FilePath& path, ReadSharing sharing,
+                                  std::unique_ptr<ReadStream>& stream) = 0;
     // Makes the folder (not its parents); ok when a folder of that name is there already.
     virtual FileStatus MakeFolder(const FilePath& path) = 0;
     virtual FileKind KindOf(const FilePath& path) = 0;

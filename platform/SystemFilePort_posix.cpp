@@ -220,6 +220,93 @@ FileStatus SystemFilePort::Append(const FilePath& path, const AppendBytesFor& by
     return Status(error);
 }
 
+namespace {
+
+class PosixAppend final : public AppendTarget {
+public:
+    PosixAppend(int fd, uint64_t size) : fd_(fd), size_(size) {}
+    uint64_t size() const override { return size_; }
+    FileStatus ReadAt(uint64_t offset, size_t count, std::string& bytes) override {
+        bytes.assign(
+            static_cast<size_t>(std::min<uint64_t>(count, size_ - std::min(offset, size_))), '\0');
+        size_t done = 0;
+        while (done < bytes.size()) {
+            const ssize_t read = ::pread(fd_, bytes.data() + done, bytes.size() - done,
+                                         static_cast<off_t>(offset + done));
+            if (read < 0 && errno == EINTR) continue;
+            if (read < 0) return Status(errno);
+            if (read == 0) break;
+            done += static_cast<size_t>(read);
+        }
+        bytes.resize(done);
+        return {};
+    }
+    FileStatus Write(std::string_view bytes) override { return Status(WriteAll(fd_, bytes)); }
+
+private:
+    int fd_;
+    uint64_t size_;
+};
+
+class PosixReadStream final : public ReadStream {
+public:
+    explicit PosixReadStream(int fd) : file_(fd) {}
+    FileStatus Read(char* buffer, size_t capacity, size_t& got) override {
+        got = 0;
+        for (;;) {
+            const ssize_t read = ::read(file_.get(), buffer, capacity);
+            if (read < 0 && errno == EINTR) continue;
+            if (read < 0) return Status(errno);
+            got = static_cast<size_t>(read);
+            return {};
+        }
+    }
+
+private:
+    Descriptor file_;
+};
+
+}  // namespace
+
+// As Append: the exclusive lock keeps whole appends of programs that lock alike apart.
+FileStatus SystemFilePort::AppendInPieces(const FilePath& path, const AppendPieces& write) {
+    Descriptor file(
+        ::open(SystemPath(path).c_str(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC | O_NOCTTY, 0666));
+    if (!file.valid()) return Status(errno);
+    struct stat info {};
+    if (::fstat(file.get(), &info) != 0) return Status(errno);
+    if (!S_ISREG(info.st_mode)) return {FileFault::NotAFile, 0};
+    if (::flock(file.get(), LOCK_EX | LOCK_NB) != 0) {
+        return errno == EWOULDBLOCK ? FileStatus{FileFault::InUse, static_cast<uint32_t>(errno)}
+                                    : Status(errno);
+    }
+    if (::fstat(file.get(), &info) != 0) return Status(errno);
+    PosixAppend target(file.get(), static_cast<uint64_t>(info.st_size));
+    FileStatus status = write(target);
+    if (status.ok() && ::fsync(file.get()) != 0) status = Status(errno);
+    if (const int closeError = file.Close(); status.ok() && closeError != 0) {
+        status = Status(closeError);
+    }
+    return status;
+}
+
+FileStatus SystemFilePort::OpenToRead(const FilePath& path, ReadSharing /*sharing*/,
+                                      std::unique_ptr<ReadStream>& stream) {
+    stream.reset();
+    const std::string name = SystemPath(path);
+    struct stat info {};
+    if (::stat(name.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        return S_ISDIR(info.st_mode) ? Status(EISDIR) : FileStatus{FileFault::NotAFile, 0};
+    }
+    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return Status(errno);
+    auto opened = std::make_unique<PosixReadStream>(fd);
+    if (::fstat(fd, &info) != 0) return Status(errno);
+    if (!S_ISREG(info.st_mode)) return {FileFault::NotAFile, 0};
+    stream = std::move(opened);
+    return {};
+}
+
 FileStatus SystemFilePort::MakeFolder(const FilePath& path) {
     const std::string name = SystemPath(path);
     if (::mkdir(name.c_str(), 0777) == 0) return {};

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <memory>
 
 #include "platform/FilePaths_win.h"
 #include "platform/Handles_win.h"
@@ -167,6 +168,95 @@ FileStatus SystemFilePort::Append(const FilePath& path, const AppendBytesFor& by
     tail.resize(read);
     const std::string bytes = bytesFor(fileSize, tail);
     return bytes.empty() ? FileStatus{} : WriteAll(file.get(), bytes);
+}
+
+namespace {
+
+class Win32Append final : public AppendTarget {
+public:
+    Win32Append(HANDLE file, uint64_t size) : file_(file), size_(size) {}
+    uint64_t size() const override { return size_; }
+    FileStatus ReadAt(uint64_t offset, size_t count, std::string& bytes) override {
+        bytes.assign(
+            static_cast<size_t>(std::min<uint64_t>(count, size_ - std::min(offset, size_))), '\0');
+        LARGE_INTEGER start{};
+        start.QuadPart = static_cast<LONGLONG>(offset);
+        if (bytes.empty()) return {};
+        if (!SetFilePointerEx(file_, start, nullptr, FILE_BEGIN)) return LastError();
+        size_t done = 0;
+        while (done < bytes.size()) {
+            DWORD read = 0;
+            const DWORD want =
+                static_cast<DWORD>(std::min<size_t>(bytes.size() - done, kChunkSize));
+            if (!ReadFile(file_, bytes.data() + done, want, &read, nullptr)) return LastError();
+            if (read == 0) break;
+            done += read;
+        }
+        bytes.resize(done);
+        return {};
+    }
+    // Without the flush of WriteAll: the append flushes once when it ends.
+    FileStatus Write(std::string_view bytes) override {
+        for (size_t done = 0; done < bytes.size();) {
+            const DWORD size = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 24));
+            DWORD written = 0;
+            if (!WriteFile(file_, bytes.data() + done, size, &written, nullptr)) {
+                return LastError();
+            }
+            if (written == 0) return Status(ERROR_WRITE_FAULT);
+            done += written;
+        }
+        return {};
+    }
+
+private:
+    HANDLE file_;
+    uint64_t size_;
+};
+
+class Win32ReadStream final : public ReadStream {
+public:
+    explicit Win32ReadStream(UniqueFile file) : file_(std::move(file)) {}
+    FileStatus Read(char* buffer, size_t capacity, size_t& got) override {
+        DWORD read = 0;
+        got = 0;
+        const DWORD want = static_cast<DWORD>(std::min<size_t>(capacity, 1u << 24));
+        if (!ReadFile(file_.get(), buffer, want, &read, nullptr)) return LastError();
+        got = read;
+        return {};
+    }
+
+private:
+    UniqueFile file_;
+};
+
+}  // namespace
+
+// As Append: others may read the file meanwhile but not write it.
+FileStatus SystemFilePort::AppendInPieces(const FilePath& path, const AppendPieces& write) {
+    const UniqueFile file(CreateFileW(ApiPath(path).c_str(), FILE_APPEND_DATA | FILE_READ_DATA,
+                                      FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                      nullptr));
+    if (!file) return LastError();
+    if (GetFileType(file.get()) != FILE_TYPE_DISK) return {FileFault::NotAFile, 0};
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.get(), &size)) return LastError();
+    Win32Append target(file.get(), static_cast<uint64_t>(size.QuadPart));
+    const FileStatus status = write(target);
+    if (!status.ok()) return status;
+    return FlushFileBuffers(file.get()) ? FileStatus{} : LastError();
+}
+
+FileStatus SystemFilePort::OpenToRead(const FilePath& path, ReadSharing sharing,
+                                      std::unique_ptr<ReadStream>& stream) {
+    stream.reset();
+    if (KindOf(path) == FileKind::Special) return {FileFault::NotAFile, 0};
+    UniqueFile file(CreateFileW(ApiPath(path).c_str(), GENERIC_READ, ShareModeFor(sharing), nullptr,
+                                OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) return LastError();
+    if (GetFileType(file.get()) != FILE_TYPE_DISK) return {FileFault::NotAFile, 0};
+    stream = std::make_unique<Win32ReadStream>(std::move(file));
+    return {};
 }
 
 FileStatus SystemFilePort::MakeFolder(const FilePath& path) {

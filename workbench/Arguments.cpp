@@ -34,8 +34,14 @@ constexpr OptionHelp kImportOptions[] = {
 constexpr OptionHelp kJournalOptions[] = {
     {"--since DATE",
      "이 시각부터의 기록만 (2024-05-01,\n2024-05-01T14:00, 2024-05-01T14:00+09:00)"},
+    {"--until DATE", "이 시각까지의 기록만 (날짜만이면 그날 끝까지)"},
+    {"--rule N", "그 기록의 규칙 표에서 규칙 N이 바꾼 단계만"},
+    {"--computer NAME", "이 컴퓨터의 기록만"},
+    {"--user NAME", "이 사용자의 기록만"},
     {"--hole N", "이 구멍의 기록만"},
-    {"--details", "기록의 행을 모두 보이기"},
+    {"--code N", "이 가공 코드의 단계만"},
+    {"--action A", "rewrite, undo, rules-saved 중 이것만"},
+    {"--details", "기록의 행과 쓰인 규칙을 모두 보이기"},
     {"--csv", "CSV로 출력 (--json과 함께 쓰지 않음)"}};
 
 constexpr CommandHelp kCommands[] = {
@@ -57,7 +63,8 @@ constexpr CommandHelp kCommands[] = {
      "규칙 폴더에 규칙 파일이 없을 때, 모듈의 폴더에 남은\n규칙 파일을 그리로 복사 (Windows)",
      {}},
     {"journal", "journal [FILE...]",
-     "기록된 수정과 되돌리기\n(FILE: 기록 파일, 규칙 폴더, 그 journal 폴더;\n여럿이면 시각 "
+     "기록된 수정, 되돌리기, 규칙 저장\n(FILE: 기록 파일, 규칙 폴더, 그 journal 폴더;\n여럿이면 "
+     "시각 "
      "순으로 함께)",
      kJournalOptions},
 };

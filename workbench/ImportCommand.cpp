@@ -1,9 +1,14 @@
 // import: a CSV checked as the module would read it, then written as the rule file, or with
 // --dry-run only compared with it.
 #include <algorithm>
+#include <cstdlib>
+#include <ctime>
 #include <vector>
 
 #include "dialogs/FileReport.h"
+#include "journal/RuleTables.h"
+#include "journal/SeatJournal.h"
+#include "journal/Sha256.h"
 #include "platform/LegacyCodePage.h"
 #include "platform/TextEncoding.h"
 #include "rules/RuleFields.h"
@@ -243,6 +248,69 @@ void PrintDryRun(const CommandContext& context, const CurrentFile& current, int3
     context.out << ").\n";
 }
 
+std::string Environment(const char* name, const char* otherName) {
+    const char* value = std::getenv(name);
+    if (!value) value = std::getenv(otherName);
+    return value ? value : "";
+}
+
+// Now, with the offset of this computer's clock from UTC.
+Timestamp NowHere() {
+    const std::time_t now = std::time(nullptr);
+    const std::tm local = *std::localtime(&now);
+    const std::tm utc = *std::gmtime(&now);
+    const auto millisecondsOf = [](const std::tm& time) {
+        return MillisecondsSinceEpoch({time.tm_year + 1900, time.tm_mon + 1, time.tm_mday,
+                                       time.tm_hour, time.tm_min, time.tm_sec, 0});
+    };
+    const int64_t offset = millisecondsOf(local) - millisecondsOf(utc);
+    return {millisecondsOf(utc), static_cast<int32_t>(offset / 60'000)};
+}
+
+// The save as an act of the journal of the folder that holds the rule file
+// ("<folder>\journal\<computer>.csv"), with the table it wrote kept by content there.
+void JournalTheSave(const CommandContext& context, const CurrentFile* current,
+                    const RuleTable& saved, const std::string& encoded) {
+    const FilePath file = context.files.PathFromName(*context.invocation.output);
+    const size_t separator = file.find_last_of(u"\\/");
+    const char16_t slash = separator == FilePath::npos ? u'/' : file[separator];
+    const FilePath folder =
+        separator == FilePath::npos ? FilePath(u".") : file.substr(0, separator);
+    const std::string computer = Environment("COMPUTERNAME", "HOSTNAME");
+    const FilePath journalFolder = folder + slash + u"journal";
+    SeatJournals journals;
+    journals.sharedFolder = journalFolder;
+    journals.shared =
+        journalFolder + slash +
+        Utf16FromUtf8Replacing(computer.empty() ? "computer" : computer, SurrogateForm::ThreeBytes)
+            .text +
+        u".csv";
+    journals.sharedReachable = true;
+    JournalAct act;
+    act.time = NowHere();
+    act.user = Environment("USERNAME", "USER");
+    act.computer = computer;
+    act.action = JournalAction::RulesSaved;
+    act.actId = NewActId();
+    act.rewriteId = act.actId;
+    act.ruleFile = *context.invocation.output;
+    act.ruleFileSha256 = Sha256Hex(encoded);
+    RuleTable before;
+    if (current && current->exists) {
+        act.previousSha256 = Sha256Hex(current->bytes);
+        before = current->view.table;
+    }
+    const RuleChangeRows rows(RuleChangesBetween(before, saved));
+    const std::vector<JournalMiss> misses =
+        RecordAct(context.files, journals, act, rows, {act.ruleFileSha256, encoded});
+    for (const JournalMiss& miss : misses) {
+        if (context.invocation.json) continue;
+        context.err << "quillet-rules: 저장을 기록하지 못했습니다: "
+                    << context.files.NameOf(miss.path) << " ("
+                    << FileFaultWords(context.files, miss.status) << ")\n";
+    }
+}
+
 }  // namespace
 
 // Exit 1 when a field's question marks stand where the current file has other characters
@@ -295,6 +363,8 @@ int RunImport(const CommandContext& context) {
     }
     const StoreOutcome stored = StoreRuleFile(context.files, *invocation.output, imported.table);
     if (!stored.saved) return Fail(context, kExitFileFailed, "cannot-write", stored.error);
+    if (!stored.unchanged)
+        JournalTheSave(context, current ? &*current : nullptr, imported.table, encoded);
     if (invocation.json) {
         PrintImportJson(context, {rules, imported.separator, stored, lost, nullptr});
     } else {

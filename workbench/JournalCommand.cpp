@@ -5,30 +5,39 @@
 #include <charconv>
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <optional>
 #include <ostream>
-#include <sstream>
-#include <tuple>
+#include <set>
 #include <variant>
 #include <vector>
 
-#include "command/RewriteJournal.h"
+#include "journal/JournalReader.h"
+#include "journal/RuleTables.h"
+#include "platform/LegacyCodePage.h"
 #include "platform/TextEncoding.h"
+#include "rules/RuleFileFormat.h"
 #include "workbench/Arguments.h"
 #include "workbench/Json.h"
-#include "workbench/NamedFiles.h"
 #include "workbench/TerminalText.h"
 #include "workbench/Workbench.h"
 
 namespace {
 
+// The most findings listed one by one; the rest are counted.
+constexpr size_t kMostProblemsListed = 1000;
+
 struct JournalOptions {
     std::vector<std::string> sources;
-    std::optional<IsoTime> since;
-    std::optional<int32_t> hole;
+    std::optional<IsoTime> since, until;
+    std::optional<int32_t> rule, hole, code;
+    std::optional<std::string> computer, user;
+    std::optional<JournalAction> action;
     bool details = false;
     bool json = false;
     bool csv = false;
+
+    bool FiltersRows() const { return rule || hole || code; }
 };
 
 struct Failure {
@@ -38,7 +47,8 @@ struct Failure {
 };
 
 bool TakesValue(std::string_view arg) {
-    return arg == "--since" || arg == "--hole";
+    return arg == "--since" || arg == "--until" || arg == "--hole" || arg == "--rule" ||
+           arg == "--code" || arg == "--computer" || arg == "--user" || arg == "--action";
 }
 
 // Whether --json stands as an option, so that a usage error is JSON too.
@@ -51,6 +61,39 @@ bool JsonRequested(std::span<const std::string> args) {
     return false;
 }
 
+std::optional<int32_t> Whole(const std::string& value) {
+    int32_t number = 0;
+    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number);
+    if (value.empty() || error != std::errc() || end != value.data() + value.size()) {
+        return std::nullopt;
+    }
+    return number;
+}
+
+std::optional<std::string> ReadValue(std::string_view option, const std::string& value,
+                                     JournalOptions& options) {
+    if (option == "--since" || option == "--until") {
+        auto& bound = option == "--since" ? options.since : options.until;
+        bound = ParseIsoTime(value);
+        if (bound) return std::nullopt;
+        return std::string(option) +
+               " 값은 2024-05-01 또는 2024-05-01T14:00(+09:00) 꼴이어야 합니다: " + value;
+    }
+    if (option == "--computer" || option == "--user") {
+        (option == "--computer" ? options.computer : options.user) = value;
+        return std::nullopt;
+    }
+    if (option == "--action") {
+        options.action = JournalActionNamed(value);
+        if (options.action) return std::nullopt;
+        return "--action 값은 rewrite, undo, rules-saved 중 하나여야 합니다: " + value;
+    }
+    const std::optional<int32_t> number = Whole(value);
+    if (!number) return std::string(option) + " 값은 32비트 정수여야 합니다: " + value;
+    (option == "--hole" ? options.hole : option == "--rule" ? options.rule : options.code) = number;
+    return std::nullopt;
+}
+
 std::optional<std::string> ReadOption(std::string_view option, std::span<const std::string> args,
                                       size_t& next, JournalOptions& options) {
     if (option == "--details" || option == "--json" || option == "--csv") {
@@ -61,22 +104,7 @@ std::optional<std::string> ReadOption(std::string_view option, std::span<const s
     }
     if (!TakesValue(option)) return "알 수 없는 옵션입니다: " + std::string(option);
     if (next >= args.size()) return std::string(option) + " 뒤에 값이 있어야 합니다.";
-    const std::string& value = args[next++];
-    if (option == "--since") {
-        options.since = ParseIsoTime(value);
-        if (!options.since) {
-            return "--since 값은 2024-05-01 또는 2024-05-01T14:00(+09:00) 꼴이어야 합니다: " +
-                   value;
-        }
-        return std::nullopt;
-    }
-    int32_t hole = 0;
-    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), hole);
-    if (value.empty() || error != std::errc() || end != value.data() + value.size()) {
-        return "--hole 값은 32비트 정수여야 합니다: " + value;
-    }
-    options.hole = hole;
-    return std::nullopt;
+    return ReadValue(option, args[next++], options);
 }
 
 // The options, or the usage message.
@@ -97,41 +125,7 @@ std::variant<JournalOptions, std::string> ParseJournalArguments(std::span<const 
     return options;
 }
 
-// ---- Reading the journals ------------------------------------------------------------------
-
-struct LoadedFile {
-    std::string name;  // as the program was given it, or as the folder listing named it
-    JournalFile journal;
-};
-
-// What a path ends in after its last separator; both separators, as Windows takes both.
-// "hole, step, code가 정수가 아닙니다: x, 1, 101": why a line of a journal was left out.
-std::string ProblemWords(const JournalProblem& problem) {
-    std::string values;
-    for (const std::string& value : problem.values) values += (values.empty() ? "" : ", ") + value;
-    switch (problem.fault) {
-        case JournalFault::NotAHeader:
-            return "첫 줄이 기록 파일의 머리글이 아닙니다";
-        case JournalFault::CutShort:
-            return "줄 끝이 없어 끊긴 줄로 보고 읽지 않았습니다";
-        case JournalFault::UnpairedQuote:
-            return "따옴표가 맞지 않습니다";
-        case JournalFault::ColumnCount:
-            return "열이 " + values + "개입니다 (" + std::to_string(kJournalColumns) +
-                   "개여야 합니다)";
-        case JournalFault::Time:
-            return "time이 시차가 붙은 ISO 8601 시각이 아닙니다: " + values;
-        case JournalFault::Action:
-            return "action은 rewrite 또는 undo여야 합니다: " + values;
-        case JournalFault::HoleStepCode:
-            return "hole, step, code가 정수가 아닙니다: " + values;
-        case JournalFault::BeforeAfter:
-            return "before, after가 숫자가 아닙니다: " + values;
-        case JournalFault::Rules:
-            return "rules가 규칙 번호 목록이 아닙니다: " + values;
-    }
-    return values;
-}
+// ---- Which files ---------------------------------------------------------------------------
 
 std::string_view LastName(std::string_view name) {
     const size_t separator = name.find_last_of("/\\");
@@ -192,7 +186,7 @@ std::variant<std::vector<FilePath>, Failure> JournalFilesIn(FilePort& files,
     return journals;
 }
 
-// Every file the sources name, a folder by the journal files it holds.
+// Every file the sources name, a folder by the journal files it holds; each file once.
 std::variant<std::vector<FilePath>, Failure> JournalPaths(FilePort& files,
                                                           const JournalOptions& options,
                                                           const RuleLocation* seat) {
@@ -200,117 +194,220 @@ std::variant<std::vector<FilePath>, Failure> JournalPaths(FilePort& files,
     for (const std::string& source : options.sources) sources.push_back(files.PathFromName(source));
     if (sources.empty() && seat && seat->configured()) sources.push_back(seat->folder);
     std::vector<FilePath> paths;
+    std::vector<FileIdentity> seen;
+    const auto add = [&](FilePath path) {
+        const std::optional<FileInfo> info = files.InfoOf(path);
+        if (info && std::ranges::find(seen, info->identity) != seen.end()) return;
+        if (info) seen.push_back(info->identity);
+        paths.push_back(std::move(path));
+    };
     for (const FilePath& source : sources) {
         if (files.KindOf(source) != FileKind::Folder) {
-            paths.push_back(source);
+            add(source);
             continue;
         }
         auto listed = JournalFilesIn(files, source);
         if (auto* failure = std::get_if<Failure>(&listed)) return *failure;
-        for (FilePath& file : std::get<std::vector<FilePath>>(listed)) {
-            paths.push_back(std::move(file));
-        }
+        for (FilePath& file : std::get<std::vector<FilePath>>(listed)) add(std::move(file));
     }
     return paths;
 }
 
-std::variant<std::vector<LoadedFile>, Failure> LoadJournals(FilePort& files,
-                                                            const JournalOptions& options,
-                                                            const RuleLocation* seat) {
-    auto paths = JournalPaths(files, options, seat);
-    if (auto* failure = std::get_if<Failure>(&paths)) return *failure;
-    std::vector<LoadedFile> loaded;
-    for (const FilePath& path : std::get<std::vector<FilePath>>(paths)) {
+// ---- One seat's files as one stream --------------------------------------------------------
+
+struct Finding {
+    std::string file;
+    int64_t line = 0;  // 0: about the whole file
+    std::string message;
+};
+
+// The first kMostProblemsListed findings, and how many there were.
+struct Findings {
+    std::vector<Finding> listed;
+    size_t count = 0;
+
+    void Add(Finding finding) {
+        if (count++ < kMostProblemsListed) listed.push_back(std::move(finding));
+    }
+};
+
+// "hole, step, code가 정수가 아닙니다: x, 1, 101": why a line of a journal was left out.
+std::string ProblemWords(const JournalProblem& problem) {
+    std::string values;
+    for (const std::string& value : problem.values) values += (values.empty() ? "" : ", ") + value;
+    switch (problem.fault) {
+        case JournalFault::NotAHeader:
+            return "첫 줄이 기록 파일의 머리글이 아니어서 이 파일은 읽지 않았습니다";
+        case JournalFault::CutShort:
+            return "줄 끝이 없어 끊긴 줄로 보고 읽지 않았습니다";
+        case JournalFault::TooLong:
+            return "줄이 너무 깁니다 (" + std::to_string(kMostJournalLine / 1024) +
+                   " KiB 넘음): 기록의 줄이 아닙니다";
+        case JournalFault::UnpairedQuote:
+            return "따옴표가 맞지 않습니다";
+        case JournalFault::ColumnCount:
+            return "열이 " + values + "개입니다";
+        case JournalFault::Time:
+            return "time이 시차가 붙은 ISO 8601 시각이 아닙니다: " + values;
+        case JournalFault::Action:
+            return "action은 rewrite, undo, rules-saved 중 하나여야 합니다: " + values;
+        case JournalFault::HoleStepCode:
+            return "hole, step, code가 정수가 아닙니다: " + values;
+        case JournalFault::BeforeAfter:
+            return "before, after가 숫자가 아닙니다: " + values;
+        case JournalFault::Rules:
+            return "rules가 규칙 번호 목록이 아닙니다: " + values;
+        case JournalFault::About:
+            return "about이 기록의 시작, 끝, 규칙 행의 것이 아닙니다: " + values;
+        case JournalFault::CutAct:
+            return problem.values.size() == 3
+                       ? "기록 " + problem.values[0] + "이(가) 끊겼습니다: 행 " +
+                             problem.values[2] + "개 중 " + problem.values[1] + "개만 있습니다"
+                       : "기록이 끊겼습니다";
+    }
+    return values;
+}
+
+class SeatStream {
+public:
+    SeatStream(FilePort& files, std::vector<FilePath> paths, Findings& findings)
+        : files_(files), paths_(std::move(paths)), findings_(findings) {}
+
+    // Opens files until one has an act; false when none is left.
+    bool Advance() {
+        for (;;) {
+            if (reader_ && reader_->NextAct(head_)) return true;
+            Collect();
+            reader_.reset();
+            if (next_ >= paths_.size()) return false;
+            Open(paths_[next_++]);
+        }
+    }
+    const JournalActHead& head() const { return head_; }
+    JournalReader& reader() { return *reader_; }
+    const FilePath& path() const { return paths_[next_ - 1]; }
+    // Findings of the file being read, with its name.
+    void Collect() {
+        if (!reader_) return;
+        for (JournalProblem& problem : reader_->TakeProblems()) {
+            const bool line =
+                problem.fault != JournalFault::NotAHeader && problem.fault != JournalFault::CutAct;
+            findings_.Add({name_, problem.line,
+                           ProblemWords(problem) + (line ? " (이 줄은 읽지 않았습니다)" : "")});
+        }
+    }
+
+private:
+    void Open(const FilePath& path) {
+        name_ = files_.NameOf(path);
+        std::unique_ptr<ReadStream> stream;
+        const FileStatus opened = files_.OpenToRead(path, ReadSharing::WithWriters, stream);
+        if (!opened.ok()) {
+            std::string cause = opened.code ? files_.DescribeError(opened.code) + ", 오류 코드 " +
+                                                  std::to_string(opened.code)
+                                            : "파일이 아닙니다";
+            findings_.Add({name_, 0, "읽을 수 없어 건너뛰었습니다 (" + cause + ")"});
+            return;
+        }
+        reader_ = std::make_unique<JournalReader>(std::move(stream));
+        if (!reader_->Open()) {
+            Collect();
+            reader_.reset();
+        }
+    }
+
+    FilePort& files_;
+    std::vector<FilePath> paths_;
+    size_t next_ = 0;
+    Findings& findings_;
+    std::unique_ptr<JournalReader> reader_;
+    JournalActHead head_;
+    std::string name_;
+};
+
+// The files grouped by seat (folder and stem), each group in the order its files were
+// written: those rolled over by the time in their names, then the current one.
+std::vector<std::vector<FilePath>> SeatGroups(FilePort& files, const std::vector<FilePath>& paths) {
+    std::map<std::string, std::vector<std::pair<std::string, FilePath>>> groups;
+    for (const FilePath& path : paths) {
         const std::string name = files.NameOf(path);
-        std::string error;
-        // A journal may grow while it is read; what is appended meanwhile is read next time,
-        // and a row caught half written is a last line cut short, left out.
-        const std::optional<std::string> bytes = ReadNamedFile(files, name, error);
-        if (!bytes) return Failure{kExitFileFailed, "cannot-read", error};
-        LoadedFile& file = loaded.emplace_back(LoadedFile{name, ReadJournal(*bytes)});
-        if (!file.journal.isJournal) {
-            return Failure{kExitErrors, "not-a-journal",
-                           file.name + "은(는) 기록 파일이 아닙니다: 첫 줄이 " +
-                               std::string(kJournalHeader) + "이어야 합니다."};
-        }
+        const std::string_view last = LastName(name);
+        const std::string folder = name.substr(0, name.size() - last.size());
+        const std::string stem = JournalStemOf(last);
+        // The current file sorts after the rolled ones: '~' after the digits.
+        const std::string order = last.size() > stem.size() + 4 ? std::string(last) : "~";
+        groups[folder + stem].emplace_back(order, path);
     }
-    return loaded;
+    std::vector<std::vector<FilePath>> seats;
+    for (auto& [key, members] : groups) {
+        std::ranges::sort(members);
+        std::vector<FilePath>& seat = seats.emplace_back();
+        for (auto& member : members) seat.push_back(std::move(member.second));
+    }
+    return seats;
 }
 
-// ---- Acts in time order --------------------------------------------------------------------
+// ---- Filters -------------------------------------------------------------------------------
 
-struct Entry {
-    const LoadedFile* file;
-    const JournalRow* row;
-    const JournalAct& act() const { return file->journal.acts[row->act]; }
-};
+int64_t LocalMilliseconds(const Timestamp& time) {
+    return time.utcMilliseconds + int64_t{time.offsetMinutes} * 60'000;
+}
 
-struct ActLine {
-    const LoadedFile* file;
-    const JournalAct* act;
-    std::vector<Entry> rows;
-    int32_t holes = 0;
-    std::map<int32_t, int32_t> stepsPerRule;
-};
-
-bool Selected(const Entry& entry, const JournalOptions& options) {
-    if (options.hole && entry.row->hole != *options.hole) return false;
-    if (!options.since) return true;
-    const Timestamp& time = entry.act().time;
-    if (options.since->offsetMinutes) {
+// A bound with an offset is an instant; without, the wall-clock time of each seat. --until a
+// date alone takes in that whole day.
+bool AtOrAfter(const Timestamp& time, const IsoTime& bound) {
+    if (bound.offsetMinutes) {
         return time.utcMilliseconds >=
-               TimestampOfLocal(options.since->local, *options.since->offsetMinutes)
-                   .utcMilliseconds;
+               TimestampOfLocal(bound.local, *bound.offsetMinutes).utcMilliseconds;
     }
-    // A time without offset is the wall-clock time of each seat.
-    return time.utcMilliseconds + int64_t{time.offsetMinutes} * 60'000 >=
-           MillisecondsSinceEpoch(options.since->local);
+    return LocalMilliseconds(time) >= MillisecondsSinceEpoch(bound.local);
 }
 
-// The acts of every file, oldest first. An act found in several files (a seat's own journal
-// and its file in the rule folder) is listed once.
-std::vector<ActLine> ActsInTimeOrder(const std::vector<LoadedFile>& files,
-                                     const JournalOptions& options) {
-    std::vector<Entry> entries;
-    for (const LoadedFile& file : files) {
-        for (const JournalRow& row : file.journal.rows) {
-            const Entry entry{&file, &row};
-            if (Selected(entry, options)) entries.push_back(entry);
-        }
+bool Before(const Timestamp& time, const IsoTime& bound) {
+    const int64_t past = bound.hasClock ? 1 : 86'400'000;
+    if (bound.offsetMinutes) {
+        return time.utcMilliseconds <
+               TimestampOfLocal(bound.local, *bound.offsetMinutes).utcMilliseconds + past;
     }
-    std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
-        return a.act().time.utcMilliseconds < b.act().time.utcMilliseconds;
-    });
-    using ActKey = std::tuple<int64_t, std::string, std::string, JournalAction, std::string>;
-    std::map<ActKey, const LoadedFile*> firstFile;
-    std::vector<ActLine> acts;
-    bool skipping = false;
-    for (const Entry& entry : entries) {
-        const bool sameAct =
-            !acts.empty() && acts.back().file == entry.file && acts.back().act == &entry.act();
-        if (!sameAct) {
-            const JournalAct& act = entry.act();
-            const ActKey key{act.time.utcMilliseconds, act.user, act.computer, act.action,
-                             act.rewriteId};
-            const auto [known, added] = firstFile.emplace(key, entry.file);
-            skipping = !added && known->second != entry.file;
-            if (!skipping) acts.push_back(ActLine{entry.file, &act, {}, 0, {}});
-        }
-        if (!skipping && !acts.empty()) acts.back().rows.push_back(entry);
-    }
-    for (ActLine& line : acts) {
-        std::vector<int32_t> holes;
-        for (const Entry& entry : line.rows) {
-            holes.push_back(entry.row->hole);
-            for (const int32_t rule : entry.row->rules) ++line.stepsPerRule[rule];
-        }
-        std::sort(holes.begin(), holes.end());
-        line.holes = static_cast<int32_t>(std::unique(holes.begin(), holes.end()) - holes.begin());
-    }
-    return acts;
+    return LocalMilliseconds(time) < MillisecondsSinceEpoch(bound.local) + past;
 }
 
-// ---- Reports ------------------------------------------------------------------------------
+bool SameName(std::string_view a, std::string_view b) {
+    return std::ranges::equal(
+        a, b, [](unsigned char x, unsigned char y) { return std::tolower(x) == std::tolower(y); });
+}
+
+bool ActSelected(const JournalAct& act, const JournalOptions& options) {
+    if (options.since && !AtOrAfter(act.time, *options.since)) return false;
+    if (options.until && !Before(act.time, *options.until)) return false;
+    if (options.computer && !SameName(act.computer, *options.computer)) return false;
+    if (options.user && !SameName(act.user, *options.user)) return false;
+    return !options.action || act.action == *options.action;
+}
+
+bool RowSelected(const JournalRow& row, const JournalAct& act, const JournalOptions& options) {
+    if (act.action == JournalAction::RulesSaved) {
+        // A save's rows are rules: --rule picks the rule, by its number before or after.
+        if (options.hole || options.code) return false;
+        return !options.rule || row.rules.front() == *options.rule ||
+               row.oldNumber == *options.rule;
+    }
+    if (options.hole && row.hole != *options.hole) return false;
+    if (options.code && row.code != *options.code) return false;
+    return !options.rule || std::ranges::find(row.rules, *options.rule) != row.rules.end();
+}
+
+// ---- Acts ----------------------------------------------------------------------------------
+
+struct ActView {
+    const JournalActHead* head = nullptr;
+    std::string file;
+    JournalActSummary summary;  // of the rows listed
+    std::vector<JournalRow> rows;
+    std::vector<int64_t> lines;
+    bool cut = false;
+    uint64_t rowsInFile = 0;
+};
 
 std::string OffsetText(int32_t offsetMinutes) {
     const int32_t magnitude = offsetMinutes < 0 ? -offsetMinutes : offsetMinutes;
@@ -321,13 +418,25 @@ std::string OffsetText(int32_t offsetMinutes) {
 }
 
 const char* ActionWord(JournalAction action) {
-    return action == JournalAction::Undo ? "되돌리기" : "수정";
+    switch (action) {
+        case JournalAction::Undo:
+            return "되돌리기";
+        case JournalAction::RulesSaved:
+            return "규칙 저장";
+        case JournalAction::Rewrite:
+            break;
+    }
+    return "수정";
 }
 
-std::string RuleStepsText(const ActLine& line, const char* rulePrefix, const char* stepsPrefix,
-                          const char* stepsSuffix) {
+const char* EditWord(RuleEdit edit) {
+    return edit == RuleEdit::Added ? "추가" : edit == RuleEdit::Removed ? "삭제" : "변경";
+}
+
+std::string RuleStepsText(const JournalActSummary& summary, const char* rulePrefix,
+                          const char* stepsPrefix, const char* stepsSuffix) {
     std::string text;
-    for (const auto& [rule, steps] : line.stepsPerRule) {
+    for (const auto& [rule, steps] : summary.stepsPerRule) {
         if (!text.empty()) text += ", ";
         text += rulePrefix + std::to_string(rule) + ": " + stepsPrefix + std::to_string(steps) +
                 stepsSuffix;
@@ -335,108 +444,300 @@ std::string RuleStepsText(const ActLine& line, const char* rulePrefix, const cha
     return text;
 }
 
-void PrintText(std::ostream& out, const std::vector<ActLine>& acts, bool details) {
-    for (const ActLine& line : acts) {
-        const JournalAct& act = *line.act;
-        out << LocalTimeText(act.time) << OffsetText(act.time.offsetMinutes) << "  " << act.user
-            << "  " << act.computer << "  " << ActionWord(act.action) << "  구멍 " << line.holes
-            << "개, 단계 " << line.rows.size() << "개";
-        const std::string rules = RuleStepsText(line, "규칙 ", "단계 ", "개");
-        if (!rules.empty()) out << "  " << rules;
-        out << "\n";
-        if (!details) continue;
-        for (const Entry& entry : line.rows) {
-            const JournalRow& row = *entry.row;
-            out << "    구멍 " << row.hole << " 단계 " << row.step << " 코드 " << row.code << ": "
-                << ShortestDecimal(row.before) << " → " << ShortestDecimal(row.after);
-            if (!row.rules.empty()) out << " (규칙 " << RuleListText(row.rules) << ")";
-            out << "\n";
+// The rule tables named by acts, read once from beside their journal.
+class Tables {
+public:
+    explicit Tables(FilePort& files) : files_(files) {}
+    const RuleTable* Find(const FilePath& journal, const std::string& sha256) {
+        if (sha256.empty()) return nullptr;
+        const auto known = tables_.find(sha256);
+        if (known != tables_.end()) return known->second ? &*known->second : nullptr;
+        std::optional<RuleTable>& table = tables_[sha256];
+        std::string bytes;
+        if (files_
+                .ReadAll(TablePathIn(TablesFolderBeside(journal), sha256), ReadSharing::WithWriters,
+                         bytes)
+                .ok()) {
+            table.emplace();
+            const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+            DecodeRuleFile({data, bytes.size()}, *table, SystemCodePageDecoder());
         }
+        return table ? &*table : nullptr;
     }
-    if (acts.empty()) out << "기록이 없습니다.\n";
+
+private:
+    FilePort& files_;
+    std::map<std::string, std::optional<RuleTable>> tables_;
+};
+
+std::string Utf8(const std::u16string& text) {
+    return Utf8FromUtf16(text, SurrogateForm::Replaced);
 }
 
-std::vector<std::string> ActFields(const JournalAct& act) {
-    return {IsoTimestamp(act.time), act.user,
-            act.computer,           std::string(JournalActionName(act.action)),
-            act.rewriteId,          act.ruleFile,
-            act.ruleFileSha256};
+std::string RuleWords(const HoleRule& rule) {
+    return std::string(rule.enabled ? "켬" : "끔") + " 코드 " + Utf8(rule.CodeFrom) + "~" +
+           Utf8(rule.CodeTo) + ", 지름 " + Utf8(rule.DiameterFrom) + "~" + Utf8(rule.DiameterTo) +
+           " → " + Utf8(rule.DiameterModify);
 }
 
-void PrintCsv(std::ostream& out, const std::vector<ActLine>& acts, bool details) {
-    if (details) {
-        out << kJournalHeader << "\r\n";
-    } else {
-        out << "time,user,computer,action,rewrite,rule_file,rule_file_sha256,holes,steps,"
-               "rule_steps\r\n";
-    }
-    for (const ActLine& line : acts) {
-        std::vector<std::string> fields = ActFields(*line.act);
-        if (!details) {
-            fields.push_back(std::to_string(line.holes));
-            fields.push_back(std::to_string(line.rows.size()));
-            fields.push_back(RuleStepsText(line, "", "", ""));
-            out << JournalCsvRecord(fields);
-            continue;
+// ---- Printing ------------------------------------------------------------------------------
+
+class Printer {
+public:
+    Printer(std::ostream& out, const JournalOptions& options, bool outIsTerminal, Tables& tables)
+        : out_(out), options_(options), terminal_(outIsTerminal), tables_(tables) {}
+
+    void Start() {
+        if (options_.json) {
+            out_ << "{\"acts\": [";
+        } else if (options_.csv && options_.details) {
+            Put(std::string(kJournalHeader) + ",cut\r\n");
+        } else if (options_.csv) {
+            Put("time,user,computer,act,action,holes,steps,rule_steps,rule_file,table,cut\r\n");
         }
-        for (const Entry& entry : line.rows) {
-            const JournalRow& row = *entry.row;
-            std::vector<std::string> rowFields = fields;
-            for (std::string field : {std::to_string(row.hole), std::to_string(row.step),
-                                      std::to_string(row.code), ShortestDecimal(row.before),
-                                      ShortestDecimal(row.after), RuleListText(row.rules)}) {
-                rowFields.push_back(std::move(field));
+    }
+    // The act's line; then its rows one by one (Row) under --details.
+    void Act(const ActView& act, const FilePath& journal) {
+        ++acts_;
+        if (options_.json) return ActJson(act, journal);
+        if (options_.csv) return ActCsv(act);
+        ActText(act, journal);
+    }
+    void Finish(const Findings& findings) {
+        if (options_.json) {
+            out_ << "], \"problems\": [";
+            for (size_t i = 0; i < findings.listed.size(); ++i) {
+                JsonWriter json;
+                json.BeginObject().Key("file").String(findings.listed[i].file);
+                json.Key("line").Integer(findings.listed[i].line);
+                json.Key("message").String(findings.listed[i].message).EndObject();
+                out_ << (i ? ", " : "") << json.Text();
             }
-            out << JournalCsvRecord(rowFields);
+            out_ << "], \"problem_count\": " << findings.count << "}\n";
+        } else if (!options_.csv && acts_ == 0) {
+            Put("기록이 없습니다.\n");
         }
     }
-}
 
-void ActJson(JsonWriter& json, const ActLine& line, bool details) {
-    const JournalAct& act = *line.act;
-    json.BeginObject().Key("time").String(IsoTimestamp(act.time));
-    json.Key("user").String(act.user).Key("computer").String(act.computer);
-    json.Key("action").String(JournalActionName(act.action)).Key("rewrite").String(act.rewriteId);
-    json.Key("rule_file").String(act.ruleFile).Key("rule_file_sha256").String(act.ruleFileSha256);
-    json.Key("holes")
-        .Integer(line.holes)
-        .Key("steps")
-        .Integer(static_cast<int64_t>(line.rows.size()));
-    json.Key("rules").BeginArray();
-    for (const auto& [rule, steps] : line.stepsPerRule) {
-        json.BeginObject().Key("rule").Integer(rule).Key("steps").Integer(steps).EndObject();
+private:
+    void Put(const std::string& text) {
+        out_ << (options_.csv && !terminal_ ? text : TerminalText(text));
     }
-    json.EndArray();
-    if (details) {
-        json.Key("rows").BeginArray();
-        for (const Entry& entry : line.rows) {
-            const JournalRow& row = *entry.row;
-            json.BeginObject().Key("file").String(entry.file->name).Key("line").Integer(row.line);
-            json.Key("hole").Integer(row.hole).Key("step").Integer(row.step);
-            json.Key("code").Integer(row.code).Key("before").Number(row.before);
-            json.Key("after").Number(row.after).Key("rules").BeginArray();
-            for (const int32_t rule : row.rules) json.Integer(rule);
-            json.EndArray().EndObject();
+
+    std::vector<std::string> ActFields(const JournalAct& act) const {
+        return {IsoTimestampToSecond(act.time), act.user, act.computer, act.actId,
+                std::string(JournalActionName(act.action))};
+    }
+
+    void ActCsv(const ActView& view) {
+        const JournalAct& act = view.head->act;
+        std::vector<std::string> fields = ActFields(act);
+        if (!options_.details) {
+            fields.push_back(std::to_string(view.summary.holes));
+            fields.push_back(std::to_string(view.summary.rows));
+            fields.push_back(RuleStepsText(view.summary, "", "", ""));
+            fields.push_back(act.ruleFile);
+            fields.push_back(act.ruleFileSha256);
+            fields.push_back(view.cut ? "cut" : "");
+            Put(JournalCsvRecord(fields));
+            return;
+        }
+        for (const JournalRow& row : view.rows) {
+            std::vector<std::string> rowFields = fields;
+            if (act.action == JournalAction::RulesSaved) {
+                rowFields.insert(rowFields.end(),
+                                 {"", "", "", row.oldRule, row.newRule,
+                                  std::to_string(row.rules.front()), EditWord(row.edit)});
+            } else {
+                rowFields.insert(rowFields.end(),
+                                 {std::to_string(row.hole), std::to_string(row.step),
+                                  std::to_string(row.code), JournalDecimal(row.before),
+                                  JournalDecimal(row.after), RuleNumbersText(row.rules), ""});
+            }
+            rowFields.push_back(view.cut ? "cut" : "");
+            Put(JournalCsvRecord(rowFields));
+        }
+    }
+
+    void ActText(const ActView& view, const FilePath& journal) {
+        const JournalAct& act = view.head->act;
+        std::string line = LocalTimeText(act.time) + OffsetText(act.time.offsetMinutes) + "  " +
+                           act.user + "  " + act.computer + "  " + ActionWord(act.action) + "  ";
+        if (act.action == JournalAction::RulesSaved) {
+            std::map<RuleEdit, int> edits;
+            for (const JournalRow& row : view.rows) ++edits[row.edit];
+            line += "규칙 " + std::to_string(view.summary.rows) + "개 바뀜";
+            for (const RuleEdit edit : {RuleEdit::Added, RuleEdit::Removed, RuleEdit::Changed}) {
+                if (edits[edit])
+                    line += std::string(", ") + EditWord(edit) + " " + std::to_string(edits[edit]);
+            }
+            if (!act.ruleFile.empty()) line += "  " + act.ruleFile;
+        } else {
+            line += "구멍 " + std::to_string(view.summary.holes) + "개, 단계 " +
+                    std::to_string(view.summary.rows) + "개";
+            const std::string rules = RuleStepsText(view.summary, "규칙 ", "단계 ", "개");
+            if (!rules.empty()) line += "  " + rules;
+        }
+        if (view.cut) {
+            line += "  [끊김: 행 " + std::to_string(view.rowsInFile) + "개만 남음, " +
+                    std::to_string(view.head->summary.rows) + "개 중]";
+        }
+        Put(line + "\n");
+        if (!options_.details) return;
+        if (act.action == JournalAction::RulesSaved) {
+            for (const JournalRow& row : view.rows) {
+                std::string text = "    규칙 " + std::to_string(row.rules.front()) + " " +
+                                   EditWord(row.edit) + ": ";
+                if (row.edit == RuleEdit::Changed && row.oldNumber != row.rules.front()) {
+                    text += "(이전 규칙 " + std::to_string(row.oldNumber) + ") ";
+                }
+                text += row.edit == RuleEdit::Added     ? row.newRule
+                        : row.edit == RuleEdit::Removed ? row.oldRule
+                                                        : row.oldRule + " → " + row.newRule;
+                Put(text + "\n");
+            }
+            return;
+        }
+        if (const RuleTable* table = tables_.Find(journal, act.ruleFileSha256)) {
+            for (const auto& [rule, steps] : view.summary.stepsPerRule) {
+                if (rule >= 1 && rule <= table->count()) {
+                    Put("    규칙 " + std::to_string(rule) + ": " + RuleWords(table->rule(rule)) +
+                        "\n");
+                }
+            }
+        } else if (view.head->summaryKnown && !act.ruleFileSha256.empty()) {
+            Put("    규칙 표 " + act.ruleFileSha256.substr(0, 12) + "…는 tables 폴더에 없습니다\n");
+        }
+        for (const JournalRow& row : view.rows) {
+            std::string text = "    구멍 " + std::to_string(row.hole) + " 단계 " +
+                               std::to_string(row.step) + " 코드 " + std::to_string(row.code) +
+                               ": " + JournalDecimal(row.before) + " → " +
+                               JournalDecimal(row.after);
+            if (!row.rules.empty()) text += " (규칙 " + RuleNumbersText(row.rules) + ")";
+            Put(text + "\n");
+        }
+    }
+
+    void ActJson(const ActView& view, const FilePath& journal) {
+        const JournalAct& act = view.head->act;
+        JsonWriter json;
+        json.BeginObject().Key("time").String(IsoTimestampToSecond(act.time));
+        json.Key("user").String(act.user).Key("computer").String(act.computer);
+        json.Key("act").String(act.actId);
+        json.Key("action")
+            .String(JournalActionName(act.action))
+            .Key("rewrite")
+            .String(act.rewriteId);
+        json.Key("rule_file")
+            .String(act.ruleFile)
+            .Key("rule_file_sha256")
+            .String(act.ruleFileSha256);
+        if (act.action == JournalAction::RulesSaved) {
+            json.Key("previous_sha256").String(act.previousSha256);
+        }
+        json.Key("cut").Bool(view.cut);
+        json.Key("holes").Integer(static_cast<int64_t>(view.summary.holes));
+        json.Key("steps").Integer(static_cast<int64_t>(view.summary.rows));
+        json.Key("rules").BeginArray();
+        const RuleTable* table =
+            options_.details ? tables_.Find(journal, act.ruleFileSha256) : nullptr;
+        for (const auto& [rule, steps] : view.summary.stepsPerRule) {
+            json.BeginObject().Key("rule").Integer(rule).Key("steps").Integer(
+                static_cast<int64_t>(steps));
+            if (table && rule >= 1 && rule <= table->count()) {
+                const HoleRule& r = table->rule(rule);
+                json.Key("enabled").Bool(r.enabled != 0).Key("code_from").String(r.CodeFrom);
+                json.Key("code_to").String(r.CodeTo).Key("diameter_from").String(r.DiameterFrom);
+                json.Key("diameter_to")
+                    .String(r.DiameterTo)
+                    .Key("new_diameter")
+                    .String(r.DiameterModify);
+            }
+            json.EndObject();
         }
         json.EndArray();
+        if (options_.details) {
+            json.Key("rows").BeginArray();
+            for (size_t i = 0; i < view.rows.size(); ++i) {
+                const JournalRow& row = view.rows[i];
+                json.BeginObject().Key("file").String(view.file).Key("line").Integer(view.lines[i]);
+                if (act.action == JournalAction::RulesSaved) {
+                    json.Key("edit").String(row.edit == RuleEdit::Added     ? "added"
+                                            : row.edit == RuleEdit::Removed ? "removed"
+                                                                            : "changed");
+                    json.Key("rule")
+                        .Integer(row.rules.front())
+                        .Key("old_rule_number")
+                        .Integer(row.oldNumber);
+                    json.Key("old").String(row.oldRule).Key("new").String(row.newRule);
+                } else {
+                    json.Key("hole").Integer(row.hole).Key("step").Integer(row.step);
+                    json.Key("code").Integer(row.code).Key("before").Number(row.before);
+                    json.Key("after").Number(row.after).Key("rules").BeginArray();
+                    for (const int32_t rule : row.rules) json.Integer(rule);
+                    json.EndArray();
+                }
+                json.EndObject();
+            }
+            json.EndArray();
+        }
+        json.EndObject();
+        out_ << (acts_ > 1 ? ", " : "") << json.Text();
     }
-    json.EndObject();
+
+    std::ostream& out_;
+    const JournalOptions& options_;
+    bool terminal_;
+    Tables& tables_;
+    size_t acts_ = 0;
+};
+
+// The key that makes an act found in two files (a seat's own journal and its file in the rule
+// folder) one.
+std::string ActKey(const JournalActHead& head) {
+    const JournalAct& act = head.act;
+    if (!act.actId.empty()) {
+        return act.computer + '\n' + act.actId + '\n' + std::to_string(head.summary.part);
+    }
+    return std::to_string(act.time.utcMilliseconds) + '\n' + act.user + '\n' + act.computer + '\n' +
+           std::string(JournalActionName(act.action)) + '\n' + act.rewriteId;
 }
 
-void PrintJson(std::ostream& out, const std::vector<ActLine>& acts,
-               const std::vector<LoadedFile>& files, bool details) {
-    JsonWriter json;
-    json.BeginObject().Key("acts").BeginArray();
-    for (const ActLine& line : acts) ActJson(json, line, details);
-    json.EndArray().Key("problems").BeginArray();
-    for (const LoadedFile& file : files) {
-        for (const JournalProblem& problem : file.journal.problems) {
-            json.BeginObject().Key("file").String(file.name).Key("line").Integer(problem.line);
-            json.Key("message").String(ProblemWords(problem)).EndObject();
+// Reads the current act of the stream and prints it when it is selected.
+void TakeAct(SeatStream& seat, FilePort& files, const JournalOptions& options,
+             std::set<std::string>& listed, Printer& printer) {
+    const JournalActHead& head = seat.head();
+    JournalReader& reader = seat.reader();
+    ActView view;
+    view.head = &head;
+    view.file = files.NameOf(seat.path());
+    const bool selected = ActSelected(head.act, options);
+    // Rows are kept only when the listing shows them; what the line says of them is counted as
+    // they pass, the holes by their runs (an act lists each hole's steps together).
+    const bool keepRows =
+        selected && (options.details || head.act.action == JournalAction::RulesSaved);
+    std::map<int32_t, uint64_t> perRule;
+    std::optional<int32_t> lastHole;
+    JournalRow row;
+    int64_t line = 0;
+    while (reader.NextRow(row, line)) {
+        ++view.rowsInFile;
+        if (!selected || !RowSelected(row, head.act, options)) continue;
+        ++view.summary.rows;
+        if (head.act.action != JournalAction::RulesSaved) {
+            if (row.hole != lastHole) ++view.summary.holes;
+            lastHole = row.hole;
+            for (const int32_t rule : row.rules) ++perRule[rule];
         }
+        if (!keepRows) continue;
+        view.rows.push_back(std::move(row));
+        view.lines.push_back(line);
     }
-    json.EndArray().EndObject();
-    out << json.Text() << "\n";
+    view.summary.stepsPerRule.assign(perRule.begin(), perRule.end());
+    view.cut = reader.ActCut();
+    if (!selected || view.summary.rows == 0) return;
+    if (!view.cut && !listed.insert(ActKey(head)).second) return;
+    printer.Act(view, seat.path());
 }
 
 int Report(std::ostream& out, std::ostream& err, bool json, const Failure& failure) {
@@ -454,6 +755,30 @@ int Report(std::ostream& out, std::ostream& err, bool json, const Failure& failu
 
 }  // namespace
 
+std::string JournalStemOf(std::string_view fileName) {
+    std::string_view stem = LastName(fileName);
+    if (stem.size() > 4 && IsCsvName(stem)) stem.remove_suffix(4);
+    // "-yyyymmdd-hhmmss", and "-n" after it when that name was taken.
+    const auto rolledTail = [](std::string_view tail) {
+        if (tail.size() != 16 || tail[0] != '-' || tail[9] != '-') return false;
+        for (size_t i = 1; i < tail.size(); ++i) {
+            if (i != 9 && !std::isdigit(static_cast<unsigned char>(tail[i]))) return false;
+        }
+        return true;
+    };
+    if (stem.size() > 16 && rolledTail(stem.substr(stem.size() - 16))) {
+        return std::string(stem.substr(0, stem.size() - 16));
+    }
+    const size_t dash = stem.rfind('-');
+    if (dash != std::string_view::npos && dash >= 16 && dash + 1 < stem.size() &&
+        std::ranges::all_of(stem.substr(dash + 1),
+                            [](unsigned char c) { return std::isdigit(c) != 0; }) &&
+        rolledTail(stem.substr(dash - 16, 16))) {
+        return std::string(stem.substr(0, dash - 16));
+    }
+    return std::string(stem);
+}
+
 int RunJournalCommand(std::span<const std::string> args, std::ostream& out, std::ostream& err,
                       FilePort& files, bool outIsTerminal, const RuleLocation* seat) {
     const bool jsonRequested = JsonRequested(args);
@@ -468,29 +793,38 @@ int RunJournalCommand(std::span<const std::string> args, std::ostream& out, std:
                        "journal에는 기록 파일이나 규칙 폴더를 주어야 합니다 (이 컴퓨터의 기록: "
                        "%LOCALAPPDATA%\\Quillet\\journal.csv)."});
     }
-    auto loaded = LoadJournals(files, options, seat);
-    if (auto* failure = std::get_if<Failure>(&loaded))
+    auto paths = JournalPaths(files, options, seat);
+    if (auto* failure = std::get_if<Failure>(&paths))
         return Report(out, err, options.json, *failure);
-    const std::vector<LoadedFile>& journals = std::get<std::vector<LoadedFile>>(loaded);
-    const std::vector<ActLine> acts = ActsInTimeOrder(journals, options);
-    std::ostringstream report;
-    bool problems = false;
-    for (const LoadedFile& file : journals) {
-        for (const JournalProblem& problem : file.journal.problems) {
-            problems = true;
-            if (options.json) continue;
-            err << TerminalText(file.name + ":" + std::to_string(problem.line) + ": " +
-                                ProblemWords(problem) + " (이 줄은 읽지 않았습니다)\n");
+
+    Findings findings;
+    std::vector<std::unique_ptr<SeatStream>> seats;
+    for (std::vector<FilePath>& group : SeatGroups(files, std::get<std::vector<FilePath>>(paths))) {
+        auto stream = std::make_unique<SeatStream>(files, std::move(group), findings);
+        if (stream->Advance()) seats.push_back(std::move(stream));
+    }
+    Tables tables(files);
+    Printer printer(out, options, outIsTerminal, tables);
+    printer.Start();
+    std::set<std::string> listed;
+    // The seat whose next act is oldest goes next; each seat's acts are in its files' order.
+    while (!seats.empty()) {
+        const auto oldest = std::ranges::min_element(
+            seats, {}, [](const auto& s) { return s->head().act.time.utcMilliseconds; });
+        TakeAct(**oldest, files, options, listed, printer);
+        if (!(*oldest)->Advance()) seats.erase(oldest);
+    }
+    printer.Finish(findings);
+    if (!options.json) {
+        for (const Finding& finding : findings.listed) {
+            err << TerminalText(finding.file +
+                                (finding.line ? ":" + std::to_string(finding.line) : "") + ": " +
+                                finding.message + "\n");
+        }
+        if (findings.count > kMostProblemsListed) {
+            err << TerminalText("... 발견 사항 " + std::to_string(findings.count) + "개 중 " +
+                                std::to_string(kMostProblemsListed) + "개만 보였습니다\n");
         }
     }
-    if (options.json) {
-        PrintJson(out, acts, journals, options.details);
-    } else if (options.csv) {
-        PrintCsv(report, acts, options.details);
-        out << (outIsTerminal ? TerminalText(report.str()) : report.str());
-    } else {
-        PrintText(report, acts, options.details);
-        out << TerminalText(report.str());
-    }
-    return problems ? kExitWarnings : kExitClean;
+    return findings.count == 0 ? kExitClean : kExitWarnings;
 }

@@ -1,6 +1,8 @@
-// quillet-rules journal [FILE...] [--since DATE] [--hole N] [--details] [--json | --csv]:
-// the rewrites and undos that journals record, one line per act, read from journal files or
-// from the per-seat files of a rule folder's journal folder, together in time order.
+// quillet-rules journal [FILE...] [--since DATE] [--until DATE] [--rule N] [--computer NAME]
+// [--user NAME] [--hole N] [--code N] [--action A] [--details] [--json | --csv]: the acts the
+// journals record (rewrites, undos, saves of the rule file), one line per act, read as streams
+// from journal files or from the per-seat files of a rule folder's journal folder and those
+// rolled over from them, together in time order.
 #pragma once
 
 #include <iosfwd>
@@ -15,3 +17,7 @@
 // Files are read through `files`, named as the program was given them.
 int RunJournalCommand(std::span<const std::string> args, std::ostream& out, std::ostream& err,
                       FilePort& files, bool outIsTerminal, const RuleLocation* seat);
+
+// "CAM1" for "CAM1.csv" and for "CAM1-20240501-140307.csv" (rolled over from it): the files
+// of one seat, read one after the other.
+std::string JournalStemOf(std::string_view fileName);

@@ -12,10 +12,10 @@
 #include <tuple>
 
 #include "DialogFixture.h"
-#include "command/RewriteJournal.h"
-#include "command/Sha256.h"
 #include "dialogs/resource.h"
 #include "host/KepLib.h"
+#include "journal/JournalReader.h"
+#include "journal/Sha256.h"
 #include "standin/KepTest.h"
 #include "testhost/StandinLog.h"
 
@@ -43,9 +43,24 @@ fs::path OwnJournal() {
     return fs::path(_wgetenv(L"LOCALAPPDATA")) / L"Quillet" / L"journal.csv";
 }
 
-JournalFile ReadOwnJournal() {
+// Every row of the own journal, each with its act.
+struct OwnRows {
+    std::vector<JournalRow> rows;
+    std::vector<JournalAct> actOf;
+};
+
+OwnRows ReadOwnJournal() {
     const std::optional<Bytes> bytes = FileBytes(OwnJournal());
-    return ReadJournal(bytes ? std::string(bytes->begin(), bytes->end()) : std::string());
+    const JournalFile file =
+        ReadJournal(bytes ? std::string(bytes->begin(), bytes->end()) : std::string());
+    OwnRows own;
+    for (const JournalFile::Act& act : file.acts) {
+        for (const JournalRow& row : act.rows) {
+            own.rows.push_back(row);
+            own.actOf.push_back(act.head.act);
+        }
+    }
+    return own;
 }
 
 bool LogHas(const std::string& line) {
@@ -137,13 +152,13 @@ TEST_F(PreviewTest, ShowsEveryStepThatWouldChangeThenEnterAppliesItAndEscAmendsN
     EXPECT_EQ(ReadStandinLog().back(), "KepDlgMessageBox(\"총 1개의 구멍을 수정하였습니다.\")");
 
     // The journal: one row per changed step, the rule file and its SHA-256.
-    const JournalFile journal = ReadOwnJournal();
+    const OwnRows journal = ReadOwnJournal();
     ASSERT_EQ(journal.rows.size(), rowsBefore + 3);
     const JournalRow& last = journal.rows.back();
     EXPECT_EQ(std::tie(last.hole, last.step, last.code, last.before, last.after),
               std::tuple(1, 3, 201, 5.1, 5.05));
     EXPECT_EQ(last.rules, std::vector<int32_t>{2});
-    const JournalAct& act = journal.acts[last.act];
+    const JournalAct& act = journal.actOf.back();
     EXPECT_EQ(act.action, JournalAction::Rewrite);
     EXPECT_EQ(act.ruleFile, RuleFilePath().string());
     const Bytes ruleFile = RuleFileOf(kRules);
@@ -204,10 +219,10 @@ TEST_F(PreviewTest, TheJournalNamesRulesEditedButNotSavedByTheirOwnBytes) {
         Press(dialog, IDCANCEL);
     });
     ASSERT_EQ(RewriteProbe(), (std::vector<double>{8.5, 8.5, 5.1, 10}));
-    const JournalFile journal = ReadOwnJournal();
+    const OwnRows journal = ReadOwnJournal();
     ASSERT_FALSE(journal.rows.empty());
     const Bytes inForce = RuleFileOf(u"1\t101\t150\t8\t9\t8.5\r\n");
-    EXPECT_EQ(journal.acts[journal.rows.back().act].ruleFileSha256,
+    EXPECT_EQ(journal.actOf.back().ruleFileSha256,
               Sha256Hex(std::string(inForce.begin(), inForce.end())));
 }
 
@@ -258,11 +273,11 @@ TEST_F(PreviewTest, UndoStepsBackThroughTheCommandsRewritesThatChangedAValue) {
               std::string::npos);
     EXPECT_EQ(MessageBoxes()[2].text, "구멍 1개를 되돌렸습니다.");
 
-    const JournalFile journal = ReadOwnJournal();
-    ASSERT_GE(journal.rows.size(), 8u);
+    const OwnRows journal = ReadOwnJournal();
+    ASSERT_GE(journal.rows.size(), 9u);
     const JournalRow& undone = journal.rows.back();
-    const JournalAct& undo = journal.acts[undone.act];
-    const JournalAct& first = journal.acts[journal.rows[journal.rows.size() - 9].act];
+    const JournalAct& undo = journal.actOf.back();
+    const JournalAct& first = journal.actOf[journal.rows.size() - 9];
     EXPECT_EQ(undo.action, JournalAction::Undo);
     EXPECT_EQ(first.action, JournalAction::Rewrite);
     EXPECT_EQ(undo.rewriteId, first.rewriteId);

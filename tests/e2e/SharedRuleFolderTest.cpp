@@ -13,6 +13,7 @@
 #include "DialogFixture.h"
 #include "E2eSupport.h"
 #include "dialogs/resource.h"
+#include "journal/JournalReader.h"
 
 namespace fs = std::filesystem;
 
@@ -128,8 +129,21 @@ TEST_F(SharedFolder, FileChangedElsewhereIsReplacedOnlyWhenTheUserSaysYes) {
     EXPECT_EQ(FileBytes(file), RuleFileWith(u"555", false));
     EXPECT_EQ(FileBytes(file.wstring() + L".bak"), otherSeat);
     // Rule 666 is in no table now: the other seat's file is also kept for good, beside the
-    // new file and its backup.
-    EXPECT_EQ(std::distance(fs::directory_iterator(served), {}), 3);
+    // new file and its backup, and the journal folder that records the save.
+    EXPECT_EQ(std::distance(fs::directory_iterator(served), {}), 4);
+    wchar_t computer[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+    ASSERT_TRUE(GetComputerNameW(computer, &size));
+    const std::optional<Bytes> journal =
+        FileBytes(served / L"journal" / (std::wstring(computer) + L".csv"));
+    ASSERT_TRUE(journal);
+    const std::string rows(journal->begin(), journal->end());
+    // The one save, against the other seat's file it replaced: rule 555 switched off, 666 gone.
+    EXPECT_NE(rows.find(",rules-saved,,,,1 555 - 1 2 3,0 555 - 1 2 3,1,changed\r\n"),
+              std::string::npos)
+        << rows;
+    EXPECT_NE(rows.find(",rules-saved,,,,1 666 - 1 2 3,,2,removed\r\n"), std::string::npos);
+    EXPECT_EQ(rows.find("begin rows=", rows.find("begin rows=") + 1), std::string::npos);
     fs::remove_all(served);
     ExpectMessageBoxes(2);
 }
@@ -190,7 +204,7 @@ TEST_F(SharedFolder, ASeatIsToldOnceThatAnotherSeatReplacedTheRulesItSaved) {
     ASSERT_TRUE(journal);
     const std::string rows(journal->begin(), journal->end());
     EXPECT_NE(rows.find(",rewrite,"), std::string::npos);
-    EXPECT_NE(rows.find(",1,1,101,8.3,8.5,1\r\n"), std::string::npos) << rows;
+    EXPECT_NE(rows.find(",1,1,101,8.3,8.5,1,\r\n"), std::string::npos) << rows;
     ExpectMessageBoxes(1);
 }
 
@@ -273,6 +287,59 @@ TEST_F(SharedFolder, WhereTellsTheValuesTheFolderNowAndTheCopyTheModuleKept) {
     EXPECT_NE(json.find(R"("problem":{"code":"not-text")"), std::string::npos) << json;
     EXPECT_NE(json.find(R"("rules_from":"last-copy")"), std::string::npos) << json;
     ExpectMessageBoxes(0);
+}
+
+}  // namespace
+
+namespace {
+
+std::vector<std::string> ActIdsIn(const fs::path& journal) {
+    const std::optional<Bytes> bytes = FileBytes(journal);
+    std::vector<std::string> ids;
+    if (!bytes) return ids;
+    for (const JournalFile::Act& act :
+         ReadJournal(std::string(bytes->begin(), bytes->end())).acts) {
+        EXPECT_FALSE(act.cut);
+        ids.push_back(act.head.act.actId);
+    }
+    return ids;
+}
+
+// The seat's file in the journal folder held open by a spreadsheet that denies writing during
+// one rewrite, the rule folder away during the next: the first is told once, naming where the
+// act waits; at the rewrite after, the folder's file gets every act, in order, once.
+TEST_F(SharedFolder, TheFoldersJournalGetsTheActsItMissedAtTheNextRewrite) {
+    const fs::path folder = shared_.path() / L"cam";
+    WriteFileIn(folder, RuleFileOf(u"1\t101\t\t8\t9\t8.5\r\n"));
+    SetRuleFolder(HKEY_CURRENT_USER, folder.wstring());
+    StartWith(std::nullopt);
+    wchar_t computer[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+    ASSERT_TRUE(GetComputerNameW(computer, &size));
+    const fs::path seatFile = folder / L"journal" / (std::wstring(computer) + L".csv");
+    const fs::path own = fs::path(_wgetenv(L"LOCALAPPDATA")) / L"Quillet" / L"journal.csv";
+    fs::create_directories(seatFile.parent_path());
+    HANDLE held = CreateFileW(seatFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    RewriteProbe();
+    CloseHandle(held);
+    ASSERT_EQ(MessageBoxes().size(), 1u);
+    const std::string& told = MessageBoxes()[0].text;
+    EXPECT_NE(told.find(std::string(computer, computer + size) + ".csv"), std::string::npos)
+        << told;
+    EXPECT_NE(told.find("journal.csv에 남아 있다가"), std::string::npos) << told;
+    EXPECT_TRUE(ActIdsIn(seatFile).empty());
+
+    fs::rename(folder, shared_.path() / L"away");
+    RewriteProbe();
+    fs::rename(shared_.path() / L"away", folder);
+    RewriteProbe();
+    const std::vector<std::string> acts = ActIdsIn(own);
+    ASSERT_EQ(acts.size(), 3u);
+    EXPECT_EQ(ActIdsIn(seatFile), acts);
+    EXPECT_FALSE(fs::exists(own.parent_path() / L"journal.owed"));
+    ExpectMessageBoxes(1);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +14,7 @@
 #include <thread>
 
 #include "E2eSupport.h"
+#include "journal/JournalReader.h"
 #include "platform/Handles_win.h"
 #include "platform/WideText_win.h"
 #include "settings/Settings.h"
@@ -395,6 +397,52 @@ TEST_F(Kephost, RemovesItsCopyOfTheModuleEvenWhenKilled) {
     }
     EXPECT_FALSE(std::filesystem::exists(work_ / L"Quillet.dll"));
     EXPECT_TRUE(std::filesystem::exists(work_ / L"Quillet.def"));
+}
+
+// Two hosts of one user rewriting at once: each act reaches this user's journal whole, none
+// among the rows of another.
+TEST_F(Kephost, TwoProcessesAppendWholeActsToOneJournal) {
+    {
+        std::ofstream big(drawing_, std::ios::binary);
+        for (int hole = 1; hole <= 5'000; ++hole) {
+            big << "hole " << hole << "\nelement 1 " << hole << "\n";
+            for (int step = 0; step < 10; ++step) big << "step 101 8.3\n";
+        }
+    }
+    // This user's journal and those rolled over from it.
+    const std::filesystem::path folder =
+        std::filesystem::path(_wgetenv(L"LOCALAPPDATA")) / L"Quillet";
+    const auto acts = [&] {
+        JournalFile all;
+        if (!std::filesystem::exists(folder)) return all;
+        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+            const std::wstring name = entry.path().filename().wstring();
+            if (!name.starts_with(L"journal") || entry.path().extension() != L".csv") continue;
+            if (name.starts_with(L"journal.pending")) continue;
+            const Bytes bytes = ReadBytes(entry.path().wstring());
+            JournalFile file = ReadJournal(std::string(bytes.begin(), bytes.end()));
+            for (JournalFile::Act& act : file.acts) all.acts.push_back(std::move(act));
+            for (JournalProblem& problem : file.problems) all.problems.push_back(problem);
+        }
+        return all;
+    };
+    const auto ours = [](const JournalFile& file) {
+        return std::ranges::count_if(
+            file.acts, [](const JournalFile::Act& act) { return act.rows.size() == 50'000u; });
+    };
+    const auto before = ours(acts());
+    const std::wstring rewrite = L"--drawing " + Quoted(drawing_) + L" --rules " + Quoted(rules_) +
+                                 L" --select all --event 0 --event 0 --event 0 --workdir ";
+    ChildProcess first(KephostPath(), rewrite + Quoted(scratch_.path() / L"one"),
+                       (scratch_.path() / L"one.txt").wstring());
+    ChildProcess second(KephostPath(), rewrite + Quoted(scratch_.path() / L"two"),
+                        (scratch_.path() / L"two.txt").wstring());
+    EXPECT_EQ(first.Wait(60000), 0);
+    EXPECT_EQ(second.Wait(60000), 0);
+    const JournalFile file = acts();
+    EXPECT_EQ(ours(file), before + 6);
+    EXPECT_TRUE(std::ranges::none_of(file.acts, [](const auto& act) { return act.cut; }));
+    EXPECT_TRUE(file.problems.empty());
 }
 
 }  // namespace

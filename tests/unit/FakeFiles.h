@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <iterator>
 #include <map>
+#include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -54,6 +56,7 @@ public:
     }
     FileStatus Rename(const FilePath& from, const FilePath& to, bool replace) override {
         if (auto failed = Step()) return *failed;
+        if (held.contains(from)) return {FileFault::InUse, 32};
         if (!entries.contains(from)) return {FileFault::NotFound, 2};
         if (!replace && entries.contains(to)) return {FileFault::NameTaken, 17};
         entries[to] = entries[from];
@@ -71,6 +74,66 @@ public:
         const size_t tail = std::min(entry.bytes.size(), kAppendTailBytes);
         entry.bytes += bytesFor(entry.bytes.size(),
                                 std::string_view(entry.bytes).substr(entry.bytes.size() - tail));
+        return {};
+    }
+    // A write fails once `appendBudget` bytes have been written (a full disk), leaving what
+    // was written before it.
+    int64_t appendBudget = -1;
+    std::set<FilePath> held;  // files another program holds: appends and renames are refused
+    FileStatus AppendInPieces(const FilePath& path, const AppendPieces& write) override {
+        if (auto failed = Step()) return *failed;
+        if (held.contains(path)) return {FileFault::InUse, 32};
+        Entry& entry = entries[path];
+        if (entry.kind == FileKind::Folder) return {FileFault::Denied, 13};
+        class Target final : public AppendTarget {
+        public:
+            Target(std::string& bytes, int64_t& budget)
+                : bytes_(bytes), budget_(budget), size_(bytes.size()) {}
+            uint64_t size() const override { return size_; }
+            FileStatus ReadAt(uint64_t offset, size_t count, std::string& out) override {
+                out = offset < size_
+                          ? bytes_.substr(offset, std::min<uint64_t>(count, size_ - offset))
+                          : std::string();
+                return {};
+            }
+            FileStatus Write(std::string_view more) override {
+                if (budget_ >= 0 && static_cast<int64_t>(more.size()) > budget_) {
+                    bytes_.append(more.substr(0, static_cast<size_t>(budget_)));
+                    budget_ = 0;
+                    return {FileFault::Other, 28};
+                }
+                if (budget_ >= 0) budget_ -= static_cast<int64_t>(more.size());
+                bytes_.append(more);
+                return {};
+            }
+
+        private:
+            std::string& bytes_;
+            int64_t& budget_;
+            uint64_t size_;
+        } target(entry.bytes, appendBudget);
+        return write(target);
+    }
+    FileStatus OpenToRead(const FilePath& path, ReadSharing sharing,
+                          std::unique_ptr<ReadStream>& stream) override {
+        class Memory final : public ReadStream {
+        public:
+            explicit Memory(std::string bytes) : bytes_(std::move(bytes)) {}
+            FileStatus Read(char* buffer, size_t capacity, size_t& got) override {
+                got = std::min(capacity, bytes_.size() - at_);
+                std::copy_n(bytes_.data() + at_, got, buffer);
+                at_ += got;
+                return {};
+            }
+
+        private:
+            std::string bytes_;
+            size_t at_ = 0;
+        };
+        std::string bytes;
+        const FileStatus read = ReadAll(path, sharing, bytes);
+        if (!read.ok()) return read;
+        stream = std::make_unique<Memory>(std::move(bytes));
         return {};
     }
     FileStatus MakeFolder(const FilePath& path) override {

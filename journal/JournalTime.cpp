@@ -1,4 +1,4 @@
-#include "command/JournalTime.h"
+#include "journal/JournalTime.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -142,6 +142,24 @@ std::string IsoTimestamp(const Timestamp& time) {
     std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03d%c%02d:%02d", local.year,
                   local.month, local.day, local.hour, local.minute, local.second, local.millisecond,
                   time.offsetMinutes < 0 ? '-' : '+', offset / 60, offset % 60);
+    return text;
+}
+
+std::string IsoTimestampToSecond(const Timestamp& time) {
+    const CivilTime local = time.Local();
+    const int32_t offset = std::abs(time.offsetMinutes);
+    char text[128];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d%c%02d:%02d", local.year,
+                  local.month, local.day, local.hour, local.minute, local.second,
+                  time.offsetMinutes < 0 ? '-' : '+', offset / 60, offset % 60);
+    return text;
+}
+
+std::string FileNameTime(const Timestamp& time) {
+    const CivilTime local = time.Local();
+    char text[96];
+    std::snprintf(text, sizeof text, "%04d%02d%02d-%02d%02d%02d", local.year, local.month,
+                  local.day, local.hour, local.minute, local.second);
     return text;
 }
 

@@ -1,4 +1,4 @@
-#include "command/Sha256.h"
+#include "journal/Sha256.h"
 
 #include <bit>
 

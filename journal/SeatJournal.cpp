@@ -1,0 +1,321 @@
+#include "journal/SeatJournal.h"
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <set>
+
+#include "journal/JournalReader.h"
+#include "journal/RuleTables.h"
+#include "platform/AtomicFile.h"
+#include "platform/TextEncoding.h"
+
+namespace {
+
+constexpr size_t kCopyBytes = size_t{1} << 20;
+
+// One begin-to-end run of rows in a file: an act, or one part of a long one.
+struct Unit {
+    std::string key;  // "<act id>/<part>"
+    JournalAct act;
+    FilePath file;
+    uint64_t begin = 0;   // offset of the begin row
+    uint64_t endRow = 0;  // offset of the end row
+    uint64_t rows = 0;    // with the begin and end rows
+};
+
+std::u16string_view FolderOf(std::u16string_view path) {
+    const size_t separator = path.find_last_of(u"\\/");
+    return separator == std::u16string_view::npos ? std::u16string_view()
+                                                  : path.substr(0, separator + 1);
+}
+
+std::u16string_view NameOf(std::u16string_view path) {
+    return path.substr(FolderOf(path).size());
+}
+
+std::string KeyOf(const JournalLine& begin) {
+    return begin.act.actId + '/' + std::to_string(begin.summary.part);
+}
+
+// The complete units of the acts `wanted` names (every act when it is empty), in file order.
+std::vector<Unit> UnitsIn(FilePort& port, const FilePath& path,
+                          const std::set<std::string>& wanted) {
+    std::vector<Unit> units;
+    std::unique_ptr<ReadStream> stream;
+    if (!port.OpenToRead(path, ReadSharing::WithWriters, stream).ok()) return units;
+    JournalLines lines(std::move(stream));
+    JournalLines::Line line;
+    if (!lines.Next(line) || JournalVersionOf(line.text) != JournalVersion::Acts) return units;
+    std::optional<Unit> open;
+    while (lines.Next(line)) {
+        if (!line.ended || line.tooLong) continue;
+        const std::string id(ActIdOfLine(line.text));
+        if (id.empty() || (!wanted.empty() && !wanted.contains(id))) {
+            if (open) open.reset();  // another act's row: the open one was cut
+            continue;
+        }
+        JournalLine parsed;
+        JournalProblem problem;
+        if (!ParseJournalLine(line.text, JournalVersion::Acts, parsed, problem)) continue;
+        if (parsed.kind == JournalLine::Kind::Begin) {
+            open = Unit{KeyOf(parsed), parsed.act, path, line.offset, 0, 1};
+        } else if (open && parsed.act.actId == open->act.actId) {
+            ++open->rows;
+            if (parsed.kind == JournalLine::Kind::End) {
+                open->endRow = line.offset;
+                units.push_back(std::move(*open));
+                open.reset();
+            }
+        }
+    }
+    return units;
+}
+
+// Copies the unit's rows from its file, with an end row that counts the target's rows.
+FileStatus CopyUnit(FilePort& port, const FilePath& target, const Unit& unit,
+                    const JournalLimits& limits) {
+    JournalUnit copy;
+    copy.act = unit.act;
+    copy.rows = unit.rows;
+    copy.mostBytes = unit.endRow - unit.begin + 1024;
+    copy.write = [&](JournalRowWriter& out, uint64_t rowsBefore) {
+        std::unique_ptr<ReadStream> stream;
+        if (!port.OpenToRead(unit.file, ReadSharing::WithWriters, stream).ok()) return false;
+        std::string chunk(kCopyBytes, '\0');
+        uint64_t at = 0;
+        while (at < unit.endRow) {
+            size_t got = 0;
+            if (!stream->Read(chunk.data(), chunk.size(), got).ok() || got == 0) return false;
+            const uint64_t from = std::max(at, unit.begin);
+            const uint64_t to = std::min(at + got, unit.endRow);
+            if (from < to) out.Raw(std::string_view(chunk).substr(from - at, to - from));
+            at += got;
+        }
+        out.End(rowsBefore + unit.rows);
+        return true;
+    };
+    return AppendJournalUnit(port, target, copy, limits);
+}
+
+// The table a copied act names, from beside its journal to beside the target.
+void CopyTable(FilePort& port, const Unit& unit, const FilePath& target) {
+    const std::string& sha = unit.act.ruleFileSha256;
+    if (sha.empty() ||
+        port.KindOf(TablePathIn(TablesFolderBeside(target), sha)) != FileKind::Missing) {
+        return;
+    }
+    std::string bytes;
+    if (port.ReadAll(TablePathIn(TablesFolderBeside(unit.file), sha), ReadSharing::WithWriters,
+                     bytes)
+            .ok()) {
+        KeepRuleTable(port, target, sha, bytes);
+    }
+}
+
+// The own journal and the ones rolled over from it, newest first.
+std::vector<FilePath> OwnJournalFiles(FilePort& port, const FilePath& own) {
+    std::vector<FilePath> files{own};
+    std::vector<FilePath> listed;
+    const std::u16string folder(FolderOf(own));
+    std::u16string stem(NameOf(own));
+    if (stem.ends_with(u".csv")) stem.resize(stem.size() - 4);
+    if (port.ListFolder(folder.empty() ? u"." : folder.substr(0, folder.size() - 1), listed).ok()) {
+        std::erase_if(
+            listed, [&](const FilePath& path) { return !IsRolledJournalName(NameOf(path), stem); });
+        std::ranges::sort(listed, std::greater<>());
+        files.insert(files.end(), listed.begin(), listed.end());
+    }
+    return files;
+}
+
+// Appends to `target` every unit of `sources` whose act `wanted` names (in that order) and
+// that the target's current file lacks. Ok when nothing is left behind.
+FileStatus Deliver(FilePort& port, const FilePath& target, const std::vector<std::string>& wanted,
+                   const std::vector<FilePath>& sources, const JournalLimits& limits) {
+    const std::set<std::string> ids(wanted.begin(), wanted.end());
+    std::set<std::string> there;
+    for (const Unit& unit : UnitsIn(port, target, ids)) there.insert(unit.key);
+    std::map<std::string, std::vector<Unit>> byId;
+    std::set<std::string> seen;
+    for (const FilePath& source : sources) {
+        for (Unit& unit : UnitsIn(port, source, ids)) {
+            if (there.contains(unit.key) || !seen.insert(unit.key).second) continue;
+            byId[unit.act.actId].push_back(std::move(unit));
+        }
+    }
+    for (const std::string& id : wanted) {
+        for (const Unit& unit : byId[id]) {
+            if (FileStatus copied = CopyUnit(port, target, unit, limits); !copied.ok()) {
+                return copied;
+            }
+            CopyTable(port, unit, target);
+        }
+    }
+    return {};
+}
+
+struct Owed {
+    std::string id;
+    std::string target;  // UTF-8
+};
+
+std::vector<Owed> ReadOwed(FilePort& port, const FilePath& own) {
+    std::vector<Owed> owed;
+    std::string bytes;
+    if (!port.ReadAll(OwedPathBeside(own), ReadSharing::WithWriters, bytes).ok()) return owed;
+    size_t pos = 0;
+    while (pos < bytes.size()) {
+        const size_t end = std::min(bytes.find('\n', pos), bytes.size());
+        std::string_view line(bytes.data() + pos, end - pos);
+        pos = end + 1;
+        if (line.ends_with('\r')) line.remove_suffix(1);
+        const size_t tab = line.find('\t');
+        if (tab == std::string_view::npos) continue;
+        owed.push_back({std::string(line.substr(0, tab)), std::string(line.substr(tab + 1))});
+    }
+    return owed;
+}
+
+FileStatus WriteOwed(FilePort& port, const FilePath& own, const std::vector<Owed>& owed) {
+    std::string bytes;
+    for (const Owed& entry : owed) bytes += entry.id + '\t' + entry.target + "\r\n";
+    if (bytes.empty()) {
+        const FileStatus removed = port.Remove(OwedPathBeside(own));
+        return removed.fault == FileFault::NotFound ? FileStatus{} : removed;
+    }
+    return WriteFileAtomically(port, OwedPathBeside(own), bytes).status;
+}
+
+FileStatus AddOwed(FilePort& port, const FilePath& own, const std::string& id,
+                   const FilePath& shared) {
+    const std::string line = id + '\t' + Utf8FromUtf16(shared, SurrogateForm::Replaced) + "\r\n";
+    return port.Append(OwedPathBeside(own), [&](uint64_t, std::string_view last) {
+        return last.empty() || last.ends_with('\n') ? line : "\r\n" + line;
+    });
+}
+
+// The pending files: the one that takes acts, and those a catch-up took and has not emptied.
+std::vector<FilePath> PendingFiles(FilePort& port, const FilePath& own) {
+    std::vector<FilePath> files;
+    std::vector<FilePath> listed;
+    const std::u16string folder(FolderOf(own));
+    if (folder.empty() || !port.ListFolder(folder.substr(0, folder.size() - 1), listed).ok()) {
+        return files;
+    }
+    for (const FilePath& path : listed) {
+        if (NameOf(path).starts_with(u"journal.pending")) files.push_back(path);
+    }
+    std::ranges::sort(files);
+    return files;
+}
+
+// The pending acts into the own journal; a pending file is first renamed, so that an act
+// added to it meanwhile starts a new one instead of being removed with it.
+FileStatus DrainPending(FilePort& port, const FilePath& own, const JournalLimits& limits) {
+    const FilePath pending = PendingPathBeside(own);
+    if (port.KindOf(pending) == FileKind::File) {
+        // Named so that they sort in the order they were taken.
+        for (int n = 1; n < 1000; ++n) {
+            const std::string number = std::to_string(1000 + n).substr(1);
+            const FilePath taken = std::u16string(FolderOf(own)) + u"journal.pending-" +
+                                   std::u16string(number.begin(), number.end()) + u"-" +
+                                   port.ProcessTag() + u".taken";
+            if (port.Rename(pending, taken, false).fault != FileFault::NameTaken) break;
+        }
+    }
+    for (const FilePath& file : PendingFiles(port, own)) {
+        if (file == pending) continue;  // still being added to
+        std::vector<std::string> all;
+        for (const Unit& unit : UnitsIn(port, file, {})) {
+            if (all.empty() || all.back() != unit.act.actId) all.push_back(unit.act.actId);
+        }
+        if (FileStatus delivered = Deliver(port, own, all, {file}, limits); !delivered.ok()) {
+            return delivered;
+        }
+        port.Remove(file);
+    }
+    return {};
+}
+
+FileStatus CatchUpShared(FilePort& port, const SeatJournals& journals,
+                         const JournalLimits& limits) {
+    std::vector<Owed> owed = ReadOwed(port, journals.own);
+    const std::string target = Utf8FromUtf16(journals.shared, SurrogateForm::Replaced);
+    std::vector<std::string> ids;
+    for (const Owed& entry : owed) {
+        if (entry.target == target) ids.push_back(entry.id);
+    }
+    if (ids.empty()) return {};
+    if (FileStatus made = port.MakeFolder(journals.sharedFolder); !made.ok()) return made;
+    std::vector<FilePath> sources = OwnJournalFiles(port, journals.own);
+    for (const FilePath& pending : PendingFiles(port, journals.own)) sources.push_back(pending);
+    if (FileStatus delivered = Deliver(port, journals.shared, ids, sources, limits);
+        !delivered.ok()) {
+        return delivered;
+    }
+    std::erase_if(owed, [&](const Owed& entry) { return entry.target == target; });
+    return WriteOwed(port, journals.own, owed);
+}
+
+}  // namespace
+
+FilePath PendingPathBeside(const FilePath& ownJournal) {
+    return std::u16string(FolderOf(ownJournal)) + u"journal.pending.csv";
+}
+
+FilePath OwedPathBeside(const FilePath& ownJournal) {
+    return std::u16string(FolderOf(ownJournal)) + u"journal.owed";
+}
+
+std::vector<JournalMiss> RecordAct(FilePort& port, const SeatJournals& journals,
+                                   const JournalAct& act, const JournalActRows& rows,
+                                   const TableToKeep& table, const JournalLimits& limits) {
+    std::vector<JournalMiss> misses;
+    if (rows.count() == 0) return misses;
+    ActWaits waits = ActWaits::Lost;
+    FilePath waitsIn;
+    if (!journals.own.empty()) {
+        DrainPending(port, journals.own, limits);
+        const FileStatus own = AppendJournalAct(port, journals.own, act, rows, limits);
+        if (own.ok()) {
+            waits = ActWaits::InOwnJournal;
+            waitsIn = journals.own;
+            KeepRuleTable(port, journals.own, table.sha256, table.bytes);
+        } else {
+            const FilePath pending = PendingPathBeside(journals.own);
+            JournalLimits unbounded = limits;
+            unbounded.rows = unbounded.bytes = UINT64_MAX / 2;
+            const bool kept = AppendJournalAct(port, pending, act, rows, unbounded).ok();
+            waits = kept ? ActWaits::InPending : ActWaits::Lost;
+            waitsIn = kept ? pending : FilePath();
+            misses.push_back({journals.own, own, waits, waitsIn});
+        }
+    }
+    if (journals.shared.empty()) return misses;
+    FileStatus shared = journals.sharedReachable ? port.MakeFolder(journals.sharedFolder)
+                                                 : FileStatus{FileFault::NotFound, 0};
+    if (shared.ok() && !journals.own.empty()) shared = CatchUpShared(port, journals, limits);
+    // The acts owed come first: while they cannot go, this one waits behind them.
+    if (shared.ok()) shared = AppendJournalAct(port, journals.shared, act, rows, limits);
+    if (shared.ok()) {
+        KeepRuleTable(port, journals.shared, table.sha256, table.bytes);
+        return misses;
+    }
+    if (waits != ActWaits::Lost && AddOwed(port, journals.own, act.actId, journals.shared).ok()) {
+        misses.push_back({journals.shared, shared, waits, waitsIn});
+    } else {
+        misses.push_back({journals.shared, shared, ActWaits::Lost, {}});
+    }
+    return misses;
+}
+
+FileStatus CatchUpJournals(FilePort& port, const SeatJournals& journals,
+                           const JournalLimits& limits) {
+    if (journals.own.empty()) return {};
+    if (FileStatus drained = DrainPending(port, journals.own, limits); !drained.ok()) {
+        return drained;
+    }
+    if (journals.shared.empty() || !journals.sharedReachable) return {};
+    return CatchUpShared(port, journals, limits);
+}
