@@ -17,12 +17,12 @@
 
 #include "command/HoleCommand.h"
 #include "command/RewriteJournal.h"
-#include "dialogs/RewriteTexts.h"
 #include "journal/SeatJournal.h"
 #include "journal/Sha256.h"
 #include "platform/SystemFilePort.h"
 #include "rules/RuleFileFormat.h"
 #include "standin/Drawing.h"
+#include "texts/RewriteTexts.h"
 #include "workbench/Workbench.h"
 
 namespace fs = std::filesystem;

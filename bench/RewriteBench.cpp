@@ -11,9 +11,9 @@
 
 #include "command/HoleCommand.h"
 #include "command/HoleRewrite.h"
-#include "dialogs/RewriteTexts.h"
 #include "standin/Drawing.h"
 #include "tests/reference/StepwiseRewrite.h"
+#include "texts/RewriteTexts.h"
 
 namespace {
 

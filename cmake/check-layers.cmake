@@ -11,12 +11,13 @@ set(uses_rules settings platform)
 set(uses_seat rules settings platform)
 set(uses_journal rules settings platform)
 set(uses_command journal rules host platform)
+set(uses_texts command journal rules settings platform)
 set(uses_framework platform)
 set(uses_controls framework platform)
-set(uses_dialogs controls framework platform command journal rules settings)
-set(uses_entry seat command journal dialogs controls framework rules settings host platform)
-set(uses_workbench dialogs command journal rules settings platform)
-set(layers platform framework settings host rules seat journal command controls dialogs entry
+set(uses_dialogs texts controls framework platform command journal rules settings)
+set(uses_entry seat texts command journal dialogs controls framework rules settings host platform)
+set(uses_workbench texts command journal rules settings platform)
+set(layers platform framework settings host rules seat journal command texts controls dialogs entry
     workbench)
 
 set(wrong "")

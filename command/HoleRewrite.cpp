@@ -43,9 +43,8 @@ void TellOutcome(HoleHost& host, const RewriteRecord& done, const RewriteWords& 
         host.KepDlgMessageBox(ChangedHolesMessage(words, changedHoles).c_str());
     }
     if (!done.leftSincePlan.empty()) {
-        const std::u16string left = words.holesChangedSincePlan +
-                                    DecimalUtf16(done.leftSincePlan.size()) +
-                                    words.holesChangedSincePlanEnd + IdList(done.leftSincePlan);
+        const std::u16string left =
+            words.holesChangedSincePlan(done.leftSincePlan.size(), IdList(done.leftSincePlan));
         host.KepDlgMessageBox(left.c_str());
     }
     if (done.holes.empty() && done.leftSincePlan.empty()) {
@@ -74,7 +73,7 @@ std::vector<StepChange> StepChangesOf(const RuleMatcher& rules, const HoleRecord
 }
 
 std::u16string ChangedHolesMessage(const RewriteWords& words, int32_t count) {
-    return words.changedHoles + DecimalUtf16(count) + words.changedHolesEnd;
+    return words.changedHoles(count);
 }
 
 RewriteRecord RewriteSelectedHoles(HoleHost& host, const RuleTable& table,

@@ -8,10 +8,10 @@
 #include <cstddef>
 #include <string_view>
 
-#include "dialogs/ModuleTexts.h"
 #include "dialogs/resource.h"
 #include "rules/RuleFields.h"
 #include "settings/Settings.h"
+#include "texts/ModuleTexts.h"
 
 struct DialogField {
     RuleField field;

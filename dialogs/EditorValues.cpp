@@ -1,9 +1,10 @@
 #include "dialogs/EditorValues.h"
 
 #include "dialogs/DialogFields.h"
-#include "dialogs/ModuleTexts.h"
 #include "rules/CompiledRules.h"
 #include "rules/RuleText.h"
+#include "texts/ModuleTexts.h"
+#include "texts/TextFormat.h"
 
 std::u16string StoredText(const HoleRule& values, size_t row) {
     return row < kRuleFields.size() ? FieldText(values, kRuleFields[row]) : std::u16string();
@@ -29,17 +30,13 @@ struct FieldRule {
     bool isCode;
 };
 
-std::u16string Quoted(std::u16string_view name, std::u16string_view text) {
-    return std::u16string(name) + u" \"" + std::u16string(text) + u"\"";
-}
-
 EditorRefusal Refuse(const FieldRule& rule, std::u16string message) {
     return {rule.field, std::move(message)};
 }
 
 EditorRefusal NotANumber(const FieldRule& rule, std::u16string_view text) {
-    return Refuse(rule, Quoted(rule.name, text) +
-                            (rule.isCode ? texts::kCodeNotANumber : texts::kDiameterNotANumber));
+    return Refuse(rule, Format(rule.isCode ? texts::kCodeNotANumber : texts::kDiameterNotANumber,
+                               rule.name, text));
 }
 
 // The range fields: blank (the single-value form for a To field) or one number.
@@ -56,16 +53,19 @@ std::optional<EditorRefusal> CheckNewDiameter(const FieldRule& rule, std::u16str
         case NewDiameterFault::None:
             return std::nullopt;
         case NewDiameterFault::Blank:
-            return Refuse(rule, std::u16string(rule.name) + texts::kNewDiameterBlank);
+            return Refuse(rule, Format(texts::kNewDiameterBlank, rule.name, kSmallestNewDiameter,
+                                       kLargestNewDiameter));
         case NewDiameterFault::NoNumber:
         case NewDiameterFault::PartialNumber:
             return NotANumber(rule, text);
         case NewDiameterFault::NotFinite:
-            return Refuse(rule, Quoted(rule.name, text) + texts::kNewDiameterTooLarge);
+            return Refuse(rule, Format(texts::kNewDiameterTooLarge, rule.name, text,
+                                       kSmallestNewDiameter, kLargestNewDiameter));
         case NewDiameterFault::Implausible:
             break;
     }
-    return Refuse(rule, Quoted(rule.name, text) + texts::kNewDiameterImplausible);
+    return Refuse(rule, Format(texts::kNewDiameterImplausible, rule.name, text,
+                               kSmallestNewDiameter, kLargestNewDiameter));
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "dialogs/FileReport.h"
+#include "texts/FileReport.h"
 
 // Tells the user that the file could not be opened (or saved), naming its full path and the
 // cause: the system's text for the Win32 error and its number.

@@ -3,12 +3,12 @@
 #include <algorithm>
 
 #include "controls/ReportListControl_win.h"
-#include "dialogs/ModuleTexts.h"
 #include "dialogs/PreviewResource.h"
 #include "dialogs/PreviewRows.h"
 #include "framework/ModalDialog_win.h"
 #include "platform/Handles_win.h"
 #include "platform/WideText_win.h"
+#include "texts/ModuleTexts.h"
 
 namespace {
 

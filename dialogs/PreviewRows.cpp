@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "dialogs/ModuleTexts.h"
 #include "platform/TextEncoding.h"
+#include "texts/ModuleTexts.h"
 
 namespace {
 

@@ -7,11 +7,11 @@
 #include <string>
 
 #include "dialogs/ModuleMessages_win.h"
-#include "dialogs/ModuleTexts.h"
 #include "platform/FilePaths_win.h"
 #include "platform/TextEncoding.h"
 #include "platform/WideText_win.h"
 #include "settings/SeatPlaces_win.h"
+#include "texts/ModuleTexts.h"
 
 namespace {
 

@@ -10,9 +10,7 @@
 #include "command/RewriteJournal.h"
 #include "command/Sha256.h"
 #include "dialogs/ModuleMessages_win.h"
-#include "dialogs/ModuleTexts.h"
 #include "dialogs/PreviewDialog_win.h"
-#include "dialogs/RewriteTexts.h"
 #include "entry/JournalSeat_win.h"
 #include "framework/ModalDialog_win.h"
 #include "host/KepLib.h"
@@ -21,6 +19,8 @@
 #include "settings/Registry_win.h"
 #include "settings/SeatPlaces_win.h"
 #include "settings/Settings.h"
+#include "texts/ModuleTexts.h"
+#include "texts/RewriteTexts.h"
 
 namespace {
 

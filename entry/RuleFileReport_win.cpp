@@ -5,10 +5,11 @@
 #include <string_view>
 
 #include "dialogs/ModuleMessages_win.h"
-#include "dialogs/ModuleTexts.h"
-#include "dialogs/RuleFileNotice.h"
-#include "dialogs/RuleFolderText.h"
 #include "platform/WideText_win.h"
+#include "texts/ModuleTexts.h"
+#include "texts/RuleFileNotice.h"
+#include "texts/RuleFolderText.h"
+#include "texts/TextFormat.h"
 
 namespace {
 
@@ -118,25 +119,18 @@ constexpr size_t kRulesNamed = 3;
 void ReportRulesReplaced(const FilePath& file, const std::optional<SYSTEMTIME>& changed,
                          const ReplacedRules& replaced, const std::optional<FilePath>& keptIn,
                          const FilePath& ownCopy) {
-    std::wstring text = W(texts::kRulesReplaced) + ToWide(file) + W(texts::kRulesReplacedTime) +
-                        TimeText(changed) + W(texts::kRulesReplacedGone) +
-                        std::to_wstring(replaced.gone()) + W(texts::kRulesReplacedChanged) +
-                        std::to_wstring(replaced.changed()) + W(texts::kRulesReplacedChangedEnd);
+    std::u16string text = Format(texts::kRulesReplaced, file, ToU16(TimeText(changed)),
+                                 replaced.gone(), replaced.changed());
     for (size_t i = 0; i < replaced.rules.size() && i < kRulesNamed; ++i) {
         const ReplacedRule& rule = replaced.rules[i];
-        text += L"\r\n    " + ToWide(RuleShortText(rule.saved)) +
-                W(rule.changed ? texts::kRuleChanged : texts::kRuleGone);
+        text += Format(rule.changed ? texts::kRuleChanged : texts::kRuleGone,
+                       RuleShortText(rule.saved));
     }
     if (replaced.rules.size() > kRulesNamed) {
-        text += W(texts::kRulesReplacedMore) +
-                std::to_wstring(replaced.rules.size() - kRulesNamed) +
-                W(texts::kRulesReplacedMoreEnd);
+        text += Format(texts::kRulesReplacedMore, replaced.rules.size() - kRulesNamed);
     }
-    text += W(texts::kRulesReplacedKept);
-    if (keptIn) {
-        text += W(texts::kRulesReplacedKeptInFolder) + FileNameOf(*keptIn) +
-                W(texts::kRulesReplacedKeptInFolderEnd);
-    }
-    text += W(texts::kRulesReplacedOwnCopy) + ToWide(ownCopy) + W(texts::kRulesReplacedOwnCopyEnd);
-    ShowModuleMessage(text, MB_ICONWARNING);
+    const std::u16string inFolder =
+        keptIn ? Format(texts::kRulesReplacedKeptInFolder, ToU16(FileNameOf(*keptIn))) : u"";
+    text += Format(texts::kRulesReplacedKept, inFolder, ownCopy);
+    ShowModuleMessage(ToWide(text), MB_ICONWARNING);
 }

@@ -4,12 +4,12 @@
 #include <cstdint>
 
 #include "command/HoleCommand.h"
-#include "dialogs/ModuleTexts.h"
 #include "entry/RewriteSession.h"
 #include "entry/RuleSession_win.h"
 #include "host/KepEvents.h"
 #include "host/KepLib.h"
 #include "host/KepLibHost_win.h"
+#include "texts/ModuleTexts.h"
 
 extern "C" __declspec(dllexport) int32_t __cdecl Startup(void);
 

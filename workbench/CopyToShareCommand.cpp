@@ -5,11 +5,11 @@
 // beside the module stays as it is.
 #include <string>
 
-#include "dialogs/FileReport.h"
-#include "dialogs/RuleFolderText.h"
 #include "platform/LegacyCodePage.h"
 #include "platform/TextEncoding.h"
 #include "rules/RuleStore.h"
+#include "texts/FileReport.h"
+#include "texts/RuleFolderText.h"
 #include "workbench/Json.h"
 #include "workbench/Workbench.h"
 #include "workbench/WorkbenchCommands.h"

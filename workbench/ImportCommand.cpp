@@ -5,7 +5,6 @@
 #include <ctime>
 #include <vector>
 
-#include "dialogs/FileReport.h"
 #include "journal/RuleTables.h"
 #include "journal/SeatJournal.h"
 #include "journal/Sha256.h"
@@ -13,6 +12,7 @@
 #include "platform/TextEncoding.h"
 #include "rules/RuleFields.h"
 #include "rules/RuleFileFormat.h"
+#include "texts/FileReport.h"
 #include "workbench/Json.h"
 #include "workbench/NamedFiles.h"
 #include "workbench/RulesCsv.h"

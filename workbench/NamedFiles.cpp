@@ -1,7 +1,7 @@
 #include "workbench/NamedFiles.h"
 
-#include "dialogs/FileReport.h"
 #include "rules/RuleStore.h"
+#include "texts/FileReport.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <optional>
 #include <vector>
 
-#include "dialogs/RuleFolderText.h"
 #include "platform/TextEncoding.h"
+#include "texts/RuleFolderText.h"
 #include "workbench/Json.h"
 #include "workbench/Workbench.h"
 #include "workbench/WorkbenchCommands.h"

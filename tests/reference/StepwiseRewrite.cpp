@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/ModuleTexts.h"
+#include "texts/ModuleTexts.h"
 
 namespace {
 

@@ -15,9 +15,9 @@
 #include "command/HoleChange.h"
 #include "command/HoleCommand.h"
 #include "command/HoleRewrite.h"
-#include "dialogs/RewriteTexts.h"
 #include "standin/Drawing.h"
 #include "tests/reference/StepwiseRewrite.h"
+#include "texts/RewriteTexts.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/RewriteTexts.h"
 #include "platform/TextEncoding.h"
 #include "standin/Drawing.h"
+#include "texts/RewriteTexts.h"
 
 namespace {
 

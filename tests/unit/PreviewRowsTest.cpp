@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "dialogs/PreviewRows.h"
-#include "dialogs/RewriteTexts.h"
+#include "texts/RewriteTexts.h"
 
 namespace {
 

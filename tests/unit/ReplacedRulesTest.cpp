@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "dialogs/RuleFolderText.h"
+#include "texts/RuleFolderText.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "command/HoleRewrite.h"
-#include "dialogs/RewriteTexts.h"
 #include "standin/Drawing.h"
+#include "texts/RewriteTexts.h"
 
 namespace {
 

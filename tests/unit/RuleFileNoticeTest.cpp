@@ -1,5 +1,5 @@
 // The one message the module shows after reading a rule file that is not all applied.
-#include "dialogs/RuleFileNotice.h"
+#include "texts/RuleFileNotice.h"
 
 #include <gtest/gtest.h>
 

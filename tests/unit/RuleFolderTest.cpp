@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "FakeFiles.h"
-#include "dialogs/RuleFolderText.h"
+#include "texts/RuleFolderText.h"
 
 namespace {
 

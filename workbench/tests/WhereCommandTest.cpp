@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "FakeFiles.h"
-#include "dialogs/RuleFolderText.h"
+#include "texts/RuleFolderText.h"
 #include "workbench/Workbench.h"
 
 namespace {

@@ -14,11 +14,11 @@
 #include <sstream>
 #include <vector>
 
-#include "dialogs/RuleFolderText.h"
 #include "platform/LegacyCodePage.h"
 #include "platform/SystemFilePort.h"
 #include "platform/TextEncoding.h"
 #include "rules/RuleFileFormat.h"
+#include "texts/RuleFolderText.h"
 #include "workbench/FindingCodes.h"
 #include "workbench/RuleFileLines.h"
 #include "workbench/RulesCsv.h"

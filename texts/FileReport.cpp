@@ -1,10 +1,10 @@
-#include "dialogs/FileReport.h"
+#include "texts/FileReport.h"
 
 #include <string_view>
 
-#include "dialogs/ModuleTexts.h"
 #include "platform/SystemErrorText.h"
 #include "platform/TextEncoding.h"
+#include "texts/ModuleTexts.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 // session and the rewrite, the words the module shares with the workbench (a failed read or
 // save, an unusable rule folder setting, a rule in short), and the host messages of the
 // command's start, of the rewrite as it goes (handed to the command layer below as its
-// RewriteWords) and of a cancelled preview. Texts with parts filled in are split where the
-// parts go; the code that fills them in says how. Elsewhere are only the dialog templates'
-// own captions (Quillet.rc, Preview.rc) and the description in the module's version
-// resource (entry/CMakeLists.txt).
+// RewriteWords) and of a cancelled preview. A text with values filled in is one text with a
+// "{}" where each goes (texts/TextFormat.h), the values named in order above it. Elsewhere are only
+// the dialog templates' own captions (Quillet.rc, Preview.rc) and the description in the module's
+// version resource (entry/CMakeLists.txt).
 #pragma once
 
 namespace texts {
@@ -25,18 +25,20 @@ inline constexpr char16_t kDiameterFromField[] = u"구멍경(대상) 시작 값"
 inline constexpr char16_t kDiameterToField[] = u"구멍경(대상) 끝 값";
 inline constexpr char16_t kNewDiameterField[] = u"구멍경(수정)";
 
-// "Master Setting" refuses a text on 적용: after the field's name and the text in quotes
-// (the blank new diameter: after the name alone).
+// "Master Setting" refuses a text on 적용: the field's name, the text as typed (the blank new
+// diameter: the name alone), and for a new diameter the smallest and largest it takes
+// (rules/CompiledRules.h).
 inline constexpr char16_t kCodeNotANumber[] =
-    u"을(를) 숫자로 읽을 수 없습니다.\r\n가공코드는 정수로 입력하십시오.";
+    u"{} \"{}\"을(를) 숫자로 읽을 수 없습니다.\r\n가공코드는 정수로 입력하십시오.";
 inline constexpr char16_t kDiameterNotANumber[] =
-    u"을(를) 숫자로 읽을 수 없습니다.\r\n지름은 숫자로 입력하십시오. 소수점은 마침표(.)입니다.";
+    u"{} \"{}\"을(를) 숫자로 읽을 수 없습니다.\r\n지름은 숫자로 입력하십시오. 소수점은 "
+    u"마침표(.)입니다.";
 inline constexpr char16_t kNewDiameterBlank[] =
-    u"이(가) 비어 있습니다.\r\n구멍에 쓸 지름을 0.0001부터 100000까지의 숫자로 입력하십시오.";
+    u"{}이(가) 비어 있습니다.\r\n구멍에 쓸 지름을 {}부터 {}까지의 숫자로 입력하십시오.";
 inline constexpr char16_t kNewDiameterTooLarge[] =
-    u"은(는) 너무 커서 지름으로 쓸 수 없습니다.\r\n0.0001부터 100000까지의 지름을 입력하십시오.";
+    u"{} \"{}\"은(는) 너무 커서 지름으로 쓸 수 없습니다.\r\n{}부터 {}까지의 지름을 입력하십시오.";
 inline constexpr char16_t kNewDiameterImplausible[] =
-    u"은(는) 구멍 지름일 수 없어 쓸 수 없습니다.\r\n0.0001부터 100000까지의 지름을 "
+    u"{} \"{}\"은(는) 구멍 지름일 수 없어 쓸 수 없습니다.\r\n{}부터 {}까지의 지름을 "
     u"입력하십시오.";
 
 // "미리 보기": the headers of the list's columns.
@@ -49,30 +51,28 @@ inline constexpr char16_t kPreviewRuleColumn[] = u"규칙";
 // After the new diameter of a step that the rules match but whose value stays: "8.5 (그대로)".
 inline constexpr char16_t kPreviewValueStays[] = u" (그대로)";
 
-// The notice about a rule file read but not applied in full (dialogs/RuleFileNotice.h): the
+// The notice about a rule file read but not applied in full (texts/RuleFileNotice.h): the
 // head with the file's path, one line per kind with its count and line numbers ("줄 3, 8"
 // and " 외 4줄"), the tail.
-inline constexpr char16_t kNoticeHead[] = u"규칙 파일에 적용하지 않는 줄이 있습니다: ";
-inline constexpr char16_t kNoticeBeyondTable[] = u"\r\n- 규칙이 ";
-inline constexpr char16_t kNoticeBeyondTableFirst[] = u"개를 넘어 처음 ";
-inline constexpr char16_t kNoticeBeyondTableRest[] = u"개만 읽고 나머지 ";
-inline constexpr char16_t kNoticeBeyondTableEnd[] = u"줄은 무시하였습니다.";
+inline constexpr char16_t kNoticeHead[] = u"규칙 파일에 적용하지 않는 줄이 있습니다: {}";
+// The table's capacity twice, then the lines ignored.
+inline constexpr char16_t kNoticeBeyondTable[] =
+    u"\r\n- 규칙이 {}개를 넘어 처음 {}개만 읽고 나머지 {}줄은 무시하였습니다.";
+// The fields of a rule line, the count of lines, their numbers.
 inline constexpr char16_t kNoticeSkipped[] =
-    u"\r\n- TAB이 있지만 필드가 6개가 아니어서 규칙으로 읽지 않은 줄 ";
+    u"\r\n- TAB이 있지만 필드가 {}개가 아니어서 규칙으로 읽지 않은 줄 {}개: {}";
+// The smallest and largest new diameter, the count of rules, their lines.
 inline constexpr char16_t kNoticeNotInForce[] =
-    u"\r\n- 구멍경(수정)이 0.0001부터 100000까지의 숫자 하나가 아니어서(빈 칸, \"8.5 9\"처럼 "
-    u"숫자 둘, 0, 너무 작거나 큰 수) 적용하지 않는 규칙 ";
-inline constexpr char16_t kNoticeCountEnd[] = u"개: ";
-inline constexpr char16_t kNoticeLines[] = u"줄 ";
-inline constexpr char16_t kNoticeMoreLines[] = u" 외 ";
-inline constexpr char16_t kNoticeMoreLinesEnd[] = u"줄";
+    u"\r\n- 구멍경(수정)이 {}부터 {}까지의 숫자 하나가 아니어서(빈 칸, \"8.5 9\"처럼 "
+    u"숫자 둘, 0, 너무 작거나 큰 수) 적용하지 않는 규칙 {}개: {}";
+inline constexpr char16_t kNoticeLines[] = u"줄 {}";
+inline constexpr char16_t kNoticeMoreLines[] = u" 외 {}줄";
 inline constexpr char16_t kNoticeNotApplied[] =
     u"\r\n이 줄들은 구멍에 적용하지 않습니다. 파일에는 그대로 남아 있습니다.";
-inline constexpr char16_t kNoticeKeptWhole[] = u"\r\n규칙을 저장하면 지금 파일 전체가 \"";
-inline constexpr char16_t kNoticeKeptWholeEnd[] = u"\"에 그대로, 영구히 보관됩니다.";
+inline constexpr char16_t kNoticeKeptWhole[] =
+    u"\r\n규칙을 저장하면 지금 파일 전체가 \"{}\"에 그대로, 영구히 보관됩니다.";
 inline constexpr char16_t kNoticeCheckCommand[] =
-    u"\r\n줄마다 무엇을 읽었는지는 quillet-rules check \"";
-inline constexpr char16_t kNoticeCheckCommandEnd[] = u"\"로 볼 수 있습니다.";
+    u"\r\n줄마다 무엇을 읽었는지는 quillet-rules check \"{}\"로 볼 수 있습니다.";
 
 // The rule file a load or save was about (entry/RuleFileReport): the name of the copies a
 // save keeps for good, after the file's name.
@@ -140,21 +140,17 @@ inline constexpr char16_t kNoFolderToSaveToKept[] =
 // The rules this seat saved last were replaced elsewhere: the file, the time, the counts,
 // the first few rules, where the saved rules are kept.
 inline constexpr char16_t kRulesReplaced[] =
-    u"이 컴퓨터에서 마지막으로 저장한 규칙을 다른 곳에서 바꾸거나 지웠습니다: ";
-inline constexpr char16_t kRulesReplacedTime[] = u"\r\n파일이 바뀐 시각: ";
-inline constexpr char16_t kRulesReplacedGone[] = u"\r\n없어진 규칙 ";
-inline constexpr char16_t kRulesReplacedChanged[] = u"개, 바뀐 규칙 ";
-inline constexpr char16_t kRulesReplacedChangedEnd[] = u"개:";
-inline constexpr char16_t kRuleChanged[] = u" (바뀜)";
-inline constexpr char16_t kRuleGone[] = u" (없어짐)";
-inline constexpr char16_t kRulesReplacedMore[] = u"\r\n    그 밖에 ";
-inline constexpr char16_t kRulesReplacedMoreEnd[] = u"개";
-inline constexpr char16_t kRulesReplacedKept[] = u"\r\n\r\n저장했던 규칙은 ";
-inline constexpr char16_t kRulesReplacedKeptInFolder[] = u"규칙 폴더의 \"";
-inline constexpr char16_t kRulesReplacedKeptInFolderEnd[] = u"\"과 ";
-inline constexpr char16_t kRulesReplacedOwnCopy[] = u"이 컴퓨터의 사본 \"";
-inline constexpr char16_t kRulesReplacedOwnCopyEnd[] =
-    u"\"에 남아 있습니다.\r\n지금은 규칙 파일의 규칙을 사용합니다.";
+    u"이 컴퓨터에서 마지막으로 저장한 규칙을 다른 곳에서 바꾸거나 지웠습니다: {}\r\n파일이 "
+    u"바뀐 시각: {}\r\n없어진 규칙 {}개, 바뀐 규칙 {}개:";
+// One line per rule named, and a line for the rest.
+inline constexpr char16_t kRuleChanged[] = u"\r\n    {} (바뀜)";
+inline constexpr char16_t kRuleGone[] = u"\r\n    {} (없어짐)";
+inline constexpr char16_t kRulesReplacedMore[] = u"\r\n    그 밖에 {}개";
+// Where the saved rules are kept: the rule folder's copy when there is one, and this user's.
+inline constexpr char16_t kRulesReplacedKept[] =
+    u"\r\n\r\n저장했던 규칙은 {}이 컴퓨터의 사본 \"{}\"에 남아 있습니다.\r\n지금은 규칙 파일의 "
+    u"규칙을 사용합니다.";
+inline constexpr char16_t kRulesReplacedKeptInFolder[] = u"규칙 폴더의 \"{}\"과 ";
 
 // A journal that cannot be written, told once per start of the command: the file, then the
 // system's cause.
@@ -170,33 +166,28 @@ inline constexpr char16_t kJournalActLost[] =
 // "미리 보기": the summary above the list, "구멍 2개, 단계 3개를 바꿉니다", then when some
 // steps keep their value " (그중 단계 1개는 값이 그대로)", and on a second line
 // "규칙 1: 단계 2개, 규칙 7: 단계 1개".
-inline constexpr char16_t kPlanHoles[] = u"구멍 ";
-inline constexpr char16_t kPlanSteps[] = u"개, 단계 ";
-inline constexpr char16_t kPlanStepsEnd[] = u"개를 바꿉니다";
-inline constexpr char16_t kPlanStepsKeepingValue[] = u" (그중 단계 ";
-inline constexpr char16_t kPlanStepsKeepingValueEnd[] = u"개는 값이 그대로)";
-inline constexpr char16_t kPlanRule[] = u"규칙 ";
-inline constexpr char16_t kPlanRuleSteps[] = u": 단계 ";
-inline constexpr char16_t kPlanRuleStepsEnd[] = u"개";
+inline constexpr char16_t kPlanHolesAndSteps[] = u"구멍 {}개, 단계 {}개를 바꿉니다";
+inline constexpr char16_t kPlanStepsKeepingValue[] = u" (그중 단계 {}개는 값이 그대로)";
+inline constexpr char16_t kPlanRuleSteps[] = u"규칙 {}: 단계 {}개";
 
 // The undo of a rewrite: the question after the rewrite's time, with the count of its holes
 // and of those no longer as it left them; the outcome with the count undone, then a line per
 // reason a hole was left, with its count and the first of their ids.
-inline constexpr char16_t kUndoQuestion[] = u"에 바꾼 구멍 ";
-inline constexpr char16_t kUndoQuestionEnd[] = u"개를 되돌리겠습니까?";
+inline constexpr char16_t kUndoQuestion[] = u"{}에 바꾼 구멍 {}개를 되돌리겠습니까?";
 inline constexpr char16_t kUndoQuestionNoneChanged[] = u"\r\n그 뒤에 바뀐 구멍은 그대로 둡니다.";
-inline constexpr char16_t kUndoQuestionSomeChanged[] = u"\r\n그중 구멍 ";
-inline constexpr char16_t kUndoQuestionSomeChangedEnd[] =
-    u"개는 그 뒤에 바뀌었거나 읽을 수 없어 그대로 둡니다.";
-inline constexpr char16_t kUndoDone[] = u"구멍 ";
-inline constexpr char16_t kUndoDoneEnd[] = u"개를 되돌렸습니다.";
-inline constexpr char16_t kUndoHoles[] = u"구멍 ";
-inline constexpr char16_t kUndoChangedSince[] = u"개는 그 뒤에 바뀌어 그대로 두었습니다";
-inline constexpr char16_t kUndoExcluded[] = u"개는 그 뒤에 수정 제외가 되어 그대로 두었습니다";
-inline constexpr char16_t kUndoUnreadable[] = u"개는 없어졌거나 읽을 수 없어 되돌리지 못했습니다";
-inline constexpr char16_t kUndoRefused[] = u"개는 호스트가 수정을 받지 않아 되돌리지 못했습니다";
+inline constexpr char16_t kUndoQuestionSomeChanged[] =
+    u"\r\n그중 구멍 {}개는 그 뒤에 바뀌었거나 읽을 수 없어 그대로 둡니다.";
+inline constexpr char16_t kUndoDone[] = u"구멍 {}개를 되돌렸습니다.";
+inline constexpr char16_t kUndoChangedSince[] =
+    u"\r\n구멍 {}개는 그 뒤에 바뀌어 그대로 두었습니다 ({}).";
+inline constexpr char16_t kUndoExcluded[] =
+    u"\r\n구멍 {}개는 그 뒤에 수정 제외가 되어 그대로 두었습니다 ({}).";
+inline constexpr char16_t kUndoUnreadable[] =
+    u"\r\n구멍 {}개는 없어졌거나 읽을 수 없어 되돌리지 못했습니다 ({}).";
+inline constexpr char16_t kUndoRefused[] =
+    u"\r\n구멍 {}개는 호스트가 수정을 받지 않아 되돌리지 못했습니다 ({}).";
 
-// A file that could not be read or saved (dialogs/FileReport.h). The module's message: the
+// A file that could not be read or saved (texts/FileReport.h). The module's message: the
 // lead with the path, then the system's text and its code (kUnknownError when the system has
 // none). The workbench's line: the lead with the file's name, then in parentheses the step
 // of the save that failed and the cause.
@@ -225,7 +216,7 @@ inline constexpr char16_t kBytesBeyondBound[] = u"바이트로, 규칙 파일과
 inline constexpr char16_t kBytesBeyondBoundEnd[] = u"를 넘습니다";
 inline constexpr char16_t kLinkLoop[] = u"기호 링크가 순환하여 파일에 이르지 않습니다";
 
-// Why a rule folder setting cannot be used (dialogs/RuleFolderText.h): after the setting's
+// Why a rule folder setting cannot be used (texts/RuleFolderText.h): after the setting's
 // full name and its registry type ("유형 <n>" for a type without a name), and for a text
 // value after the value in quotes.
 inline constexpr char16_t kRegistryTypeNumber[] = u"유형 ";
@@ -248,20 +239,19 @@ inline constexpr char16_t kVariableInPlainText[] =
 inline constexpr char16_t kRuleOff[] = u" (꺼짐)";
 
 // What the rewrite tells the host as it goes (command/RewriteWords.h, filled in by
-// dialogs/RewriteTexts.h): no hole to change; a hole that cannot be read or amended, on the
+// texts/RewriteTexts.h): no hole to change; a hole that cannot be read or amended, on the
 // message line, then the box that the rewrite stopped; at the end "총 <n>개의 구멍을
 // 수정하였습니다.".
 inline constexpr char16_t kNoMatchingHole[] = u"설정과 부합되는 구멍이 없습니다.";
 inline constexpr char16_t kCannotReadHole[] = u"구멍데이터를 참조할수 없습니다.";
 inline constexpr char16_t kCannotAmendHole[] = u"구멍데이터를 수정할수 없습니다.";
 inline constexpr char16_t kErrorOccurred[] = u"Error가 발생하였습니다.";
-inline constexpr char16_t kChangedHoles[] = u"총 ";
-inline constexpr char16_t kChangedHolesEnd[] = u"개의 구멍을 수정하였습니다.";
+inline constexpr char16_t kChangedHoles[] = u"총 {}개의 구멍을 수정하였습니다.";
 
 // After the count of a planned rewrite: the planned holes it left, with their count and the
 // first of their ids.
-inline constexpr char16_t kHolesChangedSincePlan[] = u"미리 보기 뒤에 바뀌었거나 없어진 구멍 ";
-inline constexpr char16_t kHolesChangedSincePlanEnd[] = u"개는 그대로 두었습니다: ";
+inline constexpr char16_t kHolesChangedSincePlan[] =
+    u"미리 보기 뒤에 바뀌었거나 없어진 구멍 {}개는 그대로 두었습니다: {}";
 
 // The host's message line when the user cancels the preview: nothing was changed.
 inline constexpr char16_t kRewriteCancelled[] = u"구멍을 바꾸지 않았습니다.";

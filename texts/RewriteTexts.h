@@ -3,12 +3,20 @@
 // that the wording is tested natively.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "command/HoleChange.h"
 #include "command/RewriteUndo.h"
 #include "command/RewriteWords.h"
-#include "dialogs/ModuleTexts.h"
+#include "texts/ModuleTexts.h"
+
+// "총 N개의 구멍을 수정하였습니다."
+std::u16string ChangedHolesText(int32_t count);
+// "미리 보기 뒤에 바뀌었거나 없어진 구멍 N개는 그대로 두었습니다: " and the ids named.
+std::u16string HolesChangedSincePlanText(size_t count, std::u16string_view ids);
 
 // The module's words for what the rewrite tells the host as it goes.
 inline constexpr RewriteWords kRewriteWords{
@@ -16,10 +24,8 @@ inline constexpr RewriteWords kRewriteWords{
     .cannotReadHole = texts::kCannotReadHole,
     .cannotAmendHole = texts::kCannotAmendHole,
     .errorOccurred = texts::kErrorOccurred,
-    .changedHoles = texts::kChangedHoles,
-    .changedHolesEnd = texts::kChangedHolesEnd,
-    .holesChangedSincePlan = texts::kHolesChangedSincePlan,
-    .holesChangedSincePlanEnd = texts::kHolesChangedSincePlanEnd,
+    .changedHoles = ChangedHolesText,
+    .holesChangedSincePlan = HolesChangedSincePlanText,
 };
 
 // "구멍 2개, 단계 3개를 바꿉니다", " (그중 단계 1개는 값이 그대로)" when some keep their value,

@@ -1,33 +1,37 @@
-#include "dialogs/RewriteTexts.h"
+#include "texts/RewriteTexts.h"
 
 #include <string_view>
 
 #include "command/JournalTime.h"
-#include "dialogs/ModuleTexts.h"
 #include "platform/TextEncoding.h"
+#include "texts/ModuleTexts.h"
+#include "texts/TextFormat.h"
+
+std::u16string ChangedHolesText(int32_t count) {
+    return Format(texts::kChangedHoles, count);
+}
+
+std::u16string HolesChangedSincePlanText(size_t count, std::u16string_view ids) {
+    return Format(texts::kHolesChangedSincePlan, count, ids);
+}
 
 std::u16string PlanSummaryText(const ChangeSummary& summary) {
-    std::u16string text = texts::kPlanHoles + DecimalUtf16(summary.holes) + texts::kPlanSteps +
-                          DecimalUtf16(summary.steps) + texts::kPlanStepsEnd;
+    std::u16string text = Format(texts::kPlanHolesAndSteps, summary.holes, summary.steps);
     if (summary.stepsKeepingValue > 0) {
-        text += texts::kPlanStepsKeepingValue + DecimalUtf16(summary.stepsKeepingValue) +
-                texts::kPlanStepsKeepingValueEnd;
+        text += Format(texts::kPlanStepsKeepingValue, summary.stepsKeepingValue);
     }
     for (size_t i = 0; i < summary.perRule.size(); ++i) {
         text += i == 0 ? u"\r\n" : u", ";
-        text += texts::kPlanRule + DecimalUtf16(summary.perRule[i].rule) + texts::kPlanRuleSteps +
-                DecimalUtf16(summary.perRule[i].steps) + texts::kPlanRuleStepsEnd;
+        text += Format(texts::kPlanRuleSteps, summary.perRule[i].rule, summary.perRule[i].steps);
     }
     return text;
 }
 
 std::u16string UndoQuestionText(const UndoPoint& point, int32_t holesNoLongerAsLeft) {
-    std::u16string text = Utf16FromAscii(LocalTimeText(point.time)) + texts::kUndoQuestion +
-                          DecimalUtf16(static_cast<int64_t>(point.holes.size())) +
-                          texts::kUndoQuestionEnd;
+    const std::u16string text =
+        Format(texts::kUndoQuestion, Utf16FromAscii(LocalTimeText(point.time)), point.holes.size());
     if (holesNoLongerAsLeft == 0) return text + texts::kUndoQuestionNoneChanged;
-    return text + texts::kUndoQuestionSomeChanged + DecimalUtf16(holesNoLongerAsLeft) +
-           texts::kUndoQuestionSomeChangedEnd;
+    return text + Format(texts::kUndoQuestionSomeChanged, holesNoLongerAsLeft);
 }
 
 namespace {
@@ -50,18 +54,10 @@ std::u16string IdsLeftFor(const UndoOutcome& outcome, UndoLeft why) {
 }  // namespace
 
 std::u16string UndoResultText(const UndoOutcome& outcome) {
-    std::u16string text =
-        texts::kUndoDone + DecimalUtf16(outcome.holesRestored) + texts::kUndoDoneEnd;
+    std::u16string text = Format(texts::kUndoDone, outcome.holesRestored);
     const auto line = [&](UndoLeft why, std::u16string_view reason) {
         const int32_t count = outcome.Count(why);
-        if (count == 0) return;
-        text += u"\r\n";
-        text += texts::kUndoHoles;
-        text += DecimalUtf16(count);
-        text += reason;
-        text += u" (";
-        text += IdsLeftFor(outcome, why);
-        text += u").";
+        if (count > 0) text += Format(reason, count, IdsLeftFor(outcome, why));
     };
     line(UndoLeft::ChangedSince, texts::kUndoChangedSince);
     line(UndoLeft::Excluded, texts::kUndoExcluded);

@@ -1,10 +1,10 @@
-#include "dialogs/RuleFolderText.h"
+#include "texts/RuleFolderText.h"
 
 #include <iterator>
 #include <string_view>
 
-#include "dialogs/ModuleTexts.h"
 #include "platform/TextEncoding.h"
+#include "texts/ModuleTexts.h"
 
 namespace {
 
