@@ -297,6 +297,7 @@ bool ParseSummary(std::string_view about, JournalLine& line) {
     line.act.ruleFileSha256 = AboutValue(about, "table").value_or("");
     line.act.previousSha256 = AboutValue(about, "was").value_or("");
     line.act.rewriteId = AboutValue(about, "undoes").value_or(line.act.actId);
+    line.act.left = AboutValue(about, "left").value_or("");
     line.act.ruleFile = AboutValue(about, "file").value_or("");
     return true;
 }
@@ -443,6 +444,7 @@ std::string BeginAbout(const JournalAct& act, const JournalActSummary& summary) 
     if (summary.parts > 1) {
         about += " part=" + std::to_string(summary.part) + '/' + std::to_string(summary.parts);
     }
+    if (!act.left.empty()) about += " left=" + act.left;
     if (!act.ruleFile.empty()) about += " file=" + act.ruleFile;
     return about;
 }
