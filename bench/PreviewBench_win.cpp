@@ -2,7 +2,10 @@
 // peak memory, for a selection of N entries over N/3 holes of ten steps each (every step
 // matched by the one rule). Runs the real Quillet.dll in the stand-in host under Wine, one
 // size per process so that the peak is that size's own; docs/benchmarks.md says how. With
-// --no-preview it times event 0 with the preview switched off, which amends every hole.
+// --no-preview it times event 0 with the preview switched off, which amends every hole (and
+// journals every changed step); with --host-calls it makes, without the module, the host
+// calls such a rewrite cannot do without (the selection, one read and one amend per hole)
+// on the same drawing, the side-by-side figure for event 0.
 //
 // "Shown" is the first timer message the dialog receives once it is visible: a message loop
 // hands out timer messages only when no posted, input or paint message is waiting, so by
@@ -18,7 +21,9 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <unordered_set>
 
+#include "host/KepLib.h"
 #include "settings/Registry_win.h"
 #include "standin/KepTest.h"
 #include "testhost/DialogHook.h"
@@ -111,6 +116,44 @@ PROCESS_MEMORY_COUNTERS Memory() {
     return counters;
 }
 
+// The selection walked, each distinct hole read, its steps set to 8.5 as the rule does, and
+// amended: the host's share of event 0.
+void HostCallsAlone() {
+    void* selection = KepIddOpenSelIdData(1);
+    if (selection == nullptr) return;
+    std::unordered_set<int32_t> seen;
+    SelectionEntry entry{};
+    for (int32_t more = KepIddGetHeadSelIdData(selection, &entry); more != -1;
+         more = KepIddGetNextSelIdData(selection, &entry)) {
+        const ElementRef ref{entry.element, entry.segment};
+        const int32_t hole = KepHolGetHoleId(&ref);
+        if (hole == -1 || !seen.insert(hole).second) continue;
+        HoleRecord record{};
+        if (KepHolGetHoleData(hole, &record) == -1) continue;
+        for (int32_t i = 0; i < record.stepCount; ++i) record.steps[i].diameter = 8.5;
+        KepHolAmendHoleData(hole, &record);
+    }
+    KepIddCloseSelIdData(selection);
+}
+
+int TimeHostCallsAlone(int64_t entries) {
+    const ScratchFolder folder(L"previewbench");
+    const std::filesystem::path drawing = folder.path() / L"drawing.txt";
+    WriteDrawing(drawing, entries);
+    KepTestReset();
+    KepTestLogCalls(0);
+    if (KepTestLoadDrawing(drawing.c_str()) != 0) throw std::runtime_error("drawing");
+    KepTestSelectAll();
+    const PROCESS_MEMORY_COUNTERS before = Memory();
+    const Clock::time_point start = Clock::now();
+    HostCallsAlone();
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    std::printf("entries %lld  host calls alone %.3f s  working set before %.1f MB  peak %.1f MB\n",
+                static_cast<long long>(entries), seconds, Megabytes(before.WorkingSetSize),
+                Megabytes(Memory().PeakWorkingSetSize));
+    return 0;
+}
+
 int Run(int64_t entries, bool preview) {
     const ScratchFolder folder(L"previewbench");
     const std::filesystem::path drawing = folder.path() / L"drawing.txt";
@@ -160,13 +203,15 @@ int Run(int64_t entries, bool preview) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    const bool preview = argc == 2;
-    if (argc < 2 || argc > 3 || (argc == 3 && std::wstring(argv[2]) != L"--no-preview")) {
-        std::fprintf(stderr, "usage: preview_bench.exe ENTRIES [--no-preview]\n");
+    const std::wstring mode = argc == 3 ? argv[2] : L"";
+    if (argc < 2 || argc > 3 || (argc == 3 && mode != L"--no-preview" && mode != L"--host-calls")) {
+        std::fprintf(stderr, "usage: preview_bench.exe ENTRIES [--no-preview | --host-calls]\n");
         return 2;
     }
     try {
-        return Run(std::wcstoll(argv[1], nullptr, 10), preview);
+        const int64_t entries = std::wcstoll(argv[1], nullptr, 10);
+        if (mode == L"--host-calls") return TimeHostCallsAlone(entries);
+        return Run(entries, mode.empty());
     } catch (const std::exception& e) {
         std::fprintf(stderr, "preview_bench: %s\n", e.what());
         return 3;

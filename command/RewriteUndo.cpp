@@ -87,6 +87,29 @@ UndoOutcome UndoRewrite(HoleHost& host, const UndoPoint& point) {
     return outcome;
 }
 
+std::string LeftHolesText(const UndoOutcome& outcome, size_t most) {
+    constexpr std::pair<UndoLeft, const char*> kReasons[] = {{UndoLeft::ChangedSince, "changed"},
+                                                             {UndoLeft::Excluded, "excluded"},
+                                                             {UndoLeft::Unreadable, "gone"},
+                                                             {UndoLeft::Refused, "refused"}};
+    std::string text;
+    for (const auto& [why, name] : kReasons) {
+        size_t named = 0;
+        size_t rest = 0;
+        for (const UndoOutcome::LeftHole& hole : outcome.left) {
+            if (hole.why != why) continue;
+            if (named == most) {
+                ++rest;
+                continue;
+            }
+            text += named++ == 0 ? (text.empty() ? "" : ";") + std::string(name) + ":" : ",";
+            text += std::to_string(hole.holeId);
+        }
+        if (rest > 0) text += ",+" + std::to_string(rest);
+    }
+    return text;
+}
+
 void UndoHistory::Push(UndoPoint point) {
     points_.push_back(std::move(point));
     while (points_.size() > kDepth) points_.pop_front();

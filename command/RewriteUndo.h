@@ -58,6 +58,10 @@ struct UndoOutcome {
     int32_t Count(UndoLeft why) const;
 };
 
+// The holes an undo left, for its journal: per reason "changed", "excluded", "gone" or
+// "refused" the ids, at most `most` each (then "+N" for the rest): "changed:12,15;gone:99".
+std::string LeftHolesText(const UndoOutcome& outcome, size_t most = 20);
+
 // Reads each hole of the point once, puts back the holes WhyHoleIsLeft allows and amends each
 // of them once. A hole that cannot be read or amended is listed and the undo goes on with the
 // next. Says nothing to the host: the caller shows the outcome.

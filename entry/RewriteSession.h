@@ -49,8 +49,9 @@ public:
     bool UndoLastRewrite(HoleHost& host);
 
 private:
+    // `left`: an undo's holes left as they were (LeftHolesText).
     void Journal(JournalAction action, const std::string& rewriteId, const Timestamp& time,
-                 const std::vector<HoleChange>& holes);
+                 const std::vector<HoleChange>& holes, const std::string& left = {});
     void TellJournalFailure(const std::vector<JournalMiss>& misses);
     void CatchUpJournals();
 

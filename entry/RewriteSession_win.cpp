@@ -96,7 +96,7 @@ bool RewriteSession::UndoLastRewrite(HoleHost& host) {
     const UndoPoint point = undo_.TakeNewest();
     const Timestamp time = Now();
     const UndoOutcome outcome = UndoRewrite(host, point);
-    Journal(JournalAction::Undo, point.rewriteId, time, outcome.restored);
+    Journal(JournalAction::Undo, point.rewriteId, time, outcome.restored, LeftHolesText(outcome));
     ShowModuleMessage(ToWide(UndoResultText(outcome)),
                       outcome.LeftSome() ? MB_ICONWARNING : MB_ICONINFORMATION);
     return true;
@@ -106,9 +106,11 @@ bool RewriteSession::UndoLastRewrite(HoleHost& host) {
 // from it (journal/SeatJournal.h). A journal that cannot be written never undoes or stops what
 // was done.
 void RewriteSession::Journal(JournalAction action, const std::string& rewriteId,
-                             const Timestamp& time, const std::vector<HoleChange>& holes) {
+                             const Timestamp& time, const std::vector<HoleChange>& holes,
+                             const std::string& left) {
     JournalAct act = ActOfThisSeat(action);
     act.time = time;
+    act.left = left;
     act.rewriteId = rewriteId;
     if (action == JournalAction::Rewrite) act.actId = rewriteId;
     act.ruleFile = Utf8FromUtf16(rules_.location().file, SurrogateForm::Replaced);

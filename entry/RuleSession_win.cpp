@@ -116,6 +116,6 @@ void ModuleRuleSession::JournalTheSave(const TableSave& save) {
         DecodeRuleFile({bytes, save.before.bytes.size()}, before, SystemCodePageDecoder());
     }
     const RuleChangeRows rows(RuleChangesBetween(before, session_.table()));
-    TellJournalMisses(RecordAct(files_, JournalsOfThisSeat(files_, session_.location()), act,
-                                rows, {act.ruleFileSha256, save.after}));
+    TellJournalMisses(RecordAct(files_, JournalsOfThisSeat(files_, session_.location()), act, rows,
+                                {act.ruleFileSha256, save.after}));
 }

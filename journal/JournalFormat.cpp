@@ -6,68 +6,21 @@
 #include <optional>
 #include <random>
 
+#include "platform/SpreadsheetCsv.h"
+
 namespace {
 
-// ---- Spreadsheet safety (as the workbench's rules CSV) ---------------------------------
-
-bool IsPlainNumber(std::string_view text) {
-    size_t i = 0;
-    const auto digits = [&] {
-        const size_t start = i;
-        while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
-        return i - start;
-    };
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-    size_t mantissa = digits();
-    if (i < text.size() && text[i] == '.') {
-        ++i;
-        mantissa += digits();
-    }
-    if (mantissa == 0) return false;
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-        ++i;
-        if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-        if (digits() == 0) return false;
-    }
-    return i == text.size();
-}
-
-bool StartsFormula(std::string_view text) {
-    return !text.empty() &&
-           std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos &&
-           !IsPlainNumber(text);
-}
-
-bool NeedsApostrophe(std::string_view text) {
-    return StartsFormula(text.substr(std::min(text.find_first_not_of('\''), text.size())));
-}
-
-bool NeedsQuotes(std::string_view field) {
-    if (field.find_first_of(",\"") != std::string_view::npos) return true;
-    return !field.empty() && (field.front() == ' ' || field.front() == '\t' ||
-                              field.back() == ' ' || field.back() == '\t');
-}
-
+// Every row is one line: CR and LF inside a text become blanks.
 void AppendField(std::string& csv, std::string text) {
     std::replace_if(
         text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
-    if (NeedsApostrophe(text)) text.insert(text.begin(), '\'');
-    if (!NeedsQuotes(text)) {
-        csv += text;
-        return;
-    }
-    csv.push_back('"');
-    for (const char c : text) {
-        if (c == '"') csv.push_back('"');
-        csv.push_back(c);
-    }
-    csv.push_back('"');
+    AppendCsvField(csv, SpreadsheetSafe(std::move(text)));
 }
 
 // In place: GCC 12 at -O2 takes a string moved through a by-value parameter as maybe
 // uninitialized (-Werror on the Windows build).
 void TakeOffApostrophe(std::string& field) {
-    if (!field.empty() && field.front() == '\'' && NeedsApostrophe(field)) field.erase(0, 1);
+    if (field.starts_with('\'')) field = FromSpreadsheetSafe(std::move(field));
 }
 
 // ---- Reading one line as fields --------------------------------------------------------
@@ -297,6 +250,7 @@ bool ParseSummary(std::string_view about, JournalLine& line) {
     line.act.ruleFileSha256 = AboutValue(about, "table").value_or("");
     line.act.previousSha256 = AboutValue(about, "was").value_or("");
     line.act.rewriteId = AboutValue(about, "undoes").value_or(line.act.actId);
+    line.act.left = AboutValue(about, "left").value_or("");
     line.act.ruleFile = AboutValue(about, "file").value_or("");
     return true;
 }
@@ -443,6 +397,7 @@ std::string BeginAbout(const JournalAct& act, const JournalActSummary& summary) 
     if (summary.parts > 1) {
         about += " part=" + std::to_string(summary.part) + '/' + std::to_string(summary.parts);
     }
+    if (!act.left.empty()) about += " left=" + act.left;
     if (!act.ruleFile.empty()) about += " file=" + act.ruleFile;
     return about;
 }

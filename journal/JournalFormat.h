@@ -55,6 +55,8 @@ struct JournalAct {
     // A save: of the file it wrote; previousSha256 of the file it replaced (empty: none).
     std::string ruleFileSha256;
     std::string previousSha256;
+    // An undo: the holes it left as they were, by why ("changed:12,15;gone:99").
+    std::string left;
 
     bool operator==(const JournalAct&) const = default;
 };

@@ -1,5 +1,6 @@
 #include "journal/JournalTime.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 
@@ -7,33 +8,28 @@ namespace {
 
 constexpr int64_t kMillisecondsPerDay = 86'400'000;
 
-// Days from 1970-01-01 to the date, and back (H. Hinnant's civil calendar algorithms).
+// Days from 1970-01-01 to the date, and back.
 int64_t DaysFromCivil(int64_t year, int month, int day) {
-    year -= month <= 2 ? 1 : 0;
-    const int64_t era = (year >= 0 ? year : year - 399) / 400;
-    const int64_t yearOfEra = year - era * 400;
-    const int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + dayOfEra - 719468;
+    using namespace std::chrono;
+    const year_month_day date{std::chrono::year(static_cast<int>(year)),
+                              std::chrono::month(static_cast<unsigned>(month)),
+                              std::chrono::day(static_cast<unsigned>(day))};
+    return sys_days(date).time_since_epoch().count();
 }
 
 void CivilFromDays(int64_t days, CivilTime& time) {
-    days += 719468;
-    const int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-    const int64_t dayOfEra = days - era * 146097;
-    const int64_t yearOfEra =
-        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const int64_t monthIndex = (5 * dayOfYear + 2) / 153;
-    time.day = static_cast<int>(dayOfYear - (153 * monthIndex + 2) / 5 + 1);
-    time.month = static_cast<int>(monthIndex < 10 ? monthIndex + 3 : monthIndex - 9);
-    time.year = static_cast<int>(yearOfEra + era * 400 + (time.month <= 2 ? 1 : 0));
+    using namespace std::chrono;
+    const year_month_day date{sys_days(std::chrono::days(days))};
+    time.year = static_cast<int>(date.year());
+    time.month = static_cast<int>(static_cast<unsigned>(date.month()));
+    time.day = static_cast<int>(static_cast<unsigned>(date.day()));
 }
 
-int DaysInMonth(int year, int month) {
-    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return month == 2 && leap ? 29 : kDays[month - 1];
+bool IsDate(int year, int month, int day) {
+    return std::chrono::year_month_day{std::chrono::year(year),
+                                       std::chrono::month(static_cast<unsigned>(month)),
+                                       std::chrono::day(static_cast<unsigned>(day))}
+        .ok();
 }
 
 // Reads exactly `count` digits at `pos`.
@@ -61,7 +57,7 @@ bool ReadDate(std::string_view text, size_t& pos, CivilTime& time) {
     const auto month = Digits(text, pos, 2);
     if (!month || *month < 1 || *month > 12 || !Take(text, pos, '-')) return false;
     const auto day = Digits(text, pos, 2);
-    if (!day || *day < 1 || *day > DaysInMonth(*year, *month)) return false;
+    if (!day || !IsDate(*year, *month, *day)) return false;
     time.year = *year;
     time.month = *month;
     time.day = *day;

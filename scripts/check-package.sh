@@ -13,7 +13,8 @@
 #   characters, gives the reg add of RuleFolder and names copy-to-share in the migration
 #   step, names the version and has its three sections, the upgrade keeping
 #   Quillet.def and Quillet.def.bak, the removal giving the registry command; README.md and
-#   CHANGELOG.md name the version;
+#   CHANGELOG.md name the version (its first numbered section; a section for the next
+#   release, headed "## Next release", may come before it);
 # - every shipped program's version resource, read under Wine with GetFileVersionInfoW,
 #   and PE image version are the version in the ZIP's name;
 # - Quillet.dll exports Startup alone, imports only system DLLs and KepLib.dll, and no
@@ -94,7 +95,7 @@ for name in Quillet.dll Quillet.def Quillet.def.bak; do
     grep -q "$name" <<<"$upgrade" || fail "the upgrade section does not mention $name"
 done
 grep -q "^\*\*Version $version\*\*" "$root/README.md" || fail "README.md does not state version $version"
-[[ $(grep -m1 '^## ' "$root/CHANGELOG.md") == "## $version "* ]] ||
+[[ $(grep -m1 '^## [0-9]' "$root/CHANGELOG.md") == "## $version "* ]] ||
     fail "CHANGELOG.md does not begin with $version"
 
 windows_paths=()

@@ -30,68 +30,10 @@ constexpr bool HeaderNamesTheFields() {
 }
 static_assert(HeaderNamesTheFields());
 
-// ---- Spreadsheet safety ----------------------------------------------------------------
-// A spreadsheet reads a cell that starts with = + - @ TAB or CR as a formula. Such a text,
-// unless it is a plain number, is written behind an apostrophe, which spreadsheets take as
-// "show as text". To keep that reversible, a text whose leading apostrophes are followed by
-// such a start gets one more apostrophe too; import takes exactly one off again.
-
-bool IsPlainNumber(std::string_view text) {
-    size_t i = 0;
-    const auto digits = [&] {
-        const size_t start = i;
-        while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
-        return i - start;
-    };
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-    size_t mantissa = digits();
-    if (i < text.size() && text[i] == '.') {
-        ++i;
-        mantissa += digits();
-    }
-    if (mantissa == 0) return false;
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-        ++i;
-        if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-        if (digits() == 0) return false;
-    }
-    return i == text.size();
-}
-
-bool StartsFormula(std::string_view text) {
-    return !text.empty() && std::string_view("=+-@\t\r").find(text.front()) != npos &&
-           !IsPlainNumber(text);
-}
-
-bool NeedsApostrophe(std::string_view text) {
-    return StartsFormula(text.substr(std::min(text.find_first_not_of('\''), text.size())));
-}
-
-// ---- Writing -------------------------------------------------------------------------------
-
-bool NeedsQuotes(std::string_view field) {
-    if (field.find_first_of(",\"\r\n") != std::string_view::npos) return true;
-    return !field.empty() && (field.front() == ' ' || field.front() == '\t' ||
-                              field.back() == ' ' || field.back() == '\t');
-}
-
-void AppendField(std::string& csv, std::string_view field) {
-    if (!NeedsQuotes(field)) {
-        csv += field;
-        return;
-    }
-    csv.push_back('"');
-    for (const char c : field) {
-        if (c == '"') csv.push_back('"');
-        csv.push_back(c);
-    }
-    csv.push_back('"');
-}
-
 void AppendRecord(std::string& csv, const std::array<std::string, kColumns>& fields) {
     for (size_t k = 0; k < kColumns; ++k) {
         if (k > 0) csv.push_back(',');
-        AppendField(csv, fields[k]);
+        AppendCsvField(csv, fields[k]);
     }
     csv += "\r\n";
 }
@@ -266,18 +208,6 @@ std::variant<HoleRule, std::string> RuleFromRow(const CsvRecord& record) {
 }
 
 }  // namespace
-
-std::string SpreadsheetSafe(std::string text) {
-    if (NeedsApostrophe(text)) text.insert(0, 1, '\'');
-    return text;
-}
-
-std::string FromSpreadsheetSafe(std::string text) {
-    if (text.starts_with('\'') && NeedsApostrophe(std::string_view(text).substr(1))) {
-        text.erase(0, 1);
-    }
-    return text;
-}
 
 std::string RulesToCsv(const RuleTable& table) {
     std::string csv(kRulesCsvHeader);

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/SpreadsheetCsv.h"
 #include "rules/RuleTable.h"
 
 inline constexpr std::string_view kRulesCsvHeader =
@@ -21,9 +22,8 @@ inline constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 // whose leading apostrophes come before such a start; RulesFromCsv takes that one off.
 std::string RulesToCsv(const RuleTable& table);
 
-// A text as RulesToCsv writes it (behind an apostrophe when needed), and back.
-std::string SpreadsheetSafe(std::string text);
-std::string FromSpreadsheetSafe(std::string text);
+// A text as RulesToCsv writes it (behind an apostrophe when needed), and back:
+// SpreadsheetSafe and FromSpreadsheetSafe (platform/SpreadsheetCsv.h).
 
 struct CsvProblem {
     int line;             // 1-based line of the CSV where the record starts

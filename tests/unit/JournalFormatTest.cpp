@@ -81,6 +81,7 @@ JournalAct Act(JournalAction action = JournalAction::Rewrite) {
     act.action = action;
     act.actId = "00ff00ff00ff";
     act.rewriteId = action == JournalAction::Undo ? "aaaaaaaaaaaa" : act.actId;
+    if (action == JournalAction::Undo) act.left = "changed:4;gone:2,99";
     act.ruleFile = "\\\\srv\\cam\\Quillet.def";
     act.ruleFileSha256 = Sha256Hex("");
     return act;
@@ -173,6 +174,7 @@ TEST(ReadJournal, ReadsBackActsOfEveryKindWithTheirSummaries) {
     EXPECT_TRUE(std::signbit(rewrite.rows[2].before));
     EXPECT_FALSE(rewrite.cut);
     EXPECT_EQ(file.acts[1].head.act.rewriteId, "aaaaaaaaaaaa");
+    EXPECT_EQ(file.acts[1].head.act.left, "changed:4;gone:2,99");
     const JournalFile::Act& save = file.acts[2];
     ASSERT_EQ(save.rows.size(), 2u);
     EXPECT_EQ(save.rows[0].edit, RuleEdit::Changed);

@@ -134,6 +134,8 @@ TEST_F(UndoTest, HolesGoneUnreadableExcludedOrRefusedAreNamedAndTheRestUndone) {
               u"구멍 1개는 그 뒤에 수정 제외가 되어 그대로 두었습니다 (3).\r\n"
               u"구멍 2개는 없어졌거나 읽을 수 없어 되돌리지 못했습니다 (2, 99).\r\n"
               u"구멍 1개는 호스트가 수정을 받지 않아 되돌리지 못했습니다 (5).");
+    EXPECT_EQ(LeftHolesText(outcome), "changed:4;excluded:3;gone:2,99;refused:5");
+    EXPECT_EQ(LeftHolesText(outcome, 1), "changed:4;excluded:3;gone:2,+1;refused:5");
 }
 
 TEST(UndoHistory, KeepsOnlyRewritesThatChangedAValueNewestFirstUpToTheDepth) {
