@@ -12,6 +12,7 @@
 #include "platform/WideText_win.h"
 #include "settings/SeatPlaces_win.h"
 #include "texts/ModuleTexts.h"
+#include "texts/TextFormat.h"
 
 namespace {
 
@@ -83,12 +84,11 @@ void TellJournalMisses(const std::vector<JournalMiss>& misses) {
     std::wstring text;
     for (const JournalMiss& miss : misses) {
         if (miss.status.fault == FileFault::NotFound && miss.waits != ActWaits::Lost) continue;
-        text += ToWide(texts::kJournalFailure) + ToWide(miss.path) + L"\r\n" +
-                DescribeWin32Error(miss.status.code);
-        text += miss.waits == ActWaits::Lost
-                    ? ToWide(texts::kJournalActLost)
-                    : ToWide(texts::kJournalActWaits) + ToWide(miss.waitsIn) +
-                          ToWide(texts::kJournalActWaitsEnd);
+        text += ToWide(
+            Format(texts::kJournalFailure, miss.path, ToU16(DescribeWin32Error(miss.status.code))));
+        text +=
+            ToWide(miss.waits == ActWaits::Lost ? std::u16string(texts::kJournalActLost)
+                                                : Format(texts::kJournalActWaits, miss.waitsIn));
         text += L"\r\n";
     }
     if (!text.empty()) ShowModuleMessage(text, MB_ICONWARNING);

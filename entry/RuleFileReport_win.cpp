@@ -13,10 +13,6 @@
 
 namespace {
 
-std::wstring W(const char16_t* text) {
-    return ToWide(text);
-}
-
 std::wstring FileNameOf(std::u16string_view path) {
     const size_t backslash = path.rfind(u'\\');
     return ToWide(backslash == std::u16string_view::npos ? path : path.substr(backslash + 1));
@@ -25,7 +21,7 @@ std::wstring FileNameOf(std::u16string_view path) {
 // One message for everything read but not applied; nothing when all of it is.
 void ReportLinesNotApplied(const FilePath& path, const RuleFileReadResult& lines) {
     const std::u16string notice =
-        RuleFileLoadNotice(path, lines, ToU16(FileNameOf(path)) + texts::kKeptCopySuffix);
+        RuleFileLoadNotice(path, lines, Format(texts::kKeptCopyName, ToU16(FileNameOf(path))));
     if (!notice.empty()) ShowModuleMessage(ToWide(notice), MB_ICONWARNING);
 }
 
@@ -54,59 +50,51 @@ void ReportRuleFileSave(const FileSave& save) {
 
 bool AskToReplaceChangedRuleFile(const FilePath& path, const std::optional<SYSTEMTIME>& changed,
                                  bool unreadableAtStart) {
-    const std::wstring name = FileNameOf(path);
-    const std::wstring what =
-        unreadableAtStart
-            ? W(texts::kUnreadableAtStart) + ToWide(path) + W(texts::kUnreadableAtStartNoRules)
-            : W(texts::kChangedSinceRead) + ToWide(path) + W(texts::kChangedSinceReadTime);
-    const std::wstring kept = (unreadableAtStart ? W(texts::kReplaceKeepsBackup)
-                                                 : W(texts::kReplaceKeepsBackupAndMissing)) +
-                              name + W(texts::kReplaceKeepsCopy);
-    return AskModuleQuestion(what + TimeText(changed) + W(texts::kReplaceQuestion) + name + kept +
-                             W(texts::kReplaceNo));
+    const std::u16string name = ToU16(FileNameOf(path));
+    const std::u16string what =
+        Format(unreadableAtStart ? texts::kUnreadableAtStart : texts::kChangedSinceRead, path,
+               ToU16(TimeText(changed)));
+    const std::u16string kept = Format(
+        unreadableAtStart ? texts::kReplaceKeepsBackup : texts::kReplaceKeepsBackupAndMissing, name,
+        name);
+    return AskModuleQuestion(ToWide(what + kept + texts::kReplaceNo));
 }
 
 namespace {
 
 // "2026-03-04 05:06:07에 폴더에서 읽은 규칙" or "...에 이 컴퓨터에서 저장한 규칙".
-std::wstring CopyText(const CopyInUse& copy) {
-    return TimeText(copy.time) +
-           W(copy.origin == CopyOrigin::Saved ? texts::kCopySavedHere : texts::kCopyReadFromFolder);
+std::u16string CopyText(const CopyInUse& copy) {
+    return Format(
+        copy.origin == CopyOrigin::Saved ? texts::kCopySavedHere : texts::kCopyReadFromFolder,
+        ToU16(TimeText(copy.time)));
 }
 
 }  // namespace
 
 void ReportLocalCopyInUse(const std::u16string& folder, const CopyInUse& copy) {
-    ShowModuleMessage(W(texts::kFolderOutOfReach) + ToWide(folder) +
-                          W(texts::kFolderOutOfReachCopy) + CopyText(copy) +
-                          W(texts::kFolderOutOfReachNoSave),
+    ShowModuleMessage(ToWide(Format(texts::kFolderOutOfReach, folder, CopyText(copy))),
                       MB_ICONWARNING);
 }
 
 void ReportNoRuleFileInFolder(const RuleLocation& location,
                               const std::optional<FilePath>& besideModule) {
-    const std::wstring how = besideModule
-                                 ? W(texts::kNoRuleFileInFolderBeside) + ToWide(*besideModule) +
-                                       W(texts::kNoRuleFileInFolderCopy)
-                                 : W(texts::kNoRuleFileInFolderHow);
-    ShowModuleMessage(W(texts::kNoRuleFileInFolder) + ToWide(location.folder) + how +
-                          ToWide(RuleFolderSettingName(location.source)) + L")",
+    const std::u16string how = besideModule
+                                   ? Format(texts::kNoRuleFileInFolderBeside, *besideModule)
+                                   : std::u16string(texts::kNoRuleFileInFolderHow);
+    ShowModuleMessage(ToWide(Format(texts::kNoRuleFileInFolder, location.folder, how,
+                                    RuleFolderSettingName(location.source))),
                       MB_ICONWARNING);
 }
 
 void ReportUnusableRuleFolder(const RuleLocation& location, const std::optional<CopyInUse>& copy) {
-    const std::wstring rules =
-        copy ? W(texts::kUnusableSettingCopy) + CopyText(*copy) + W(texts::kUnusableSettingCopyEnd)
-             : W(texts::kUnusableSettingNoCopy);
-    ShowModuleMessage(W(texts::kUnusableSetting) + ToWide(RuleFolderFaultText(location)) +
-                          W(texts::kUnusableSettingAsOutOfReach) + rules +
-                          W(texts::kUnusableSettingNoSave),
+    const std::u16string rules = copy ? Format(texts::kUnusableSettingCopy, CopyText(*copy))
+                                      : std::u16string(texts::kUnusableSettingNoCopy);
+    ShowModuleMessage(ToWide(Format(texts::kUnusableSetting, RuleFolderFaultText(location), rules)),
                       MB_ICONWARNING);
 }
 
 void ReportNoFolderToSaveTo(const RuleLocation& location) {
-    ShowModuleMessage(W(texts::kNoFolderToSaveTo) + ToWide(RuleFolderFaultText(location)) +
-                          W(texts::kNoFolderToSaveToKept),
+    ShowModuleMessage(ToWide(Format(texts::kNoFolderToSaveTo, RuleFolderFaultText(location))),
                       MB_ICONWARNING);
 }
 

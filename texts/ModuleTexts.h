@@ -75,67 +75,62 @@ inline constexpr char16_t kNoticeCheckCommand[] =
     u"\r\n줄마다 무엇을 읽었는지는 quillet-rules check \"{}\"로 볼 수 있습니다.";
 
 // The rule file a load or save was about (entry/RuleFileReport): the name of the copies a
-// save keeps for good, after the file's name.
-inline constexpr char16_t kKeptCopySuffix[] = u".<날짜-시각>.bak";
+// save keeps for good, with the file's name.
+inline constexpr char16_t kKeptCopyName[] = u"{}.<날짜-시각>.bak";
 // A time that cannot be told, where a message names one.
 inline constexpr char16_t kUnknownTime[] = u"(알 수 없음)";
 
 // The question before a save replaces a rule file changed elsewhere since it was read, or
-// one the load could not read: what happened with the path, the time, the question with
-// the file's name, what is kept (the file's name again), the answer 아니요.
+// one the load could not read: what happened with the path and the time, then the question
+// with what is kept (the file's name twice), then the answer 아니요.
 inline constexpr char16_t kUnreadableAtStart[] =
-    u"명령을 시작할 때 규칙 파일을 읽을 수 없었습니다: ";
-inline constexpr char16_t kUnreadableAtStartNoRules[] =
-    u"\r\n그래서 지금 규칙에는 이 파일의 규칙이 없습니다.\r\n파일의 마지막 수정 시각: ";
+    u"명령을 시작할 때 규칙 파일을 읽을 수 없었습니다: {}\r\n그래서 지금 규칙에는 이 파일의 "
+    u"규칙이 없습니다.\r\n파일의 마지막 수정 시각: {}";
 inline constexpr char16_t kChangedSinceRead[] =
-    u"규칙 파일을 읽은 뒤 다른 곳에서 파일이 바뀌었습니다: ";
-inline constexpr char16_t kChangedSinceReadTime[] = u"\r\n바뀐 시각: ";
-inline constexpr char16_t kReplaceQuestion[] =
-    u"\r\n\r\n지금 규칙으로 바꾸시겠습니까?\r\n예: 지금 파일은 \"";
-inline constexpr char16_t kReplaceKeepsBackup[] = u".bak\"에 남고, \"";
+    u"규칙 파일을 읽은 뒤 다른 곳에서 파일이 바뀌었습니다: {}\r\n바뀐 시각: {}";
+inline constexpr char16_t kReplaceKeepsBackup[] =
+    u"\r\n\r\n지금 규칙으로 바꾸시겠습니까?\r\n예: 지금 파일은 \"{}.bak\"에 남고, "
+    u"\"{}.<날짜-시각>.bak\"에 영구히 보관됩니다.";
 inline constexpr char16_t kReplaceKeepsBackupAndMissing[] =
-    u".bak\"에 남고, 지금 규칙에 없는 규칙이 있으면 \"";
-inline constexpr char16_t kReplaceKeepsCopy[] = u".<날짜-시각>.bak\"에 영구히 보관됩니다.";
+    u"\r\n\r\n지금 규칙으로 바꾸시겠습니까?\r\n예: 지금 파일은 \"{}.bak\"에 남고, 지금 규칙에 "
+    u"없는 규칙이 있으면 \"{}.<날짜-시각>.bak\"에 영구히 보관됩니다.";
 inline constexpr char16_t kReplaceNo[] =
     u"\r\n아니요: 저장하지 않습니다. 고친 규칙은 다음에 명령을 시작할 때까지 남아 있습니다.";
 
-// This user's copy of a rule folder's table, after the time it was written.
-inline constexpr char16_t kCopySavedHere[] = u"에 이 컴퓨터에서 저장한 규칙";
-inline constexpr char16_t kCopyReadFromFolder[] = u"에 폴더에서 읽은 규칙";
+// This user's copy of a rule folder's table, with the time it was written.
+inline constexpr char16_t kCopySavedHere[] = u"{}에 이 컴퓨터에서 저장한 규칙";
+inline constexpr char16_t kCopyReadFromFolder[] = u"{}에 폴더에서 읽은 규칙";
 
-// The rule folder cannot be reached: the folder, then the copy in use.
-inline constexpr char16_t kFolderOutOfReach[] = u"규칙 폴더에 연결할 수 없습니다: ";
-inline constexpr char16_t kFolderOutOfReachCopy[] = u"\r\n이 컴퓨터에 보관한 사본(";
-inline constexpr char16_t kFolderOutOfReachNoSave[] =
-    u")을 사용합니다.\r\n폴더에 다시 연결될 때까지 규칙을 저장할 수 없습니다.";
+// The rule folder cannot be reached: the folder, the copy in use.
+inline constexpr char16_t kFolderOutOfReach[] =
+    u"규칙 폴더에 연결할 수 없습니다: {}\r\n이 컴퓨터에 보관한 사본({})을 사용합니다.\r\n폴더에 "
+    u"다시 연결될 때까지 규칙을 저장할 수 없습니다.";
 
-// The rule folder holds no rule file: the folder, then the setting's name and ")".
-inline constexpr char16_t kNoRuleFileInFolder[] = u"규칙 폴더에 규칙 파일이 없습니다: ";
+// The rule folder holds no rule file: the folder, what to do, the setting's name.
+inline constexpr char16_t kNoRuleFileInFolder[] =
+    u"규칙 폴더에 규칙 파일이 없습니다: {}{}(설정: {})";
 inline constexpr char16_t kNoRuleFileInFolderHow[] =
     u"\r\n아직 적용할 규칙이 없습니다.\r\n규칙 파일을 시작하려면 지금 쓰던 Quillet.def를 이 "
-    u"폴더에 복사하거나, 규칙 목록에서 규칙을 추가하고 확인을 누르십시오. (설정: ";
-// ... while the module's folder still holds the table this seat used before.
+    u"폴더에 복사하거나, 규칙 목록에서 규칙을 추가하고 확인을 누르십시오. ";
+// ... while the module's folder still holds the table this seat used before: that file.
 inline constexpr char16_t kNoRuleFileInFolderBeside[] =
     u"\r\n아직 적용할 규칙이 없습니다. 모듈의 폴더에는 이 컴퓨터가 쓰던 규칙 파일이 남아 "
-    u"있습니다: ";
-inline constexpr char16_t kNoRuleFileInFolderCopy[] =
-    u"\r\n규칙 폴더를 쓰는 동안 그 규칙은 적용되지 않습니다. 그 표를 규칙 폴더에 두려면 명령 "
-    u"프롬프트에서 \"quillet-rules copy-to-share\"를 실행하십시오. (설정: ";
+    u"있습니다: {}\r\n규칙 폴더를 쓰는 동안 그 규칙은 적용되지 않습니다. 그 표를 규칙 폴더에 "
+    u"두려면 명령 프롬프트에서 \"quillet-rules copy-to-share\"를 실행하십시오. ";
 
-// The rule folder setting cannot be used: why, then where the rules come from.
-inline constexpr char16_t kUnusableSetting[] = u"규칙 폴더 설정을 쓸 수 없습니다.\r\n";
-inline constexpr char16_t kUnusableSettingAsOutOfReach[] =
-    u"\r\n\r\n규칙 폴더에 연결할 수 없을 때처럼 ";
-inline constexpr char16_t kUnusableSettingCopy[] = u"이 컴퓨터에 보관한 마지막 사본(";
-inline constexpr char16_t kUnusableSettingCopyEnd[] = u")을 사용합니다.";
+// The rule folder setting cannot be used: why, then where the rules come from (the copy in
+// use, or none).
+inline constexpr char16_t kUnusableSetting[] =
+    u"규칙 폴더 설정을 쓸 수 없습니다.\r\n{}\r\n\r\n규칙 폴더에 연결할 수 없을 때처럼 {}\r\n"
+    u"설정을 고칠 때까지 규칙을 저장할 수 없습니다.";
+inline constexpr char16_t kUnusableSettingCopy[] =
+    u"이 컴퓨터에 보관한 마지막 사본({})을 사용합니다.";
 inline constexpr char16_t kUnusableSettingNoCopy[] =
     u"이 컴퓨터에 보관한 사본이 없어 규칙 없이 시작합니다.";
-inline constexpr char16_t kUnusableSettingNoSave[] =
-    u"\r\n설정을 고칠 때까지 규칙을 저장할 수 없습니다.";
+// A save with such a setting: why.
 inline constexpr char16_t kNoFolderToSaveTo[] =
-    u"규칙 폴더 설정을 쓸 수 없어 규칙을 저장하지 않았습니다.\r\n";
-inline constexpr char16_t kNoFolderToSaveToKept[] =
-    u"\r\n고친 규칙은 다음에 명령을 시작할 때까지 남아 있습니다.";
+    u"규칙 폴더 설정을 쓸 수 없어 규칙을 저장하지 않았습니다.\r\n{}\r\n고친 규칙은 다음에 명령을 "
+    u"시작할 때까지 남아 있습니다.";
 
 // The rules this seat saved last were replaced elsewhere: the file, the time, the counts,
 // the first few rules, where the saved rules are kept.
@@ -154,11 +149,11 @@ inline constexpr char16_t kRulesReplacedKeptInFolder[] = u"규칙 폴더의 \"{}
 
 // A journal that cannot be written, told once per start of the command: the file, then the
 // system's cause.
-inline constexpr char16_t kJournalFailure[] = u"작업 기록을 남길 수 없습니다: ";
+inline constexpr char16_t kJournalFailure[] = u"작업 기록을 남길 수 없습니다: {}\r\n{}";
 // After the file and the cause: where the act waits to be written the next time.
-inline constexpr char16_t kJournalActWaits[] = u"\r\n이 작업의 기록은 ";
-inline constexpr char16_t kJournalActWaitsEnd[] =
-    u"에 남아 있다가 다음 수정, 되돌리기 또는 명령 시작 때 이 파일에 씁니다.";
+inline constexpr char16_t kJournalActWaits[] =
+    u"\r\n이 작업의 기록은 {}에 남아 있다가 다음 수정, 되돌리기 또는 명령 시작 때 이 파일에 "
+    u"씁니다.";
 inline constexpr char16_t kJournalActLost[] =
     u"\r\n이 작업의 기록은 어디에도 남기지 못했습니다. 구멍을 바꾼 것과 되돌린 것은 그대로 "
     u"남습니다.";
