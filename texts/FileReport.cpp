@@ -5,6 +5,7 @@
 #include "platform/SystemErrorText.h"
 #include "platform/TextEncoding.h"
 #include "texts/ModuleTexts.h"
+#include "texts/TextFormat.h"
 
 namespace {
 
@@ -59,8 +60,8 @@ std::string SaveFailureLine(const FilePort& files, SaveStep failedStep, const Fi
     const std::string step = Utf8(StepWords(failedStep, status.fault));
     const std::string cause = FileFaultWords(files, status);
     const std::string separator = step.empty() || cause.empty() ? "" : ": ";
-    return Utf8(texts::kCannotSaveFile) + files.NameOf(failedPath) + " (" + step + separator +
-           cause + ")";
+    return FormatUtf8(texts::kCannotSaveFileLine, files.NameOf(failedPath),
+                      step + separator + cause);
 }
 
 }  // namespace
@@ -68,13 +69,12 @@ std::string SaveFailureLine(const FilePort& files, SaveStep failedStep, const Fi
 std::u16string SystemCauseText(uint32_t code) {
     std::u16string text = SystemErrorText(code);
     if (text.empty()) text = texts::kUnknownError;
-    return text + texts::kErrorCode + DecimalUtf16(code) + u")";
+    return Format(texts::kSystemCause, text, code);
 }
 
 std::u16string FileFailureMessage(FileAction action, const FilePath& path, uint32_t code) {
-    const std::u16string lead =
-        action == FileAction::Open ? texts::kCannotOpenFile : texts::kCannotSaveFile;
-    return lead + path + u"\r\n" + SystemCauseText(code);
+    return Format(action == FileAction::Open ? texts::kCannotOpenFile : texts::kCannotSaveFile,
+                  path, SystemCauseText(code));
 }
 
 std::string FileFaultWords(const FilePort& files, const FileStatus& status) {
@@ -87,11 +87,9 @@ std::string FileFaultWords(const FilePort& files, const FileStatus& status) {
             words = Utf8(texts::kNotARegularFile);
             break;
         case FileFault::TooLarge: {
-            const std::string bound = std::to_string(kMostFileBytes >> 20) + " MB";
-            if (status.size == 0)
-                return Utf8(texts::kGrewBeyondBound) + bound + Utf8(texts::kGrewBeyondBoundEnd);
-            return std::to_string(status.size) + Utf8(texts::kBytesBeyondBound) + bound +
-                   Utf8(texts::kBytesBeyondBoundEnd);
+            const auto megabytes = kMostFileBytes >> 20;
+            if (status.size == 0) return FormatUtf8(texts::kGrewBeyondBound, megabytes);
+            return FormatUtf8(texts::kBytesBeyondBound, status.size, megabytes);
         }
         case FileFault::LinkLoop:
             words = Utf8(texts::kLinkLoop);
@@ -100,8 +98,8 @@ std::string FileFaultWords(const FilePort& files, const FileStatus& status) {
             break;
     }
     if (status.code == 0) return words;
-    const std::string system = files.DescribeError(status.code) +
-                               Utf8(texts::kErrorCodeAfterCause) + std::to_string(status.code);
+    const std::string system =
+        FormatUtf8(texts::kSystemCauseLine, files.DescribeError(status.code), status.code);
     return words.empty() ? system : words + ": " + system;
 }
 
@@ -114,5 +112,5 @@ std::string SaveFailureLine(const FilePort& files, const FileWrite& write) {
 }
 
 std::string ReadFailureLine(const std::string& name, const std::string& why) {
-    return Utf8(texts::kCannotReadFile) + name + " (" + why + ")";
+    return FormatUtf8(texts::kCannotReadFileLine, name, why);
 }

@@ -183,15 +183,16 @@ inline constexpr char16_t kUndoRefused[] =
     u"\r\n구멍 {}개는 호스트가 수정을 받지 않아 되돌리지 못했습니다 ({}).";
 
 // A file that could not be read or saved (texts/FileReport.h). The module's message: the
-// lead with the path, then the system's text and its code (kUnknownError when the system has
-// none). The workbench's line: the lead with the file's name, then in parentheses the step
-// of the save that failed and the cause.
-inline constexpr char16_t kCannotOpenFile[] = u"파일을 열 수 없습니다: ";
-inline constexpr char16_t kCannotSaveFile[] = u"파일을 저장할 수 없습니다: ";
-inline constexpr char16_t kCannotReadFile[] = u"파일을 읽을 수 없습니다: ";
+// path, then the system's cause (its text, kUnknownError when the system has none, and its
+// code). The workbench's line: the file's name, then the step of the save that failed and
+// the cause.
+inline constexpr char16_t kCannotOpenFile[] = u"파일을 열 수 없습니다: {}\r\n{}";
+inline constexpr char16_t kCannotSaveFile[] = u"파일을 저장할 수 없습니다: {}\r\n{}";
+inline constexpr char16_t kCannotSaveFileLine[] = u"파일을 저장할 수 없습니다: {} ({})";
+inline constexpr char16_t kCannotReadFileLine[] = u"파일을 읽을 수 없습니다: {} ({})";
 inline constexpr char16_t kUnknownError[] = u"알 수 없는 오류";
-inline constexpr char16_t kErrorCode[] = u" (오류 코드 ";
-inline constexpr char16_t kErrorCodeAfterCause[] = u", 오류 코드 ";
+inline constexpr char16_t kSystemCause[] = u"{} (오류 코드 {})";
+inline constexpr char16_t kSystemCauseLine[] = u"{}, 오류 코드 {}";
 inline constexpr char16_t kTargetDenied[] = u"읽기 전용이거나 폴더입니다";
 inline constexpr char16_t kBackupDenied[] = u"백업 파일이 읽기 전용이거나 폴더입니다";
 inline constexpr char16_t kBackupFile[] = u"백업 파일";
@@ -202,13 +203,13 @@ inline constexpr char16_t kCannotKeepCopy[] = u"보관 사본을 쓸 수 없습�
 inline constexpr char16_t kCannotReplace[] = u"파일을 바꿀 수 없습니다";
 inline constexpr char16_t kChangedMeanwhile[] = u"그사이 다른 곳에서 파일이 바뀌었습니다";
 // The workbench's causes where the fault says more than the system's text would; a file too
-// large names the bound ("16 MB") and, when it is known, its size in bytes first.
+// large names the bound in MB and, when it is known, its size in bytes first.
 inline constexpr char16_t kFileNotFound[] = u"파일이 없습니다";
 inline constexpr char16_t kNotARegularFile[] = u"일반 파일이 아니라 장치, FIFO 또는 소켓입니다";
-inline constexpr char16_t kGrewBeyondBound[] = u"읽는 동안 규칙 파일과 CSV에 허용되는 ";
-inline constexpr char16_t kGrewBeyondBoundEnd[] = u"를 넘었습니다";
-inline constexpr char16_t kBytesBeyondBound[] = u"바이트로, 규칙 파일과 CSV에 허용되는 ";
-inline constexpr char16_t kBytesBeyondBoundEnd[] = u"를 넘습니다";
+inline constexpr char16_t kGrewBeyondBound[] =
+    u"읽는 동안 규칙 파일과 CSV에 허용되는 {} MB를 넘었습니다";
+inline constexpr char16_t kBytesBeyondBound[] =
+    u"{}바이트로, 규칙 파일과 CSV에 허용되는 {} MB를 넘습니다";
 inline constexpr char16_t kLinkLoop[] = u"기호 링크가 순환하여 파일에 이르지 않습니다";
 
 // Why a rule folder setting cannot be used (texts/RuleFolderText.h): after the setting's

@@ -11,12 +11,18 @@ std::u16string Shown(double number) {
     return Utf16FromAscii(std::string_view(buffer, result.ptr));
 }
 
-std::u16string Fill(std::u16string_view pattern, std::span<const std::u16string> values) {
-    static constexpr std::u16string_view kPlace = u"{}";
-    std::u16string text;
+namespace {
+
+template <typename Char>
+std::basic_string<Char> FillIn(std::basic_string_view<Char> pattern,
+                               std::span<const std::basic_string<Char>> values) {
+    static constexpr Char kPlaceUnits[] = {Char('{'), Char('}')};
+    const std::basic_string_view<Char> kPlace(kPlaceUnits, 2);
+    std::basic_string<Char> text;
     size_t next = 0;
     size_t from = 0;
-    for (size_t at = pattern.find(kPlace); at != std::u16string_view::npos && next < values.size();
+    for (size_t at = pattern.find(kPlace);
+         at != std::basic_string_view<Char>::npos && next < values.size();
          at = pattern.find(kPlace, from)) {
         text += pattern.substr(from, at - from);
         text += values[next++];
@@ -24,6 +30,16 @@ std::u16string Fill(std::u16string_view pattern, std::span<const std::u16string>
     }
     text += pattern.substr(from);
     return text;
+}
+
+}  // namespace
+
+std::u16string Fill(std::u16string_view pattern, std::span<const std::u16string> values) {
+    return FillIn(pattern, values);
+}
+
+std::string Fill(std::string_view pattern, std::span<const std::string> values) {
+    return FillIn(pattern, values);
 }
 
 }  // namespace text_format

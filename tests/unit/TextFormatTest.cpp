@@ -26,3 +26,9 @@ TEST(TextFormat, MismatchedCountsShowInTheText) {
     EXPECT_EQ(Format(u"{} {}", u"{}", 1), u"{} 1");
     EXPECT_EQ(Format(u"{ } {}}", 7), u"{ } 7}");
 }
+
+TEST(TextFormat, Utf8LinesKeepTheirValuesAsBytes) {
+    EXPECT_EQ(
+        FormatUtf8(u"파일을 읽을 수 없습니다: {} ({})", std::string("r\xff.def"), uint64_t{7}),
+        "파일을 읽을 수 없습니다: r\xff.def (7)");
+}
