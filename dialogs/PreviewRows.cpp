@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "dialogs/ModuleTexts.h"
+#include "journal/JournalFormat.h"
 #include "platform/TextEncoding.h"
 
 namespace {
@@ -73,7 +74,7 @@ std::u16string PreviewRows::CellText(size_t row, PreviewColumn column) const {
             return text;
         }
         case PreviewColumn::Rules:
-            return Utf16FromAscii(RuleListText(step.rules.Numbers()));
+            return Utf16FromAscii(RuleNumbersText(step.rules.Numbers()));
     }
     return {};
 }
