@@ -62,10 +62,11 @@ struct OptionUse {
 struct CommandContext;
 
 struct CommandSpec {
-    std::string_view name;      // "export"
-    std::string_view synopsis;  // "export FILE"; empty: --help lists it among all commands' options
-    std::string_view text;
-    std::span<const OptionUse> options;
+    std::string_view name = {};  // "export"
+    std::string_view synopsis =
+        {};  // "export FILE"; empty: --help lists it among all commands' options
+    std::string_view text = {};
+    std::span<const OptionUse> options = {};
     size_t fewestFiles = 0, mostFiles = 0;
     std::string_view wrongFiles = {};  // said when the count of FILEs is not in that range
     int (*run)(const CommandContext& context) = nullptr;
