@@ -103,9 +103,8 @@ namespace {
 
 const CommandSpec* CommandNamed(std::string_view name) {
     for (const CommandSpec& command : WorkbenchCommands()) {
-        if (command.name == name ||
-            std::ranges::find(command.aliases, name) != command.aliases.end())
-            return &command;
+        const bool alias = std::ranges::find(command.aliases, name) != command.aliases.end();
+        if (command.name == name || alias) return &command;
     }
     return nullptr;
 }

@@ -2,7 +2,8 @@
 // [--user NAME] [--hole N] [--code N] [--action A] [--details] [--json | --csv]: the acts the
 // journals record (rewrites, undos, saves of the rule file), one line per act, read as streams
 // from journal files or from the per-seat files of a rule folder's journal folder and those
-// rolled over from them, together in time order.
+// rolled over from them, together in time order. The command runs as RunJournal
+// (WorkbenchCommands.h), its options read by the table of commands (CommandTable.cpp).
 #pragma once
 
 #include <string>
