@@ -67,11 +67,12 @@ std::optional<std::string> ReadAction(Invocation& invocation, const std::string&
 
 constexpr std::string_view kCode = "--code", kRule = "--rule", kHole = "--hole";
 constexpr std::string_view kSince = "--since", kUntil = "--until";
-constexpr std::string_view kExplainOnly = "--code와 --diameter는 explain에만 씁니다.";
 constexpr std::string_view kImportOnly = "--force와 --allow-empty는 import에만 씁니다.";
 
-constexpr OptionSpec kCodeOption{kCode, ReadWhole<&Invocation::code, kCode>, nullptr, kExplainOnly};
-constexpr OptionSpec kDiameterOption{"--diameter", ReadDiameter, nullptr, kExplainOnly};
+constexpr OptionSpec kCodeOption{kCode, ReadWhole<&Invocation::code, kCode>, nullptr,
+                                 "--code는 explain과 journal에만 씁니다."};
+constexpr OptionSpec kDiameterOption{"--diameter", ReadDiameter, nullptr,
+                                     "--diameter는 explain에만 씁니다."};
 constexpr OptionSpec kOutputOption{"-o", ReadText<&Invocation::output>, nullptr,
                                    "-o는 export와 import에만 씁니다."};
 constexpr OptionSpec kForceOption{"--force", nullptr, &Invocation::force, kImportOnly};
@@ -85,7 +86,7 @@ constexpr OptionSpec kSvgOption{"--svg", ReadText<&Invocation::svg>, nullptr,
                                 "--svg는 map과 diff에만 씁니다."};
 constexpr OptionSpec kCodePageOption{
     "--code-page", ReadCodePage, nullptr,
-    "--code-page는 규칙 파일을 읽는 check, map, explain, export에만 씁니다."};
+    "--code-page는 규칙 파일을 읽는 check, map, explain, export, diff에만 씁니다."};
 // journal's: unknown to the other commands.
 constexpr OptionSpec kSinceOption{kSince, ReadTime<&Invocation::since, kSince>};
 constexpr OptionSpec kUntilOption{kUntil, ReadTime<&Invocation::until, kUntil>};
