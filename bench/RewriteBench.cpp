@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchDrawing.h"
 #include "command/HoleCommand.h"
 #include "command/HoleRewrite.h"
 #include "standin/Drawing.h"
@@ -17,51 +18,12 @@
 
 namespace {
 
-constexpr int kElementsPerHole = 3;
-constexpr int kStepsPerHole = 10;
-
-RuleText Text(const std::string& s) {
-    return RuleText(s.begin(), s.end());
-}
-
 RuleTable FullRuleTable() {
-    RuleTable table;
-    for (int i = 0; i < RuleTable::kCapacity; ++i) {
-        const int code = 100 + 2 * i;
-        table.Append(HoleRule{1, Text(std::to_string(code)), Text(std::to_string(code + 1)), u"8.0",
-                              u"9.0", u"8.5"});
-    }
-    return table;
+    return BenchRules(u"8.0", u"9.0");
 }
 
-// Drawings are built once per size and kept: building the largest takes seconds.
 Drawing& DrawingWithEntries(int64_t entries) {
-    static std::map<int64_t, std::unique_ptr<Drawing>> cache;
-    auto& slot = cache[entries];
-    if (slot) return *slot;
-    slot = std::make_unique<Drawing>();
-    Drawing& drawing = *slot;
-    drawing.LogCalls(false);
-    const int64_t holes = (entries + kElementsPerHole - 1) / kElementsPerHole;
-    drawing.Reserve(static_cast<size_t>(holes), static_cast<size_t>(entries));
-    std::vector<StepSpec> steps(kStepsPerHole);
-    for (int64_t h = 0; h < holes; ++h) {
-        for (int s = 0; s < kStepsPerHole; ++s) {
-            steps[static_cast<size_t>(s)] = {static_cast<int32_t>(100 + (h * 7 + s * 13) % 110),
-                                             7.5 + 0.25 * ((h + s) % 8)};
-        }
-        drawing.AddHole(static_cast<int32_t>(h + 1), h % 50 == 49, steps);
-    }
-    for (int64_t e = 0; e < entries; ++e) {
-        const auto hole = static_cast<int32_t>(e % holes + 1);
-        drawing.AddElement(hole % 16, static_cast<int32_t>(e + 1), hole);
-    }
-    drawing.SelectAll();
-    // One untimed pass, so that the host's step copies for reads exist before timing starts.
-    DrawingHost host{drawing};
-    RewriteSelectedHoles(host, FullRuleTable(), kRewriteWords);
-    drawing.ClearLog();
-    return drawing;
+    return BenchDrawingWithEntries(entries, FullRuleTable());
 }
 
 template <auto Rewrite>

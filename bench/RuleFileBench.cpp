@@ -17,8 +17,8 @@ constexpr int kLines = 1'000'000;
 
 // Each line 22 characters and CR LF.
 constexpr char16_t kLineKinds[][23] = {
-    u"1\t101\t199\t8.1\t8.99\t8.5",  // a rule
-    u"0\t201\t\t5.0\t5.5\t5.2    ",  // a disabled rule, blanks after the new diameter
+    u"1\t101\t199\t8.1\t8.99\t8.5",     // a rule
+    u"0\t201\t\t5.0\t5.5\t5.2    ",     // a disabled rule, blanks after the new diameter
     u"# 드릴 교체 (공장 규칙) ------",  // a comment
     u"1\t301\t\t10\t\t10.2\t메모    ",  // seven fields
 };

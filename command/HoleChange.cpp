@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 
+#include "journal/JournalFormat.h"
 #include "platform/TextEncoding.h"
 
 std::vector<int32_t> RuleSet::Numbers() const {
@@ -67,20 +68,11 @@ ChangeSummary SummarizeChanges(std::span<const HoleChange> holes) {
     return summary;
 }
 
-std::string RuleListText(std::span<const int32_t> rules) {
-    std::string text;
-    for (const int32_t rule : rules) {
-        if (!text.empty()) text += ", ";
-        text += std::to_string(rule);
-    }
-    return text;
-}
-
 std::vector<std::u16string> PreviewRowTexts(int32_t holeId, const StepChange& step) {
     return {DecimalUtf16(holeId),
             DecimalUtf16(step.step),
             DecimalUtf16(step.code),
             Utf16FromAscii(ShortestDecimal(step.before)),
             Utf16FromAscii(ShortestDecimal(step.after)),
-            Utf16FromAscii(RuleListText(step.rules.Numbers()))};
+            Utf16FromAscii(RuleNumbersText(step.rules.Numbers()))};
 }

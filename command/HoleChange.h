@@ -82,8 +82,8 @@ struct ChangeSummary {
 
 ChangeSummary SummarizeChanges(std::span<const HoleChange> holes);
 
-// Rule lists as the preview and the journal show them: "3, 7".
-std::string RuleListText(std::span<const int32_t> rules);
+// Rule lists as the preview and the journal show them, "3, 7": RuleNumbersText
+// (journal/JournalFormat.h).
 
 // The preview list's columns for one step: 구멍, 단계, 가공코드, 현재 경, 새 경, 규칙.
 std::vector<std::u16string> PreviewRowTexts(int32_t holeId, const StepChange& step);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "journal/JournalFormat.h"
 #include "platform/TextEncoding.h"
 #include "texts/ModuleTexts.h"
 
@@ -73,7 +74,7 @@ std::u16string PreviewRows::CellText(size_t row, PreviewColumn column) const {
             return text;
         }
         case PreviewColumn::Rules:
-            return Utf16FromAscii(RuleListText(step.rules.Numbers()));
+            return Utf16FromAscii(RuleNumbersText(step.rules.Numbers()));
     }
     return {};
 }

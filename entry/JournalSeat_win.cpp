@@ -16,10 +16,6 @@
 
 namespace {
 
-std::string Utf8(std::u16string_view text) {
-    return Utf8FromUtf16(text, SurrogateForm::Replaced);
-}
-
 // 100 ns ticks since 1601-01-01.
 int64_t TicksOf(const SYSTEMTIME& time) {
     FILETIME file{};
@@ -27,20 +23,8 @@ int64_t TicksOf(const SYSTEMTIME& time) {
     return static_cast<int64_t>((uint64_t{file.dwHighDateTime} << 32) | file.dwLowDateTime);
 }
 
-// Now, with the offset of this seat's clock from UTC at this moment.
-Timestamp Now() {
-    constexpr int64_t kTicksPerMillisecond = 10'000;
-    constexpr int64_t kTicksPerMinute = 600'000'000;
-    constexpr int64_t kMillisecondsFrom1601To1970 = 11'644'473'600'000;
-    SYSTEMTIME utc{};
-    GetSystemTime(&utc);
-    SYSTEMTIME local = utc;
-    SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local);
-    const int64_t utcTicks = TicksOf(utc);
-    const int64_t offsetTicks = TicksOf(local) - utcTicks;
-    return {utcTicks / kTicksPerMillisecond - kMillisecondsFrom1601To1970,
-            static_cast<int32_t>((offsetTicks + (offsetTicks >= 0 ? 1 : -1) * kTicksPerMinute / 2) /
-                                 kTicksPerMinute)};
+std::string Utf8(std::u16string_view text) {
+    return Utf8FromUtf16(text, SurrogateForm::Replaced);
 }
 
 std::u16string ComputerName() {
@@ -57,9 +41,24 @@ std::u16string UserName() {
 
 }  // namespace
 
+Timestamp SeatClockNow() {
+    constexpr int64_t kTicksPerMillisecond = 10'000;
+    constexpr int64_t kTicksPerMinute = 600'000'000;
+    constexpr int64_t kMillisecondsFrom1601To1970 = 11'644'473'600'000;
+    SYSTEMTIME utc{};
+    GetSystemTime(&utc);
+    SYSTEMTIME local = utc;
+    SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local);
+    const int64_t utcTicks = TicksOf(utc);
+    const int64_t offsetTicks = TicksOf(local) - utcTicks;
+    return {utcTicks / kTicksPerMillisecond - kMillisecondsFrom1601To1970,
+            static_cast<int32_t>((offsetTicks + (offsetTicks >= 0 ? 1 : -1) * kTicksPerMinute / 2) /
+                                 kTicksPerMinute)};
+}
+
 JournalAct ActOfThisSeat(JournalAction action) {
     JournalAct act;
-    act.time = Now();
+    act.time = SeatClockNow();
     act.user = Utf8(UserName());
     act.computer = Utf8(ComputerName());
     act.action = action;

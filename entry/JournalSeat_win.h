@@ -9,6 +9,9 @@
 #include "platform/FilePort.h"
 #include "rules/RuleFolder.h"
 
+// Now, with the offset of this seat's clock from UTC at this moment.
+Timestamp SeatClockNow();
+
 // An act of this user on this computer, now, with a fresh id.
 JournalAct ActOfThisSeat(JournalAction action);
 

@@ -24,29 +24,6 @@
 
 namespace {
 
-// 100 ns ticks since 1601-01-01.
-int64_t TicksOf(const SYSTEMTIME& time) {
-    FILETIME file{};
-    if (!SystemTimeToFileTime(&time, &file)) return 0;
-    return static_cast<int64_t>((uint64_t{file.dwHighDateTime} << 32) | file.dwLowDateTime);
-}
-
-// Now, with the offset of this seat's clock from UTC at this moment.
-Timestamp Now() {
-    constexpr int64_t kTicksPerMillisecond = 10'000;
-    constexpr int64_t kTicksPerMinute = 600'000'000;
-    constexpr int64_t kMillisecondsFrom1601To1970 = 11'644'473'600'000;
-    SYSTEMTIME utc{};
-    GetSystemTime(&utc);
-    SYSTEMTIME local = utc;
-    SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local);
-    const int64_t utcTicks = TicksOf(utc);
-    const int64_t offsetTicks = TicksOf(local) - utcTicks;
-    return {utcTicks / kTicksPerMillisecond - kMillisecondsFrom1601To1970,
-            static_cast<int32_t>((offsetTicks + (offsetTicks >= 0 ? 1 : -1) * kTicksPerMinute / 2) /
-                                 kTicksPerMinute)};
-}
-
 RewritePreview PreviewOf(const RewritePlan& plan) {
     return {PlanSummaryText(SummarizeChanges(plan.holes)), plan.holes};
 }
@@ -79,7 +56,7 @@ void RewriteSession::Rewrite(HoleHost& host) {
                                    ? RewriteAfterPreview(host, rules_.table())
                                    : RewriteSelectedHoles(host, rules_.table(), kRewriteWords);
     if (done.holes.empty()) return;
-    const Timestamp time = Now();
+    const Timestamp time = SeatClockNow();
     const std::string rewriteId = NewRewriteId();
     if (std::optional<UndoPoint> point = UndoPointOf(time, rewriteId, done.holes)) {
         undo_.Push(std::move(*point));
@@ -94,7 +71,7 @@ bool RewriteSession::UndoLastRewrite(HoleHost& host) {
         return false;
     }
     const UndoPoint point = undo_.TakeNewest();
-    const Timestamp time = Now();
+    const Timestamp time = SeatClockNow();
     const UndoOutcome outcome = UndoRewrite(host, point);
     Journal(JournalAction::Undo, point.rewriteId, time, outcome.restored, LeftHolesText(outcome));
     ShowModuleMessage(ToWide(UndoResultText(outcome)),

@@ -7,6 +7,7 @@
 #include <random>
 
 #include "platform/SpreadsheetCsv.h"
+#include "platform/TextEncoding.h"
 
 namespace {
 
@@ -362,9 +363,7 @@ std::string JournalCsvRecord(std::span<const std::string> fields) {
 }
 
 std::string JournalDecimal(double value) {
-    std::string text;
-    AppendNumber(text, value);
-    return text;
+    return ShortestDecimal(value);
 }
 
 std::string RuleNumbersText(std::span<const int32_t> rules) {

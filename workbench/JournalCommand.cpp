@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -21,109 +20,21 @@
 #include "workbench/Json.h"
 #include "workbench/TerminalText.h"
 #include "workbench/Workbench.h"
+#include "workbench/WorkbenchCommands.h"
 
 namespace {
 
 // The most findings listed one by one; the rest are counted.
 constexpr size_t kMostProblemsListed = 1000;
 
-struct JournalOptions {
-    std::vector<std::string> sources;
-    std::optional<IsoTime> since, until;
-    std::optional<int32_t> rule, hole, code;
-    std::optional<std::string> computer, user;
-    std::optional<JournalAction> action;
-    bool details = false;
-    bool json = false;
-    bool csv = false;
-
-    bool FiltersRows() const { return rule || hole || code; }
-};
+// The selection and form the command line asks for.
+using JournalOptions = Invocation;
 
 struct Failure {
     int status;
     std::string code;
     std::string message;
 };
-
-bool TakesValue(std::string_view arg) {
-    return arg == "--since" || arg == "--until" || arg == "--hole" || arg == "--rule" ||
-           arg == "--code" || arg == "--computer" || arg == "--user" || arg == "--action";
-}
-
-// Whether --json stands as an option, so that a usage error is JSON too.
-bool JsonRequested(std::span<const std::string> args) {
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--") return false;
-        if (args[i] == "--json") return true;
-        if (TakesValue(args[i])) ++i;
-    }
-    return false;
-}
-
-std::optional<int32_t> Whole(const std::string& value) {
-    int32_t number = 0;
-    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number);
-    if (value.empty() || error != std::errc() || end != value.data() + value.size()) {
-        return std::nullopt;
-    }
-    return number;
-}
-
-std::optional<std::string> ReadValue(std::string_view option, const std::string& value,
-                                     JournalOptions& options) {
-    if (option == "--since" || option == "--until") {
-        auto& bound = option == "--since" ? options.since : options.until;
-        bound = ParseIsoTime(value);
-        if (bound) return std::nullopt;
-        return std::string(option) +
-               " 값은 2024-05-01 또는 2024-05-01T14:00(+09:00) 꼴이어야 합니다: " + value;
-    }
-    if (option == "--computer" || option == "--user") {
-        (option == "--computer" ? options.computer : options.user) = value;
-        return std::nullopt;
-    }
-    if (option == "--action") {
-        options.action = JournalActionNamed(value);
-        if (options.action) return std::nullopt;
-        return "--action 값은 rewrite, undo, rules-saved 중 하나여야 합니다: " + value;
-    }
-    const std::optional<int32_t> number = Whole(value);
-    if (!number) return std::string(option) + " 값은 32비트 정수여야 합니다: " + value;
-    (option == "--hole" ? options.hole : option == "--rule" ? options.rule : options.code) = number;
-    return std::nullopt;
-}
-
-std::optional<std::string> ReadOption(std::string_view option, std::span<const std::string> args,
-                                      size_t& next, JournalOptions& options) {
-    if (option == "--details" || option == "--json" || option == "--csv") {
-        (option == "--details" ? options.details
-         : option == "--json"  ? options.json
-                               : options.csv) = true;
-        return std::nullopt;
-    }
-    if (!TakesValue(option)) return "알 수 없는 옵션입니다: " + std::string(option);
-    if (next >= args.size()) return std::string(option) + " 뒤에 값이 있어야 합니다.";
-    return ReadValue(option, args[next++], options);
-}
-
-// The options, or the usage message.
-std::variant<JournalOptions, std::string> ParseJournalArguments(std::span<const std::string> args) {
-    JournalOptions options;
-    bool optionsEnded = false;
-    for (size_t next = 0; next < args.size();) {
-        const std::string& arg = args[next++];
-        if (!optionsEnded && arg == "--") {
-            optionsEnded = true;
-        } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
-            if (auto problem = ReadOption(arg, args, next, options)) return *problem;
-        } else {
-            options.sources.push_back(arg);
-        }
-    }
-    if (options.json && options.csv) return std::string("--json과 --csv는 함께 쓸 수 없습니다.");
-    return options;
-}
 
 // ---- Which files ---------------------------------------------------------------------------
 
@@ -191,7 +102,8 @@ std::variant<std::vector<FilePath>, Failure> JournalPaths(FilePort& files,
                                                           const JournalOptions& options,
                                                           const RuleLocation* seat) {
     std::vector<FilePath> sources;
-    for (const std::string& source : options.sources) sources.push_back(files.PathFromName(source));
+    for (const std::string& source : options.operands)
+        sources.push_back(files.PathFromName(source));
     if (sources.empty() && seat && seat->configured()) sources.push_back(seat->folder);
     std::vector<FilePath> paths;
     std::vector<FileIdentity> seen;
@@ -215,7 +127,7 @@ std::variant<std::vector<FilePath>, Failure> JournalPaths(FilePort& files,
 
 // ---- One seat's files as one stream --------------------------------------------------------
 
-struct Finding {
+struct ReadProblem {
     std::string file;
     int64_t line = 0;  // 0: about the whole file
     std::string message;
@@ -223,10 +135,10 @@ struct Finding {
 
 // The first kMostProblemsListed findings, and how many there were.
 struct Findings {
-    std::vector<Finding> listed;
+    std::vector<ReadProblem> listed;
     size_t count = 0;
 
-    void Add(Finding finding) {
+    void Add(ReadProblem finding) {
         if (count++ < kMostProblemsListed) listed.push_back(std::move(finding));
     }
 };
@@ -779,15 +691,13 @@ std::string JournalStemOf(std::string_view fileName) {
     return std::string(stem);
 }
 
-int RunJournalCommand(std::span<const std::string> args, std::ostream& out, std::ostream& err,
-                      FilePort& files, bool outIsTerminal, const RuleLocation* seat) {
-    const bool jsonRequested = JsonRequested(args);
-    auto parsed = ParseJournalArguments(args);
-    if (auto* usage = std::get_if<std::string>(&parsed)) {
-        return Report(out, err, jsonRequested, {kExitUsage, "usage", *usage});
-    }
-    const JournalOptions& options = std::get<JournalOptions>(parsed);
-    if (options.sources.empty() && !(seat && seat->configured())) {
+int RunJournal(const CommandContext& context) {
+    const JournalOptions& options = context.invocation;
+    std::ostream& out = context.out;
+    std::ostream& err = context.err;
+    FilePort& files = context.files;
+    const RuleLocation* seat = context.seat ? &context.seat->location : nullptr;
+    if (options.operands.empty() && !(seat && seat->configured())) {
         return Report(out, err, options.json,
                       {kExitUsage, "usage",
                        "journal에는 기록 파일이나 규칙 폴더를 주어야 합니다 (이 컴퓨터의 기록: "
@@ -804,7 +714,7 @@ int RunJournalCommand(std::span<const std::string> args, std::ostream& out, std:
         if (stream->Advance()) seats.push_back(std::move(stream));
     }
     Tables tables(files);
-    Printer printer(out, options, outIsTerminal, tables);
+    Printer printer(out, options, context.outIsTerminal, tables);
     printer.Start();
     std::set<std::string> listed;
     // The seat whose next act is oldest goes next; each seat's acts are in its files' order.
@@ -816,7 +726,7 @@ int RunJournalCommand(std::span<const std::string> args, std::ostream& out, std:
     }
     printer.Finish(findings);
     if (!options.json) {
-        for (const Finding& finding : findings.listed) {
+        for (const ReadProblem& finding : findings.listed) {
             err << TerminalText(finding.file +
                                 (finding.line ? ":" + std::to_string(finding.line) : "") + ": " +
                                 finding.message + "\n");

@@ -21,6 +21,7 @@ struct CommandContext {
     std::ostream& err;
     FilePort& files;
     const Seat* seat;  // the module on this computer; null off Windows
+    bool outIsTerminal;
 };
 
 int RunCheck(const CommandContext& context, const RuleFileView& file);
@@ -33,6 +34,8 @@ int RunImport(const CommandContext& context);
 int RunCodes(const CommandContext& context);
 int RunWhere(const CommandContext& context);
 int RunCopyToShare(const CommandContext& context);
+// Writes to the program's streams as it reads (JournalCommand.cpp).
+int RunJournal(const CommandContext& context);
 int RunDiff(const CommandContext& context, const RuleFileView& before, const RuleFileView& after);
 
 class JsonWriter;
