@@ -212,24 +212,26 @@ inline constexpr char16_t kBytesBeyondBound[] =
     u"{}바이트로, 규칙 파일과 CSV에 허용되는 {} MB를 넘습니다";
 inline constexpr char16_t kLinkLoop[] = u"기호 링크가 순환하여 파일에 이르지 않습니다";
 
-// Why a rule folder setting cannot be used (texts/RuleFolderText.h): after the setting's
-// full name and its registry type ("유형 <n>" for a type without a name), and for a text
-// value after the value in quotes.
-inline constexpr char16_t kRegistryTypeNumber[] = u"유형 ";
-inline constexpr char16_t kSettingValue[] = u" 값 \"";
+// Why a rule folder setting cannot be used (texts/RuleFolderText.h): the setting's full name
+// and its registry type ("유형 <n>" for a type without a name), for a text value the value,
+// and for a variable that cannot be expanded its name.
+inline constexpr char16_t kRegistryTypeNumber[] = u"유형 {}";
 inline constexpr char16_t kSettingNotText[] =
-    u": 문자열 값이 아니어서 폴더를 나타낼 수 없습니다. RuleFolder는 REG_SZ 또는 "
+    u"{} ({}): 문자열 값이 아니어서 폴더를 나타낼 수 없습니다. RuleFolder는 REG_SZ 또는 "
     u"REG_EXPAND_SZ여야 합니다.";
 inline constexpr char16_t kSettingEmpty[] =
-    u": 비어 있어 폴더를 나타내지 않습니다. 규칙 폴더를 쓰려면 폴더의 전체 경로를 넣고, 쓰지 "
+    u"{} ({}) 값 \"{}\": 비어 있어 폴더를 나타내지 않습니다. 규칙 폴더를 쓰려면 폴더의 전체 경로를 "
+    u"넣고, 쓰지 "
     u"않으려면 값을 지우십시오.";
 inline constexpr char16_t kSettingRelative[] =
-    u": 상대 경로라 호스트 프로그램의 현재 폴더에 따라 달라집니다. \\\\server\\share\\cam이나 "
+    u"{} ({}) 값 \"{}\": 상대 경로라 호스트 프로그램의 현재 폴더에 따라 달라집니다. "
+    u"\\\\server\\share\\cam이나 "
     u"D:\\cam처럼 전체 경로를 쓰십시오.";
-inline constexpr char16_t kSettingVariable[] = u": 환경 변수 ";
-inline constexpr char16_t kVariableUndefined[] = u"이(가) 정의되어 있지 않아 풀 수 없습니다.";
+inline constexpr char16_t kVariableUndefined[] =
+    u"{} ({}) 값 \"{}\": 환경 변수 {}이(가) 정의되어 있지 않아 풀 수 없습니다.";
 inline constexpr char16_t kVariableInPlainText[] =
-    u"은(는) REG_SZ 값에서 풀리지 않습니다. 환경 변수를 쓰려면 REG_EXPAND_SZ로 쓰십시오.";
+    u"{} ({}) 값 \"{}\": 환경 변수 {}은(는) REG_SZ 값에서 풀리지 않습니다. 환경 변수를 쓰려면 "
+    u"REG_EXPAND_SZ로 쓰십시오.";
 
 // A rule in short, "101-199, 8.1-8.99 → 8.5", ends so when it is off.
 inline constexpr char16_t kRuleOff[] = u" (꺼짐)";

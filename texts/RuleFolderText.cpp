@@ -5,6 +5,7 @@
 
 #include "platform/TextEncoding.h"
 #include "texts/ModuleTexts.h"
+#include "texts/TextFormat.h"
 
 namespace {
 
@@ -29,27 +30,27 @@ std::u16string RegistryTypeName(uint32_t type) {
                                                      u"REG_RESOURCE_REQUIREMENTS_LIST",
                                                      u"REG_QWORD"};
     if (type < std::size(kNames)) return std::u16string(kNames[type]);
-    return texts::kRegistryTypeNumber + DecimalUtf16(type);
+    return Format(texts::kRegistryTypeNumber, type);
 }
 
 std::u16string RuleFolderFaultText(const RuleLocation& location) {
-    const std::u16string named = RuleFolderSettingName(location.source) + u" (" +
-                                 RegistryTypeName(location.value.type) + u")";
-    const std::u16string quoted = texts::kSettingValue + location.value.text + u"\"";
+    const std::u16string name = RuleFolderSettingName(location.source);
+    const std::u16string type = RegistryTypeName(location.value.type);
+    const std::u16string& value = location.value.text;
     switch (location.fault) {
         case RuleFolderFault::None:
             break;
         case RuleFolderFault::NotText:
-            return named + texts::kSettingNotText;
+            return Format(texts::kSettingNotText, name, type);
         case RuleFolderFault::Empty:
-            return named + quoted + texts::kSettingEmpty;
+            return Format(texts::kSettingEmpty, name, type, value);
         case RuleFolderFault::Relative:
-            return named + quoted + texts::kSettingRelative;
+            return Format(texts::kSettingRelative, name, type, value);
         case RuleFolderFault::UnexpandedVariable:
-            return named + quoted + texts::kSettingVariable + location.variable +
-                   (location.value.type == static_cast<uint32_t>(RegistryType::ExpandableText)
-                        ? texts::kVariableUndefined
-                        : texts::kVariableInPlainText);
+            return Format(location.value.type == static_cast<uint32_t>(RegistryType::ExpandableText)
+                              ? texts::kVariableUndefined
+                              : texts::kVariableInPlainText,
+                          name, type, value, location.variable);
     }
     return {};
 }
