@@ -151,20 +151,26 @@ std::string IsoTimestampToSecond(const Timestamp& time) {
     return text;
 }
 
-std::string FileNameTime(const Timestamp& time) {
+namespace {
+
+// The seat's local date and time in `format`, which takes year, month, day, hour, minute and
+// second in that order.
+std::string LocalTimeIn(const Timestamp& time, const char* format) {
     const CivilTime local = time.Local();
     char text[96];
-    std::snprintf(text, sizeof text, "%04d%02d%02d-%02d%02d%02d", local.year, local.month,
-                  local.day, local.hour, local.minute, local.second);
+    std::snprintf(text, sizeof text, format, local.year, local.month, local.day, local.hour,
+                  local.minute, local.second);
     return text;
 }
 
+}  // namespace
+
+std::string FileNameTime(const Timestamp& time) {
+    return LocalTimeIn(time, "%04d%02d%02d-%02d%02d%02d");
+}
+
 std::string LocalTimeText(const Timestamp& time) {
-    const CivilTime local = time.Local();
-    char text[96];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", local.year, local.month,
-                  local.day, local.hour, local.minute, local.second);
-    return text;
+    return LocalTimeIn(time, "%04d-%02d-%02d %02d:%02d:%02d");
 }
 
 std::optional<IsoTime> ParseIsoTime(std::string_view text) {
