@@ -441,7 +441,7 @@ void JournalRowWriter::Begin(const JournalActSummary& summary) {
 // The hot path: straight into the buffer, no string operations per field.
 void JournalRowWriter::Step(int32_t hole, int32_t step, int32_t code, double before, double after,
                             std::span<const int32_t> rules) {
-    const size_t most = prefix_.size() + 3 * 11 + 2 * 32 + rules.size() * 12 + 8;
+    const size_t most = prefix_.size() + 3 * 11 + 2 * kMostDecimalChars + rules.size() * 12 + 8;
     Reserve(most);
     const size_t at = buffer_.size();
     buffer_.resize(at + most);
@@ -455,8 +455,12 @@ void JournalRowWriter::Step(int32_t hole, int32_t step, int32_t code, double bef
     number(hole, ',');
     number(step, ',');
     number(code, ',');
-    number(before, ',');
-    number(after, ',');
+    const auto decimal = [&](double value) {
+        out = WriteShortestDecimal(out, value);
+        *out++ = ',';
+    };
+    decimal(before);
+    decimal(after);
     for (size_t i = 0; i < rules.size(); ++i) number(rules[i], i + 1 < rules.size() ? ' ' : ',');
     if (rules.empty()) *out++ = ',';
     *out++ = '\r';

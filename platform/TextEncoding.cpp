@@ -211,8 +211,34 @@ std::optional<std::u16string> Utf16FromUtf8Strict(std::string_view bytes,
     return std::move(decoded.text);
 }
 
+// Diameters are mostly a few digits with up to four decimals ("8.5", "12.25"). Such a value is
+// the double nearest k / 10^4, and then its shortest form is those digits: any other decimal
+// of no more digits lies at least 10^-4 away, far beyond half a unit in the last place. From
+// 0.001 to below 100000 the fixed form is never longer than the scientific one, which is the
+// form the general conversion would choose. Writing them directly spares that conversion,
+// which is the costliest part of a journal row.
+char* WriteShortestDecimal(char* out, double value) {
+    constexpr double kScale = 10000.0;
+    if (value >= 0.001 && value < 100000.0) {
+        const auto scaled = static_cast<uint64_t>(value * kScale + 0.5);
+        if (static_cast<double>(scaled) / kScale == value) {
+            const uint64_t whole = scaled / 10000;
+            uint64_t fraction = scaled % 10000;
+            out = std::to_chars(out, out + kMostDecimalChars, whole).ptr;
+            if (fraction != 0) {
+                *out++ = '.';
+                for (uint64_t unit = 1000; fraction != 0; unit /= 10) {
+                    *out++ = static_cast<char>('0' + fraction / unit);
+                    fraction %= unit;
+                }
+            }
+            return out;
+        }
+    }
+    return std::to_chars(out, out + kMostDecimalChars, value).ptr;
+}
+
 std::string ShortestDecimal(double value) {
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
+    char buffer[kMostDecimalChars];
+    return std::string(buffer, WriteShortestDecimal(buffer, value));
 }

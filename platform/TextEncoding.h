@@ -86,6 +86,9 @@ inline std::u16string DecimalUtf16(int64_t value) {
 // The shortest decimal that reads back to the same double ("8.5", "-0", "1e-05"; "inf",
 // "-inf", "nan"), as the preview, the journal and the workbench write numbers.
 std::string ShortestDecimal(double value);
+// The same digits written at `out` (room for kMostDecimalChars), returning their end.
+inline constexpr size_t kMostDecimalChars = 32;
+char* WriteShortestDecimal(char* out, double value);
 
 // Bytes that need not be UTF-8 (a POSIX file name) as UTF-16 and back, without loss: the
 // UTF-8 sequences decode as usual, each other byte B becomes the lone trail surrogate

@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
+#include <cmath>
 #include <optional>
+#include <random>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -59,3 +63,32 @@ TEST(Utf16FromBytesEscaping, KeepsEveryByteAndTellsNamesApart) {
 }
 
 }  // namespace
+
+// The quick path for values of up to four decimals must write exactly what the general
+// conversion writes, at its edges (where the scientific form takes over) and off them.
+TEST(ShortestDecimal, WritesWhatTheGeneralConversionWrites) {
+    const auto general = [](double value) {
+        char buffer[64];
+        return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
+    };
+    std::vector<double> values = {0.0,        -0.0,
+                                  0.0001,     0.0005,
+                                  0.0009999,  0.001,
+                                  0.0012,     0.00015,
+                                  1e-05,      0.1,
+                                  0.3,        8.5,
+                                  10000,      20000,
+                                  99999.9999, 99999.99995,
+                                  100000,     1e300,
+                                  -8.5,       0.1 + 0.2,
+                                  1.0 / 3.0,  std::nextafter(8.5, 9.0)};
+    for (int64_t k = 0; k <= 2'000'000; k += 7) values.push_back(static_cast<double>(k) / 10000);
+    for (int64_t k = 999'990'000; k < 1'000'000'000; k += 3) {
+        values.push_back(static_cast<double>(k) / 10000);
+    }
+    std::mt19937_64 random(7);
+    for (int i = 0; i < 200'000; ++i) {
+        values.push_back(std::ldexp(static_cast<double>(random() >> 11), -53) * 200000.0);
+    }
+    for (const double value : values) ASSERT_EQ(ShortestDecimal(value), general(value)) << value;
+}
