@@ -5,7 +5,8 @@
 // --no-preview it times event 0 with the preview switched off, which amends every hole (and
 // journals every changed step); with --host-calls it makes, without the module, the host
 // calls such a rewrite cannot do without (the selection, one read and one amend per hole)
-// on the same drawing, the side-by-side figure for event 0.
+// on the same drawing, the side-by-side figure for event 0. "Command ended" is when the end
+// callback, which waits for the journal written behind the rewrite, has returned.
 //
 // "Shown" is the first timer message the dialog receives once it is visible: a message loop
 // hands out timer messages only when no posted, input or paint message is waiting, so by
@@ -180,8 +181,9 @@ int Run(int64_t entries, bool preview) {
     const Clock::time_point start = Clock::now();
     session.Execute(0);
     const Clock::time_point end = Clock::now();
-    const PROCESS_MEMORY_COUNTERS after = Memory();
     session.End();
+    const Clock::time_point ended = Clock::now();
+    const PROCESS_MEMORY_COUNTERS after = Memory();
     RegDeleteKeyValueW(HKEY_CURRENT_USER, reinterpret_cast<const wchar_t*>(kSettingsKey),
                        reinterpret_cast<const wchar_t*>(kPreviewBeforeRewriteSetting.name.data()));
 
@@ -190,13 +192,14 @@ int Run(int64_t entries, bool preview) {
     };
     std::printf(
         "entries %lld  holes %lld  rows %d  initialised %.3f s  shown %.3f s  "
-        "event 0 returned %.3f s  working set before %.1f MB  peak %.1f MB  "
-        "peak commit %.1f MB\n",
+        "event 0 returned %.3f s  command ended %.3f s  working set before %.1f MB  "
+        "peak %.1f MB  peak commit %.1f MB\n",
         static_cast<long long>(entries),
         static_cast<long long>((entries + kElementsPerHole - 1) / kElementsPerHole), shown.rows,
         shown.initialised ? seconds(*shown.initialised) : -1.0,
-        shown.at ? seconds(*shown.at) : -1.0, seconds(end), Megabytes(before.WorkingSetSize),
-        Megabytes(after.PeakWorkingSetSize), Megabytes(after.PeakPagefileUsage));
+        shown.at ? seconds(*shown.at) : -1.0, seconds(end), seconds(ended),
+        Megabytes(before.WorkingSetSize), Megabytes(after.PeakWorkingSetSize),
+        Megabytes(after.PeakPagefileUsage));
     return shown.at || !preview ? 0 : 1;
 }
 

@@ -6,8 +6,10 @@
 std::optional<UndoPoint> UndoPointOf(const Timestamp& time, std::string rewriteId,
                                      const std::vector<HoleChange>& done) {
     UndoPoint point{time, std::move(rewriteId), {}};
+    point.holes.reserve(done.size());
     for (const HoleChange& hole : done) {
         HoleChange kept{hole.holeId, {}, hole.print};
+        kept.steps.reserve(hole.steps.size());
         for (const StepChange& step : hole.steps) {
             if (!step.KeepsValue()) kept.steps.push_back(step);
         }

@@ -6,6 +6,7 @@
 
 #include "command/RewriteJournal.h"
 #include "command/RewriteUndo.h"
+#include "entry/JournalWriter_win.h"
 #include "host/HoleHost.h"
 #include "journal/SeatJournal.h"
 #include "platform/SystemFilePort.h"
@@ -34,8 +35,13 @@ public:
         CatchUpJournals();
     }
     // At the end of the command: its rewrites can no longer be undone, so that a drawing
-    // opened afterwards is never touched.
-    void OnCommandEnd() { undo_.Clear(); }
+    // opened afterwards is never touched; the journal written behind it is finished.
+    void OnCommandEnd() {
+        undo_.Clear();
+        journal_.Finish();
+    }
+    // Before another act reaches the seat's journals (a save of the rules).
+    void FinishJournal() { journal_.Finish(); }
 
     // Event 0: rewrites the selected holes by the session's table, after the preview when it
     // is on; a rewrite that changed some step's value becomes the newest undo point.
@@ -51,11 +57,11 @@ public:
 private:
     // `left`: an undo's holes left as they were (LeftHolesText).
     void Journal(JournalAction action, const std::string& rewriteId, const Timestamp& time,
-                 const std::vector<HoleChange>& holes, const std::string& left = {});
-    void TellJournalFailure(const std::vector<JournalMiss>& misses);
+                 std::vector<HoleChange> holes, const std::string& left = {});
     void CatchUpJournals();
 
     const RuleSession& rules_;
     SystemFilePort files_;
     UndoHistory undo_;
+    JournalWriter journal_;
 };

@@ -52,16 +52,16 @@ void RememberPreviewSwitch(const PreviewSetting& atOpen, bool asLeft) {
 }
 
 void RewriteSession::Rewrite(HoleHost& host) {
-    const RewriteRecord done = ReadPreviewSetting().on
-                                   ? RewriteAfterPreview(host, rules_.table())
-                                   : RewriteSelectedHoles(host, rules_.table(), kRewriteWords);
+    RewriteRecord done = ReadPreviewSetting().on
+                             ? RewriteAfterPreview(host, rules_.table())
+                             : RewriteSelectedHoles(host, rules_.table(), kRewriteWords);
     if (done.holes.empty()) return;
     const Timestamp time = SeatClockNow();
     const std::string rewriteId = NewRewriteId();
     if (std::optional<UndoPoint> point = UndoPointOf(time, rewriteId, done.holes)) {
         undo_.Push(std::move(*point));
     }
-    Journal(JournalAction::Rewrite, rewriteId, time, done.holes);
+    Journal(JournalAction::Rewrite, rewriteId, time, std::move(done.holes));
 }
 
 bool RewriteSession::UndoLastRewrite(HoleHost& host) {
@@ -72,8 +72,9 @@ bool RewriteSession::UndoLastRewrite(HoleHost& host) {
     }
     const UndoPoint point = undo_.TakeNewest();
     const Timestamp time = SeatClockNow();
-    const UndoOutcome outcome = UndoRewrite(host, point);
-    Journal(JournalAction::Undo, point.rewriteId, time, outcome.restored, LeftHolesText(outcome));
+    UndoOutcome outcome = UndoRewrite(host, point);
+    const std::string left = LeftHolesText(outcome);
+    Journal(JournalAction::Undo, point.rewriteId, time, std::move(outcome.restored), left);
     ShowModuleMessage(ToWide(UndoResultText(outcome)),
                       outcome.LeftSome() ? MB_ICONWARNING : MB_ICONINFORMATION);
     return true;
@@ -81,9 +82,9 @@ bool RewriteSession::UndoLastRewrite(HoleHost& host) {
 
 // The seat's own journal is the record; its file in the rule folder is brought up to date
 // from it (journal/SeatJournal.h). A journal that cannot be written never undoes or stops what
-// was done.
+// was done. The rows are written behind the command (JournalWriter).
 void RewriteSession::Journal(JournalAction action, const std::string& rewriteId,
-                             const Timestamp& time, const std::vector<HoleChange>& holes,
+                             const Timestamp& time, std::vector<HoleChange> holes,
                              const std::string& left) {
     JournalAct act = ActOfThisSeat(action);
     act.time = time;
@@ -96,14 +97,11 @@ void RewriteSession::Journal(JournalAction action, const std::string& rewriteId,
         table = {Sha256Hex(*rulesInForce), *rulesInForce};
         act.ruleFileSha256 = table.sha256;
     }
-    TellJournalFailure(RecordAct(files_, JournalsOfThisSeat(files_, rules_.location()), act,
-                                 HoleChangeRows(holes), table));
-}
-
-void RewriteSession::TellJournalFailure(const std::vector<JournalMiss>& misses) {
-    TellJournalMisses(misses);
+    journal_.Record(JournalsOfThisSeat(files_, rules_.location()), std::move(act), std::move(table),
+                    std::move(holes));
 }
 
 void RewriteSession::CatchUpJournals() {
+    journal_.Finish();
     ::CatchUpJournals(files_, JournalsOfThisSeat(files_, rules_.location()));
 }

@@ -97,6 +97,7 @@ void ModuleRuleSession::EditInRuleList(RewriteSession& rewrites, HoleHost& host)
     session_.TakeEdited(std::move(result.table));
     if (result.outcome != ListOutcome::Confirmed) return;
     if (ConfirmedListSaves(countAtOpen, session_.table().count())) {
+        rewrites.FinishJournal();
         JournalTheSave(session_.Save());
     }
     RememberPreviewSwitch(preview, result.previewBeforeRewrite);

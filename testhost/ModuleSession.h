@@ -42,6 +42,9 @@ public:
     // and then delete), or the module cannot be loaded or has no Startup. Startup's result
     // is kept, not checked.
     explicit ModuleSession(const ModuleSessionOptions& options);
+    // Unloads the module and waits until it is gone: a module may stay loaded after the unload
+    // until a thread of its own has finished (the journal written behind a rewrite).
+    ~ModuleSession();
     ModuleSession(const ModuleSession&) = delete;
     ModuleSession& operator=(const ModuleSession&) = delete;
 

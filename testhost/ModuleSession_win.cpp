@@ -136,6 +136,15 @@ ModuleSession::ModuleSession(const ModuleSessionOptions& options)
     startupResult_ = startup();
 }
 
+ModuleSession::~ModuleSession() {
+    constexpr int kMostWaitMilliseconds = 30'000;
+    module_.reset();
+    for (int waited = 0; waited < kMostWaitMilliseconds; waited += 5) {
+        if (GetModuleHandleW(modulePath_.c_str()) == nullptr) return;
+        Sleep(5);
+    }
+}
+
 int32_t ModuleSession::Start() {
     return Registered(KepTestStartCallback(), "start callback")();
 }

@@ -897,6 +897,11 @@ int Run(const Options& options) {
         }
     }
 
+    // As a host ends the command: the journal written behind the rewrites is finished, and
+    // what it could not record is told.
+    session.End();
+    log.PrintNew();
+
     if (after.empty()) after.push_back({"", ReadHoles(selected)});
     PrintTable(before, after);
     if (journaled) {

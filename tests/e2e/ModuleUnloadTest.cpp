@@ -5,9 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <string>
+
 #include "DialogDriver.h"
 #include "E2eSupport.h"
 #include "framework/MfcButton_win.h"
+#include "journal/JournalReader.h"
 #include "platform/Handles_win.h"
 #include "standin/KepTest.h"
 #include "testhost/MessageBoxWatcher.h"
@@ -89,6 +93,7 @@ TEST(ModuleUnload, ThousandsOfLoadUseUnloadCyclesLeaveNothingBehind) {
                                 [] { Press(WaitForDialog(kListCaption), IDCANCEL); });
                 EXPECT_FALSE(MfcButtonRegisteredFor(lastModule)) << cycle;
             }
+            session.End();  // as a host ends the command before it unloads the module
         }
         if (cycle == kWarmUpCycles) warm = Measure();
         // Running out of TLS indexes aborts the process: say so long before that.
@@ -105,6 +110,41 @@ TEST(ModuleUnload, ThousandsOfLoadUseUnloadCyclesLeaveNothingBehind) {
     EXPECT_LE(end.privateBytes, warm.privateBytes + 1024 * 1024)
         << warm.privateBytes << " -> " << end.privateBytes;
     EXPECT_EQ(boxes.Count(), 0u);
+}
+
+// The host unloads the module right after a large rewrite, without ending the command: the
+// module stays loaded until its journal has the whole act, then goes.
+TEST(ModuleUnload, AnUnloadWhileTheJournalIsWrittenWaitsForTheWholeAct) {
+    constexpr int kHoles = 20'000;
+    constexpr int kSteps = 10;
+    const TempFolder folder;
+    WriteBytes(folder.File(L"Quillet.def"), Utf16Le(u"1\t100\t209\t0\t100\t8.5\r\n"));
+    std::string drawing;
+    for (int hole = 1; hole <= kHoles; ++hole) {
+        drawing += "hole " + std::to_string(hole) + "\nelement 1 " + std::to_string(hole) + "\n";
+        for (int step = 0; step < kSteps; ++step) drawing += "step 150 7.5\n";
+    }
+    WriteBytes(folder.File(L"drawing.txt"), Bytes(drawing.begin(), drawing.end()));
+    const std::wstring journal =
+        std::wstring(_wgetenv(L"LOCALAPPDATA")) + L"\\Quillet\\journal.csv";
+    DeleteFileW(journal.c_str());
+    ModuleSessionOptions options;
+    options.folder = folder.path();
+    options.prepareHost = [&] { KepTestLoadDrawing(folder.File(L"drawing.txt").c_str()); };
+    std::wstring modulePath;
+    {
+        ModuleSession session(options);
+        modulePath = session.modulePath().wstring();
+        ASSERT_EQ(session.Start(), 0);
+        KepTestSelectAll();
+        ASSERT_EQ(session.Execute(0), 0);
+    }
+    EXPECT_EQ(GetModuleHandleW(modulePath.c_str()), nullptr);
+    const Bytes bytes = ReadBytes(journal);
+    const JournalFile read = ReadJournal(std::string(bytes.begin(), bytes.end()));
+    ASSERT_EQ(read.acts.size(), 1u);
+    EXPECT_FALSE(read.acts[0].cut);
+    EXPECT_EQ(read.acts[0].rows.size(), size_t{kHoles} * kSteps);
 }
 
 }  // namespace

@@ -151,7 +151,9 @@ TEST_F(PreviewTest, ShowsEveryStepThatWouldChangeThenEnterAppliesItAndEscAmendsN
     EXPECT_EQ(afterEnter, kProbeAfter);
     EXPECT_EQ(ReadStandinLog().back(), "KepDlgMessageBox(\"총 1개의 구멍을 수정하였습니다.\")");
 
-    // The journal: one row per changed step, the rule file and its SHA-256.
+    // The journal: one row per changed step, the rule file and its SHA-256; written behind the
+    // rewrite, and finished when the command ends.
+    session().End();
     const OwnRows journal = ReadOwnJournal();
     ASSERT_EQ(journal.rows.size(), rowsBefore + 3);
     const JournalRow& last = journal.rows.back();
@@ -219,6 +221,7 @@ TEST_F(PreviewTest, TheJournalNamesRulesEditedButNotSavedByTheirOwnBytes) {
         Press(dialog, IDCANCEL);
     });
     ASSERT_EQ(RewriteProbe(), (std::vector<double>{8.5, 8.5, 5.1, 10}));
+    session().End();
     const OwnRows journal = ReadOwnJournal();
     ASSERT_FALSE(journal.rows.empty());
     const Bytes inForce = RuleFileOf(u"1\t101\t150\t8\t9\t8.5\r\n");
@@ -273,6 +276,7 @@ TEST_F(PreviewTest, UndoStepsBackThroughTheCommandsRewritesThatChangedAValue) {
               std::string::npos);
     EXPECT_EQ(MessageBoxes()[2].text, "구멍 1개를 되돌렸습니다.");
 
+    session().End();
     const OwnRows journal = ReadOwnJournal();
     ASSERT_GE(journal.rows.size(), 9u);
     const JournalRow& undone = journal.rows.back();

@@ -196,6 +196,7 @@ TEST_F(SharedFolder, ASeatIsToldOnceThatAnotherSeatReplacedTheRulesItSaved) {
     EXPECT_NE(text.find(".saved.def\""), std::string::npos) << text;
 
     RewriteProbe();
+    session().End();  // the journal, written behind the rewrite, is finished
     wchar_t computer[MAX_COMPUTERNAME_LENGTH + 1] = {};
     DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
     ASSERT_TRUE(GetComputerNameW(computer, &size));
@@ -306,8 +307,9 @@ std::vector<std::string> ActIdsIn(const fs::path& journal) {
 }
 
 // The seat's file in the journal folder held open by a spreadsheet that denies writing during
-// one rewrite, the rule folder away during the next: the first is told once, naming where the
-// act waits; at the rewrite after, the folder's file gets every act, in order, once.
+// one rewrite and until the command ends, the rule folder away during a rewrite of the next
+// run: the first is told once, when the command ends, naming where the act waits; the folder's
+// file gets every act it missed, in order, once, as soon as it can be written.
 TEST_F(SharedFolder, TheFoldersJournalGetsTheActsItMissedAtTheNextRewrite) {
     const fs::path folder = shared_.path() / L"cam";
     WriteFileIn(folder, RuleFileOf(u"1\t101\t\t8\t9\t8.5\r\n"));
@@ -323,6 +325,7 @@ TEST_F(SharedFolder, TheFoldersJournalGetsTheActsItMissedAtTheNextRewrite) {
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     RewriteProbe();
+    session().End();
     CloseHandle(held);
     ASSERT_EQ(MessageBoxes().size(), 1u);
     const std::string& told = MessageBoxes()[0].text;
@@ -331,10 +334,12 @@ TEST_F(SharedFolder, TheFoldersJournalGetsTheActsItMissedAtTheNextRewrite) {
     EXPECT_NE(told.find("journal.csv에 남아 있다가"), std::string::npos) << told;
     EXPECT_TRUE(ActIdsIn(seatFile).empty());
 
+    ASSERT_EQ(session().Start(), 0);
     fs::rename(folder, shared_.path() / L"away");
     RewriteProbe();
     fs::rename(shared_.path() / L"away", folder);
     RewriteProbe();
+    session().End();
     const std::vector<std::string> acts = ActIdsIn(own);
     ASSERT_EQ(acts.size(), 3u);
     EXPECT_EQ(ActIdsIn(seatFile), acts);
