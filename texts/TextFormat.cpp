@@ -4,14 +4,14 @@
 
 namespace text_format {
 
-std::u16string Shown(double number) {
+namespace {
+
+std::string FixedForm(double number) {
     char buffer[400];  // the fixed form of the largest double has 309 digits
     const auto result =
         std::to_chars(buffer, buffer + sizeof buffer, number, std::chars_format::fixed);
-    return Utf16FromAscii(std::string_view(buffer, result.ptr));
+    return std::string(buffer, result.ptr);
 }
-
-namespace {
 
 template <typename Char>
 std::basic_string<Char> FillIn(std::basic_string_view<Char> pattern,
@@ -33,6 +33,14 @@ std::basic_string<Char> FillIn(std::basic_string_view<Char> pattern,
 }
 
 }  // namespace
+
+std::u16string Shown(double number) {
+    return Utf16FromAscii(FixedForm(number));
+}
+
+std::string ShownUtf8(double number) {
+    return FixedForm(number);
+}
 
 std::u16string Fill(std::u16string_view pattern, std::span<const std::u16string> values) {
     return FillIn(pattern, values);

@@ -40,6 +40,8 @@ requires(!std::same_as<Number, bool> && !std::same_as<Number, char>) std::string
 inline std::string ShownUtf8(std::string_view text) {
     return std::string(text);
 }
+// The same form as bytes, for the workbench's lines.
+std::string ShownUtf8(double number);
 
 std::u16string Fill(std::u16string_view pattern, std::span<const std::u16string> values);
 std::string Fill(std::string_view pattern, std::span<const std::string> values);

@@ -26,7 +26,7 @@ std::string LineText(const FileLine& line) {
             return "규칙 " + std::to_string(line.rule);
         case RuleLineKind::RuleNotInForce:
             return "규칙 " + std::to_string(line.rule) + " (구멍경(수정)이 " +
-                   std::string(NewDiameterFaultReason(line.fault)) + " 적용하지 않음)";
+                   NewDiameterFaultReason(line.fault) + " 적용하지 않음)";
         case RuleLineKind::Blank:
             return "빈 줄";
         case RuleLineKind::Comment:

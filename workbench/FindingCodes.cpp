@@ -2,9 +2,14 @@
 
 #include <array>
 
+#include "rules/CompiledRules.h"
+#include "texts/TextFormat.h"
+
 namespace {
 
-constexpr std::array kCodes = {
+// Two meanings give the limits of a new diameter that the rewrite puts in force, filled in
+// from the constants it checks them by.
+const std::array kCodes = {
     FindingCode{"skipped-line", Severity::Error,
                 "TAB이 있지만 필드가 6개가 아니라 모듈이 적용하지 않는 줄. 다음 저장 때 "
                 "Quillet.def에서 빠지고 보관 사본 Quillet.def.<날짜-시각>.bak에만 남습니다."},
@@ -18,11 +23,13 @@ constexpr std::array kCodes = {
     FindingCode{"not-finite", Severity::Error,
                 "무한대로 읽는 지름 (\"1e309\"처럼 binary64를 넘는 수)."},
     FindingCode{"not-in-force", Severity::Error,
-                "구멍경(수정)이 0.0001부터 100000까지의 숫자 하나가 아니라 (빈 칸, \"8.5 9\", "
-                "0, 음수, \"1e-320\", \"1e309\") 모듈이 적용하지 않는 규칙."},
+                FormatUtf8(u"구멍경(수정)이 {}부터 {}까지의 숫자 하나가 아니라 (빈 칸, \"8.5 9\", "
+                           u"0, 음수, \"1e-320\", \"1e309\") 모듈이 적용하지 않는 규칙.",
+                           kSmallestNewDiameter, kLargestNewDiameter)},
     FindingCode{"implausible-diameter", Severity::Error,
-                "0.0001부터 100000까지를 벗어나 구멍 지름일 수 없는 구멍경(수정) (0, 음수, "
-                "\"1e-320\", \"1e300\"). 그 규칙은 적용되지 않습니다."},
+                FormatUtf8(u"{}부터 {}까지를 벗어나 구멍 지름일 수 없는 구멍경(수정) (0, 음수, "
+                           u"\"1e-320\", \"1e300\"). 그 규칙은 적용되지 않습니다.",
+                           kSmallestNewDiameter, kLargestNewDiameter)},
     FindingCode{"reversed-range", Severity::Error,
                 "From이 To보다 커서 어떤 구멍에도 맞지 않는 범위."},
     FindingCode{"code-overflow", Severity::Warning,

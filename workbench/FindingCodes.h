@@ -3,6 +3,7 @@
 #pragma once
 
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "workbench/RuleAnalysis.h"
@@ -10,7 +11,7 @@
 struct FindingCode {
     std::string_view code;
     Severity severity;
-    std::string_view meaning;  // Korean, UTF-8, one line
+    std::string meaning;  // Korean, UTF-8, one line
 };
 
 std::span<const FindingCode> AllFindingCodes();

@@ -16,6 +16,7 @@
 #include "rules/CompiledRules.h"
 #include "rules/RuleFields.h"
 #include "rules/RuleText.h"
+#include "texts/TextFormat.h"
 
 namespace {
 
@@ -263,7 +264,7 @@ void CheckRuleTexts(int n, const HoleRule& rule, FindingList& findings) {
     }
     if (!modify.usable()) {
         findings.AddError("not-in-force", n,
-                          named + "이(가) " + std::string(NewDiameterFaultReason(modify.fault)) +
+                          named + "이(가) " + NewDiameterFaultReason(modify.fault) +
                               " 이 규칙은 적용되지 않습니다");
     }
     if (CodeRangeIsReversed(numbers)) {
@@ -343,7 +344,7 @@ void CheckReach(const std::vector<EnabledRule>& rules, FindingList& findings) {
 
 }  // namespace
 
-std::string_view NewDiameterFaultReason(NewDiameterFault fault) {
+std::string NewDiameterFaultReason(NewDiameterFault fault) {
     switch (fault) {
         case NewDiameterFault::Blank:
             return "비어 있어";
@@ -354,7 +355,8 @@ std::string_view NewDiameterFaultReason(NewDiameterFault fault) {
         case NewDiameterFault::NotFinite:
             return "무한대로 읽혀";
         case NewDiameterFault::Implausible:
-            return "0.0001부터 100000까지의 수가 아니어서";
+            return FormatUtf8(u"{}부터 {}까지의 수가 아니어서", kSmallestNewDiameter,
+                              kLargestNewDiameter);
         case NewDiameterFault::None:
             break;
     }

@@ -30,17 +30,16 @@ struct RuleNumbers {
 };
 std::vector<RuleNumbers> NumbersOf(const RuleTable& table);
 
-// Findings about the rules themselves: partial-number, no-number, not-finite,
-// code-overflow, implausible-diameter (a new diameter outside 0.0001..100000), not-in-force
-// (a new diameter that is not one such number), reversed-range, never-applies, chained,
-// duplicate, disabled (the caller adds the
-// file-level ones: skipped-line, beyond-49, not-utf16, legacy-code-page). Ordered by rule,
-// then by code word. Rules that are not in force take no part in the map, reach and
-// duplicates, as in the rewrite.
+// Findings about the rules themselves: partial-number, no-number, not-finite, code-overflow,
+// implausible-diameter (a new diameter outside kSmallestNewDiameter..kLargestNewDiameter),
+// not-in-force (a new diameter that is not one such number), reversed-range, never-applies,
+// chained, duplicate, disabled (the caller adds the file-level ones: skipped-line, beyond-49,
+// not-utf16, legacy-code-page). Ordered by rule, then by code word. Rules that are not in
+// force take no part in the map, reach and duplicates, as in the rewrite.
 std::vector<Finding> CheckRules(const RuleTable& table);
 
 // Why a new diameter cannot be used, as a clause that a sentence goes on from: "비어 있어".
-std::string_view NewDiameterFaultReason(NewDiameterFault fault);
+std::string NewDiameterFaultReason(NewDiameterFault fault);
 
 struct ExplainStep {
     int rule;
