@@ -4,19 +4,13 @@
 #include <bit>
 
 std::optional<UndoPoint> UndoPointOf(const Timestamp& time, std::string rewriteId,
-                                     const std::vector<HoleChange>& done) {
-    UndoPoint point{time, std::move(rewriteId), {}};
-    point.holes.reserve(done.size());
-    for (const HoleChange& hole : done) {
-        HoleChange kept{hole.holeId, {}, hole.print};
-        kept.steps.reserve(hole.steps.size());
-        for (const StepChange& step : hole.steps) {
-            if (!step.KeepsValue()) kept.steps.push_back(step);
-        }
-        if (!kept.steps.empty()) point.holes.push_back(std::move(kept));
+                                     std::vector<HoleChange> done) {
+    for (HoleChange& hole : done) {
+        std::erase_if(hole.steps, [](const StepChange& step) { return step.KeepsValue(); });
     }
-    if (point.holes.empty()) return std::nullopt;
-    return point;
+    std::erase_if(done, [](const HoleChange& hole) { return hole.steps.empty(); });
+    if (done.empty()) return std::nullopt;
+    return UndoPoint{time, std::move(rewriteId), std::move(done)};
 }
 
 namespace {

@@ -21,10 +21,10 @@ struct UndoPoint {
     std::vector<HoleChange> holes;
 };
 
-// The undo point of what a rewrite did: its holes and steps whose value changed. Nothing when
-// no step's value changed.
+// The undo point of what a rewrite did: its holes and steps whose value changed, kept in the
+// changes themselves. Nothing when no step's value changed.
 std::optional<UndoPoint> UndoPointOf(const Timestamp& time, std::string rewriteId,
-                                     const std::vector<HoleChange>& done);
+                                     std::vector<HoleChange> done);
 
 // Why a hole of an undo point is left as it is.
 enum class UndoLeft : uint8_t {

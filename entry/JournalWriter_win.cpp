@@ -6,17 +6,20 @@
 #include "entry/JournalSeat_win.h"
 #include "platform/SystemFilePort.h"
 
-
 namespace {
 
 // Allocation failures are the only exceptions possible; the act is then not written, as if
-// every journal had missed it.
+// every journal had missed it, and what comes afterwards is not done.
 void Write(JournalWriter::Act& act) noexcept {
     try {
         SystemFilePort files;
         act.misses = RecordAct(files, act.journals, act.act, HoleChangeRows(act.holes), act.table);
     } catch (...) {
         act.unwritten = true;
+    }
+    try {
+        if (act.afterwards) act.afterwards(std::move(act.holes));
+    } catch (...) {
     }
 }
 
@@ -48,10 +51,16 @@ JournalWriter::~JournalWriter() {
 }
 
 void JournalWriter::Record(SeatJournals journals, JournalAct act, TableToKeep table,
-                           std::vector<HoleChange> holes) {
+                           std::vector<HoleChange> holes, Afterwards afterwards) {
     Finish();
-    act_ = std::make_unique<Act>(
-        Act{std::move(journals), std::move(act), std::move(table), std::move(holes), {}, {}});
+    act_ = std::make_unique<Act>(Act{std::move(journals),
+                                     std::move(act),
+                                     std::move(table),
+                                     std::move(holes),
+                                     std::move(afterwards),
+                                     {},
+                                     {},
+                                     false});
     act_->module = HoldThisModule();
     if (act_->module != nullptr) {
         thread_.reset(CreateThread(nullptr, 0, &WriteBehind, act_.get(), 0, nullptr));

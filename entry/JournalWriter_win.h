@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -23,10 +24,14 @@ public:
     // end is left to the reader, which shows it as cut.
     ~JournalWriter();
 
+    // What is done with an act's changes once they are written, by the thread that wrote them
+    // (even when no journal took the act).
+    using Afterwards = std::function<void(std::vector<HoleChange> holes)>;
+
     // After the act in hand, records this one (its rows one per step of `holes`) behind the
     // caller; written in the calling thread when no thread can be started.
     void Record(SeatJournals journals, JournalAct act, TableToKeep table,
-                std::vector<HoleChange> holes);
+                std::vector<HoleChange> holes, Afterwards afterwards = {});
     // Waits for the act in hand, if any, and tells what its journals missed.
     void Finish();
 
@@ -36,6 +41,7 @@ public:
         JournalAct act;
         TableToKeep table;
         std::vector<HoleChange> holes;
+        Afterwards afterwards;
         HMODULE module = nullptr;  // held while the thread runs, so that an unload waits for it
         std::vector<JournalMiss> misses;
         bool unwritten = false;

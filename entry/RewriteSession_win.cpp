@@ -56,16 +56,11 @@ void RewriteSession::Rewrite(HoleHost& host) {
                              ? RewriteAfterPreview(host, rules_.table())
                              : RewriteSelectedHoles(host, rules_.table(), kRewriteWords);
     if (done.holes.empty()) return;
-    const Timestamp time = SeatClockNow();
-    const std::string rewriteId = NewRewriteId();
-    if (std::optional<UndoPoint> point = UndoPointOf(time, rewriteId, done.holes)) {
-        undo_.Push(std::move(*point));
-    }
-    Journal(JournalAction::Rewrite, rewriteId, time, std::move(done.holes));
+    Journal(JournalAction::Rewrite, NewRewriteId(), SeatClockNow(), std::move(done.holes));
 }
 
 bool RewriteSession::UndoLastRewrite(HoleHost& host) {
-    if (undo_.empty()) return false;
+    if (!CanUndo()) return false;
     const int32_t noLongerAsLeft = HolesNoLongerAsLeft(host, undo_.Newest());
     if (!AskModuleQuestion(ToWide(UndoQuestionText(undo_.Newest(), noLongerAsLeft)))) {
         return false;
@@ -86,6 +81,7 @@ bool RewriteSession::UndoLastRewrite(HoleHost& host) {
 void RewriteSession::Journal(JournalAction action, const std::string& rewriteId,
                              const Timestamp& time, std::vector<HoleChange> holes,
                              const std::string& left) {
+    Settle();
     JournalAct act = ActOfThisSeat(action);
     act.time = time;
     act.left = left;
@@ -97,11 +93,23 @@ void RewriteSession::Journal(JournalAction action, const std::string& rewriteId,
         table = {Sha256Hex(*rulesInForce), *rulesInForce};
         act.ruleFileSha256 = table.sha256;
     }
+    JournalWriter::Afterwards afterwards;
+    if (action == JournalAction::Rewrite) {
+        afterwards = [this, time, rewriteId](std::vector<HoleChange> changes) {
+            written_ = UndoPointOf(time, rewriteId, std::move(changes));
+        };
+    }
     journal_.Record(JournalsOfThisSeat(files_, rules_.location()), std::move(act), std::move(table),
-                    std::move(holes));
+                    std::move(holes), std::move(afterwards));
+}
+
+// The writing thread has ended once Finish returns, so `written_` is this thread's again.
+void RewriteSession::Settle() {
+    journal_.Finish();
+    if (written_) undo_.Push(std::move(*written_));
+    written_.reset();
 }
 
 void RewriteSession::CatchUpJournals() {
-    journal_.Finish();
     ::CatchUpJournals(files_, JournalsOfThisSeat(files_, rules_.location()));
 }

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "DialogDriver.h"
@@ -112,6 +114,11 @@ TEST(ModuleUnload, ThousandsOfLoadUseUnloadCyclesLeaveNothingBehind) {
     EXPECT_EQ(boxes.Count(), 0u);
 }
 
+std::optional<Bytes> ReadBytesIfThere(const std::wstring& path) {
+    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+    return ReadBytes(path);
+}
+
 // The host unloads the module right after a large rewrite, without ending the command: the
 // module stays loaded until its journal has the whole act, then goes.
 TEST(ModuleUnload, AnUnloadWhileTheJournalIsWrittenWaitsForTheWholeAct) {
@@ -125,9 +132,18 @@ TEST(ModuleUnload, AnUnloadWhileTheJournalIsWrittenWaitsForTheWholeAct) {
         for (int step = 0; step < kSteps; ++step) drawing += "step 150 7.5\n";
     }
     WriteBytes(folder.File(L"drawing.txt"), Bytes(drawing.begin(), drawing.end()));
+    // Other tests may append to this user's journal meanwhile: only acts of this size count.
     const std::wstring journal =
         std::wstring(_wgetenv(L"LOCALAPPDATA")) + L"\\Quillet\\journal.csv";
-    DeleteFileW(journal.c_str());
+    const auto wholeActsOfThisSize = [&] {
+        const std::optional<Bytes> bytes = ReadBytesIfThere(journal);
+        const JournalFile read =
+            ReadJournal(bytes ? std::string(bytes->begin(), bytes->end()) : std::string());
+        return std::ranges::count_if(read.acts, [](const JournalFile::Act& act) {
+            return !act.cut && act.rows.size() == size_t{kHoles} * kSteps;
+        });
+    };
+    const auto before = wholeActsOfThisSize();
     ModuleSessionOptions options;
     options.folder = folder.path();
     options.prepareHost = [&] { KepTestLoadDrawing(folder.File(L"drawing.txt").c_str()); };
@@ -140,11 +156,7 @@ TEST(ModuleUnload, AnUnloadWhileTheJournalIsWrittenWaitsForTheWholeAct) {
         ASSERT_EQ(session.Execute(0), 0);
     }
     EXPECT_EQ(GetModuleHandleW(modulePath.c_str()), nullptr);
-    const Bytes bytes = ReadBytes(journal);
-    const JournalFile read = ReadJournal(std::string(bytes.begin(), bytes.end()));
-    ASSERT_EQ(read.acts.size(), 1u);
-    EXPECT_FALSE(read.acts[0].cut);
-    EXPECT_EQ(read.acts[0].rows.size(), size_t{kHoles} * kSteps);
+    EXPECT_EQ(wholeActsOfThisSize(), before + 1);
 }
 
 }  // namespace
