@@ -272,7 +272,7 @@ std::vector<JournalMiss> RecordAct(FilePort& port, const SeatJournals& journals,
                                    const JournalAct& act, const JournalActRows& rows,
                                    const TableToKeep& table, const JournalLimits& limits) {
     std::vector<JournalMiss> misses;
-    if (rows.count() == 0) return misses;
+    if (rows.count() == 0 && act.left.empty()) return misses;
     ActWaits waits = ActWaits::Lost;
     FilePath waitsIn;
     if (!journals.own.empty()) {
