@@ -178,7 +178,7 @@ FileStatus AppendJournalUnit(FilePort& port, const FilePath& path, const Journal
 FileStatus AppendJournalAct(FilePort& port, const FilePath& path, const JournalAct& act,
                             const JournalActRows& rows, const JournalLimits& limits) {
     const uint64_t count = rows.count();
-    if (count == 0) return {};
+    if (count == 0 && act.left.empty()) return {};
     const JournalRowWriter probe(act, 0, nullptr);
     // A row's step fields take at most about this many bytes (hole, step, code as in drawings,
     // two shortest decimals, a few rules); the begin and end rows a few hundred with the path.
@@ -186,7 +186,9 @@ FileStatus AppendJournalAct(FilePort& port, const FilePath& path, const JournalA
     const uint64_t actBytes = 1024 + act.ruleFile.size();
     const uint64_t perPart = std::max<uint64_t>(
         1, std::min(limits.rows - 2, (limits.bytes - std::min(limits.bytes, actBytes)) / rowBytes));
-    const auto parts = static_cast<uint32_t>((count + perPart - 1) / perPart);
+    // An act of no rows that left holes (an undo that restored none) is its begin and end row.
+    const auto parts =
+        std::max<uint32_t>(1, static_cast<uint32_t>((count + perPart - 1) / perPart));
     for (uint32_t part = 1; part <= parts; ++part) {
         const uint64_t from = (part - 1) * perPart;
         const uint64_t to = std::min(count, from + perPart);

@@ -34,7 +34,8 @@ inline constexpr unsigned kBusyPauses[] = {10, 20, 40, 80, 160, 320, 500, 870};
 
 // Appends the act to the journal at `path` (made when missing, with the mark and the header),
 // rolling the file over first when the act would take it past the limits. Nothing is written
-// for an act without rows. The status is that of the last try.
+// for an act without rows unless it left holes (`act.left`): then its begin and end rows. The
+// status is that of the last try.
 FileStatus AppendJournalAct(FilePort& port, const FilePath& path, const JournalAct& act,
                             const JournalActRows& rows, const JournalLimits& limits = {});
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 
 #include "journal/JournalReader.h"
@@ -113,39 +114,65 @@ void CopyTable(FilePort& port, const Unit& unit, const FilePath& target) {
     }
 }
 
+// The journals rolled over from `path` ("<stem>-<yyyymmdd-hhmmss>[-n].csv" beside it), newest
+// first.
+std::vector<FilePath> RolledOverFrom(FilePort& port, const FilePath& path) {
+    std::vector<FilePath> listed;
+    const std::u16string folder(FolderOf(path));
+    std::u16string stem(NameOf(path));
+    if (stem.ends_with(u".csv")) stem.resize(stem.size() - 4);
+    if (!port.ListFolder(folder.empty() ? u"." : folder.substr(0, folder.size() - 1), listed)
+             .ok()) {
+        return {};
+    }
+    std::erase_if(listed,
+                  [&](const FilePath& file) { return !IsRolledJournalName(NameOf(file), stem); });
+    std::ranges::sort(listed, std::greater<>());
+    return listed;
+}
+
 // The own journal and the ones rolled over from it, newest first.
 std::vector<FilePath> OwnJournalFiles(FilePort& port, const FilePath& own) {
     std::vector<FilePath> files{own};
-    std::vector<FilePath> listed;
-    const std::u16string folder(FolderOf(own));
-    std::u16string stem(NameOf(own));
-    if (stem.ends_with(u".csv")) stem.resize(stem.size() - 4);
-    if (port.ListFolder(folder.empty() ? u"." : folder.substr(0, folder.size() - 1), listed).ok()) {
-        std::erase_if(
-            listed, [&](const FilePath& path) { return !IsRolledJournalName(NameOf(path), stem); });
-        std::ranges::sort(listed, std::greater<>());
-        files.insert(files.end(), listed.begin(), listed.end());
-    }
+    const std::vector<FilePath> rolled = RolledOverFrom(port, own);
+    files.insert(files.end(), rolled.begin(), rolled.end());
     return files;
 }
 
+// A file last written this long before an act was made cannot hold it: the margin is for the
+// clocks of a seat and of the server that holds the file.
+constexpr int64_t kClockMarginSeconds = 24 * 60 * 60;
+
 // Appends to `target` every unit of `sources` whose act `wanted` names (in that order) and
-// that the target's current file lacks. Ok when nothing is left behind.
+// that neither the target nor a file rolled over from it holds (the target may have rolled over
+// after such a unit reached it, before it was known to have). Ok when nothing is left behind.
 FileStatus Deliver(FilePort& port, const FilePath& target, const std::vector<std::string>& wanted,
                    const std::vector<FilePath>& sources, const JournalLimits& limits) {
+    if (wanted.empty()) return {};
     const std::set<std::string> ids(wanted.begin(), wanted.end());
-    std::set<std::string> there;
-    for (const Unit& unit : UnitsIn(port, target, ids)) there.insert(unit.key);
     std::map<std::string, std::vector<Unit>> byId;
     std::set<std::string> seen;
+    int64_t oldest = INT64_MAX;  // the time of the oldest act found, in seconds
     for (const FilePath& source : sources) {
         for (Unit& unit : UnitsIn(port, source, ids)) {
-            if (there.contains(unit.key) || !seen.insert(unit.key).second) continue;
+            if (!seen.insert(unit.key).second) continue;
+            oldest = std::min(oldest, unit.act.time.utcMilliseconds / 1000);
             byId[unit.act.actId].push_back(std::move(unit));
         }
     }
+    if (byId.empty()) return {};
+    std::set<std::string> there;
+    std::vector<FilePath> targetFiles{target};
+    for (const FilePath& rolled : RolledOverFrom(port, target)) {
+        const std::optional<FileInfo> info = port.InfoOf(rolled);
+        if (!info || info->modified >= oldest - kClockMarginSeconds) targetFiles.push_back(rolled);
+    }
+    for (const FilePath& file : targetFiles) {
+        for (const Unit& unit : UnitsIn(port, file, ids)) there.insert(unit.key);
+    }
     for (const std::string& id : wanted) {
         for (const Unit& unit : byId[id]) {
+            if (!there.insert(unit.key).second) continue;
             if (FileStatus copied = CopyUnit(port, target, unit, limits); !copied.ok()) {
                 return copied;
             }
@@ -272,7 +299,7 @@ std::vector<JournalMiss> RecordAct(FilePort& port, const SeatJournals& journals,
                                    const JournalAct& act, const JournalActRows& rows,
                                    const TableToKeep& table, const JournalLimits& limits) {
     std::vector<JournalMiss> misses;
-    if (rows.count() == 0) return misses;
+    if (rows.count() == 0 && act.left.empty()) return misses;
     ActWaits waits = ActWaits::Lost;
     FilePath waitsIn;
     if (!journals.own.empty()) {

@@ -44,7 +44,7 @@ FilePath PendingPathBeside(const FilePath& ownJournal);
 FilePath OwedPathBeside(const FilePath& ownJournal);
 
 // Records one act in the seat's journals, after what waits from before. The misses are of
-// this act; a journal that takes nothing of an act without rows misses nothing.
+// this act; an act without rows that left no holes is written nowhere and misses nothing.
 std::vector<JournalMiss> RecordAct(FilePort& port, const SeatJournals& journals,
                                    const JournalAct& act, const JournalActRows& rows,
                                    const TableToKeep& table, const JournalLimits& limits = {});

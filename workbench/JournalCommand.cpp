@@ -647,7 +647,11 @@ void TakeAct(SeatStream& seat, FilePort& files, const JournalOptions& options,
     }
     view.summary.stepsPerRule.assign(perRule.begin(), perRule.end());
     view.cut = reader.ActCut();
-    if (!selected || view.summary.rows == 0) return;
+    // An act of no rows at all (an undo that restored no hole) is listed unless rows are asked
+    // for: --rule, --hole and --code pick acts by their rows.
+    const bool rowless = !view.cut && head.summaryKnown && head.summary.rows == 0 &&
+                         !options.rule && !options.hole && !options.code;
+    if (!selected || (view.summary.rows == 0 && !rowless)) return;
     if (!view.cut && !listed.insert(ActKey(head)).second) return;
     printer.Act(view, seat.path());
 }

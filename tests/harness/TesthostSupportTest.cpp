@@ -400,49 +400,53 @@ TEST_F(Kephost, RemovesItsCopyOfTheModuleEvenWhenKilled) {
 }
 
 // Two hosts of one user rewriting at once: each act reaches this user's journal whole, none
-// among the rows of another.
+// among the rows of another, and its end row counts the file's rows up to it. One host makes
+// long acts, the other many short ones, so that short appends fall within long ones: without
+// the append's hold on the file, rows interleave or an end row counts wrong.
 TEST_F(Kephost, TwoProcessesAppendWholeActsToOneJournal) {
-    {
-        std::ofstream big(drawing_, std::ios::binary);
-        for (int hole = 1; hole <= 5'000; ++hole) {
-            big << "hole " << hole << "\nelement 1 " << hole << "\n";
-            for (int step = 0; step < 10; ++step) big << "step 101 8.3\n";
+    const auto arguments = [&](const wchar_t* name, int holes, int acts) {
+        const std::filesystem::path drawing = scratch_.path() / (name + std::wstring(L".drawing"));
+        std::ofstream out(drawing, std::ios::binary);
+        for (int hole = 1; hole <= holes; ++hole) {
+            out << "hole " << hole << "\nelement 1 " << hole << "\n";
+            for (int step = 0; step < 10; ++step) out << "step 101 8.3\n";
         }
-    }
-    // This user's journal and those rolled over from it.
+        std::wstring text = L"--drawing " + Quoted(drawing) + L" --rules " + Quoted(rules_) +
+                            L" --select all --workdir " + Quoted(scratch_.path() / name);
+        for (int act = 0; act < acts; ++act) text += L" --event 0";
+        return text;
+    };
+    // This user's journal, those rolled over from it and the pending file, from none.
     const std::filesystem::path folder =
         std::filesystem::path(_wgetenv(L"LOCALAPPDATA")) / L"Quillet";
-    const auto acts = [&] {
-        JournalFile all;
-        if (!std::filesystem::exists(folder)) return all;
-        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-            const std::wstring name = entry.path().filename().wstring();
-            if (!name.starts_with(L"journal") || entry.path().extension() != L".csv") continue;
-            if (name.starts_with(L"journal.pending")) continue;
-            const Bytes bytes = ReadBytes(entry.path().wstring());
-            JournalFile file = ReadJournal(std::string(bytes.begin(), bytes.end()));
-            for (JournalFile::Act& act : file.acts) all.acts.push_back(std::move(act));
-            for (JournalProblem& problem : file.problems) all.problems.push_back(problem);
-        }
-        return all;
-    };
-    const auto ours = [](const JournalFile& file) {
-        return std::ranges::count_if(
-            file.acts, [](const JournalFile::Act& act) { return act.rows.size() == 50'000u; });
-    };
-    const auto before = ours(acts());
-    const std::wstring rewrite = L"--drawing " + Quoted(drawing_) + L" --rules " + Quoted(rules_) +
-                                 L" --select all --event 0 --event 0 --event 0 --workdir ";
-    ChildProcess first(KephostPath(), rewrite + Quoted(scratch_.path() / L"one"),
+    std::filesystem::remove_all(folder);
+    ChildProcess first(KephostPath(), arguments(L"one", 5'000, 16),
                        (scratch_.path() / L"one.txt").wstring());
-    ChildProcess second(KephostPath(), rewrite + Quoted(scratch_.path() / L"two"),
+    ChildProcess second(KephostPath(), arguments(L"two", 100, 160),
                         (scratch_.path() / L"two.txt").wstring());
-    EXPECT_EQ(first.Wait(60000), 0);
-    EXPECT_EQ(second.Wait(60000), 0);
-    const JournalFile file = acts();
-    EXPECT_EQ(ours(file), before + 6);
-    EXPECT_TRUE(std::ranges::none_of(file.acts, [](const auto& act) { return act.cut; }));
-    EXPECT_TRUE(file.problems.empty());
+    EXPECT_EQ(first.Wait(120000), 0);
+    EXPECT_EQ(second.Wait(120000), 0);
+    size_t whole = 0, miscounted = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        if (entry.path().extension() != L".csv") continue;
+        const Bytes bytes = ReadBytes(entry.path().wstring());
+        const std::string text(bytes.begin(), bytes.end());
+        const JournalFile file = ReadJournal(text);
+        EXPECT_TRUE(file.problems.empty()) << entry.path();
+        for (const JournalFile::Act& act : file.acts) {
+            whole += !act.cut && (act.rows.size() == 50'000u || act.rows.size() == 1'000u);
+        }
+        uint64_t rows = 0;  // after the header
+        for (size_t at = text.find('\n') + 1; at > 0 && at < text.size(); ++rows) {
+            const size_t end = std::min(text.find('\n', at), text.size());
+            const auto total = FileRowsOfEndLine(std::string_view(text).substr(at, end - at));
+            miscounted += total && *total != rows + 1;
+            at = end + 1;
+        }
+    }
+    EXPECT_EQ(whole, 16u + 160u);
+    EXPECT_EQ(miscounted, 0u);
+    std::filesystem::remove_all(folder);
 }
 
 }  // namespace

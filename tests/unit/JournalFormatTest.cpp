@@ -111,10 +111,18 @@ TEST(JournalRows, AnActIsItsBeginRowOneRowPerStepAndItsEndRow) {
                   kPrefix + "12,3,-5,0.30000000000000004,1e-05,2,\r\n" +  //
                   kPrefix + "14,2,116,-0,8.5,2,\r\n" +                    //
                   kPrefix + ",,,,,,end total=5\r\n");
-    // Nothing for an act without steps.
+    // Nothing for an act without steps, unless it left holes (an undo that restored none): then
+    // its begin and end rows, read back as a whole act.
     const std::vector<HoleChange> none = {{3, {}}};
     ASSERT_TRUE(AppendJournalAct(files, u"C:\\j\\other.csv", Act(), HoleChangeRows(none)).ok());
     EXPECT_FALSE(files.Bytes(u"C:\\j\\other.csv").value_or("").size());
+    ASSERT_TRUE(
+        AppendJournalAct(files, u"C:\\j\\other.csv", Act(JournalAction::Undo), HoleChangeRows(none))
+            .ok());
+    const JournalFile undo = ReadJournal(files.Bytes(u"C:\\j\\other.csv").value_or(""));
+    ASSERT_EQ(undo.acts.size(), 1u);
+    EXPECT_TRUE(!undo.acts[0].cut && undo.acts[0].rows.empty() && undo.problems.empty());
+    EXPECT_EQ(undo.acts[0].head.act, Act(JournalAction::Undo));
 }
 
 // However small the buffer, the bytes are the same, handed over in many pieces.

@@ -172,10 +172,25 @@ TEST(SeatJournal, TheRuleFoldersJournalCatchesUpByActIdInOrderAndOnce) {
               "rules");
     // An act owed again although it is there already (its append was told as failed after it
     // went in) is not appended twice.
-    files.entries[OwedPathBeside(kOwn)].bytes = "a10200000000\t\\\\srv\\cam\\journal\\CAM1.csv\r\n";
+    const std::string owed2 = "a10200000000\t\\\\srv\\cam\\journal\\CAM1.csv\r\n";
+    files.entries[OwedPathBeside(kOwn)].bytes = owed2;
     EXPECT_TRUE(CatchUpJournals(files, Journals()).ok());
     EXPECT_EQ(ActIds(*files.Bytes(kShared)), all);
     EXPECT_FALSE(files.Bytes(OwedPathBeside(kOwn)));
+    // Nor when the file rolled over since; the acts owed after it go, an undo that restored no
+    // hole among them. A rolled file last written days before the acts is not read.
+    ASSERT_TRUE(RollJournalOver(files, kShared).ok());
+    const FilePath rolled = kFolder + u"\\CAM1-20240501-140001.csv";
+    files.entries[rolled].modified = ActAt(3).time.utcMilliseconds / 1000;
+    JournalAct undo = ActAt(4, JournalAction::Undo);
+    undo.left = "changed:1,2";
+    RecordAct(files, Journals(false), undo, HoleChangeRows({}), table);
+    RecordAct(files, Journals(false), ActAt(5), HoleChangeRows(two), table);
+    files.entries[OwedPathBeside(kOwn)].bytes = owed2 + *files.Bytes(OwedPathBeside(kOwn));
+    files.entries[kFolder + u"\\CAM1-20240101-000000.csv"] = {*files.Bytes(kOwn)};
+    EXPECT_TRUE(CatchUpJournals(files, Journals()).ok());
+    EXPECT_EQ(ActIds(*files.Bytes(kShared)),
+              (std::vector<std::string>{"a10400000000/1", "a10500000000/1"}));
 }
 
 TEST(SeatJournal, AStartBringsTheOwedActsWhenTheFolderIsBack) {

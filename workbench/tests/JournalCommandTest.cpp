@@ -310,6 +310,20 @@ TEST_F(ActsJournal, ACutActIsShownAsCutWithWhatItHolds) {
         << err_.str();
 }
 
+// An undo that restored no hole is its begin and end rows: listed as an act, not as cut, unless
+// rows are asked for.
+TEST_F(ActsJournal, AnUndoThatRestoredNoHoleIsListed) {
+    JournalAct undo = Act("lee", "CAM-3", "a4", {2024, 5, 9, 17, 6, 0, 0});
+    undo.action = JournalAction::Undo;
+    undo.left = "changed:21";
+    const std::string cam3 = (folder_ / "journal/CAM-3.csv").string();
+    Append(cam3, undo, {});
+    EXPECT_EQ(Run({cam3, "--since", "2024-05-09T17:06+09:00"}), kExitClean);
+    EXPECT_EQ(out_.str(), "2024-05-09 17:06:00+09:00  lee  CAM-3  되돌리기  구멍 0개, 단계 0개\n");
+    EXPECT_EQ(Run({cam3, "--since", "2024-05-09T17:06+09:00", "--hole", "21"}), kExitClean);
+    EXPECT_EQ(out_.str(), "기록이 없습니다.\n");
+}
+
 // The files a seat rolled over are read before its current one, with those of the first
 // format, in time order.
 TEST_F(ActsJournal, ReadsRolledOverAndFirstFormatFilesTogether) {
