@@ -89,17 +89,23 @@ Utf8Sequence SequenceAt(std::string_view bytes, size_t at, SurrogateForm surroga
 // A byte that is not part of any UTF-8 sequence, carried as a trail surrogate of its own.
 constexpr char32_t kEscapedByteBase = 0xDC00;
 
+// The code point at `i`: a surrogate pair's (leaving `i` at its second unit), else the unit.
+char32_t TakeCodePoint(std::u16string_view text, size_t& i) {
+    const char32_t unit = text[i];
+    if (IsLeadSurrogate(unit) && i + 1 < text.size() && IsTrailSurrogate(text[i + 1])) {
+        return 0x10000 + ((unit - 0xD800) << 10) + (text[++i] - 0xDC00);
+    }
+    return unit;
+}
+
 }  // namespace
 
 std::string Utf8FromUtf16(std::u16string_view text, SurrogateForm lone) {
     std::string out;
     out.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
-        char32_t cp = text[i];
-        if (IsLeadSurrogate(cp) && i + 1 < text.size() && IsTrailSurrogate(text[i + 1])) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (text[++i] - 0xDC00);
-        } else if (lone == SurrogateForm::Replaced &&
-                   (IsLeadSurrogate(cp) || IsTrailSurrogate(cp))) {
+        char32_t cp = TakeCodePoint(text, i);
+        if (lone == SurrogateForm::Replaced && (IsLeadSurrogate(cp) || IsTrailSurrogate(cp))) {
             cp = kReplacementCharacter;
         }
         AppendUtf8(out, cp);
@@ -192,10 +198,8 @@ std::string BytesFromUtf16Escaped(std::u16string_view text) {
     std::string out;
     out.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
-        char32_t cp = text[i];
-        if (IsLeadSurrogate(cp) && i + 1 < text.size() && IsTrailSurrogate(text[i + 1])) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (text[++i] - 0xDC00);
-        } else if (cp >= kEscapedByteBase + 0x80 && cp <= kEscapedByteBase + 0xFF) {
+        char32_t cp = TakeCodePoint(text, i);
+        if (cp >= kEscapedByteBase + 0x80 && cp <= kEscapedByteBase + 0xFF) {
             out.push_back(static_cast<char>(cp - kEscapedByteBase));
             continue;
         }
