@@ -118,11 +118,12 @@ std::optional<FilePath> RuleSession::KeptCopyHolding(const ReplacedRules& replac
 }
 
 TableSave RuleSession::Save() {
-    if (!location().usable()) {
-        user_.TellNoFolderToSaveTo(location());
-        return {TableSave::Outcome::NoFolder, location().file, {}, {}};
+    const RuleLocation& location = places_.location;
+    if (!location.usable()) {
+        user_.TellNoFolderToSaveTo(location);
+        return {TableSave::Outcome::NoFolder, location.file, {}, {}};
     }
-    const RuleStore store(files_, location().file);
+    const RuleStore store(files_, location.file);
     FileContents expected;
     SaveOptions options = SaveAfterLoad(atLoad_, expected);
     FileContents agreed;

@@ -83,8 +83,7 @@ public:
     const RuleTable& table() const { return table_; }
     // Takes the table as the user left it, saved or not; it holds until the next load.
     void TakeEdited(RuleTable table) { table_ = std::move(table); }
-    // Where the table was loaded from, and is saved to, and this user's own folder.
-    const SeatPlaces& places() const { return places_; }
+    // Where the table was loaded from, and is saved to.
     const RuleLocation& location() const { return places_.location; }
 
     // The bytes that name the rules in force, for the journal: the rule file's as loaded (or
