@@ -408,18 +408,6 @@ TEST_F(RuleList, LinesTheTableCannotCarryOutliveRepeatedSaves) {
 
 namespace {
 
-// 확인 with nothing changed finds the file holding the table's bytes: nothing is written, and
-// the backup of the table before stays.
-TEST_F(RuleList, ConfirmingAnUnchangedTableKeepsTheBackup) {
-    StartWithRules(kThreeRules);
-    const Bytes before = *RuleFileBytes();
-    const Bytes older = RuleFileOf(u"1\t101\t\t1\t\t2\r\n");
-    WriteBytes(BackupPath().wstring(), older);
-    RunRuleList([](HWND dialog, const ListView&) { Press(dialog, IDOK); });
-    EXPECT_EQ(RuleFileBytes(), before);
-    EXPECT_EQ(FileBytes(BackupPath()), older);
-}
-
 // A rule file that another program held without sharing when the command started gave an
 // empty table; 확인 then asks before the file is replaced, and a replace keeps it for good.
 TEST_F(RuleList, FileUnreadableAtTheStartIsReplacedOnlyWhenTheUserSaysYes) {

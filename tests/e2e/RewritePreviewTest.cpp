@@ -229,28 +229,7 @@ TEST_F(PreviewTest, TheJournalNamesRulesEditedButNotSavedByTheirOwnBytes) {
               Sha256Hex(std::string(inForce.begin(), inForce.end())));
 }
 
-// A step changed between the rewrite and its undo is left as it is and told; the undo is
-// asked first, runs once, and is journaled under the rewrite's id.
-TEST_F(PreviewTest, AHoleChangedWhileThePreviewIsShownIsLeftAndNamed) {
-    SetPreview(HKEY_CURRENT_USER, L"1");
-    StartWithRules(kRules);
-    const std::vector<double> after = RewriteProbeWhileDriving([] {
-        HWND dialog = WaitForDialog(kPreviewCaption);
-        ASSERT_NE(dialog, nullptr) << "the preview did not open";
-        HoleRecord record{};
-        ASSERT_EQ(KepHolGetHoleData(1, &record), 0);
-        record.steps[0].diameter = 8.4;  // another act changes the hole meanwhile
-        ASSERT_EQ(KepHolAmendHoleData(1, &record), 0);
-        ListView(GetDlgItem(dialog, kPreviewList)).PressKey(VK_RETURN);
-        EXPECT_TRUE(WaitUntilClosed(dialog));
-    });
-    EXPECT_EQ(after, (std::vector<double>{8.4, 8.99, 5.1, 10}));
-    EXPECT_EQ(ReadStandinLog().back(),
-              "KepDlgMessageBox(\"미리 보기 뒤에 바뀌었거나 없어진 구멍 1개는 그대로 두었습니다: "
-              "1\")");
-    EXPECT_FALSE(LogHas("KepDlgMessageBox(\"총 0개의 구멍을 수정하였습니다.\")"));
-}
-
+// The undo is asked first, runs once, and is journaled under the rewrite's id.
 TEST_F(PreviewTest, UndoStepsBackThroughTheCommandsRewritesThatChangedAValue) {
     StartWithRules(kRules);
     RunRuleList([](HWND dialog, const ListView&) {

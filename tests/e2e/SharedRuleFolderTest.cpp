@@ -19,6 +19,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// This seat's file in the journal folder beside the rule file in `folder`.
+fs::path SeatJournalIn(const fs::path& folder) {
+    wchar_t computer[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+    EXPECT_TRUE(GetComputerNameW(computer, &size));
+    return folder / L"journal" / (std::wstring(computer, size) + L".csv");
+}
+
 // Where Group Policy writes the machine settings.
 constexpr wchar_t kPolicyKey[] = L"SOFTWARE\\Policies\\Ferrimount\\KEP\\Quillet";
 
@@ -131,11 +139,7 @@ TEST_F(SharedFolder, FileChangedElsewhereIsReplacedOnlyWhenTheUserSaysYes) {
     // Rule 666 is in no table now: the other seat's file is also kept for good, beside the
     // new file and its backup, and the journal folder that records the save.
     EXPECT_EQ(std::distance(fs::directory_iterator(served), {}), 4);
-    wchar_t computer[MAX_COMPUTERNAME_LENGTH + 1] = {};
-    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
-    ASSERT_TRUE(GetComputerNameW(computer, &size));
-    const std::optional<Bytes> journal =
-        FileBytes(served / L"journal" / (std::wstring(computer) + L".csv"));
+    const std::optional<Bytes> journal = FileBytes(SeatJournalIn(served));
     ASSERT_TRUE(journal);
     const std::string rows(journal->begin(), journal->end());
     // The one save, against the other seat's file it replaced: rule 555 switched off, 666 gone.
@@ -197,11 +201,7 @@ TEST_F(SharedFolder, ASeatIsToldOnceThatAnotherSeatReplacedTheRulesItSaved) {
 
     RewriteProbe();
     session().End();  // the journal, written behind the rewrite, is finished
-    wchar_t computer[MAX_COMPUTERNAME_LENGTH + 1] = {};
-    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
-    ASSERT_TRUE(GetComputerNameW(computer, &size));
-    const std::optional<Bytes> journal =
-        FileBytes(folder / L"journal" / (std::wstring(computer) + L".csv"));
+    const std::optional<Bytes> journal = FileBytes(SeatJournalIn(folder));
     ASSERT_TRUE(journal);
     const std::string rows(journal->begin(), journal->end());
     EXPECT_NE(rows.find(",rewrite,"), std::string::npos);
@@ -315,10 +315,7 @@ TEST_F(SharedFolder, TheFoldersJournalGetsTheActsItMissedAtTheNextRewrite) {
     WriteFileIn(folder, RuleFileOf(u"1\t101\t\t8\t9\t8.5\r\n"));
     SetRuleFolder(HKEY_CURRENT_USER, folder.wstring());
     StartWith(std::nullopt);
-    wchar_t computer[MAX_COMPUTERNAME_LENGTH + 1] = {};
-    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
-    ASSERT_TRUE(GetComputerNameW(computer, &size));
-    const fs::path seatFile = folder / L"journal" / (std::wstring(computer) + L".csv");
+    const fs::path seatFile = SeatJournalIn(folder);
     const fs::path own = fs::path(_wgetenv(L"LOCALAPPDATA")) / L"Quillet" / L"journal.csv";
     fs::create_directories(seatFile.parent_path());
     HANDLE held = CreateFileW(seatFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
@@ -329,8 +326,7 @@ TEST_F(SharedFolder, TheFoldersJournalGetsTheActsItMissedAtTheNextRewrite) {
     CloseHandle(held);
     ASSERT_EQ(MessageBoxes().size(), 1u);
     const std::string& told = MessageBoxes()[0].text;
-    EXPECT_NE(told.find(std::string(computer, computer + size) + ".csv"), std::string::npos)
-        << told;
+    EXPECT_NE(told.find(seatFile.filename().string()), std::string::npos) << told;
     EXPECT_NE(told.find("journal.csv에 남아 있다가"), std::string::npos) << told;
     EXPECT_TRUE(ActIdsIn(seatFile).empty());
 

@@ -294,6 +294,17 @@ TEST_F(RewriteTest, PlannedHolesChangedGoneOrExcludedBeforeApplyingAreLeftAndNam
                 ElementsAre(BoxLine(ChangedHolesMessage(kRewriteWords, 1)),
                             BoxLine(u"미리 보기 뒤에 바뀌었거나 없어진 구멍 3개는 그대로 "
                                     u"두었습니다: 1, 2, 4")));
+
+    // Every planned hole changed meanwhile: only that is told, not that no hole matched.
+    RewritePlan again = PlanSelectedHoles(view, rangeRule, kRewriteWords);
+    ASSERT_EQ(again.holes.size(), 2u);  // holes 1 and 2
+    host.SetStepDiameter(1, 0, 8.2);
+    host.SetStepDiameter(2, 0, 8.4);
+    host.ClearLog();
+    EXPECT_TRUE(ApplyPlan(view, std::move(again), kRewriteWords).holes.empty());
+    EXPECT_EQ(Diameter(host, 1, 0), 8.2);
+    EXPECT_THAT(Messages(host), ElementsAre(BoxLine(u"미리 보기 뒤에 바뀌었거나 없어진 구멍 "
+                                                    u"2개는 그대로 두었습니다: 1, 2")));
 }
 
 TEST(PickFilterTest, AcceptsOnlyHolesWithoutTheExclusionFlag) {
