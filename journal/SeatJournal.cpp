@@ -217,8 +217,15 @@ FileStatus WriteOwed(FilePort& port, const FilePath& own, const std::vector<Owed
 FileStatus AddOwed(FilePort& port, const FilePath& own, const std::string& id,
                    const FilePath& shared) {
     const std::string line = id + '\t' + Utf8FromUtf16(shared, SurrogateForm::Replaced) + "\r\n";
-    return port.Append(OwedPathBeside(own), [&](uint64_t, std::string_view last) {
-        return last.empty() || last.ends_with('\n') ? line : "\r\n" + line;
+    return port.AppendInPieces(OwedPathBeside(own), [&](AppendTarget& file) {
+        // A line cut short (a full disk) is ended first, so that it cannot swallow this one.
+        std::string last;
+        if (file.size() > 0) {
+            if (const FileStatus read = file.ReadAt(file.size() - 1, 1, last); !read.ok()) {
+                return read;
+            }
+        }
+        return file.Write(last.empty() || last == "\n" ? line : "\r\n" + line);
     });
 }
 

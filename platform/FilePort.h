@@ -72,11 +72,6 @@ struct LocalTime {
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
 };
 
-// What an append adds to a file of `size` bytes whose last bytes (at most kAppendTailBytes,
-// all of a shorter file) are `lastBytes`; nothing to add when empty.
-inline constexpr size_t kAppendTailBytes = 3;
-using AppendBytesFor = std::function<std::string(uint64_t size, std::string_view lastBytes)>;
-
 // An append in progress, on a file held against other writers until it ends: what the file
 // holds so far, and the bytes to add, written in as many pieces as the caller likes.
 class AppendTarget {
@@ -117,11 +112,9 @@ public:
     virtual FileStatus Rename(const FilePath& from, const FilePath& to, bool replace) = 0;
     virtual FileStatus Remove(const FilePath& path) = 0;
     // Adds bytes at the end of a file, made when missing: the file is held against other
-    // writers (InUse for them meanwhile) while `bytesFor` decides what to add from its size
-    // and last bytes, and the bytes are written in one go and flushed to disk.
-    virtual FileStatus Append(const FilePath& path, const AppendBytesFor& bytesFor) = 0;
-    // As Append, for bytes made and written piece by piece while the file is held: what
-    // `write` returns is the append's outcome (a failed write's status, or the writer's own).
+    // writers (InUse for them meanwhile) while `write` reads what it holds and adds its bytes
+    // piece by piece; they are flushed to disk when it ends. What `write` returns is the
+    // append's outcome (a failed write's status, or the writer's own).
     virtual FileStatus AppendInPieces(const FilePath& path, const AppendPieces& write) = 0;
     // Opens a file on a disk to be read in pieces, without bound on its size.
     virtual FileStatus OpenToRead(const FilePath& path, ReadSharing sharing,

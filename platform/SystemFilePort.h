@@ -15,7 +15,6 @@ public:
                          const FilePath& permissionsOf) override;
     FileStatus Rename(const FilePath& from, const FilePath& to, bool replace) override;
     FileStatus Remove(const FilePath& path) override;
-    FileStatus Append(const FilePath& path, const AppendBytesFor& bytesFor) override;
     FileStatus AppendInPieces(const FilePath& path, const AppendPieces& write) override;
     FileStatus OpenToRead(const FilePath& path, ReadSharing sharing,
                           std::unique_ptr<ReadStream>& stream) override;

@@ -191,35 +191,6 @@ FileStatus SystemFilePort::Remove(const FilePath& path) {
     return Status(::unlink(SystemPath(path).c_str()) == 0 ? 0 : errno);
 }
 
-// An exclusive lock keeps two appends of programs that lock alike from interleaving; O_APPEND
-// puts every write at the end.
-FileStatus SystemFilePort::Append(const FilePath& path, const AppendBytesFor& bytesFor) {
-    Descriptor file(
-        ::open(SystemPath(path).c_str(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC | O_NOCTTY, 0666));
-    if (!file.valid()) return Status(errno);
-    struct stat info {};
-    if (::fstat(file.get(), &info) != 0) return Status(errno);
-    if (!S_ISREG(info.st_mode)) return {FileFault::NotAFile, 0};
-    if (::flock(file.get(), LOCK_EX | LOCK_NB) != 0) {
-        return errno == EWOULDBLOCK ? FileStatus{FileFault::InUse, static_cast<uint32_t>(errno)}
-                                    : Status(errno);
-    }
-    if (::fstat(file.get(), &info) != 0) return Status(errno);
-    const auto size = static_cast<uint64_t>(info.st_size);
-    const uint64_t tailSize = std::min<uint64_t>(size, kAppendTailBytes);
-    std::string tail(static_cast<size_t>(tailSize), '\0');
-    const ssize_t read =
-        ::pread(file.get(), tail.data(), tail.size(), static_cast<off_t>(size - tailSize));
-    if (read < 0) return Status(errno);
-    tail.resize(static_cast<size_t>(read));
-    const std::string bytes = bytesFor(size, tail);
-    if (bytes.empty()) return {};
-    int error = WriteAll(file.get(), bytes);
-    if (error == 0 && ::fsync(file.get()) != 0) error = errno;
-    if (const int closeError = file.Close(); error == 0) error = closeError;
-    return Status(error);
-}
-
 namespace {
 
 class PosixAppend final : public AppendTarget {
@@ -268,7 +239,8 @@ private:
 
 }  // namespace
 
-// As Append: the exclusive lock keeps whole appends of programs that lock alike apart.
+// An exclusive lock keeps two appends of programs that lock alike from interleaving; O_APPEND
+// puts every write at the end.
 FileStatus SystemFilePort::AppendInPieces(const FilePath& path, const AppendPieces& write) {
     Descriptor file(
         ::open(SystemPath(path).c_str(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC | O_NOCTTY, 0666));

@@ -144,32 +144,6 @@ FileStatus SystemFilePort::Remove(const FilePath& path) {
     return DeleteFileW(ApiPath(path).c_str()) ? FileStatus{} : LastError();
 }
 
-// Others may read the file meanwhile but not write it, so that two appends never interleave;
-// writes with FILE_APPEND_DATA alone always land at the end.
-FileStatus SystemFilePort::Append(const FilePath& path, const AppendBytesFor& bytesFor) {
-    const UniqueFile file(CreateFileW(ApiPath(path).c_str(), FILE_APPEND_DATA | FILE_READ_DATA,
-                                      FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                      nullptr));
-    if (!file) return LastError();
-    if (GetFileType(file.get()) != FILE_TYPE_DISK) return {FileFault::NotAFile, 0};
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.get(), &size)) return LastError();
-    const auto fileSize = static_cast<uint64_t>(size.QuadPart);
-    const uint64_t tailSize = std::min<uint64_t>(fileSize, kAppendTailBytes);
-    std::string tail(static_cast<size_t>(tailSize), '\0');
-    LARGE_INTEGER tailStart{};
-    tailStart.QuadPart = static_cast<LONGLONG>(fileSize - tailSize);
-    DWORD read = 0;
-    if (tailSize > 0 &&
-        (!SetFilePointerEx(file.get(), tailStart, nullptr, FILE_BEGIN) ||
-         !ReadFile(file.get(), tail.data(), static_cast<DWORD>(tailSize), &read, nullptr))) {
-        return LastError();
-    }
-    tail.resize(read);
-    const std::string bytes = bytesFor(fileSize, tail);
-    return bytes.empty() ? FileStatus{} : WriteAll(file.get(), bytes);
-}
-
 namespace {
 
 class Win32Append final : public AppendTarget {
@@ -232,7 +206,8 @@ private:
 
 }  // namespace
 
-// As Append: others may read the file meanwhile but not write it.
+// Others may read the file meanwhile but not write it, so that two appends never interleave;
+// writes with FILE_APPEND_DATA alone always land at the end.
 FileStatus SystemFilePort::AppendInPieces(const FilePath& path, const AppendPieces& write) {
     const UniqueFile file(CreateFileW(ApiPath(path).c_str(), FILE_APPEND_DATA | FILE_READ_DATA,
                                       FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,

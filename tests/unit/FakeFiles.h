@@ -67,15 +67,6 @@ public:
         entries.erase(path);
         return {};
     }
-    FileStatus Append(const FilePath& path, const AppendBytesFor& bytesFor) override {
-        if (auto failed = Step()) return *failed;
-        Entry& entry = entries[path];
-        if (entry.kind == FileKind::Folder) return {FileFault::Denied, 13};
-        const size_t tail = std::min(entry.bytes.size(), kAppendTailBytes);
-        entry.bytes += bytesFor(entry.bytes.size(),
-                                std::string_view(entry.bytes).substr(entry.bytes.size() - tail));
-        return {};
-    }
     // A write fails once `appendBudget` bytes have been written (a full disk), leaving what
     // was written before it.
     int64_t appendBudget = -1;

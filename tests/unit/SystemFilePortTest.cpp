@@ -60,15 +60,22 @@ TEST_F(SystemFilePortTest, RenameWithoutReplaceNeverTakesAnExistingName) {
 // Kinds the store refuses to replace, as a process running as root also sees them.
 TEST_F(SystemFilePortTest, AppendMakesTheFileAndHandsOverItsSizeAndLastBytes) {
     std::vector<std::pair<uint64_t, std::string>> seen;
-    const AppendBytesFor add = [&](uint64_t size, std::string_view lastBytes) {
-        seen.emplace_back(size, std::string(lastBytes));
-        return std::string("ab\r\n");
+    const AppendPieces add = [&](AppendTarget& file) {
+        std::string last;
+        if (const FileStatus read =
+                file.ReadAt(file.size() - std::min<uint64_t>(file.size(), 3), 3, last);
+            !read.ok()) {
+            return read;
+        }
+        seen.emplace_back(file.size(), last);
+        if (const FileStatus written = file.Write("ab"); !written.ok()) return written;
+        return file.Write("\r\n");
     };
-    ASSERT_TRUE(files_.Append(Path("j.csv"), add).ok());
-    ASSERT_TRUE(files_.Append(Path("j.csv"), add).ok());
+    ASSERT_TRUE(files_.AppendInPieces(Path("j.csv"), add).ok());
+    ASSERT_TRUE(files_.AppendInPieces(Path("j.csv"), add).ok());
     EXPECT_EQ(Read("j.csv"), "ab\r\nab\r\n");
     EXPECT_EQ(seen, (std::vector<std::pair<uint64_t, std::string>>{{0, ""}, {4, "b\r\n"}}));
-    EXPECT_EQ(files_.Append(Path(""), add).fault, FileFault::Denied);  // the folder itself
+    EXPECT_EQ(files_.AppendInPieces(Path(""), add).fault, FileFault::Denied);  // the folder itself
 
     ASSERT_TRUE(files_.MakeFolder(Path("journal")).ok());
     EXPECT_TRUE(files_.MakeFolder(Path("journal")).ok());
