@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "command/HoleChange.h"
-#include "command/JournalTime.h"
 #include "host/HoleHost.h"
+#include "journal/JournalTime.h"
 
 // What a rewrite changed, for its undo: when, under which journal id, and per hole the steps
 // whose value changed (place, code, old diameter, the diameter written) with the print of

@@ -8,12 +8,12 @@
 
 #include "command/HoleRewrite.h"
 #include "command/RewriteJournal.h"
-#include "command/Sha256.h"
 #include "dialogs/ModuleMessages_win.h"
 #include "dialogs/PreviewDialog_win.h"
 #include "entry/JournalSeat_win.h"
 #include "framework/ModalDialog_win.h"
 #include "host/KepLib.h"
+#include "journal/Sha256.h"
 #include "platform/TextEncoding.h"
 #include "platform/WideText_win.h"
 #include "settings/Registry_win.h"

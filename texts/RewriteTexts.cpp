@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "command/JournalTime.h"
+#include "journal/JournalTime.h"
 #include "platform/TextEncoding.h"
 #include "texts/ModuleTexts.h"
 #include "texts/TextFormat.h"
