@@ -156,8 +156,7 @@ TEST_F(JournalCommand, ExitStatusAsTheOtherCommands) {
          std::vector<std::vector<std::string>>{{},
                                                {folder_.string(), "--json", "--csv"},
                                                {folder_.string(), "--since", "yesterday"},
-                                               {folder_.string(), "--hole", "1.5"},
-                                               {folder_.string(), "--verbose"}}) {
+                                               {folder_.string(), "--hole", "1.5"}}) {
         EXPECT_EQ(Run(usage), kExitUsage) << ::testing::PrintToString(usage);
     }
     EXPECT_EQ(Run({"--json", "--since"}), kExitUsage);
