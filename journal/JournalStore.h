@@ -17,6 +17,9 @@ struct JournalLimits {
     uint64_t rows = 1'000'000;
     uint64_t bytes = uint64_t{128} << 20;
     size_t bufferBytes = size_t{1} << 20;
+    // False: the file is never rolled over, however long it grows; an act is still split in
+    // parts by the bounds above.
+    bool rollOver = true;
 };
 
 // The rows of one act, for a writer to take in parts.

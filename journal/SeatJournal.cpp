@@ -318,9 +318,11 @@ std::vector<JournalMiss> RecordAct(FilePort& port, const SeatJournals& journals,
             KeepRuleTable(port, journals.own, table.sha256, table.bytes);
         } else {
             const FilePath pending = PendingPathBeside(journals.own);
-            JournalLimits unbounded = limits;
-            unbounded.rows = unbounded.bytes = UINT64_MAX / 2;
-            const bool kept = AppendJournalAct(port, pending, act, rows, unbounded).ok();
+            // In the parts the own journal takes it in, in one file: a part that went in
+            // before the own journal failed is then known there by its act id and part.
+            JournalLimits oneFile = limits;
+            oneFile.rollOver = false;
+            const bool kept = AppendJournalAct(port, pending, act, rows, oneFile).ok();
             waits = kept ? ActWaits::InPending : ActWaits::Lost;
             waitsIn = kept ? pending : FilePath();
             misses.push_back({journals.own, own, waits, waitsIn});

@@ -237,6 +237,42 @@ TEST(SeatJournal, AnActTheOwnJournalCouldNotTakeWaitsInThePendingFile) {
     EXPECT_EQ(misses[0].waits, ActWaits::Lost);
 }
 
+// An act in parts whose first part went into the own journal and whose second did not (the file
+// could not be rolled over): the pending file keeps it in the same parts, so the part that is
+// there already is not taken for the whole act, and the one missing goes in after it.
+TEST(SeatJournal, APartTheOwnJournalMissedGoesInFromThePendingFile) {
+    FakeFiles files;
+    const SeatJournals own{kOwn, {}, {}, false};
+    const FilePath folder = u"C:\\Users\\kim\\Quillet";
+    files.entries[folder].kind = FileKind::Folder;
+    const JournalLimits limits{10, 1 << 20, 4096};
+    const std::vector<HoleChange> twelve = Steps(12);  // parts of eight and four steps
+    // The steps: part 1 appended, part 2's append, its read of the first act, its rename.
+    files.failAt = 3;
+    files.failure = {FileFault::Denied, 5};
+    std::vector<JournalMiss> misses =
+        RecordAct(files, own, ActAt(1), HoleChangeRows(twelve), {}, limits);
+    ASSERT_EQ(misses.size(), 1u);
+    ASSERT_EQ(misses[0].waits, ActWaits::InPending);
+    ASSERT_EQ(ActIds(*files.Bytes(kOwn)), (std::vector<std::string>{"a10100000000/1"}));
+
+    EXPECT_TRUE(RecordAct(files, own, ActAt(2), HoleChangeRows(Steps(1)), {}, limits).empty());
+    std::map<std::string, size_t> rows;
+    for (const auto& [path, entry] : files.entries) {
+        if (entry.kind == FileKind::Folder) continue;
+        const std::u16string_view name = std::u16string_view(path).substr(folder.size() + 1);
+        EXPECT_TRUE(path == kOwn || IsRolledJournalName(name, u"journal")) << Narrow(path);
+        size_t fileRows = 0;
+        for (const JournalFile::Act& act : ReadJournal(entry.bytes).acts) {
+            EXPECT_FALSE(act.cut);
+            rows[act.head.act.actId] += act.rows.size();
+            fileRows += act.rows.size() + 2;
+        }
+        EXPECT_LE(fileRows, limits.rows) << Narrow(path);
+    }
+    EXPECT_EQ(rows, (std::map<std::string, size_t>{{"a10100000000", 12}, {"a10200000000", 1}}));
+}
+
 HoleRule Rule(const char16_t* from, const char16_t* modify) {
     return {1, from, u"110", u"8", u"9", modify};
 }
