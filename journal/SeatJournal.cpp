@@ -187,10 +187,12 @@ struct Owed {
     std::string target;  // UTF-8
 };
 
-std::vector<Owed> ReadOwed(FilePort& port, const FilePath& own) {
-    std::vector<Owed> owed;
+// Nothing owed when there is no file; the status of the read otherwise.
+FileStatus ReadOwed(FilePort& port, const FilePath& own, std::vector<Owed>& owed) {
+    owed.clear();
     std::string bytes;
-    if (!port.ReadAll(OwedPathBeside(own), ReadSharing::WithWriters, bytes).ok()) return owed;
+    const FileStatus read = port.ReadAll(OwedPathBeside(own), ReadSharing::WithWriters, bytes);
+    if (!read.ok()) return read.fault == FileFault::NotFound ? FileStatus{} : read;
     size_t pos = 0;
     while (pos < bytes.size()) {
         const size_t end = std::min(bytes.find('\n', pos), bytes.size());
@@ -201,7 +203,7 @@ std::vector<Owed> ReadOwed(FilePort& port, const FilePath& own) {
         if (tab == std::string_view::npos) continue;
         owed.push_back({std::string(line.substr(0, tab)), std::string(line.substr(tab + 1))});
     }
-    return owed;
+    return {};
 }
 
 FileStatus WriteOwed(FilePort& port, const FilePath& own, const std::vector<Owed>& owed) {
@@ -274,7 +276,8 @@ FileStatus DrainPending(FilePort& port, const FilePath& own, const JournalLimits
 
 FileStatus CatchUpShared(FilePort& port, const SeatJournals& journals,
                          const JournalLimits& limits) {
-    std::vector<Owed> owed = ReadOwed(port, journals.own);
+    std::vector<Owed> owed;
+    ReadOwed(port, journals.own, owed);
     const std::string target = Utf8FromUtf16(journals.shared, SurrogateForm::Replaced);
     std::vector<std::string> ids;
     for (const Owed& entry : owed) {
@@ -288,7 +291,12 @@ FileStatus CatchUpShared(FilePort& port, const SeatJournals& journals,
         !delivered.ok()) {
         return delivered;
     }
-    std::erase_if(owed, [&](const Owed& entry) { return entry.target == target; });
+    // Read again: another process of this user may have owed an act meanwhile.
+    if (FileStatus read = ReadOwed(port, journals.own, owed); !read.ok()) return read;
+    const std::set<std::string> delivered(ids.begin(), ids.end());
+    std::erase_if(owed, [&](const Owed& entry) {
+        return entry.target == target && delivered.contains(entry.id);
+    });
     return WriteOwed(port, journals.own, owed);
 }
 

@@ -193,6 +193,27 @@ TEST(SeatJournal, TheRuleFoldersJournalCatchesUpByActIdInOrderAndOnce) {
               (std::vector<std::string>{"a10400000000/1", "a10500000000/1"}));
 }
 
+// Another process of the same user owes an act while a catch-up runs: it stays owed, and goes
+// with the next one.
+TEST(SeatJournal, AnActOwedDuringACatchUpStaysOwed) {
+    FakeFiles files;
+    const std::vector<HoleChange> two = Steps(2);
+    RecordAct(files, Journals(false), ActAt(1), HoleChangeRows(two), {});
+    ASSERT_TRUE(AppendJournalAct(files, kOwn, ActAt(2), HoleChangeRows(two)).ok());
+    files.entries[u"\\\\srv\\cam"].kind = FileKind::Folder;
+    files.changeAt = files.steps + 2;  // after the owed acts are read
+    files.changed = {OwedPathBeside(kOwn), *files.Bytes(OwedPathBeside(kOwn)) +
+                                               "a10200000000\t\\\\srv\\cam\\journal\\CAM1.csv\r\n"};
+    EXPECT_TRUE(CatchUpJournals(files, Journals()).ok());
+    EXPECT_EQ(ActIds(*files.Bytes(kShared)), (std::vector<std::string>{"a10100000000/1"}));
+    EXPECT_EQ(files.Bytes(OwedPathBeside(kOwn)),
+              "a10200000000\t\\\\srv\\cam\\journal\\CAM1.csv\r\n");
+    EXPECT_TRUE(CatchUpJournals(files, Journals()).ok());
+    EXPECT_EQ(ActIds(*files.Bytes(kShared)),
+              (std::vector<std::string>{"a10100000000/1", "a10200000000/1"}));
+    EXPECT_FALSE(files.Bytes(OwedPathBeside(kOwn)));
+}
+
 TEST(SeatJournal, AStartBringsTheOwedActsWhenTheFolderIsBack) {
     FakeFiles files;
     const std::vector<HoleChange> two = Steps(2);
