@@ -23,6 +23,7 @@ struct Unit {
     uint64_t begin = 0;   // offset of the begin row
     uint64_t endRow = 0;  // offset of the end row
     uint64_t rows = 0;    // with the begin and end rows
+    uint32_t part = 1;
 };
 
 std::u16string_view FolderOf(std::u16string_view path) {
@@ -60,7 +61,7 @@ std::vector<Unit> UnitsIn(FilePort& port, const FilePath& path,
         JournalProblem problem;
         if (!ParseJournalLine(line.text, JournalVersion::Acts, parsed, problem)) continue;
         if (parsed.kind == JournalLine::Kind::Begin) {
-            open = Unit{KeyOf(parsed), parsed.act, path, line.offset, 0, 1};
+            open = Unit{KeyOf(parsed), parsed.act, path, line.offset, 0, 1, parsed.summary.part};
         } else if (open && parsed.act.actId == open->act.actId) {
             ++open->rows;
             if (parsed.kind == JournalLine::Kind::End) {
@@ -171,7 +172,11 @@ FileStatus Deliver(FilePort& port, const FilePath& target, const std::vector<std
         for (const Unit& unit : UnitsIn(port, file, ids)) there.insert(unit.key);
     }
     for (const std::string& id : wanted) {
-        for (const Unit& unit : byId[id]) {
+        // The sources are read newest first: an act's parts, each in a file of its own, are
+        // found out of their order.
+        std::vector<Unit>& units = byId[id];
+        std::ranges::stable_sort(units, {}, &Unit::part);
+        for (const Unit& unit : units) {
             if (!there.insert(unit.key).second) continue;
             if (FileStatus copied = CopyUnit(port, target, unit, limits); !copied.ok()) {
                 return copied;

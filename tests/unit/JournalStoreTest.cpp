@@ -214,6 +214,22 @@ TEST(SeatJournal, AnActOwedDuringACatchUpStaysOwed) {
     EXPECT_FALSE(files.Bytes(OwedPathBeside(kOwn)));
 }
 
+// An act owed in three parts, one in each of the own journal's files, goes in its parts' order.
+TEST(SeatJournal, AnActOwedInPartsGoesInTheirOrder) {
+    FakeFiles files;
+    files.entries[u"C:\\Users\\kim\\Quillet"].kind = FileKind::Folder;
+    const JournalLimits limits{10, 1 << 20, 4096};
+    RecordAct(files, Journals(false), ActAt(1), HoleChangeRows(Steps(18)), {}, limits);
+    files.entries[u"\\\\srv\\cam"].kind = FileKind::Folder;
+    EXPECT_TRUE(CatchUpJournals(files, Journals(), limits).ok());
+    const FilePath first = kFolder + u"\\CAM1-20240501-140001";
+    ASSERT_TRUE(files.Bytes(first + u".csv") && files.Bytes(first + u"-2.csv"));
+    EXPECT_EQ(ActIds(*files.Bytes(first + u".csv")), (std::vector<std::string>{"a10100000000/1"}));
+    EXPECT_EQ(ActIds(*files.Bytes(first + u"-2.csv")),
+              (std::vector<std::string>{"a10100000000/2"}));
+    EXPECT_EQ(ActIds(*files.Bytes(kShared)), (std::vector<std::string>{"a10100000000/3"}));
+}
+
 TEST(SeatJournal, AStartBringsTheOwedActsWhenTheFolderIsBack) {
     FakeFiles files;
     const std::vector<HoleChange> two = Steps(2);
