@@ -144,10 +144,9 @@ FileStatus AppendJournalUnit(FilePort& port, const FilePath& path, const Journal
         status = port.AppendInPieces(path, [&](AppendTarget& file) -> FileStatus {
             FileState state;
             if (FileStatus inspected = Inspect(file, state); !inspected.ok()) return inspected;
-            if (!state.fresh &&
-                (!state.acts ||
-                 (limits.rollOver && (state.rows + unit.rows > limits.rows ||
-                                      file.size() + unit.mostBytes > limits.bytes)))) {
+            if (!state.fresh && (!state.acts || (limits.rollOver &&
+                                                 (state.rows + unit.rows > limits.rows ||
+                                                  file.size() + unit.mostBytes > limits.bytes)))) {
                 full = true;  // another format, or no room: rolled over first
                 return {};
             }
