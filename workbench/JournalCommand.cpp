@@ -246,8 +246,17 @@ std::vector<std::vector<FilePath>> SeatGroups(FilePort& files, const std::vector
         const std::string_view last = LastName(name);
         const std::string folder = name.substr(0, name.size() - last.size());
         const std::string stem = JournalStemOf(last);
-        // The current file sorts after the rolled ones: '~' after the digits.
-        const std::string order = last.size() > stem.size() + 4 ? std::string(last) : "~";
+        // A rolled file by its time, then by the number after it ("-2" after none, "-10" after
+        // "-9"); the current file after the rolled ones: '~' after the digits.
+        std::string order = "~";
+        if (last.size() > stem.size() + 4) {
+            const std::string_view tail =
+                last.substr(stem.size() + 1, last.size() - stem.size() - 5);
+            const std::string_view number = tail.size() > 16 ? tail.substr(16) : "1";
+            order = std::string(tail.substr(0, 15)) +
+                    std::string(20 - std::min<size_t>(20, number.size()), '0') +
+                    std::string(number);
+        }
         groups[folder + stem].emplace_back(order, path);
     }
     std::vector<std::vector<FilePath>> seats;

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <numeric>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -334,6 +335,26 @@ TEST_F(ActsJournal, ReadsRolledOverAndFirstFormatFilesTogether) {
     const std::string text = out_.str();
     EXPECT_LT(text.find("kim  CAM-3"), text.find("lee  CAM-3  수정"));
     EXPECT_LT(text.find("lee  CAM-3  되돌리기"), text.find("park  CAM-3"));
+
+    // An act in twelve parts, a file each: the rolled names share its second (-2 to -11 after
+    // the first), and the parts are read in the order they were written.
+    std::vector<HoleChange> holes;
+    for (int32_t hole = 1; hole <= 96; ++hole) holes.push_back({hole, {{1, 101, 8.3, 8.6, {}}}});
+    const JournalAct long_ = Act("kim", "CAM-5", "c1", {2024, 5, 11, 9, 0, 0, 0});
+    ASSERT_TRUE(AppendJournalAct(files_,
+                                 files_.PathFromName((folder_ / "journal/CAM-5.csv").string()),
+                                 long_, HoleChangeRows(holes), {10, 1 << 20, 4096})
+                    .ok());
+    ASSERT_TRUE(fs::exists(folder_ / "journal/CAM-5-20240511-090000-11.csv"));
+    EXPECT_EQ(Run({folder_.string(), "--computer", "CAM-5", "--json", "--details"}), kExitClean);
+    const nlohmann::json listed = nlohmann::json::parse(out_.str());
+    std::vector<int> read;
+    for (const auto& act : listed["acts"]) {
+        for (const auto& row : act["rows"]) read.push_back(row["hole"].get<int>());
+    }
+    std::vector<int> written(96);
+    std::iota(written.begin(), written.end(), 1);
+    EXPECT_EQ(read, written);
 }
 
 // Saves of the rule file through import: who changed which rule, and when.
