@@ -281,8 +281,10 @@ FileStatus DrainPending(FilePort& port, const FilePath& own, const JournalLimits
 
 FileStatus CatchUpShared(FilePort& port, const SeatJournals& journals,
                          const JournalLimits& limits) {
+    // A list that cannot be read is taken as empty here; it is read again before it is
+    // rewritten, so that nothing in it is dropped.
     std::vector<Owed> owed;
-    ReadOwed(port, journals.own, owed);
+    (void)ReadOwed(port, journals.own, owed);
     const std::string target = Utf8FromUtf16(journals.shared, SurrogateForm::Replaced);
     std::vector<std::string> ids;
     for (const Owed& entry : owed) {
