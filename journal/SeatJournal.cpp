@@ -40,15 +40,33 @@ std::string KeyOf(const JournalLine& begin) {
     return begin.act.actId + '/' + std::to_string(begin.summary.part);
 }
 
+// A journal's files as one look at them found them; `whole` false when a folder could not be
+// listed or a file that is there could not be read, so that an act not found may still be there.
+struct JournalSources {
+    std::vector<FilePath> files;
+    bool whole = true;
+};
+
 // The complete units of the acts `wanted` names (every act when it is empty), in file order.
-std::vector<Unit> UnitsIn(FilePort& port, const FilePath& path,
-                          const std::set<std::string>& wanted) {
+// A file that is there but cannot be read, or not to its end, makes `sources` not whole.
+std::vector<Unit> UnitsIn(FilePort& port, const FilePath& path, const std::set<std::string>& wanted,
+                          JournalSources* sources = nullptr) {
     std::vector<Unit> units;
     std::unique_ptr<ReadStream> stream;
-    if (!port.OpenToRead(path, ReadSharing::WithWriters, stream).ok()) return units;
+    if (const FileStatus opened = port.OpenToRead(path, ReadSharing::WithWriters, stream);
+        !opened.ok()) {
+        if (sources && opened.fault != FileFault::NotFound) sources->whole = false;
+        return units;
+    }
     JournalLines lines(std::move(stream));
+    const auto readToTheEnd = [&] {
+        if (sources && !lines.status().ok()) sources->whole = false;
+    };
     JournalLines::Line line;
-    if (!lines.Next(line) || JournalVersionOf(line.text) != JournalVersion::Acts) return units;
+    if (!lines.Next(line) || JournalVersionOf(line.text) != JournalVersion::Acts) {
+        readToTheEnd();
+        return units;
+    }
     std::optional<Unit> open;
     while (lines.Next(line)) {
         if (!line.ended || line.tooLong) continue;
@@ -71,6 +89,7 @@ std::vector<Unit> UnitsIn(FilePort& port, const FilePath& path,
             }
         }
     }
+    readToTheEnd();
     return units;
 }
 
@@ -117,13 +136,15 @@ void CopyTable(FilePort& port, const Unit& unit, const FilePath& target) {
 
 // The journals rolled over from `path` ("<stem>-<yyyymmdd-hhmmss>[-n].csv" beside it), newest
 // first.
-std::vector<FilePath> RolledOverFrom(FilePort& port, const FilePath& path) {
+std::vector<FilePath> RolledOverFrom(FilePort& port, const FilePath& path,
+                                     JournalSources* sources = nullptr) {
     std::vector<FilePath> listed;
     const std::u16string folder(FolderOf(path));
     std::u16string stem(NameOf(path));
     if (stem.ends_with(u".csv")) stem.resize(stem.size() - 4);
     if (!port.ListFolder(folder.empty() ? u"." : folder.substr(0, folder.size() - 1), listed)
              .ok()) {
+        if (sources) sources->whole = false;
         return {};
     }
     std::erase_if(listed,
@@ -133,11 +154,11 @@ std::vector<FilePath> RolledOverFrom(FilePort& port, const FilePath& path) {
 }
 
 // The own journal and the ones rolled over from it, newest first.
-std::vector<FilePath> OwnJournalFiles(FilePort& port, const FilePath& own) {
-    std::vector<FilePath> files{own};
-    const std::vector<FilePath> rolled = RolledOverFrom(port, own);
-    files.insert(files.end(), rolled.begin(), rolled.end());
-    return files;
+JournalSources OwnJournalFiles(FilePort& port, const FilePath& own) {
+    JournalSources sources{{own}};
+    const std::vector<FilePath> rolled = RolledOverFrom(port, own, &sources);
+    sources.files.insert(sources.files.end(), rolled.begin(), rolled.end());
+    return sources;
 }
 
 // A file last written this long before an act was made cannot hold it: the margin is for the
@@ -146,19 +167,27 @@ constexpr int64_t kClockMarginSeconds = 24 * 60 * 60;
 
 // Appends to `target` every unit of `sources` whose act `wanted` names (in that order) and
 // that neither the target nor a file rolled over from it holds (the target may have rolled over
-// after such a unit reached it, before it was known to have). Ok when nothing is left behind.
+// after such a unit reached it, before it was known to have). Ok when nothing is left behind;
+// `settled` then holds the acts the target holds now, and those the sources do not hold
+// although every file of them was read (gone with files taken away).
 FileStatus Deliver(FilePort& port, const FilePath& target, const std::vector<std::string>& wanted,
-                   const std::vector<FilePath>& sources, const JournalLimits& limits) {
+                   JournalSources sources, const JournalLimits& limits,
+                   std::set<std::string>* settled = nullptr) {
     if (wanted.empty()) return {};
     const std::set<std::string> ids(wanted.begin(), wanted.end());
     std::map<std::string, std::vector<Unit>> byId;
     std::set<std::string> seen;
     int64_t oldest = INT64_MAX;  // the time of the oldest act found, in seconds
-    for (const FilePath& source : sources) {
-        for (Unit& unit : UnitsIn(port, source, ids)) {
+    for (const FilePath& source : sources.files) {
+        for (Unit& unit : UnitsIn(port, source, ids, &sources)) {
             if (!seen.insert(unit.key).second) continue;
             oldest = std::min(oldest, unit.act.time.utcMilliseconds / 1000);
             byId[unit.act.actId].push_back(std::move(unit));
+        }
+    }
+    if (settled) {
+        for (const std::string& id : wanted) {
+            if (sources.whole || byId.contains(id)) settled->insert(id);
         }
     }
     if (byId.empty()) return {};
@@ -267,11 +296,13 @@ FileStatus DrainPending(FilePort& port, const FilePath& own, const JournalLimits
     }
     for (const FilePath& file : PendingFiles(port, own)) {
         if (file == pending) continue;  // still being added to
+        JournalSources taken{{file}};
         std::vector<std::string> all;
-        for (const Unit& unit : UnitsIn(port, file, {})) {
+        for (const Unit& unit : UnitsIn(port, file, {}, &taken)) {
             if (all.empty() || all.back() != unit.act.actId) all.push_back(unit.act.actId);
         }
-        if (FileStatus delivered = Deliver(port, own, all, {file}, limits); !delivered.ok()) {
+        if (!taken.whole) continue;  // kept for the next time
+        if (FileStatus delivered = Deliver(port, own, all, taken, limits); !delivered.ok()) {
             return delivered;
         }
         port.Remove(file);
@@ -292,17 +323,21 @@ FileStatus CatchUpShared(FilePort& port, const SeatJournals& journals,
     }
     if (ids.empty()) return {};
     if (FileStatus made = port.MakeFolder(journals.sharedFolder); !made.ok()) return made;
-    std::vector<FilePath> sources = OwnJournalFiles(port, journals.own);
-    for (const FilePath& pending : PendingFiles(port, journals.own)) sources.push_back(pending);
-    if (FileStatus delivered = Deliver(port, journals.shared, ids, sources, limits);
+    JournalSources sources = OwnJournalFiles(port, journals.own);
+    for (const FilePath& pending : PendingFiles(port, journals.own)) {
+        sources.files.push_back(pending);
+    }
+    std::set<std::string> settled;
+    if (FileStatus delivered =
+            Deliver(port, journals.shared, ids, std::move(sources), limits, &settled);
         !delivered.ok()) {
         return delivered;
     }
-    // Read again: another process of this user may have owed an act meanwhile.
+    // Read again: another process of this user may have owed an act meanwhile. An act a file
+    // that could not be read may hold stays owed.
     if (FileStatus read = ReadOwed(port, journals.own, owed); !read.ok()) return read;
-    const std::set<std::string> delivered(ids.begin(), ids.end());
     std::erase_if(owed, [&](const Owed& entry) {
-        return entry.target == target && delivered.contains(entry.id);
+        return entry.target == target && settled.contains(entry.id);
     });
     return WriteOwed(port, journals.own, owed);
 }

@@ -39,9 +39,12 @@ public:
     int changeAt = -1;  // before this step, another writer saves `changed`
     std::pair<FilePath, std::string> changed;
 
+    std::set<FilePath> unreadable;  // files that are there but cannot be read
+
     FileStatus ReadAll(const FilePath& path, ReadSharing, std::string& bytes) override {
         ++reads;
         if (auto failed = Step()) return *failed;
+        if (unreadable.contains(path)) return {FileFault::Other, 23};
         const auto found = entries.find(path);
         if (found == entries.end()) return {FileFault::NotFound, 2};
         if (found->second.kind == FileKind::Folder) return {FileFault::Denied, 13};

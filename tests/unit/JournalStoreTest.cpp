@@ -249,6 +249,36 @@ TEST(SeatJournal, AStartBringsTheOwedActsWhenTheFolderIsBack) {
     EXPECT_FALSE(file.acts[1].cut);
 }
 
+// A file of the seat's own that cannot be read for a while loses none of what it holds: an act
+// owed to the rule folder stays owed, and a pending file taken is kept, until it can be read.
+TEST(SeatJournal, AFileThatCannotBeReadForAWhileKeepsWhatItOwes) {
+    FakeFiles files;
+    files.entries[u"C:\\Users\\kim\\Quillet"].kind = FileKind::Folder;
+    RecordAct(files, Journals(false), ActAt(1), HoleChangeRows(Steps(2)), {});
+    files.entries[u"\\\\srv\\cam"].kind = FileKind::Folder;
+    files.unreadable = {kOwn};
+    EXPECT_TRUE(CatchUpJournals(files, Journals()).ok());
+    EXPECT_FALSE(files.Bytes(kShared));
+    EXPECT_TRUE(files.Bytes(OwedPathBeside(kOwn)));
+    files.unreadable.clear();
+    EXPECT_TRUE(CatchUpJournals(files, Journals()).ok());
+    EXPECT_EQ(ActIds(*files.Bytes(kShared)), (std::vector<std::string>{"a10100000000/1"}));
+    EXPECT_FALSE(files.Bytes(OwedPathBeside(kOwn)));
+
+    const SeatJournals own{kOwn, {}, {}, false};
+    files.held.insert(kOwn);
+    RecordAct(files, own, ActAt(2), HoleChangeRows(Steps(2)), {});
+    files.held.clear();
+    files.unreadable = {u"C:\\Users\\kim\\Quillet\\journal.pending-001-7.taken"};
+    EXPECT_TRUE(CatchUpJournals(files, own).ok());
+    EXPECT_TRUE(files.Bytes(*files.unreadable.begin()));
+    files.unreadable.clear();
+    EXPECT_TRUE(CatchUpJournals(files, own).ok());
+    EXPECT_FALSE(files.Bytes(u"C:\\Users\\kim\\Quillet\\journal.pending-001-7.taken"));
+    EXPECT_EQ(ActIds(*files.Bytes(kOwn)),
+              (std::vector<std::string>{"a10100000000/1", "a10200000000/1"}));
+}
+
 // An act the own journal cannot take waits in the pending file and goes into the journal,
 // before the next act, in order.
 TEST(SeatJournal, AnActTheOwnJournalCouldNotTakeWaitsInThePendingFile) {
