@@ -16,6 +16,10 @@ public:
         at_ += got;
         return {};
     }
+    FileStatus Skip(uint64_t count) override {
+        at_ += static_cast<size_t>(std::min<uint64_t>(count, bytes_.size() - at_));
+        return {};
+    }
 
 private:
     std::string bytes_;

@@ -102,16 +102,17 @@ FileStatus CopyUnit(FilePort& port, const FilePath& target, const Unit& unit,
     copy.mostBytes = unit.endRow - unit.begin + 1024;
     copy.write = [&](JournalRowWriter& out, uint64_t rowsBefore) {
         std::unique_ptr<ReadStream> stream;
-        if (!port.OpenToRead(unit.file, ReadSharing::WithWriters, stream).ok()) return false;
+        if (!port.OpenToRead(unit.file, ReadSharing::WithWriters, stream).ok() ||
+            !stream->Skip(unit.begin).ok()) {
+            return false;
+        }
         std::string chunk(kCopyBytes, '\0');
-        uint64_t at = 0;
-        while (at < unit.endRow) {
+        for (uint64_t left = unit.endRow - unit.begin; left > 0;) {
+            const auto want = static_cast<size_t>(std::min<uint64_t>(left, kCopyBytes));
             size_t got = 0;
-            if (!stream->Read(chunk.data(), chunk.size(), got).ok() || got == 0) return false;
-            const uint64_t from = std::max(at, unit.begin);
-            const uint64_t to = std::min(at + got, unit.endRow);
-            if (from < to) out.Raw(std::string_view(chunk).substr(from - at, to - from));
-            at += got;
+            if (!stream->Read(chunk.data(), want, got).ok() || got == 0) return false;
+            out.Raw(std::string_view(chunk).substr(0, got));
+            left -= got;
         }
         out.End(rowsBefore + unit.rows);
         return true;

@@ -93,6 +93,8 @@ public:
     virtual ~ReadStream() = default;
     // Up to `capacity` bytes into `buffer`; `got` 0 at the end.
     virtual FileStatus Read(char* buffer, size_t capacity, size_t& got) = 0;
+    // Passes over the next `count` bytes without reading them; past the end, reads get 0.
+    virtual FileStatus Skip(uint64_t count) = 0;
 };
 
 class FilePort {

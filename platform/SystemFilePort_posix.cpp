@@ -232,6 +232,10 @@ public:
             return {};
         }
     }
+    FileStatus Skip(uint64_t count) override {
+        return ::lseek(file_.get(), static_cast<off_t>(count), SEEK_CUR) < 0 ? Status(errno)
+                                                                             : FileStatus{};
+    }
 
 private:
     Descriptor file_;

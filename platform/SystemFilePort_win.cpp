@@ -199,6 +199,12 @@ public:
         got = read;
         return {};
     }
+    FileStatus Skip(uint64_t count) override {
+        LARGE_INTEGER distance{};
+        distance.QuadPart = static_cast<LONGLONG>(count);
+        return SetFilePointerEx(file_.get(), distance, nullptr, FILE_CURRENT) ? FileStatus{}
+                                                                              : LastError();
+    }
 
 private:
     UniqueFile file_;

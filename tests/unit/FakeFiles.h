@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "journal/JournalReader.h"
 #include "platform/FilePort.h"
 #include "platform/TextEncoding.h"
 
@@ -110,24 +111,10 @@ public:
     }
     FileStatus OpenToRead(const FilePath& path, ReadSharing sharing,
                           std::unique_ptr<ReadStream>& stream) override {
-        class Memory final : public ReadStream {
-        public:
-            explicit Memory(std::string bytes) : bytes_(std::move(bytes)) {}
-            FileStatus Read(char* buffer, size_t capacity, size_t& got) override {
-                got = std::min(capacity, bytes_.size() - at_);
-                std::copy_n(bytes_.data() + at_, got, buffer);
-                at_ += got;
-                return {};
-            }
-
-        private:
-            std::string bytes_;
-            size_t at_ = 0;
-        };
         std::string bytes;
         const FileStatus read = ReadAll(path, sharing, bytes);
         if (!read.ok()) return read;
-        stream = std::make_unique<Memory>(std::move(bytes));
+        stream = MemoryStream(std::move(bytes));
         return {};
     }
     FileStatus MakeFolder(const FilePath& path) override {

@@ -58,7 +58,7 @@ TEST_F(SystemFilePortTest, RenameWithoutReplaceNeverTakesAnExistingName) {
 }
 
 // Kinds the store refuses to replace, as a process running as root also sees them.
-TEST_F(SystemFilePortTest, AppendMakesTheFileAndHandsOverItsSizeAndLastBytes) {
+TEST_F(SystemFilePortTest, AppendMakesTheFileAndHandsOverItsSizeAndLastBytesAndAReadSkips) {
     std::vector<std::pair<uint64_t, std::string>> seen;
     const AppendPieces add = [&](AppendTarget& file) {
         std::string last;
@@ -75,6 +75,13 @@ TEST_F(SystemFilePortTest, AppendMakesTheFileAndHandsOverItsSizeAndLastBytes) {
     ASSERT_TRUE(files_.AppendInPieces(Path("j.csv"), add).ok());
     EXPECT_EQ(Read("j.csv"), "ab\r\nab\r\n");
     EXPECT_EQ(seen, (std::vector<std::pair<uint64_t, std::string>>{{0, ""}, {4, "b\r\n"}}));
+    std::unique_ptr<ReadStream> stream;
+    ASSERT_TRUE(files_.OpenToRead(Path("j.csv"), ReadSharing::WithWriters, stream).ok());
+    char read[8] = {};
+    size_t got = 0;
+    EXPECT_TRUE(stream->Skip(5).ok() && stream->Read(read, sizeof read, got).ok());
+    EXPECT_EQ(std::string(read, got), "b\r\n");
+    EXPECT_TRUE(stream->Skip(100).ok() && stream->Read(read, sizeof read, got).ok() && got == 0);
     EXPECT_EQ(files_.AppendInPieces(Path(""), add).fault, FileFault::Denied);  // the folder itself
 
     ASSERT_TRUE(files_.MakeFolder(Path("journal")).ok());
