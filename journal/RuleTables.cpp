@@ -1,5 +1,7 @@
 #include "journal/RuleTables.h"
 
+#include "journal/Sha256.h"
+#include "platform/AtomicFile.h"
 #include "platform/TextEncoding.h"
 
 FilePath TablesFolderBeside(const FilePath& journalPath) {
@@ -21,10 +23,28 @@ FileStatus KeepRuleTable(FilePort& port, const FilePath& journalPath, std::strin
     if (sha256.empty()) return {};
     const FilePath folder = TablesFolderBeside(journalPath);
     const FilePath path = TablePathIn(folder, sha256);
-    if (port.KindOf(path) != FileKind::Missing) return {};
+    if (port.KindOf(path) != FileKind::Missing) {
+        std::string kept;
+        const FileStatus read = port.ReadAll(path, ReadSharing::WithWriters, kept);
+        if (!read.ok() || Sha256Hex(kept) == sha256) return read;
+        return WriteFileAtomically(port, path, bytes).status;
+    }
     if (FileStatus made = port.MakeFolder(folder); !made.ok()) return made;
     const FileStatus created = port.CreateNew(path, bytes, FilePath());
     return created.fault == FileFault::NameTaken ? FileStatus{} : created;
+}
+
+std::optional<std::string> KeptRuleTable(FilePort& port, const FilePath& journalPath,
+                                         std::string_view sha256) {
+    std::string bytes;
+    if (sha256.empty() ||
+        !port.ReadAll(TablePathIn(TablesFolderBeside(journalPath), sha256),
+                      ReadSharing::WithWriters, bytes)
+             .ok() ||
+        Sha256Hex(bytes) != sha256) {
+        return std::nullopt;
+    }
+    return bytes;
 }
 
 std::string RuleRowText(const HoleRule& rule) {

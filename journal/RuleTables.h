@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,9 +19,14 @@ inline constexpr char16_t kTablesFolderName[] = u"tables";
 FilePath TablesFolderBeside(const FilePath& journalPath);
 FilePath TablePathIn(const FilePath& tablesFolder, std::string_view sha256);
 // Writes the table's bytes under their SHA-256 when no file holds them yet (the folder is made
-// when missing).
+// when missing), or in place of a file that holds other bytes (one cut short as it was first
+// written: power went, the disk filled).
 FileStatus KeepRuleTable(FilePort& port, const FilePath& journalPath, std::string_view sha256,
                          std::string_view bytes);
+// The bytes of the table kept beside the journal under `sha256`, when the file is there and
+// holds just those bytes.
+std::optional<std::string> KeptRuleTable(FilePort& port, const FilePath& journalPath,
+                                         std::string_view sha256);
 
 // A rule as a row of a save shows it: its six fields in the rule file's order, blanks between
 // ("1 101 110 8 8.6 8.5": on, codes 101 to 110, diameters 8 to 8.6, new diameter 8.5).

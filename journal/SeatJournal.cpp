@@ -123,15 +123,9 @@ FileStatus CopyUnit(FilePort& port, const FilePath& target, const Unit& unit,
 // The table a copied act names, from beside its journal to beside the target.
 void CopyTable(FilePort& port, const Unit& unit, const FilePath& target) {
     const std::string& sha = unit.act.ruleFileSha256;
-    if (sha.empty() ||
-        port.KindOf(TablePathIn(TablesFolderBeside(target), sha)) != FileKind::Missing) {
-        return;
-    }
-    std::string bytes;
-    if (port.ReadAll(TablePathIn(TablesFolderBeside(unit.file), sha), ReadSharing::WithWriters,
-                     bytes)
-            .ok()) {
-        KeepRuleTable(port, target, sha, bytes);
+    if (KeptRuleTable(port, target, sha)) return;
+    if (const std::optional<std::string> bytes = KeptRuleTable(port, unit.file, sha)) {
+        KeepRuleTable(port, target, sha, *bytes);
     }
 }
 

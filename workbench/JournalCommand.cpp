@@ -374,14 +374,10 @@ public:
         const auto known = tables_.find(sha256);
         if (known != tables_.end()) return known->second ? &*known->second : nullptr;
         std::optional<RuleTable>& table = tables_[sha256];
-        std::string bytes;
-        if (files_
-                .ReadAll(TablePathIn(TablesFolderBeside(journal), sha256), ReadSharing::WithWriters,
-                         bytes)
-                .ok()) {
+        if (const std::optional<std::string> bytes = KeptRuleTable(files_, journal, sha256)) {
             table.emplace();
-            const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
-            DecodeRuleFile({data, bytes.size()}, *table, SystemCodePageDecoder());
+            const auto* data = reinterpret_cast<const unsigned char*>(bytes->data());
+            DecodeRuleFile({data, bytes->size()}, *table, SystemCodePageDecoder());
         }
         return table ? &*table : nullptr;
     }

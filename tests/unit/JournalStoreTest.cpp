@@ -420,16 +420,22 @@ TEST(JournalStore, TwoProcessesAppendWholeActsThatNeverInterleave) {
     std::filesystem::remove_all(pattern);
 }
 
-TEST(RuleTables, KeepsEachTableOnceByItsContent) {
+TEST(RuleTables, KeepsEachTableOnceByItsContentAndMendsOneCutShort) {
     FakeFiles files;
     const std::string sha = Sha256Hex("table");
     ASSERT_TRUE(KeepRuleTable(files, kShared, sha, "table").ok());
     const FilePath path = TablePathIn(TablesFolderBeside(kShared), sha);
     EXPECT_EQ(path, kFolder + u"\\tables\\" + std::u16string(sha.begin(), sha.end()) + u".def");
     EXPECT_EQ(files.Bytes(path), "table");
-    const int steps = files.steps;
+    const int writes = files.steps - files.reads;
     ASSERT_TRUE(KeepRuleTable(files, kShared, sha, "table").ok());
-    EXPECT_EQ(files.steps, steps);  // there already: nothing written
+    EXPECT_EQ(files.steps - files.reads, writes);  // there already: nothing written
+    EXPECT_EQ(KeptRuleTable(files, kShared, sha), "table");
+    // Cut short as it was first written: not taken for the table, and written again whole.
+    files.entries[path].bytes = "tab";
+    EXPECT_FALSE(KeptRuleTable(files, kShared, sha));
+    ASSERT_TRUE(KeepRuleTable(files, kShared, sha, "table").ok());
+    EXPECT_EQ(files.Bytes(path), "table");
 }
 
 }  // namespace
