@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/TextEncoding.h"
@@ -305,6 +307,92 @@ TEST_F(RewriteTest, PlannedHolesChangedGoneOrExcludedBeforeApplyingAreLeftAndNam
     EXPECT_EQ(Diameter(host, 1, 0), 8.2);
     EXPECT_THAT(Messages(host), ElementsAre(BoxLine(u"미리 보기 뒤에 바뀌었거나 없어진 구멍 "
                                                     u"2개는 그대로 두었습니다: 1, 2")));
+}
+
+// A host that hands out, once `rebuilt` has steps, a hole rebuilt meanwhile with those steps,
+// and takes their amendment.
+class RebuiltHoleHost : public Drawing {
+public:
+    std::vector<HoleStep> rebuilt;
+    int32_t rebuiltAmends = 0;
+    int32_t KepHolGetHoleData(int32_t holeId, HoleRecord& record) {
+        const int32_t result = Drawing::KepHolGetHoleData(holeId, record);
+        if (!rebuilt.empty()) {
+            record.stepCount = static_cast<int32_t>(rebuilt.size());
+            record.steps = rebuilt.data();
+        }
+        return result;
+    }
+    int32_t KepHolAmendHoleData(int32_t holeId, const HoleRecord& record) {
+        if (rebuilt.empty()) return Drawing::KepHolAmendHoleData(holeId, record);
+        ++rebuiltAmends;
+        return 0;
+    }
+};
+
+// Sets the last step's diameter of `steps` so that they print as `target`. The print's mix
+// (command/HoleChange.cpp) is undone word by word: anyone who knows it can make two holes
+// print alike.
+void ForgePrint(std::vector<HoleStep>& steps, StepsPrint target) {
+    constexpr uint64_t kPrime = 0x100000001B3ull;
+    const auto mix = [](uint64_t value, uint64_t word) {
+        value = (value ^ word) * kPrime;
+        return value ^ (value >> 29);
+    };
+    uint64_t inverse = kPrime;
+    for (int i = 0; i < 6; ++i) inverse *= 2 - kPrime * inverse;
+    uint64_t state = mix(0xCBF29CE484222325ull, static_cast<uint32_t>(steps.size()));
+    for (size_t i = 0; i < steps.size(); ++i) {
+        state = mix(state, static_cast<uint32_t>(steps[i].code));
+        if (i + 1 < steps.size()) state = mix(state, std::bit_cast<uint64_t>(steps[i].diameter));
+    }
+    const uint64_t unshifted = target ^ (target >> 29) ^ (target >> 58);
+    steps.back().diameter = std::bit_cast<double>(unshifted * inverse ^ state);
+}
+
+TEST_F(RewriteTest, APlannedHoleThatOnlyPrintsAsPlannedIsLeft) {
+    struct Case {
+        const char* what;
+        std::vector<StepSpec> planned;
+        std::vector<std::pair<int32_t, double>> since;  // code, diameter; the last one forged
+    };
+    const Case cases[] = {
+        // The plan changes step 2, which the hole no longer has.
+        {"fewer steps", {{101, 8.3}, {101, 8.5}}, {{101, 0.0}}},
+        // The plan changes step 1, which now has a code no rule covers.
+        {"another code", {{101, 8.3}, {300, 1.0}}, {{250, 8.3}, {300, 0.0}}},
+    };
+    for (const Case& c : cases) {
+        RebuiltHoleHost odd;
+        ASSERT_TRUE(odd.AddHole(7, false, c.planned));
+        odd.AddElement(1, 71, 7);
+        odd.Select(1, 71);
+        RawHoleHost<RebuiltHoleHost&> oddView{odd};
+        RewritePlan plan = PlanSelectedHoles(oddView, rangeRule, kRewriteWords);
+        ASSERT_EQ(plan.holes.size(), 1u) << c.what;
+        for (const auto& [code, diameter] : c.since) {
+            HoleStep& step = odd.rebuilt.emplace_back();
+            step.code = code;
+            step.diameter = diameter;
+        }
+        ForgePrint(odd.rebuilt, plan.holes[0].print);
+        HoleRecord rebuilt{};
+        rebuilt.stepCount = static_cast<int32_t>(odd.rebuilt.size());
+        rebuilt.steps = odd.rebuilt.data();
+        ASSERT_EQ(PrintOfSteps(rebuilt), plan.holes[0].print) << c.what;
+        const std::vector<HoleStep> asRebuilt = odd.rebuilt;
+
+        const RewriteRecord done = ApplyPlan(oddView, std::move(plan), kRewriteWords);
+
+        EXPECT_TRUE(done.holes.empty()) << c.what;
+        EXPECT_THAT(done.leftSincePlan, ElementsAre(7)) << c.what;
+        EXPECT_EQ(odd.rebuiltAmends, 0) << c.what;
+        for (size_t i = 0; i < asRebuilt.size(); ++i) {
+            EXPECT_EQ(std::bit_cast<uint64_t>(odd.rebuilt[i].diameter),
+                      std::bit_cast<uint64_t>(asRebuilt[i].diameter))
+                << c.what;
+        }
+    }
 }
 
 TEST(PickFilterTest, AcceptsOnlyHolesWithoutTheExclusionFlag) {
