@@ -36,6 +36,14 @@ private:
 
 }  // namespace
 
+bool StepHolds(const HoleRecord& record, const StepChange& change, double diameter) {
+    const int32_t stepCount = record.steps != nullptr ? record.stepCount : 0;
+    if (change.step < 1 || change.step > stepCount) return false;
+    const HoleStep& step = record.steps[change.step - 1];
+    return step.code == change.code &&
+           std::bit_cast<uint64_t>(step.diameter) == std::bit_cast<uint64_t>(diameter);
+}
+
 StepsPrint PrintOfSteps(const HoleRecord& record) {
     const int32_t count = record.steps != nullptr && record.stepCount > 0 ? record.stepCount : 0;
     Print print;

@@ -54,6 +54,10 @@ struct StepChange {
 using StepsPrint = uint64_t;
 StepsPrint PrintOfSteps(const HoleRecord& record);
 
+// The record still has the step at the change's place, with its code and `diameter` bit for
+// bit: a print alone is no proof, since prints can be made to collide.
+bool StepHolds(const HoleRecord& record, const StepChange& change, double diameter);
+
 struct HoleChange {
     int32_t holeId;
     std::vector<StepChange> steps;

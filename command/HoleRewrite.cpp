@@ -1,7 +1,6 @@
 #include "command/HoleRewrite.h"
 
 #include <algorithm>
-#include <bit>
 
 #include "command/HoleCommand.h"
 #include "platform/TextEncoding.h"
@@ -36,19 +35,6 @@ bool WriteAndAmend(HoleHost& host, HoleChange& change, HoleRecord& record,
     host.KepMsgPutErrorMessage(words.cannotAmendHole);
     host.KepDlgMessageBox(words.errorOccurred);
     return false;
-}
-
-// Every planned step is still in the record with the code and the diameter the plan saw, bit
-// for bit. The print alone is no proof: prints can be made to collide, and the plan's new
-// diameters are written by their steps' places.
-bool StepsAsPlanned(const HoleRecord& record, const HoleChange& planned) {
-    const int32_t stepCount = record.steps != nullptr ? record.stepCount : 0;
-    return std::all_of(planned.steps.begin(), planned.steps.end(), [&](const StepChange& change) {
-        if (change.step < 1 || change.step > stepCount) return false;
-        const HoleStep& step = record.steps[change.step - 1];
-        return step.code == change.code &&
-               std::bit_cast<uint64_t>(step.diameter) == std::bit_cast<uint64_t>(change.before);
-    });
 }
 
 void TellOutcome(HoleHost& host, const RewriteRecord& done, const RewriteWords& words) {
@@ -140,8 +126,11 @@ RewriteRecord ApplyPlan(HoleHost& host, RewritePlan plan, const RewriteWords& wo
     if (plan.status != PlanStatus::Ready) return done;
     for (HoleChange& planned : plan.holes) {
         HostResult<HoleRecord> record = host.KepHolGetHoleData(planned.holeId);
+        const auto asPlanned = [&record](const StepChange& change) {
+            return StepHolds(*record, change, change.before);
+        };
         if (!record || record->excluded != 0 || PrintOfSteps(*record) != planned.print ||
-            !StepsAsPlanned(*record, planned)) {
+            !std::ranges::all_of(planned.steps, asPlanned)) {
             done.leftSincePlan.push_back(planned.holeId);
             continue;
         }

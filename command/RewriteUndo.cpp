@@ -1,7 +1,6 @@
 #include "command/RewriteUndo.h"
 
 #include <algorithm>
-#include <bit>
 
 std::optional<UndoPoint> UndoPointOf(const Timestamp& time, std::string rewriteId,
                                      std::vector<HoleChange> done) {
@@ -13,26 +12,15 @@ std::optional<UndoPoint> UndoPointOf(const Timestamp& time, std::string rewriteI
     return UndoPoint{time, std::move(rewriteId), std::move(done)};
 }
 
-namespace {
-
-bool StepAsWritten(const HoleRecord& now, const StepChange& change) {
-    const int32_t stepCount = now.steps != nullptr ? now.stepCount : 0;
-    if (change.step < 1 || change.step > stepCount) return false;
-    const HoleStep& step = now.steps[change.step - 1];
-    return step.code == change.code &&
-           std::bit_cast<uint64_t>(step.diameter) == std::bit_cast<uint64_t>(change.after);
-}
-
-}  // namespace
-
 std::optional<UndoLeft> WhyHoleIsLeft(const HoleRecord& now, const HoleChange& done) {
     if (now.excluded != 0) return UndoLeft::Excluded;
     // The print covers every step; the steps themselves are checked too, so that a collision
     // of prints can never put a value back where the rewrite did not write.
     const bool asLeft =
         PrintOfSteps(now) == done.print &&
-        std::all_of(done.steps.begin(), done.steps.end(),
-                    [&now](const StepChange& change) { return StepAsWritten(now, change); });
+        std::all_of(done.steps.begin(), done.steps.end(), [&now](const StepChange& change) {
+            return StepHolds(now, change, change.after);
+        });
     if (!asLeft) return UndoLeft::ChangedSince;
     return std::nullopt;
 }

@@ -330,37 +330,19 @@ public:
     }
 };
 
-// Sets the last step's diameter of `steps` so that they print as `target`. The print's mix
-// (command/HoleChange.cpp) is undone word by word: anyone who knows it can make two holes
-// print alike.
-void ForgePrint(std::vector<HoleStep>& steps, StepsPrint target) {
-    constexpr uint64_t kPrime = 0x100000001B3ull;
-    const auto mix = [](uint64_t value, uint64_t word) {
-        value = (value ^ word) * kPrime;
-        return value ^ (value >> 29);
-    };
-    uint64_t inverse = kPrime;
-    for (int i = 0; i < 6; ++i) inverse *= 2 - kPrime * inverse;
-    uint64_t state = mix(0xCBF29CE484222325ull, static_cast<uint32_t>(steps.size()));
-    for (size_t i = 0; i < steps.size(); ++i) {
-        state = mix(state, static_cast<uint32_t>(steps[i].code));
-        if (i + 1 < steps.size()) state = mix(state, std::bit_cast<uint64_t>(steps[i].diameter));
-    }
-    const uint64_t unshifted = target ^ (target >> 29) ^ (target >> 58);
-    steps.back().diameter = std::bit_cast<double>(unshifted * inverse ^ state);
-}
-
+// The print alone is not trusted: a hole rebuilt meanwhile whose print matches the plan's (as
+// a collision would have it) is left when a planned step is gone or has another code.
 TEST_F(RewriteTest, APlannedHoleThatOnlyPrintsAsPlannedIsLeft) {
     struct Case {
         const char* what;
         std::vector<StepSpec> planned;
-        std::vector<std::pair<int32_t, double>> since;  // code, diameter; the last one forged
+        std::vector<std::pair<int32_t, double>> since;  // code, diameter
     };
     const Case cases[] = {
         // The plan changes step 2, which the hole no longer has.
-        {"fewer steps", {{101, 8.3}, {101, 8.5}}, {{101, 0.0}}},
+        {"fewer steps", {{101, 8.3}, {101, 8.5}}, {{101, 8.3}}},
         // The plan changes step 1, which now has a code no rule covers.
-        {"another code", {{101, 8.3}, {300, 1.0}}, {{250, 8.3}, {300, 0.0}}},
+        {"another code", {{101, 8.3}, {300, 1.0}}, {{250, 8.3}, {300, 1.0}}},
     };
     for (const Case& c : cases) {
         RebuiltHoleHost odd;
@@ -375,11 +357,10 @@ TEST_F(RewriteTest, APlannedHoleThatOnlyPrintsAsPlannedIsLeft) {
             step.code = code;
             step.diameter = diameter;
         }
-        ForgePrint(odd.rebuilt, plan.holes[0].print);
         HoleRecord rebuilt{};
         rebuilt.stepCount = static_cast<int32_t>(odd.rebuilt.size());
         rebuilt.steps = odd.rebuilt.data();
-        ASSERT_EQ(PrintOfSteps(rebuilt), plan.holes[0].print) << c.what;
+        plan.holes[0].print = PrintOfSteps(rebuilt);
         const std::vector<HoleStep> asRebuilt = odd.rebuilt;
 
         const RewriteRecord done = ApplyPlan(oddView, std::move(plan), kRewriteWords);
