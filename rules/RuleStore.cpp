@@ -175,10 +175,11 @@ private:
     }
 
     // Writing the backup and the kept copy takes a few file operations, flushes among them:
-    // a file that must be as expected is read once more right before the rename, which
-    // leaves only the span of that read and the rename unchecked.
+    // the file is read once more right before the rename, which leaves only the span of that
+    // read and the rename unchecked. A file that must be as expected is asked about; without
+    // an expectation, a file another writer saved meanwhile is backed up in the next round,
+    // so that the backup is still the file replaced.
     std::optional<StepFailure> ChangedSince(const FileContents& found, FileSave& result) {
-        if (!Expects()) return std::nullopt;
         std::string bytes;
         const FileStatus read = port_.ReadAll(target_, ReadSharing::WithSaves, bytes);
         if (read.fault != FileFault::NotFound && !read.ok()) {
@@ -186,6 +187,7 @@ private:
         }
         FileContents current{read.ok(), std::move(bytes)};
         if (MayReplace(found, current)) return std::nullopt;
+        if (!Expects()) return StepFailure{{FileFault::InUse, 0}, SaveStep::Replace, target_};
         result.found = std::move(current);
         return StepFailure{{FileFault::Other, 0}, SaveStep::CheckFound, target_};
     }

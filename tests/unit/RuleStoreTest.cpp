@@ -128,6 +128,24 @@ TEST(RuleStore, SaveExpectingContentsReplacesOnlyThemOrNoFile) {
     EXPECT_TRUE(store.Save(NewTable(), {&loaded}).succeeded());
 }
 
+// A save that replaces whatever it finds (the workbench's import) still keeps the very file it
+// replaces: one that another writer saved after it was read for the backup is backed up, and
+// kept for good, in the next round.
+TEST(RuleStore, SaveWithoutExpectationKeepsTheFileAnotherWriterSavedMeanwhile) {
+    FakeFiles files;
+    const RuleStore store(files, kRules);
+    files.entries[kRules].bytes = kRuleLines;
+    files.changeAt = files.steps + 4;  // after the read for the backup, before its rename
+    files.changed = {kRules, kWithComment};
+    const FileSave saved = store.Save(NewTable());
+    ASSERT_TRUE(saved.succeeded());
+    EXPECT_TRUE(saved.backupKept);
+    EXPECT_EQ(saved.keptCopy, kKept);
+    EXPECT_EQ(files.Files(), (std::map<FilePath, std::string>{{kRules, kNewBytes},
+                                                              {kBackup, kWithComment},
+                                                              {kKept, kWithComment}}));
+}
+
 TEST(RuleStore, ReplacedFilesWithRulesTheTableLacksAreKeptWhenAsked) {
     FakeFiles files;
     const RuleStore store(files, kRules);
