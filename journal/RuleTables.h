@@ -19,8 +19,8 @@ inline constexpr char16_t kTablesFolderName[] = u"tables";
 FilePath TablesFolderBeside(const FilePath& journalPath);
 FilePath TablePathIn(const FilePath& tablesFolder, std::string_view sha256);
 // Writes the table's bytes under their SHA-256 when no file holds them yet (the folder is made
-// when missing), or in place of a file that holds other bytes (one cut short as it was first
-// written: power went, the disk filled).
+// when missing), or in place of a file that holds other bytes (one cut short while it was
+// being made: power went, the disk filled).
 FileStatus KeepRuleTable(FilePort& port, const FilePath& journalPath, std::string_view sha256,
                          std::string_view bytes);
 // The bytes of the table kept beside the journal under `sha256`, when the file is there and

@@ -431,7 +431,7 @@ TEST(RuleTables, KeepsEachTableOnceByItsContentAndMendsOneCutShort) {
     ASSERT_TRUE(KeepRuleTable(files, kShared, sha, "table").ok());
     EXPECT_EQ(files.steps - files.reads, writes);  // there already: nothing written
     EXPECT_EQ(KeptRuleTable(files, kShared, sha), "table");
-    // Cut short as it was first written: not taken for the table, and written again whole.
+    // Cut short while it was being made: not taken for the table, and written again whole.
     files.entries[path].bytes = "tab";
     EXPECT_FALSE(KeptRuleTable(files, kShared, sha));
     ASSERT_TRUE(KeepRuleTable(files, kShared, sha, "table").ok());
